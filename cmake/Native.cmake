@@ -1,0 +1,29 @@
+# Native tree (Linux): unit tests of the portable core, the service, benchmarks
+# and the registration of the Wine and end-to-end tests.
+
+find_package(GTest REQUIRED)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(CURL REQUIRED IMPORTED_TARGET libcurl)
+find_package(Threads REQUIRED)
+
+add_library(lotse_posix STATIC ${LOTSE_POSIX_SOURCES})
+target_link_libraries(lotse_posix PUBLIC lotse_core PkgConfig::CURL Threads::Threads)
+# The core calls platform functions that the native layer supplies.
+target_link_libraries(lotse_core PUBLIC lotse_posix)
+
+include(GoogleTest)
+file(GLOB_RECURSE LOTSE_UNIT_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
+add_executable(lotse_unit_tests ${LOTSE_UNIT_TEST_SOURCES})
+target_link_libraries(lotse_unit_tests PRIVATE lotse_core GTest::gtest_main GTest::gmock)
+gtest_discover_tests(lotse_unit_tests DISCOVERY_MODE PRE_TEST PROPERTIES LABELS unit)
+
+foreach(sub server tests/service bench)
+    if(EXISTS ${CMAKE_SOURCE_DIR}/${sub}/CMakeLists.txt)
+        add_subdirectory(${sub})
+    endif()
+endforeach()
+
+set(LOTSE_WIN_BUILD_DIR "" CACHE PATH "Windows build tree whose tests run under Wine")
+if(LOTSE_WIN_BUILD_DIR)
+    include(${CMAKE_SOURCE_DIR}/tests/WineTests.cmake)
+endif()

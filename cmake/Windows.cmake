@@ -1,0 +1,43 @@
+# Windows tree (MinGW-w64): lotse.exe and the Windows test executable.
+
+add_compile_definitions(UNICODE _UNICODE _WIN32_WINNT=0x0A00 WINVER=0x0A00 NOMINMAX)
+# Runtime linked statically so the program runs on a bare Windows or Wine.
+set(LOTSE_STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
+
+# MinGW's headers lack the UI Automation client interfaces; take just those two
+# headers from Wine's development files, through links in the build tree.
+set(LOTSE_UIA_INCLUDE ${CMAKE_BINARY_DIR}/uia-include)
+file(MAKE_DIRECTORY ${LOTSE_UIA_INCLUDE})
+foreach(header uiautomationclient.h uiautomationcore.h)
+    if(EXISTS /usr/include/wine/wine/windows/${header})
+        file(CREATE_LINK /usr/include/wine/wine/windows/${header} ${LOTSE_UIA_INCLUDE}/${header} SYMBOLIC)
+    endif()
+endforeach()
+
+set(LOTSE_WIN_LIBS user32 gdi32 msimg32 comctl32 comdlg32 shell32 ole32 oleaut32 uuid wininet psapi
+    advapi32 version winmm)
+
+list(FILTER LOTSE_WIN_SOURCES EXCLUDE REGEX "/app/win/WinMain\\.cpp$")
+add_library(lotse_win STATIC ${LOTSE_WIN_SOURCES})
+target_include_directories(lotse_win BEFORE PUBLIC ${LOTSE_UIA_INCLUDE})
+target_link_libraries(lotse_win PUBLIC lotse_core ${LOTSE_WIN_LIBS})
+# The core calls platform functions that the Windows layer supplies.
+target_link_libraries(lotse_core PUBLIC lotse_win)
+
+set(LOTSE_RESOURCES ${CMAKE_SOURCE_DIR}/resources/lotse.rc)
+set_source_files_properties(${LOTSE_RESOURCES} PROPERTIES
+    OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/resource.h;${CMAKE_SOURCE_DIR}/resources/lotse.ico;${CMAKE_SOURCE_DIR}/resources/lotse.manifest")
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR} -I${CMAKE_BINARY_DIR}/generated -c65001")
+
+add_executable(lotse WIN32 app/win/WinMain.cpp ${LOTSE_RESOURCES})
+target_link_libraries(lotse PRIVATE lotse_win ${LOTSE_STATIC_RUNTIME})
+target_link_options(lotse PRIVATE -municode)
+
+# GoogleTest for Windows, built from Debian's sources.
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+file(GLOB_RECURSE LOTSE_WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
+add_executable(lotse_wintests ${LOTSE_WIN_TEST_SOURCES} ${LOTSE_RESOURCES})
+target_link_libraries(lotse_wintests PRIVATE lotse_win gtest gmock ${LOTSE_STATIC_RUNTIME})

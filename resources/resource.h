@@ -1,0 +1,3 @@
+#pragma once
+
+#define IDI_LOTSE 121

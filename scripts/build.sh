@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Configures and builds the Windows tree (MinGW-w64) and the native tree.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${LOTSE_BUILD:-$top/build}
+port=${LOTSE_SERVICE_PORT:-443}
+jobs=$(nproc)
+
+"$top/scripts/setup.sh"
+
+if [ ! -f "$build/win/build.ninja" ]; then
+    cmake -S "$top" -B "$build/win" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64.cmake" \
+        -DLOTSE_SERVICE_PORT="$port" >/dev/null
+fi
+ninja -C "$build/win" -j "$jobs" lotse lotse_wintests
+
+if [ ! -f "$build/native/build.ninja" ]; then
+    cmake -S "$top" -B "$build/native" -G Ninja -DLOTSE_WIN_BUILD_DIR="$build/win" \
+        -DLOTSE_SERVICE_PORT="$port" >/dev/null
+fi
+ninja -C "$build/native" -j "$jobs"
