@@ -47,22 +47,30 @@ ElementString::ElementString(const String& input, bool escapeQuotes) : text(inpu
 }
 
 // Releasing a deeply nested document member by member would recurse once per
-// level; unlink the nested objects first so that each is freed on its own.
+// level; nested objects are unlinked first and freed one after another. Each
+// member's subtree is finished before the next, so the list of pending objects
+// stays as short as the document is deep.
 ElementMap::~ElementMap() {
     std::vector<ElementPtr> pending;
-    auto collect = [&pending](std::map<String, ElementPtr>& from) {
+    auto unlinkObjects = [&pending](std::map<String, ElementPtr>& from) {
         for (auto& entry : from) {
             if (entry.second && entry.second->type() == Object)
                 pending.push_back(std::move(entry.second));
         }
         from.clear();
     };
-    collect(members);
-    while (!pending.empty()) {
-        ElementPtr next = std::move(pending.back());
-        pending.pop_back();
-        if (next.use_count() == 1)
-            collect(static_cast<ElementMap*>(next.get())->members);
+    for (auto& entry : members) {
+        if (!entry.second || entry.second->type() != Object)
+            continue;
+        pending.push_back(std::move(entry.second));
+        while (!pending.empty()) {
+            ElementPtr next = std::move(pending.back());
+            pending.pop_back();
+            // Someone else still holds it: it is released with its owner's last
+            // reference instead.
+            if (next.use_count() == 1)
+                unlinkObjects(static_cast<ElementMap*>(next.get())->members);
+        }
     }
 }
 

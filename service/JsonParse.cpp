@@ -51,7 +51,9 @@ void parse(ElementMap& map, const char16_t*& cursor) {
             String token(tokenStart, static_cast<int>(cursor - tokenStart));
             if (level.valueExpected) {
                 token.replaceAll(u"\\\"", u"\"");
-                level.map->members[level.key] = std::make_shared<ElementString>(token, false);
+                // The key is not needed after its value: move it into the member.
+                level.map->members.insert_or_assign(std::move(level.key),
+                                                    std::make_shared<ElementString>(token, false));
                 level.valueExpected = false;
                 level.key.clear();
             } else {
