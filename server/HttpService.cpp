@@ -97,6 +97,12 @@ HttpService::HttpService(const ServiceHandlers& handlers, const std::string& cer
                                                : ServiceErrors::malformed;
         res.set_content(text, "text/html; charset=utf-8");
     });
+    // Refused requests are worth a line in the service log; the rest are not.
+    server.set_logger([](const httplib::Request& req, const httplib::Response& res) {
+        if (res.status >= 400)
+            std::fprintf(stderr, "lotse-service: %.16s %.200s -> %d %s\n", req.method.c_str(),
+                         req.path.c_str(), res.status, res.body.c_str());
+    });
     server.set_exception_handler(
         [](const httplib::Request& req, httplib::Response& res, std::exception_ptr) {
             std::fprintf(stderr, "lotse-service: request %s failed\n", req.path.c_str());

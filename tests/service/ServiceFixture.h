@@ -79,12 +79,13 @@ class ServiceProcess {
         return fail("the service does not answer");
     }
 
-    // SIGTERM, then waits for a clean exit (SIGKILL after 10 s). Returns the
-    // exit status (-1 when it had to be killed or was not running).
-    int stop() {
+    // Sends `signal` (SIGTERM unless given), then waits for a clean exit
+    // (SIGKILL after 10 s). Returns the exit status (-1 when it had to be killed
+    // or was not running).
+    int stop(int signal = SIGTERM) {
         int status = -1;
         if (pid > 0) {
-            kill(pid, SIGTERM);
+            kill(pid, signal);
             status = waitFor(pid, std::chrono::seconds(10));
             pid = -1;
         }

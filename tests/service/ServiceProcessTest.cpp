@@ -47,7 +47,7 @@ TEST_F(Service, SeedingAgainLeavesDataAloneAndStorageIsWalWithCurrentSchema) {
     EXPECT_GE(std::stoi(queryText(service.databasePath(), "SELECT count(*) FROM ticket")), 40);
 }
 
-TEST_F(EmptyService, ServesEmptyListsAndAcceptsTicketsOnceLanguagesExist) {
+TEST_F(EmptyService, ServesEmptyListsAndRefusesTicketsWithoutLanguages) {
     EXPECT_EQ(postCode(u"getlocalelist.php"), String(u"{}"));
     EXPECT_EQ(postCode(u"gettickets.php"), String(u"{}"));
     EXPECT_EQ(postCode(u"getsoftwarelist.php"), String(u"{}"));
@@ -63,12 +63,14 @@ TEST_F(EmptyService, ServesEmptyListsAndAcceptsTicketsOnceLanguagesExist) {
 TEST_F(Service, StopsCleanlyOnSigintToo) {
     const int port = service.port();
     EXPECT_TRUE(service.running());
-    // The fixture's teardown stops with SIGTERM; here SIGINT ends a second one.
+    // The fixture's teardown stops with SIGTERM; here SIGINT ends a second one,
+    // and the first one goes on serving.
     ServiceProcess other;
     ASSERT_TRUE(other.start(false)) << other.error();
     EXPECT_NE(other.port(), port);
+    EXPECT_EQ(other.stop(SIGINT), 0);
     ServiceClient::setServer(u"localhost", port);
-    EXPECT_EQ(other.stop(), 0);
+    EXPECT_EQ(Json::memberInt(postCodeParsed(u"getticketcnt.php"), u"total"), 48);
 }
 
 TEST_F(Service, ManyRequestsAtOnceAllSucceed) {
