@@ -17,7 +17,7 @@ add_executable(lotse_unit_tests ${LOTSE_UNIT_TEST_SOURCES})
 target_link_libraries(lotse_unit_tests PRIVATE lotse_core GTest::gtest_main GTest::gmock)
 gtest_discover_tests(lotse_unit_tests DISCOVERY_MODE PRE_TEST PROPERTIES LABELS unit)
 
-foreach(sub server tests/service bench)
+foreach(sub server tests/service tests/fuzz bench)
     if(EXISTS ${CMAKE_SOURCE_DIR}/${sub}/CMakeLists.txt)
         add_subdirectory(${sub})
     endif()

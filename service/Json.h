@@ -1,0 +1,96 @@
+#pragma once
+
+#include "base/String.h"
+
+#include <map>
+#include <memory>
+
+// The JSON model of the service exchange. It knows two kinds of value, text and
+// object; numbers, ids and flags travel as quoted text and are converted by whoever
+// reads them. Arrays and unquoted literals are not part of the grammar: the parser
+// skips their characters.
+namespace Json {
+
+enum ElementType : int { Text = 0, Object = 1 };
+
+class ElementBase {
+  public:
+    virtual ElementType type() const = 0;
+
+  protected:
+    // Elements are destroyed by their shared owner, which knows the concrete type.
+    ~ElementBase() = default;
+};
+
+using ElementPtr = std::shared_ptr<ElementBase>;
+
+class ElementString : public ElementBase {
+  public:
+    // `input` is normalised on construction. Documents the program builds pass
+    // escapeQuotes = true, so the stored value can be written out verbatim; the
+    // parser passes false.
+    ElementString(const String& input, bool escapeQuotes);
+    ElementType type() const override { return Text; }
+
+    const String& value() const { return text; }
+
+  private:
+    String text;
+};
+
+class ElementMap : public ElementBase {
+  public:
+    explicit ElementMap(const String& mapName = String()) : name(mapName) {}
+    ~ElementMap();
+    ElementMap(const ElementMap&) = delete;
+    ElementMap& operator=(const ElementMap&) = delete;
+
+    ElementType type() const override { return Object; }
+
+    // Stores `value` under `key` (replacing) and returns `map` for chaining; when
+    // `map` is not an object nothing is stored and the result is empty.
+    static ElementPtr setString(const ElementPtr& map, const String& key, const String& value,
+                                bool escapeQuotes);
+    // Stores a new empty object under `key` (replacing) and returns it; empty when
+    // `map` is not an object.
+    static ElementPtr addMap(const ElementPtr& map, const String& key);
+
+    // Find-or-insert: an absent key gets an empty slot, which is returned.
+    ElementPtr& get(const String& key) { return members[key]; }
+    // Lookup without inserting; empty when absent.
+    ElementPtr find(const String& key) const;
+
+    // "root" for a document root, empty for nested objects. Never written or read.
+    String name;
+    // Sorted by key, code unit by code unit (unsigned), a prefix first.
+    std::map<String, ElementPtr> members;
+};
+
+// A new empty object named "root".
+ElementPtr makeRoot();
+
+// Parses the text at `cursor` into `map`; `cursor` is advanced in place. Stops at
+// the zero terminator whatever the text holds. Never fails: malformed text yields
+// what the grammar makes of it, text without "{" leaves `map` unchanged.
+void parse(ElementMap& map, const char16_t*& cursor);
+
+// Appends the text form of `element` to `out`; nothing when it is not an object.
+void write(const ElementPtr& element, String& out);
+
+// Readers. A missing member, an empty slot or an object reads as empty text and
+// as the number 0. None of them inserts into the document.
+ElementMap* asMap(const ElementPtr& element);
+bool isObject(const ElementPtr& element);
+String text(const ElementPtr& element);
+String memberText(const ElementPtr& map, const String& key);
+int memberInt(const ElementPtr& map, const String& key);
+ElementPtr member(const ElementPtr& map, const String& key);
+
+// A fresh root holding the parsed text (an empty root for text without "{").
+ElementPtr parseText(const String& text);
+// The written form of `element`.
+String writeText(const ElementPtr& element);
+
+} // namespace Json
+
+using ElementPtr = Json::ElementPtr;

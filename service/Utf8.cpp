@@ -1,0 +1,125 @@
+#include "service/Utf8.h"
+
+namespace Utf8 {
+
+namespace {
+
+constexpr char16_t replacement = 0xFFFD;
+
+bool isHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool isLowSurrogate(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+bool isContinuation(unsigned char b) {
+    return (b & 0xC0) == 0x80;
+}
+
+void put(std::string& out, unsigned value) {
+    out.push_back(static_cast<char>(value));
+}
+
+void appendCodePoint(String& out, unsigned cp) {
+    if (cp < 0x10000) {
+        out.append(static_cast<char16_t>(cp));
+    } else {
+        cp -= 0x10000;
+        out.append(static_cast<char16_t>(0xD800 + (cp >> 10)));
+        out.append(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    }
+}
+
+} // namespace
+
+std::string encode(const String& text) {
+    std::string out;
+    out.reserve(static_cast<size_t>(text.length()) + 16);
+    const char16_t* p = text.data();
+    const int n = text.length();
+    for (int i = 0; i < n; ++i) {
+        unsigned c = p[i];
+        if (isHighSurrogate(p[i]) && i + 1 < n && isLowSurrogate(p[i + 1])) {
+            unsigned cp = 0x10000 + ((c - 0xD800) << 10) + (p[i + 1] - 0xDC00u);
+            ++i;
+            put(out, 0xF0 | (cp >> 18));
+            put(out, 0x80 | ((cp >> 12) & 0x3F));
+            put(out, 0x80 | ((cp >> 6) & 0x3F));
+            put(out, 0x80 | (cp & 0x3F));
+            continue;
+        }
+        if (isHighSurrogate(p[i]) || isLowSurrogate(p[i]))
+            c = replacement;
+        if (c < 0x80) {
+            put(out, c);
+        } else if (c < 0x800) {
+            put(out, 0xC0 | (c >> 6));
+            put(out, 0x80 | (c & 0x3F));
+        } else {
+            put(out, 0xE0 | (c >> 12));
+            put(out, 0x80 | ((c >> 6) & 0x3F));
+            put(out, 0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+// Well-formed sequences as Unicode defines them (no overlong forms, no encoded
+// surrogates, nothing above U+10FFFF). Each maximal ill-formed part yields one
+// U+FFFD and decoding resumes at the first byte that does not belong to it.
+String decode(const char* bytes, size_t count) {
+    String out;
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes);
+    size_t i = 0;
+    while (i < count) {
+        const unsigned lead = b[i];
+        if (lead < 0x80) {
+            out.append(static_cast<char16_t>(lead));
+            ++i;
+            continue;
+        }
+        int need;
+        unsigned cp;
+        unsigned char low = 0x80, high = 0xBF; // allowed range of the second byte
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            need = 1;
+            cp = lead & 0x1F;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            need = 2;
+            cp = lead & 0x0F;
+            if (lead == 0xE0)
+                low = 0xA0;
+            else if (lead == 0xED)
+                high = 0x9F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            need = 3;
+            cp = lead & 0x07;
+            if (lead == 0xF0)
+                low = 0x90;
+            else if (lead == 0xF4)
+                high = 0x8F;
+        } else {
+            out.append(replacement);
+            ++i;
+            continue;
+        }
+        size_t j = i + 1;
+        int got = 0;
+        while (got < need && j < count) {
+            const unsigned char next = b[j];
+            if (got == 0 ? (next < low || next > high) : !isContinuation(next))
+                break;
+            cp = (cp << 6) | (next & 0x3F);
+            ++got;
+            ++j;
+        }
+        if (got == need)
+            appendCodePoint(out, cp);
+        else
+            out.append(replacement);
+        i = j;
+    }
+    return out;
+}
+
+} // namespace Utf8

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "base/String.h"
+
+#include <cstddef>
+#include <string>
+
+// UTF-8 as the service exchanges it. Surrogate pairs travel as one four-byte
+// sequence. Text that cannot be represented (a lone surrogate, a truncated or
+// invalid byte sequence) becomes U+FFFD, so what goes out is always valid UTF-8
+// and decoding never reads past the bytes it was given.
+namespace Utf8 {
+
+std::string encode(const String& text);
+String decode(const char* bytes, size_t count);
+inline String decode(const std::string& bytes) {
+    return decode(bytes.data(), bytes.size());
+}
+
+} // namespace Utf8

@@ -1,0 +1,78 @@
+#include "service/HttpsTransport.h"
+
+#include "service/Utf8.h"
+
+#include <curl/curl.h>
+
+// The native build talks to the service with libcurl, with the behaviour of the
+// WinINet transport: HTTPS with the system's trusted CAs, the form content type
+// only when a body goes out, no status check, an empty reply on any failure.
+namespace {
+
+constexpr long stageLimitMs = 15000;
+
+bool curlReady() {
+    static const bool ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    return ready;
+}
+
+size_t collect(char* data, size_t size, size_t count, void* target) {
+    static_cast<std::string*>(target)->append(data, size * count);
+    return size * count;
+}
+
+} // namespace
+
+std::string httpsExchange(const String& host, int port, const String& objectName,
+                          const String& verb, const std::string& body) {
+    if (!curlReady())
+        return std::string();
+    CURL* curl = curl_easy_init();
+    if (!curl)
+        return std::string();
+
+    const std::string url = "https://" + Utf8::encode(host) + ":" + std::to_string(port) + "/" +
+                            Utf8::encode(objectName);
+    const std::string method = Utf8::encode(verb);
+    std::string reply;
+    curl_slist* headers = nullptr;
+    // Only the one header the service reads; no "Expect: 100-continue" round trip
+    // for long bodies.
+    headers = curl_slist_append(headers, "Expect:");
+    if (!body.empty())
+        headers = curl_slist_append(
+            headers, "Content-Type: application/x-www-form-urlencoded; charset=utf-8");
+
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, stageLimitMs);
+    // WinINet's limits apply to each send and receive, not to the whole
+    // exchange: give up when nothing moves for 15 s.
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, stageLimitMs / 1000);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collect);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reply);
+    if (method == "POST") {
+        curl_easy_setopt(curl, CURLOPT_POST, 1L);
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+    } else {
+        if (method != "GET")
+            curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, method.c_str());
+        if (!body.empty()) {
+            curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
+            curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE,
+                             static_cast<curl_off_t>(body.size()));
+            if (method == "GET")
+                curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "GET");
+        }
+    }
+
+    const CURLcode result = curl_easy_perform(curl);
+    curl_slist_free_all(headers);
+    curl_easy_cleanup(curl);
+    if (result != CURLE_OK)
+        return std::string();
+    return reply;
+}

@@ -1,0 +1,70 @@
+#include "service/HttpsTransport.h"
+
+#include "base/win/WideText.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <vector>
+
+namespace {
+
+constexpr DWORD secureKeepAlive = INTERNET_FLAG_SECURE | INTERNET_FLAG_KEEP_CONNECTION;
+
+void setLimit(HINTERNET internet, DWORD option) {
+    DWORD milliseconds = 15000;
+    InternetSetOptionW(internet, option, &milliseconds, sizeof(milliseconds));
+}
+
+} // namespace
+
+std::string httpsExchange(const String& host, int port, const String& objectName,
+                          const String& verb, const std::string& body) {
+    HINTERNET internet =
+        InternetOpenW(L"WinInet", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    if (!internet)
+        return std::string();
+    setLimit(internet, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT);
+    setLimit(internet, INTERNET_OPTION_DATA_SEND_TIMEOUT);
+    setLimit(internet, INTERNET_OPTION_RECEIVE_TIMEOUT);
+    setLimit(internet, INTERNET_OPTION_SEND_TIMEOUT);
+    setLimit(internet, INTERNET_OPTION_CONNECT_TIMEOUT);
+
+    HINTERNET connection =
+        InternetConnectW(internet, wide(host), static_cast<INTERNET_PORT>(port), nullptr, nullptr,
+                         INTERNET_SERVICE_HTTP, secureKeepAlive, 1);
+    if (!connection) {
+        InternetCloseHandle(internet);
+        return std::string();
+    }
+    HINTERNET request = HttpOpenRequestW(connection, wide(verb), wide(objectName), nullptr, nullptr,
+                                         nullptr, secureKeepAlive, 1);
+    if (!request) {
+        InternetCloseHandle(connection);
+        InternetCloseHandle(internet);
+        return std::string();
+    }
+
+    BOOL sent;
+    if (!body.empty()) {
+        const wchar_t* header =
+            L"Content-Type: application/x-www-form-urlencoded; charset=utf-8\r\n";
+        sent = HttpSendRequestW(request, header, static_cast<DWORD>(-1L),
+                                const_cast<char*>(body.data()), static_cast<DWORD>(body.size()));
+    } else {
+        sent = HttpSendRequestW(request, nullptr, 0, nullptr, 0);
+    }
+
+    std::string reply;
+    if (sent) {
+        std::vector<char> piece(1023);
+        DWORD got = 0;
+        while (InternetReadFile(request, piece.data(), static_cast<DWORD>(piece.size()), &got) &&
+               got > 0)
+            reply.append(piece.data(), got);
+    }
+    InternetCloseHandle(request);
+    InternetCloseHandle(connection);
+    InternetCloseHandle(internet);
+    return reply;
+}

@@ -1,0 +1,316 @@
+#include "service/Json.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+// Printable form for failure messages (the tests use ASCII and Latin-1 only).
+std::string show(const String& s) {
+    std::string out;
+    for (int i = 0; i < s.length(); ++i) {
+        char16_t c = s[i];
+        if (c == u'\n')
+            out += "<LF>";
+        else if (c == u'\r')
+            out += "<CR>";
+        else if (c == u'\t')
+            out += "<TAB>";
+        else if (c < 0x80)
+            out += static_cast<char>(c);
+        else
+            out += "<" + std::to_string(c) + ">";
+    }
+    return out;
+}
+
+ElementPtr parse(const char16_t* text) {
+    return Json::parseText(String(text));
+}
+
+std::string textOf(const ElementPtr& map, const char16_t* key) {
+    return show(Json::memberText(map, key));
+}
+
+std::string written(const ElementPtr& root) {
+    return show(Json::writeText(root));
+}
+
+size_t count(const ElementPtr& map) {
+    return Json::asMap(map)->members.size();
+}
+
+} // namespace
+
+TEST(Json, ParsesTextAndNestedObjects) {
+    ElementPtr root = parse(u"{\"a\":\"1\",\"b\":{\"c\":\"2\"}}");
+    EXPECT_EQ(Json::asMap(root)->name, String(u"root"));
+    EXPECT_EQ(count(root), 2u);
+    EXPECT_EQ(textOf(root, u"a"), "1");
+    ElementPtr b = Json::member(root, u"b");
+    ASSERT_TRUE(Json::isObject(b));
+    EXPECT_TRUE(Json::asMap(b)->name.empty());
+    EXPECT_EQ(textOf(b, u"c"), "2");
+    EXPECT_EQ(Json::memberInt(b, u"c"), 2);
+    // An object read as text is empty, as a number 0.
+    EXPECT_EQ(textOf(root, u"b"), "");
+    EXPECT_EQ(Json::memberInt(root, u"b"), 0);
+}
+
+TEST(Json, GrammarConsequencesTheServiceRepliesRelyOn) {
+    // An unquoted value leaves the value pending: the next key becomes its value.
+    ElementPtr r = parse(u"{\"a\":1,\"b\":\"x\"}");
+    EXPECT_EQ(count(r), 2u);
+    EXPECT_EQ(textOf(r, u"a"), "b");
+    EXPECT_EQ(textOf(r, u""), "x");
+
+    // Text around the object is ignored.
+    r = parse(u"xyz{\"a\":\"1\"}trailing");
+    EXPECT_EQ(count(r), 1u);
+    EXPECT_EQ(textOf(r, u"a"), "1");
+
+    // A top-level array gives its first object only.
+    r = parse(u"[{\"a\":\"1\"},{\"a\":\"2\"}]");
+    EXPECT_EQ(count(r), 1u);
+    EXPECT_EQ(textOf(r, u"a"), "1");
+
+    // An array of objects under one key keeps only the last object.
+    r = parse(u"{\"list\":[{\"x\":\"1\"},{\"x\":\"2\"}]}");
+    ASSERT_EQ(count(r), 1u);
+    ElementPtr list = Json::member(r, u"list");
+    ASSERT_TRUE(Json::isObject(list));
+    EXPECT_EQ(count(list), 1u);
+    EXPECT_EQ(textOf(list, u"x"), "2");
+
+    // Braces, colons and commas inside a quoted value belong to the value.
+    r = parse(u"{\"q\":\"{}\",\"r\":\"1\",\"s\":\"a:b,c\"}");
+    EXPECT_EQ(textOf(r, u"q"), "{}");
+    EXPECT_EQ(textOf(r, u"r"), "1");
+    EXPECT_EQ(textOf(r, u"s"), "a:b,c");
+
+    // Duplicate keys: the last one wins. The key stays set after a nested object,
+    // so a following quoted text is a key again, not a value.
+    r = parse(u"{\"k\":\"1\",\"k\":\"2\",\"n\":{\"z\":\"9\"} \"m\":\"3\"}");
+    EXPECT_EQ(textOf(r, u"k"), "2");
+    EXPECT_EQ(textOf(r, u"m"), "3");
+    EXPECT_EQ(textOf(Json::member(r, u"n"), u"z"), "9");
+
+    // White space and line breaks between tokens are skipped.
+    r = parse(u"{\r\n  \"a\" : \"1\" ,\n\t\"b\":\"2\"\n}");
+    EXPECT_EQ(textOf(r, u"a"), "1");
+    EXPECT_EQ(textOf(r, u"b"), "2");
+}
+
+TEST(Json, TextWithoutObjectLeavesTheDocumentEmpty) {
+    for (const char16_t* reply :
+         {u"", u"OK", u"Fehler: falscher Code", u"[1,2,3]", u"\"a\":\"b\""}) {
+        ElementPtr r = parse(reply);
+        EXPECT_EQ(count(r), 0u) << show(reply);
+    }
+    // A document parsed into an existing map keeps what was there.
+    ElementPtr root = Json::makeRoot();
+    Json::ElementMap::setString(root, u"keep", u"1", true);
+    const char16_t* cursor = u"no object here";
+    Json::parse(*Json::asMap(root), cursor);
+    EXPECT_EQ(count(root), 1u);
+    EXPECT_EQ(*cursor, 0);
+}
+
+TEST(Json, CursorRestsOnTheClosingBraceOfTheOutermostObject) {
+    const char16_t* text = u"  {\"a\":{\"b\":\"}\"}}tail";
+    const char16_t* cursor = text;
+    ElementPtr root = Json::makeRoot();
+    Json::parse(*Json::asMap(root), cursor);
+    EXPECT_EQ(cursor - text, 16);
+    EXPECT_EQ(*cursor, u'}');
+    EXPECT_EQ(textOf(Json::member(root, u"a"), u"b"), "}");
+}
+
+TEST(Json, EscapesInRepliesAreResolvedWhenStored) {
+    ElementPtr r = parse(u"{\"n\":\"Zeile\\nZwei\",\"q\":\"a\\\"b\",\"s\":\"a\\/b\","
+                         u"\"bs\":\"x\\\\y\",\"t\":\"c\\td\\re\",\"u\":\"\\u00e4\"}");
+    EXPECT_EQ(textOf(r, u"n"), "Zeile<LF>Zwei");
+    EXPECT_EQ(textOf(r, u"q"), "a\"b");
+    EXPECT_EQ(textOf(r, u"s"), "a/b");
+    // An escaped backslash is stored with four backslashes.
+    EXPECT_EQ(textOf(r, u"bs"), "x\\\\\\\\y");
+    EXPECT_EQ(textOf(r, u"t"), "c<TAB>d<CR>e");
+    // \u escapes are not decoded; the backslash is doubled like any other.
+    EXPECT_EQ(textOf(r, u"u"), "\\\\u00e4");
+    // Non-ASCII text arrives as such (decoded from UTF-8 by the transport).
+    r = parse(u"{\"d\":\"Deutsch \u00e4\u00f6\u00fc\"}");
+    EXPECT_EQ(Json::memberText(r, u"d"), String(u"Deutsch \u00e4\u00f6\u00fc"));
+}
+
+TEST(Json, QuoteAfterAnEscapedBackslashEndsTheString) {
+    // "a\\" is the text a followed by one escaped backslash; the string ends there.
+    ElementPtr r = parse(u"{\"p\":\"C:\\\\\",\"next\":\"1\"}");
+    EXPECT_EQ(count(r), 2u);
+    EXPECT_EQ(textOf(r, u"p"), "C:\\\\\\\\");
+    EXPECT_EQ(textOf(r, u"next"), "1");
+    // Three backslashes: an escaped backslash, then an escaped quote.
+    r = parse(u"{\"p\":\"a\\\\\\\"b\",\"next\":\"1\"}");
+    EXPECT_EQ(count(r), 2u);
+    EXPECT_EQ(textOf(r, u"next"), "1");
+    EXPECT_EQ(textOf(r, u"p"), "a\\\\\\\\\"b");
+}
+
+TEST(Json, LongTokensAreKeptWhole) {
+    String longValue;
+    for (int i = 0; i < 5000; ++i)
+        longValue.append(static_cast<char16_t>(u'a' + i % 26));
+    String longKey = longValue.substr(0, 700);
+    String text = String(u"{\"") + longKey + u"\":\"" + longValue + u"\",\"z\":\"1\"}";
+    ElementPtr r = Json::parseText(text);
+    EXPECT_EQ(count(r), 2u);
+    EXPECT_EQ(Json::memberText(r, longKey), longValue);
+    EXPECT_EQ(textOf(r, u"z"), "1");
+}
+
+TEST(Json, UnterminatedInputEndsWithoutReadingFurther) {
+    // Each text is copied into an exactly sized buffer, so a read past the
+    // terminator would be seen by AddressSanitizer.
+    for (const char16_t* t :
+         {u"{", u"{\"", u"{\"a", u"{\"a\":", u"{\"a\":\"1", u"{\"a\":\"1\\", u"{\"a\":{",
+          u"{\"a\":{\"b\":\"2\"", u"{\"a\":{\"b\":\"2\"}", u"\\", u"{\"a\":\"1\"\\"}) {
+        String copy(t);
+        std::u16string exact(copy.data(), static_cast<size_t>(copy.length()));
+        const char16_t* cursor = exact.c_str();
+        ElementPtr root = Json::makeRoot();
+        Json::parse(*Json::asMap(root), cursor);
+        EXPECT_EQ(*cursor, 0) << show(copy);
+    }
+    ElementPtr r = parse(u"{\"a\":\"1\",\"b\":{\"c\":\"2\"");
+    EXPECT_EQ(textOf(r, u"a"), "1");
+    EXPECT_EQ(textOf(Json::member(r, u"b"), u"c"), "2");
+    // The incomplete value is dropped.
+    r = parse(u"{\"a\":\"1\",\"b\":\"unfinished");
+    EXPECT_EQ(count(r), 1u);
+}
+
+TEST(Json, DeepNestingNeitherOverflowsTheStackNorFails) {
+    String text;
+    const int depth = 200000;
+    for (int i = 0; i < depth; ++i)
+        text.append(u"{\"k\":", 5);
+    text.append(u"\"leaf\"", 6);
+    for (int i = 0; i < depth; ++i)
+        text.append(u'}');
+    ElementPtr root = Json::parseText(text);
+    ElementPtr at = root;
+    int levels = 0;
+    while (Json::isObject(Json::member(at, u"k"))) {
+        at = Json::member(at, u"k");
+        ++levels;
+    }
+    EXPECT_EQ(levels, depth - 1);
+    EXPECT_EQ(textOf(at, u"k"), "leaf");
+    String out;
+    Json::write(root, out);
+    EXPECT_EQ(out.length(), text.length());
+    at.reset();
+    root.reset(); // released without recursion
+}
+
+TEST(Json, WritesMembersInKeyOrderWithoutWhiteSpace) {
+    ElementPtr root = Json::makeRoot();
+    EXPECT_EQ(written(root), "{}");
+    Json::ElementMap::setString(root, u"b", u"2", true);
+    Json::ElementMap::setString(root, u"a", u"1", true);
+    EXPECT_EQ(written(root), "{\"a\":\"1\",\"b\":\"2\"}");
+
+    ElementPtr nested = Json::ElementMap::addMap(root, u"c");
+    EXPECT_EQ(written(root), "{\"a\":\"1\",\"b\":\"2\",\"c\":{}}");
+    Json::ElementMap::setString(nested, u"x", u"y", true);
+    EXPECT_EQ(written(root), "{\"a\":\"1\",\"b\":\"2\",\"c\":{\"x\":\"y\"}}");
+
+    // Storing twice under one key keeps the second value; chaining returns the map.
+    ElementPtr same = Json::ElementMap::setString(root, u"a", u"3", true);
+    EXPECT_EQ(same, root);
+    EXPECT_EQ(textOf(root, u"a"), "3");
+    // addMap replaces a text member.
+    Json::ElementMap::addMap(root, u"b");
+    EXPECT_EQ(written(root), "{\"a\":\"3\",\"b\":{},\"c\":{\"x\":\"y\"}}");
+
+    // Only objects are written.
+    Json::ElementPtr textElement = std::make_shared<Json::ElementString>(u"x", true);
+    EXPECT_EQ(written(textElement), "");
+    EXPECT_EQ(written(ElementPtr()), "");
+}
+
+TEST(Json, KeysSortAsUnsignedCodeUnitsWithPrefixFirst) {
+    ElementPtr root = Json::makeRoot();
+    for (const char16_t* k : {u"9", u"10", u"1", u"\u00e4", u"z", u"Z", u"ab", u"a", u""})
+        Json::ElementMap::setString(root, k, u"v", true);
+    std::string keys;
+    for (const auto& entry : Json::asMap(root)->members)
+        keys += "[" + show(entry.first) + "]";
+    EXPECT_EQ(keys, "[][1][10][9][Z][a][ab][z][<228>]");
+    // A unit above 0x7FFF sorts last, not first (no signed comparison).
+    EXPECT_TRUE(String(u"a") < String(u"\uFFFF"));
+}
+
+TEST(Json, ProgramTextIsStoredEscapedForTheWire) {
+    ElementPtr root = Json::makeRoot();
+    Json::ElementMap::setString(root, u"question", u"Zeile\nZwei \"zitiert\" C:\\Temp\tx\r", true);
+    EXPECT_EQ(written(root), "{\"question\":\"Zeile\\nZwei \\\"zitiert\\\" C:\\\\Temp\\tx\\r\"}");
+    // Text that already holds the two-character escape keeps its control
+    // characters; the escape becomes the control character.
+    Json::ElementMap::setString(root, u"question", u"a\\nb\nc", true);
+    EXPECT_EQ(textOf(root, u"question"), "a<LF>b<LF>c");
+    // A slash escape becomes a slash; a lone backslash is doubled.
+    Json::ElementMap::setString(root, u"question", u"a\\/b\\c", true);
+    EXPECT_EQ(textOf(root, u"question"), "a/b\\\\c");
+    // The parser's flag leaves quotes alone.
+    Json::ElementString fromReply(u"say \"hi\"", false);
+    EXPECT_EQ(show(fromReply.value()), "say \"hi\"");
+}
+
+TEST(Json, RequestDocumentsSurviveTheRoundTrip) {
+    ElementPtr root = Json::makeRoot();
+    const String question(u"Wie öffne ich {Datei} & \"Speichern\"? a=b, c:d");
+    Json::ElementMap::setString(root, u"question", question, true);
+    Json::ElementMap::setString(root, u"code", u"LotseDev2026AccessCode0123456789", true);
+    ElementPtr act = Json::ElementMap::addMap(root, u"act");
+    ElementPtr first = Json::ElementMap::addMap(act, u"0");
+    Json::ElementMap::setString(first, u"cln", u"Button", true);
+    Json::ElementMap::setString(first, u"enter", u"Zeile1\nZeile2", true);
+
+    ElementPtr back = Json::parseText(Json::writeText(root));
+    EXPECT_EQ(Json::memberText(back, u"question"), question);
+    EXPECT_EQ(textOf(back, u"code"), "LotseDev2026AccessCode0123456789");
+    ElementPtr backFirst = Json::member(Json::member(back, u"act"), u"0");
+    EXPECT_EQ(textOf(backFirst, u"cln"), "Button");
+    EXPECT_EQ(textOf(backFirst, u"enter"), "Zeile1<LF>Zeile2");
+}
+
+TEST(Json, GetInsertsAnEmptySlotThatReadsAsEmpty) {
+    ElementPtr root = Json::parseText(u"{\"a\":\"1\"}");
+    Json::ElementMap* map = Json::asMap(root);
+    ElementPtr& slot = map->get(u"missing");
+    EXPECT_FALSE(slot);
+    EXPECT_EQ(map->members.size(), 2u);
+    EXPECT_EQ(Json::text(slot), String());
+    EXPECT_EQ(Json::text(map->get(u"a")), String(u"1"));
+    // The readers do not insert.
+    EXPECT_EQ(Json::memberText(root, u"other"), String());
+    EXPECT_EQ(Json::memberInt(root, u"other"), 0);
+    EXPECT_EQ(map->members.size(), 2u);
+    // An empty slot is written as empty text.
+    EXPECT_EQ(written(root), "{\"a\":\"1\",\"missing\":\"\"}");
+    // setString/addMap on something that is not an object store nothing.
+    ElementPtr textElement = map->get(u"a");
+    EXPECT_FALSE(Json::ElementMap::setString(textElement, u"x", u"y", true));
+    EXPECT_FALSE(Json::ElementMap::addMap(textElement, u"x"));
+    EXPECT_FALSE(Json::ElementMap::setString(ElementPtr(), u"x", u"y", true));
+}
+
+TEST(Json, MembersOutliveTheirDocumentWhileHeld) {
+    ElementPtr kept;
+    {
+        ElementPtr root = Json::parseText(u"{\"a\":{\"b\":{\"c\":\"1\"}}}");
+        kept = Json::member(root, u"a");
+    }
+    EXPECT_EQ(textOf(Json::member(kept, u"b"), u"c"), "1");
+}

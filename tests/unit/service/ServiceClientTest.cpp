@@ -1,0 +1,97 @@
+#include "service/ServiceClient.h"
+
+#include "LotseConfig.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::string ascii(const String& s) {
+    std::string out;
+    for (int i = 0; i < s.length(); ++i)
+        out += s[i] < 0x80 ? static_cast<char>(s[i]) : '?';
+    return out;
+}
+
+} // namespace
+
+TEST(ServiceClient, PercentEncodesExactlyTheTwentySixCharacters) {
+    const String all(u"$&+,/:;=?@ \"<#%{}|\\^~[]`\n>");
+    ASSERT_EQ(all.length(), 26);
+    EXPECT_EQ(ascii(ServiceClient::percentEncode(all)),
+              "%24%26%2B%2C%2F%3A%3B%3D%3F%40%20%22%3C%23%25%7B%7D%7C%5C%5E%7E%5B%5D%60%0A%3E");
+    // Everything else passes unchanged: letters, digits, marks, CR, tab,
+    // non-ASCII.
+    const String plain(u"azAZ09-_.!*'()\r\täöüß€\U0001F600");
+    EXPECT_EQ(ServiceClient::percentEncode(plain), plain);
+    EXPECT_EQ(ascii(ServiceClient::percentEncode(u"100% a=b&c")), "100%25%20a%3Db%26c");
+    EXPECT_TRUE(ServiceClient::percentEncode(String()).empty());
+}
+
+TEST(ServiceClient, BodyFormsCarryTheAccessCode) {
+    const std::string code = ascii(LOTSE_ACCESS_CODE);
+    ASSERT_EQ(code.size(), 32u);
+    EXPECT_EQ(ascii(ServiceClient::codeBody()), "code=" + code);
+    EXPECT_EQ(ascii(ServiceClient::codeAndCaptureBody(4711)), "code=" + code + "&cid=4711");
+    EXPECT_EQ(ascii(ServiceClient::codeAndCaptureBody(-1)), "code=" + code + "&cid=-1");
+}
+
+TEST(ServiceClient, DocumentBodyIsWrittenThenPercentEncoded) {
+    ElementPtr doc = Json::makeRoot();
+    Json::ElementMap::setString(doc, u"question", u"ä b&c=d\nzwei", true);
+    Json::ElementMap::setString(doc, u"code", u"X", true);
+    const String body = ServiceClient::documentBody(doc);
+    EXPECT_EQ(ascii(body), "content=%7B%22code%22%3A%22X%22%2C%22question%22%3A%22?%20b%26c%3Dd%"
+                           "5Cnzwei%22%7D");
+    // On the wire: the ä as two UTF-8 bytes, the line break as backslash + n
+    // (percent-encoded backslash), no %0A anywhere.
+    const std::string bytes = ServiceClient::bodyBytes(body);
+    EXPECT_NE(bytes.find("%22\xC3\xA4%20b%26c%3Dd%5Cnzwei%22"), std::string::npos);
+    EXPECT_EQ(bytes.find("%0A"), std::string::npos);
+    // A line feed outside any value is encoded as %0A.
+    EXPECT_EQ(ascii(ServiceClient::percentEncode(u"{}\n")), "%7B%7D%0A");
+}
+
+TEST(ServiceClient, LongBodiesAreBuiltWhole) {
+    String question;
+    for (int i = 0; i < 20000; ++i)
+        question.append(i % 2 ? u'&' : u'a');
+    ElementPtr doc = Json::makeRoot();
+    Json::ElementMap::setString(doc, u"question", question, true);
+    const String body = ServiceClient::documentBody(doc);
+    // 10000 letters, 10000 escapes of 3, the frame around them.
+    EXPECT_EQ(body.length(),
+              8 + 10000 + 30000 + int(std::string("%7B%22question%22%3A%22%22%7D").size()));
+    EXPECT_EQ(ServiceClient::bodyBytes(body).size(), static_cast<size_t>(body.length()));
+}
+
+TEST(ServiceClient, ObjectNameAndReplyBytes) {
+    EXPECT_EQ(ascii(ServiceClient::objectName(u"getcapture.php", String())), "getcapture.php");
+    EXPECT_EQ(ascii(ServiceClient::objectName(u"x.php", u"a=1")), "x.php?a=1");
+    // The body goes out up to its first zero byte; the reply is read likewise.
+    EXPECT_EQ(ServiceClient::bodyBytes(String(u"ab\0cd", 5)), "ab");
+    EXPECT_EQ(ascii(ServiceClient::replyText(std::string("OK\0junk", 7))), "OK");
+    EXPECT_TRUE(ServiceClient::replyText(std::string()).empty());
+    const String reply = ServiceClient::replyText("{\"1\":\"K\xC3\xB6ln\"}");
+    EXPECT_EQ(reply, String(u"{\"1\":\"Köln\"}"));
+}
+
+TEST(ServiceClient, ServerIsTheBuildSettingUnlessChosen) {
+    EXPECT_EQ(ServiceClient::host(), String(LOTSE_SERVICE_HOST));
+    EXPECT_EQ(ServiceClient::port(), LOTSE_SERVICE_PORT);
+    ServiceClient::setServer(u"example.invalid", 1234);
+    EXPECT_EQ(ServiceClient::host(), String(u"example.invalid"));
+    EXPECT_EQ(ServiceClient::port(), 1234);
+    ServiceClient::setServer(LOTSE_SERVICE_HOST, LOTSE_SERVICE_PORT);
+}
+
+TEST(ServiceClient, FailedExchangeGivesAnEmptyReply) {
+    // Nothing listens on port 1 of this machine; an unknown host does not resolve.
+    ServiceClient::setServer(u"127.0.0.1", 1);
+    EXPECT_TRUE(ServiceClient::post(u"getoslist.php", ServiceClient::codeBody()).empty());
+    EXPECT_TRUE(
+        ServiceClient::send(u"host.invalid", u"getoslist.php", String(), String(), u"GET").empty());
+    ServiceClient::setServer(LOTSE_SERVICE_HOST, LOTSE_SERVICE_PORT);
+}
