@@ -5,6 +5,13 @@
 
 #include <set>
 
+// Ticket states the program tells apart.
+enum TicketState : int {
+    TicketWaiting = 1,   // waits for a solution; listed for solving
+    TicketSolved = 2,    // a solution was recorded; feedback is asked after playing it
+    TicketConfirmed = 3, // the asker confirmed the solution
+};
+
 // A question of the service. The field names are those of the service's reply
 // members. Tickets are copied by value, capture included, into result lists.
 struct Ticket {
@@ -20,12 +27,5 @@ struct Ticket {
     Capture capture; // empty until downloaded
 
     // The states in which the question search offers a ticket.
-    bool offeredBySearch() const { return id_state == 2 || id_state == 3; }
-};
-
-// Ticket states the program tells apart.
-enum TicketState : int {
-    TicketWaiting = 1,   // waits for a solution; listed for solving
-    TicketSolved = 2,    // a solution was recorded; feedback is asked after playing it
-    TicketConfirmed = 3, // the asker confirmed the solution
+    bool offeredBySearch() const { return id_state == TicketSolved || id_state == TicketConfirmed; }
 };
