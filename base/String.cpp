@@ -23,11 +23,17 @@ bool isBlank(char16_t c) {
 
 } // namespace
 
-String::String(const char16_t* text) { assign(text, unitLength(text)); }
+String::String(const char16_t* text) {
+    assign(text, unitLength(text));
+}
 
-String::String(const char16_t* text, int length) { assign(text, length); }
+String::String(const char16_t* text, int length) {
+    assign(text, length);
+}
 
-String::String(const String& other) { assign(other.data(), other.len); }
+String::String(const String& other) {
+    assign(other.data(), other.len);
+}
 
 String::String(String&& other) noexcept
     : buf(other.buf), len(other.len), cap(other.cap), borrowed(other.borrowed) {
@@ -170,7 +176,9 @@ String& String::append(const char16_t* text, int length) {
     return *this;
 }
 
-String& String::append(char16_t unit) { return append(&unit, 1); }
+String& String::append(char16_t unit) {
+    return append(&unit, 1);
+}
 
 String String::substr(int pos, int count) const {
     if (pos < 0)
@@ -197,7 +205,8 @@ int String::find(const String& pattern, int from) const {
 }
 
 bool String::startsWith(const String& prefix) const {
-    return prefix.len <= len && std::memcmp(data(), prefix.data(), static_cast<size_t>(prefix.len) * 2) == 0;
+    return prefix.len <= len &&
+           std::memcmp(data(), prefix.data(), static_cast<size_t>(prefix.len) * 2) == 0;
 }
 
 int String::replaceAll(const String& pattern, const String& replacement) {
@@ -342,8 +351,8 @@ String String::formatArgs(const char16_t* format, std::initializer_list<Arg> arg
             if (a.kind == Arg::Text)
                 appendPadded(out, a.text->data(), a.text->length(), width, leftAlign);
             else if (a.kind == Arg::Units)
-                appendPadded(out, a.units ? a.units : u"(null)", unitLength(a.units ? a.units : u"(null)"),
-                             width, leftAlign);
+                appendPadded(out, a.units ? a.units : u"(null)",
+                             unitLength(a.units ? a.units : u"(null)"), width, leftAlign);
             break;
         case u'c': {
             char16_t c = static_cast<char16_t>(a.number);
@@ -352,21 +361,25 @@ String String::formatArgs(const char16_t* format, std::initializer_list<Arg> arg
         }
         case u'i':
         case u'd': {
-            long long v = a.kind == Arg::Unsigned ? static_cast<int>(static_cast<unsigned>(a.number)) : a.number;
+            long long v = a.kind == Arg::Unsigned
+                              ? static_cast<int>(static_cast<unsigned>(a.number))
+                              : a.number;
             if (a.kind == Arg::Signed)
                 v = static_cast<int>(a.number); // 32-bit like the wide swprintf's int
             bool negative = v < 0;
-            unsigned long long mag = negative ? 0ULL - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
+            unsigned long long mag = negative ? 0ULL - static_cast<unsigned long long>(v)
+                                              : static_cast<unsigned long long>(v);
             appendNumber(out, mag, negative, 10, false, width, zeroPad, leftAlign);
             break;
         }
         case u'u':
-            appendNumber(out, static_cast<unsigned>(a.number), false, 10, false, width, zeroPad, leftAlign);
+            appendNumber(out, static_cast<unsigned>(a.number), false, 10, false, width, zeroPad,
+                         leftAlign);
             break;
         case u'x':
         case u'X':
-            appendNumber(out, static_cast<unsigned>(a.number), false, 16, conv == u'X', width, zeroPad,
-                         leftAlign);
+            appendNumber(out, static_cast<unsigned>(a.number), false, 16, conv == u'X', width,
+                         zeroPad, leftAlign);
             break;
         default:
             out.append(start, static_cast<int>(f + 1 - start));

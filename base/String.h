@@ -8,9 +8,9 @@
 // neither owned nor freed). Conversion to wchar_t happens only at the Win32
 // boundary (base/win/WideText.h); conversion to UTF-8 belongs to the transport.
 class String {
-public:
+  public:
     String() = default;
-    String(const char16_t* text);            // zero-terminated; null gives empty
+    String(const char16_t* text);             // zero-terminated; null gives empty
     String(const char16_t* text, int length); // length in code units
     String(const String& other);
     String(String&& other) noexcept;
@@ -73,7 +73,7 @@ public:
     // optional '0' flag, '-' flag and width, and %%. The result has its full
     // length; nothing is cut.
     class Arg {
-    public:
+      public:
         Arg(const String& s) : kind(Text), text(&s) {}
         Arg(const char16_t* s) : kind(Units), units(s) {}
         Arg(char16_t c) : kind(Char), number(c) {}
@@ -84,7 +84,7 @@ public:
         Arg(unsigned long v) : kind(Unsigned), number(static_cast<long long>(v)) {}
         Arg(unsigned long long v) : kind(Unsigned), number(static_cast<long long>(v)) {}
 
-    private:
+      private:
         friend class String;
         enum Kind { Text, Units, Char, Signed, Unsigned } kind;
         const String* text = nullptr;
@@ -102,7 +102,7 @@ public:
     friend bool operator<(const String& a, const String& b);
     friend String operator+(const String& a, const String& b);
 
-private:
+  private:
     void reserve(int capacity);
 
     char16_t* buf = nullptr;

@@ -39,5 +39,12 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 file(GLOB_RECURSE LOTSE_WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
+list(FILTER LOTSE_WIN_TEST_SOURCES EXCLUDE REGEX "/tests/win/helper/")
 add_executable(lotse_wintests ${LOTSE_WIN_TEST_SOURCES} ${LOTSE_RESOURCES})
 target_link_libraries(lotse_wintests PRIVATE lotse_win gtest gmock ${LOTSE_STATIC_RUNTIME})
+
+# Helper of the test scripts: holds named mutexes, sends broadcasts and
+# messages to windows found by title, reports their state.
+add_executable(lotse_testhelper tests/win/helper/TestHelper.cpp)
+target_link_libraries(lotse_testhelper PRIVATE user32 ${LOTSE_STATIC_RUNTIME})
+target_link_options(lotse_testhelper PRIVATE -municode)

@@ -1,3 +1,118 @@
 #pragma once
 
+// Resource ids of lotse.exe. Control ids repeat across dialogs; each dialog's
+// names carry its prefix.
+
+// Dialog templates.
+#define IDD_MAIN 101
+#define IDD_SOLUTION_CAPTURE 103
+#define IDD_SOLUTION_NAVIGATOR 105
+#define IDD_DEBUG 107
+#define IDD_NEW_VERSION 109
+#define IDD_CREATE_TICKET 111
+#define IDD_SOLVE_TICKET 113
+#define IDD_TICKET_OVERVIEW 115
+#define IDD_SOLUTION_NOTIFICATION 117
+#define IDD_FEEDBACK 119
+#define IDD_SETTINGS 123
+#define IDD_INFO 126
+
+// Icons and menus. The main icon (lowest id) is the one the shell shows for
+// the executable; 121 is the icon of the windows and the tray.
+#define IDI_MAIN 100
 #define IDI_LOTSE 121
+#define IDR_TRAY_MENU 122
+
+// Tray menu commands.
+#define ID_TRAY_OPEN 40007
+#define ID_TRAY_SETTINGS 40005
+#define ID_TRAY_INFO 40012
+#define ID_TRAY_QUIT 40003
+
+// 101 main window.
+#define IDC_MAIN_SOFTWARE 1033
+#define IDC_MAIN_PICK 1034
+#define IDC_MAIN_LANGUAGE 1035
+#define IDC_MAIN_QUESTION_GROUP 1050
+#define IDC_MAIN_QUESTION 1014
+#define IDC_MAIN_CREATE_TICKET 1017
+#define IDC_MAIN_SHOW_SOLUTION 1010
+#define IDC_MAIN_TICKET_COUNT 1038
+#define IDC_MAIN_SOLVE_TICKETS 1019
+
+// 103 recorder.
+#define IDC_CAPTURE_QUESTION 1030
+#define IDC_CAPTURE_HOVERED 1026
+#define IDC_CAPTURE_RECORD 1009
+#define IDC_CAPTURE_LIST 1023
+#define IDC_CAPTURE_SAVE 1022
+#define IDC_CAPTURE_DEBUG 1013
+
+// 105 solution navigator.
+#define IDC_NAVIGATOR_INSTRUCTION 1020
+#define IDC_NAVIGATOR_NEXT 1014
+#define IDC_NAVIGATOR_DEBUG 1013
+
+// 107 debug window.
+#define IDC_DEBUG_TEXT 1013
+
+// 109 new version.
+#define IDC_NEW_VERSION_HEADLINE 1027
+#define IDC_NEW_VERSION_LABELS 1029
+#define IDC_NEW_VERSION_VALUES 1030
+#define IDC_NEW_VERSION_DOWNLOAD 1028
+#define IDC_NEW_VERSION_RETRY 1049
+
+// 111 create ticket.
+#define IDC_CREATE_SOFTWARE 1033
+#define IDC_CREATE_QUESTION 1030
+#define IDC_CREATE_CONFIRM 1029
+
+// 113 solve tickets.
+#define IDC_SOLVE_GRID_HOST 1039
+
+// 115 ticket overview.
+#define IDC_OVERVIEW_QUESTION 1030
+#define IDC_OVERVIEW_SOFTWARE 1033
+#define IDC_OVERVIEW_OS 1034
+#define IDC_OVERVIEW_OWN_OS 1036
+#define IDC_OVERVIEW_SOLVE 1019
+
+// 117 solution notification.
+#define IDC_NOTIFICATION_SOFTWARE 1033
+#define IDC_NOTIFICATION_QUESTION 1030
+#define IDC_NOTIFICATION_SHOW 1010
+
+// 119 feedback.
+#define IDC_FEEDBACK_NO 1047
+#define IDC_FEEDBACK_YES 1046
+
+// 123 settings.
+#define IDC_SETTINGS_AUTOSTART 1047
+
+// 126 info.
+#define IDC_INFO_VERSION_GROUP 1031
+#define IDC_INFO_NAME_LABEL 1028
+#define IDC_INFO_VERSION_LABEL 1009
+#define IDC_INFO_VERSION 1029
+#define IDC_INFO_DATE_LABEL 1010
+#define IDC_INFO_DATE 1030
+#define IDC_INFO_PRODUCT_GROUP 1032
+#define IDC_INFO_MAKER_LABEL 1033
+#define IDC_INFO_MAKER 1011
+#define IDC_INFO_WEB_LABEL 1007
+#define IDC_INFO_WEB 1035
+#define IDC_INFO_PLATFORM_LABEL 1034
+#define IDC_INFO_PLATFORM 1012
+#define IDC_INFO_MAJOR_LABEL 1008
+#define IDC_INFO_MAJOR 1036
+#define IDC_INFO_MINOR_LABEL 1013
+#define IDC_INFO_MINOR 1037
+#define IDC_INFO_BUILD_LABEL 1014
+#define IDC_INFO_BUILD 1038
+#define IDC_INFO_OS_NAME_LABEL 1015
+#define IDC_INFO_OS_NAME 1039
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif

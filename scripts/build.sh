@@ -8,14 +8,10 @@ jobs=$(nproc)
 
 "$top/scripts/setup.sh"
 
-if [ ! -f "$build/win/build.ninja" ]; then
-    cmake -S "$top" -B "$build/win" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64.cmake" \
-        -DLOTSE_SERVICE_PORT="$port" >/dev/null
-fi
-ninja -C "$build/win" -j "$jobs" lotse lotse_wintests
+cmake -S "$top" -B "$build/win" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64.cmake" \
+    -DLOTSE_SERVICE_PORT="$port" >/dev/null
+ninja -C "$build/win" -j "$jobs"
 
-if [ ! -f "$build/native/build.ninja" ]; then
-    cmake -S "$top" -B "$build/native" -G Ninja -DLOTSE_WIN_BUILD_DIR="$build/win" \
-        -DLOTSE_SERVICE_PORT="$port" >/dev/null
-fi
+cmake -S "$top" -B "$build/native" -G Ninja -DLOTSE_WIN_BUILD_DIR="$build/win" \
+    -DLOTSE_SERVICE_PORT="$port" >/dev/null
 ninja -C "$build/native" -j "$jobs"

@@ -1,3 +1,8 @@
+#include "app/win/Lotse.h"
+
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return -1; }
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    Lotse::instance().run(instance);
+    return -1;
+}

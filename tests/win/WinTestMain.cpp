@@ -9,7 +9,9 @@ namespace {
 int servicePortValue = 0;
 }
 
-int WinTestEnvironment::servicePort() { return servicePortValue; }
+int WinTestEnvironment::servicePort() {
+    return servicePortValue;
+}
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);

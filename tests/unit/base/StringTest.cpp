@@ -1,4 +1,5 @@
 #include "base/String.h"
+#include "tests/StringPrinter.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +7,9 @@
 
 namespace {
 
-String s(const char16_t* t) { return String(t); }
+String s(const char16_t* t) {
+    return String(t);
+}
 
 } // namespace
 

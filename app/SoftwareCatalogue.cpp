@@ -1,0 +1,65 @@
+#include "app/SoftwareCatalogue.h"
+
+#include "base/Words.h"
+#include "service/Json.h"
+#include "service/ServiceClient.h"
+
+SoftwareCatalogue& SoftwareCatalogue::instance() {
+    static SoftwareCatalogue catalogue;
+    return catalogue;
+}
+
+void SoftwareCatalogue::load() {
+    entries.clear();
+    loadFromReply(ServiceClient::post(u"getsoftwarelist.php", ServiceClient::codeBody()));
+}
+
+void SoftwareCatalogue::loadFromReply(const String& reply) {
+    entries.clear();
+    ElementPtr root = Json::parseText(reply);
+    const Json::ElementMap* map = Json::asMap(root);
+    if (!map)
+        return;
+    for (const auto& [key, value] : map->members) {
+        SoftwareEntry entry;
+        entry.id = key.toInt();
+        if (Json::isObject(value)) {
+            entry.id_locale = Json::memberInt(value, u"id_locale");
+            entry.file_desc = Json::memberText(value, u"file_desc");
+            entry.product_name = Json::memberText(value, u"product_name");
+            entry.file_version = Json::memberText(value, u"file_version");
+            entry.file_version_full = Json::memberText(value, u"file_version_full");
+            entry.supported = Json::memberInt(value, u"supported") != 0;
+            entry.module_name = Json::memberText(value, u"module_name");
+            if (entry.file_desc.empty() && entry.product_name.empty() && entry.file_version.empty())
+                wildcard = entry.id;
+        }
+        entries[entry.id] = std::move(entry);
+    }
+}
+
+SoftwareEntry& SoftwareCatalogue::entry(int id) {
+    // A default-constructed entry is exactly the find-or-insert default (id 0).
+    return entries[id];
+}
+
+std::vector<SoftwareEntry> SoftwareCatalogue::search(const String& query, bool wholeText) const {
+    std::vector<SoftwareEntry> found;
+    const String lowered = query.lower();
+    if (wholeText) {
+        for (const auto& [id, entry] : entries) {
+            String text = displayText(entry).lower();
+            if (!text.empty() && lowered.find(text) >= 0) {
+                found.push_back(entry);
+                break;
+            }
+        }
+        return found;
+    }
+    const std::vector<String> words = splitWords(lowered);
+    for (const auto& [id, entry] : entries) {
+        if (containsAllWords(displayText(entry).lower(), words))
+            found.push_back(entry);
+    }
+    return found;
+}

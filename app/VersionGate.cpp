@@ -1,0 +1,71 @@
+#include "app/VersionGate.h"
+
+#include "service/ServiceClient.h"
+
+#include <chrono>
+#include <thread>
+
+String versionText(const String& reply) {
+    String text(reply);
+    text.replaceAll(u" ", String());
+    return text;
+}
+
+String VersionGate::fetchVersionText() const {
+    return versionText(fetch ? fetch() : String());
+}
+
+bool VersionGate::check(const String& ownVersion) const {
+    String current;
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        current = fetchVersionText();
+        if (!current.empty())
+            break;
+        // Also after the last attempt, before the user is told.
+        if (wait)
+            wait(retryWaitMs);
+    }
+    if (current.empty()) {
+        // No answer: the user may retry as often as they like; closing the dialog
+        // lets the program start without a version check.
+        for (;;) {
+            if (!showNewVersion || !showNewVersion(ownVersion, String()))
+                return true;
+            current = fetchVersionText();
+            if (!current.empty())
+                return current == ownVersion;
+        }
+    }
+    if (current == ownVersion)
+        return true;
+    if (showNewVersion)
+        showNewVersion(ownVersion, current);
+    return false;
+}
+
+NewVersionTexts NewVersionTexts::make(const String& own, const String& newer) {
+    NewVersionTexts texts;
+    texts.ownVersion = own;
+    texts.newVersion = newer;
+    if (newer.empty()) {
+        texts.newVersion = u"[Verbindungsfehler]";
+        texts.connectionError = true;
+    }
+    return texts;
+}
+
+String NewVersionTexts::versionsText() const {
+    return String::format(u"%s\n\n%s", ownVersion, newVersion);
+}
+
+bool checkVersion(const String& ownVersion,
+                  std::function<bool(const String& own, const String& newVersion)> showNewVersion) {
+    VersionGate gate;
+    gate.fetch = [] {
+        return ServiceClient::send(ServiceClient::host(), u"curversion.php", String(), String(),
+                                   u"GET");
+    };
+    gate.wait = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+    gate.showNewVersion = std::move(showNewVersion);
+    return gate.check(ownVersion);
+}

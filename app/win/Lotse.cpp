@@ -1,0 +1,154 @@
+#include "app/win/Lotse.h"
+
+#include "app/PeriodicCheck.h"
+#include "app/win/AppKey.h"
+#include "app/win/SingleInstance.h"
+#include "app/win/TrayIcon.h"
+#include "resources/resource.h"
+
+#include "LotseConfig.h"
+
+#include <objbase.h>
+#include <uiautomationclient.h>
+
+namespace {
+
+// The UI Automation class and interface, named here so that no other file's
+// GUID definitions are needed.
+const CLSID cuiAutomationClass = {
+    0xFF48DBA4, 0x60EF, 0x4201, {0xAA, 0x87, 0x54, 0x10, 0x3E, 0xEF, 0x59, 0x4E}};
+const IID uiAutomationInterface = {
+    0x30CBE57D, 0xD9D0, 0x452A, {0xAB, 0x13, 0x7A, 0xC5, 0xAC, 0x48, 0x25, 0xEE}};
+
+constexpr uint32_t ticketCheckInterval = 60000;
+// Longest sleep of the main loop; the Pause and Escape keys are polled at
+// least this often.
+constexpr DWORD loopWaitMs = 50;
+
+} // namespace
+
+Lotse& Lotse::instance() {
+    static Lotse lotse;
+    return lotse;
+}
+
+Lotse::Lotse() {
+    title = u"Lotse";
+    appKey = openAppKey(title, false);
+    buildDate =
+        String::format(u"%02i.%02i.%04i", LOTSE_BUILD_DAY, LOTSE_BUILD_MONTH, LOTSE_BUILD_YEAR);
+    version = LOTSE_VERSION;
+}
+
+Lotse::~Lotse() {
+    if (automation)
+        automation->Release();
+    automation = nullptr;
+    if (comInitialized)
+        CoUninitialize();
+    TrayIcon::remove(trayIcon);
+    if (appKey)
+        RegCloseKey(appKey);
+}
+
+bool Lotse::run(HINSTANCE module) {
+    if (!SingleInstance::acquire())
+        return false;
+
+    moduleInstance = module;
+    icon = LoadIconW(moduleInstance, MAKEINTRESOURCEW(IDI_LOTSE));
+
+    if (!checkVersion())
+        return false;
+    registerFirstRun();
+    makeDpiAware();
+    createAutomation();
+    downloadCatalogues();
+
+    // The template is not visible: the program starts behind its tray icon.
+    create(IDD_MAIN, nullptr, true, false);
+    TrayIcon::add(trayIcon, window, icon, title);
+
+    runMainLoop();
+
+    TrayIcon::remove(trayIcon);
+    return true;
+}
+
+void Lotse::close(INT_PTR result) {
+    cancelPick();
+    Template::close(result);
+}
+
+bool Lotse::checkVersion() {
+    return true;
+}
+
+void Lotse::registerFirstRun() {}
+
+void Lotse::downloadCatalogues() {}
+
+void Lotse::checkTickets() {}
+
+void Lotse::updateTicketCount() {}
+
+void Lotse::cancelPick() {}
+
+void Lotse::makeDpiAware() {
+    HMODULE shcore = LoadLibraryW(L"Shcore.dll");
+    if (!shcore)
+        return;
+    using SetAwareness = HRESULT(WINAPI*)(int);
+    auto setAwareness = reinterpret_cast<SetAwareness>(
+        reinterpret_cast<void*>(GetProcAddress(shcore, "SetProcessDpiAwareness")));
+    if (setAwareness)
+        setAwareness(2); // per-monitor aware
+    FreeLibrary(shcore);
+}
+
+void Lotse::createAutomation() {
+    if (automation)
+        return;
+    HRESULT init = CoInitialize(nullptr);
+    if (FAILED(init))
+        return;
+    comInitialized = true;
+    // Fails where UI Automation is not registered (Wine); the client stays null.
+    if (FAILED(CoCreateInstance(cuiAutomationClass, nullptr, CLSCTX_INPROC_SERVER,
+                                uiAutomationInterface, reinterpret_cast<void**>(&automation))))
+        automation = nullptr;
+}
+
+void Lotse::runMainLoop() {
+    PeriodicCheck ticketCheck(ticketCheckInterval);
+    while (!quit) {
+        DWORD now = timeGetTime();
+        MSG message;
+        if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        if (ticketCheck.due(now))
+            checkTickets();
+        if (GetAsyncKeyState(VK_PAUSE))
+            showMainWindow();
+        if (GetAsyncKeyState(VK_ESCAPE))
+            cancelPick();
+        if (quit)
+            break;
+        // Sleep until input arrives; returns at once while messages wait.
+        MsgWaitForMultipleObjectsEx(0, nullptr, loopWaitMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+}
+
+void Lotse::showMainWindow() {
+    if (!window)
+        return;
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+}
+
+void Lotse::hideMainWindow() {
+    if (window)
+        ShowWindow(window, SW_HIDE);
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "app/win/Info.h"
+#include "app/win/Settings.h"
+#include "base/String.h"
+#include "dialogs/win/Template.h"
+
+#include <cstdint>
+#include <windows.h>
+#include <shellapi.h>
+
+struct IUIAutomation;
+
+// The application object: owns the main window (dialog 101, this object's
+// own Template part), the dialog objects, the tray icon and the UI Automation
+// client. run() is the whole life of the process.
+class Lotse : public Template {
+  public:
+    static Lotse& instance();
+
+    // Start-up, main loop and shut-down. False when start-up was refused
+    // (another instance runs, the version gate failed); true after "Beenden".
+    bool run(HINSTANCE moduleInstance);
+
+    // Cancels a pick in progress, then closes as every dialog does.
+    void close(INT_PTR result) override;
+    // The main window's messages.
+    INT_PTR dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    // Start-up steps that other parts of the program fill in.
+    bool checkVersion();       // true when start-up may go on
+    void registerFirstRun();   // autostart on the very first run
+    void downloadCatalogues(); // languages, tickets, software, operating systems
+
+    // Periodic work and key handling of the main loop.
+    void checkTickets();      // every 60 s
+    void updateTicketCount(); // every 300 s (timer 8)
+    void cancelPick();        // Escape
+
+    // Shows the main window and brings it to the front.
+    void showMainWindow();
+    void hideMainWindow();
+
+    int32_t firstRun = 0;
+    HKEY appKey = nullptr; // HKCU\Software\Lotse; null when absent at start
+    HICON icon = nullptr;
+    String title;
+    String buildDate;
+    String version;
+    HINSTANCE moduleInstance = nullptr;
+    // The one UI Automation client; null when it could not be created. To be
+    // replaced by the AutomationClient of automation/.
+    IUIAutomation* automation = nullptr;
+    Settings settings;
+    Info info;
+    int32_t picking = 0;
+    int32_t localeId = 0;
+    NOTIFYICONDATAW trayIcon{};
+    int32_t quit = 0;
+
+    // Window timer ids of the main window.
+    static constexpr UINT_PTR pickTimer = 3;
+    static constexpr UINT_PTR showAfterPickTimer = 4;
+    static constexpr UINT_PTR ticketCountTimer = 8;
+
+  private:
+    Lotse();
+    ~Lotse() override;
+
+    void makeDpiAware();
+    void createAutomation();
+    void runMainLoop();
+    void showTrayMenu();
+    void onSettingChange(WPARAM wParam);
+
+    bool comInitialized = false;
+};

@@ -1,0 +1,221 @@
+#include "automation/MemoryAutomation.h"
+
+struct MemoryAutomation::Node {
+    Properties properties;
+    std::weak_ptr<Node> parent;
+    std::vector<std::shared_ptr<Node>> children;
+    bool attached = true;
+};
+
+namespace {
+
+class MemoryElement : public AutomationElement {
+  public:
+    explicit MemoryElement(std::shared_ptr<MemoryAutomation::Node> n) : node(std::move(n)) {}
+    std::shared_ptr<MemoryAutomation::Node> node;
+};
+
+std::shared_ptr<MemoryAutomation::Node> nodeOf(const AutomationElementPtr& element) {
+    auto* memory = dynamic_cast<MemoryElement*>(element.get());
+    if (!memory || !memory->node->attached)
+        return nullptr;
+    return memory->node;
+}
+
+void detach(MemoryAutomation::Node& node) {
+    node.attached = false;
+    for (auto& child : node.children)
+        detach(*child);
+}
+
+// Absent names compare as empty, as the platform's property conditions do.
+bool satisfies(const MemoryAutomation::Properties& p, const ElementCondition& condition) {
+    for (const ElementCondition::Term& term : condition.terms) {
+        const String* actual = nullptr;
+        String noName;
+        switch (term.property) {
+        case ElementProperty::AutomationId:
+            actual = &p.automationId;
+            break;
+        case ElementProperty::Name:
+            actual = p.name ? &*p.name : &noName;
+            break;
+        case ElementProperty::ClassName:
+            actual = &p.className;
+            break;
+        }
+        if (!(*actual == term.value))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+MemoryAutomation::MemoryAutomation() : desktop(std::make_shared<Node>()) {
+    desktop->properties.name = String(u"Desktop 1");
+    desktop->properties.className = u"#32769";
+    desktop->properties.rect = {0, 0, 1280, 1024};
+    desktop->properties.runtimeId = {42, 0};
+}
+
+MemoryAutomation::~MemoryAutomation() = default;
+
+AutomationElementPtr MemoryAutomation::handle(const std::shared_ptr<Node>& node) const {
+    if (!node || !node->attached)
+        return nullptr;
+    return std::make_shared<MemoryElement>(node);
+}
+
+AutomationElementPtr MemoryAutomation::add(const AutomationElementPtr& parent,
+                                           Properties properties) {
+    std::shared_ptr<Node> owner = nodeOf(parent);
+    if (!owner)
+        return nullptr;
+    auto node = std::make_shared<Node>();
+    if (properties.runtimeId.empty())
+        properties.runtimeId = {42, nextRuntimeId++};
+    node->properties = std::move(properties);
+    node->parent = owner;
+    owner->children.push_back(node);
+    return handle(node);
+}
+
+AutomationElementPtr MemoryAutomation::add(const AutomationElementPtr& parent,
+                                           std::optional<String> name, const String& className,
+                                           const String& automationId, ElementRect rect) {
+    Properties properties;
+    properties.name = std::move(name);
+    properties.className = className;
+    properties.automationId = automationId;
+    properties.rect = rect;
+    return add(parent, std::move(properties));
+}
+
+void MemoryAutomation::remove(const AutomationElementPtr& element) {
+    std::shared_ptr<Node> node = nodeOf(element);
+    if (!node || node == desktop)
+        return;
+    if (std::shared_ptr<Node> owner = node->parent.lock())
+        std::erase(owner->children, node);
+    detach(*node);
+}
+
+MemoryAutomation::Properties* MemoryAutomation::properties(const AutomationElementPtr& element) {
+    std::shared_ptr<Node> node = nodeOf(element);
+    return node ? &node->properties : nullptr;
+}
+
+AutomationElementPtr MemoryAutomation::root() {
+    return handle(desktop);
+}
+
+AutomationElementPtr MemoryAutomation::parent(const AutomationElementPtr& element) {
+    std::shared_ptr<Node> node = nodeOf(element);
+    if (!node || node == desktop)
+        return nullptr;
+    return handle(node->parent.lock());
+}
+
+AutomationElementPtr MemoryAutomation::firstChild(const AutomationElementPtr& element) {
+    std::shared_ptr<Node> node = nodeOf(element);
+    if (!node || node->children.empty())
+        return nullptr;
+    return handle(node->children.front());
+}
+
+AutomationElementPtr MemoryAutomation::nextSibling(const AutomationElementPtr& element) {
+    std::shared_ptr<Node> node = nodeOf(element);
+    if (!node)
+        return nullptr;
+    std::shared_ptr<Node> owner = node->parent.lock();
+    if (!owner)
+        return nullptr;
+    auto& siblings = owner->children;
+    for (size_t i = 0; i + 1 < siblings.size(); ++i) {
+        if (siblings[i] == node)
+            return handle(siblings[i + 1]);
+    }
+    return nullptr;
+}
+
+std::vector<AutomationElementPtr>
+MemoryAutomation::findChildren(const AutomationElementPtr& element,
+                               const ElementCondition& condition) {
+    ++findChildrenCalls;
+    std::vector<AutomationElementPtr> found;
+    std::shared_ptr<Node> node = nodeOf(element);
+    if (!node)
+        return found;
+    for (const auto& child : node->children) {
+        if (satisfies(child->properties, condition))
+            found.push_back(handle(child));
+    }
+    return found;
+}
+
+AutomationElementPtr MemoryAutomation::elementAtPoint(int x, int y) {
+    // The first child in order lies on top of its later siblings.
+    if (!desktop->properties.rect.contains(x, y))
+        return nullptr;
+    std::shared_ptr<Node> hit = desktop;
+    for (bool deeper = true; deeper;) {
+        deeper = false;
+        for (const auto& child : hit->children) {
+            if (child->properties.rect.contains(x, y)) {
+                hit = child;
+                deeper = true;
+                break;
+            }
+        }
+    }
+    return handle(hit);
+}
+
+bool MemoryAutomation::sameElement(const AutomationElementPtr& a, const AutomationElementPtr& b) {
+    std::shared_ptr<Node> x = nodeOf(a);
+    return x && x == nodeOf(b);
+}
+
+std::optional<String> MemoryAutomation::name(const AutomationElementPtr& element) {
+    std::shared_ptr<Node> node = nodeOf(element);
+    return node ? node->properties.name : std::nullopt;
+}
+
+std::optional<String> MemoryAutomation::className(const AutomationElementPtr& element) {
+    std::shared_ptr<Node> node = nodeOf(element);
+    if (!node)
+        return std::nullopt;
+    return node->properties.className;
+}
+
+std::optional<String> MemoryAutomation::automationId(const AutomationElementPtr& element) {
+    std::shared_ptr<Node> node = nodeOf(element);
+    if (!node)
+        return std::nullopt;
+    return node->properties.automationId;
+}
+
+std::optional<uint32_t> MemoryAutomation::processId(const AutomationElementPtr& element) {
+    std::shared_ptr<Node> node = nodeOf(element);
+    if (!node)
+        return std::nullopt;
+    return node->properties.processId;
+}
+
+uintptr_t MemoryAutomation::nativeWindow(const AutomationElementPtr& element) {
+    std::shared_ptr<Node> node = nodeOf(element);
+    return node ? node->properties.nativeWindow : 0;
+}
+
+std::optional<ElementRect> MemoryAutomation::boundingRect(const AutomationElementPtr& element) {
+    std::shared_ptr<Node> node = nodeOf(element);
+    if (!node)
+        return std::nullopt;
+    return node->properties.rect;
+}
+
+std::vector<int32_t> MemoryAutomation::runtimeId(const AutomationElementPtr& element) {
+    std::shared_ptr<Node> node = nodeOf(element);
+    return node ? node->properties.runtimeId : std::vector<int32_t>();
+}

@@ -1,0 +1,24 @@
+#include "controls/AutoCompleteSolutions.h"
+
+#include <cstddef>
+
+void AutoCompleteSolutions::search(const String& text) {
+    tickets.search(results, text, softwareFilter, localeFilter);
+}
+
+String AutoCompleteSolutions::text(int index) {
+    if (index < 0 || index >= count())
+        return String();
+    return results[static_cast<std::size_t>(index)].question;
+}
+
+const void* AutoCompleteSolutions::item(int index) {
+    if (index < 0 || index >= count())
+        return nullptr;
+    return &results[static_cast<std::size_t>(index)];
+}
+
+void AutoCompleteSolutions::clear() {
+    results.clear();
+    AutoComplete::clear();
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "dialogs/win/DialogTools.h"
+
+#include <cstdint>
+#include <windows.h>
+
+// Base of every dialog class: binds one object to one dialog window built
+// from a dialog-template resource of the program's own module, creates it
+// modal or modeless and routes its messages to dialogProc. The object outlives
+// its window; window is null while no window exists.
+//
+// Adding a dialog: derive from Template, override dialogProc (call
+// centerWindow on WM_INITDIALOG; close(0) on commands IDCANCEL and IDCLOSE
+// and on message WM_QUIT; return 0), keep the object for the life of the
+// program and open it with create(resource id, parent, modeless, show).
+struct Template : DialogTools {
+    HWND window = nullptr;
+    int32_t modeless = 0;
+
+    Template() = default;
+    Template(const Template&) = delete;
+    Template& operator=(const Template&) = delete;
+    // A modeless window still open is destroyed; no message reaches the
+    // object afterwards.
+    virtual ~Template();
+
+    // A live window is only brought to the front (result 0). Otherwise the
+    // dialog is created: modeless (shown and brought to the front when `show`
+    // is set; result 0) or modal (returns the result given to close, -1 when
+    // the dialog could not be created).
+    virtual INT_PTR create(int resourceId, HWND parent, bool modeless, bool show);
+    // Ends a modal dialog with `result`, or destroys a modeless window.
+    virtual void close(INT_PTR result);
+    virtual INT_PTR dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    virtual LRESULT defaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    // The one dialog procedure given to the system; the creation parameter
+    // is the object.
+    static INT_PTR CALLBACK staticDialogProc(HWND window, UINT message, WPARAM wParam,
+                                             LPARAM lParam);
+};

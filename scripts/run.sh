@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Runs Lotse: starts the local service (HTTPS on the build's port, 443 by
+# default) with demo data kept in build/run/service.db, then lotse.exe in a Wine
+# virtual desktop. With a display ($DISPLAY) the desktop opens there; without
+# one Lotse runs under a private Xvfb and screenshots of it are saved to
+# build/screenshots/. Ctrl+C (or "Beenden" in Lotse's tray menu) ends both.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${LOTSE_BUILD:-$top/build}
+tls=${LOTSE_TLS_DIR:-/usr/local/share/lotse-dev-ca}
+
+"$top/scripts/build.sh"
+port=$(sed -n 's/^LOTSE_SERVICE_PORT:STRING=//p' "$build/native/CMakeCache.txt")
+state="$build/run"
+mkdir -p "$state" "$build/screenshots"
+
+if [ ! -s "$state/service.db" ]; then
+    "$build/native/server/lotse-service" --db "$state/service.db" --seed-demo
+fi
+"$top/scripts/service-ctl.sh" stop "$state"
+if ss -ltnH "sport = :$port" 2>/dev/null | grep -q .; then
+    echo "run: port $port is in use; stop whatever listens there first" >&2
+    exit 1
+fi
+"$build/native/server/lotse-service" --db "$state/service.db" --port "$port" \
+    --cert "$tls/localhost.crt" --key "$tls/localhost.key" >"$state/service.log" 2>&1 &
+echo $! >"$state/service.pid"
+stop_service() { "$top/scripts/service-ctl.sh" stop "$state"; }
+trap stop_service EXIT
+for _ in $(seq 1 100); do
+    curl -s --max-time 2 "https://localhost:$port/curversion.php" >/dev/null && break
+    sleep 0.1
+done
+echo "run: service on https://localhost:$port (log: $state/service.log)"
+
+export LOTSE_WIN_BUILD="$build/win"
+[ -n "${DISPLAY:-}" ] && export LOTSE_DISPLAY=$DISPLAY
+source "$top/scripts/wine-env.sh"
+trap 'lotse_wine_cleanup; stop_service' EXIT
+
+wine explorer /desktop=Lotse,1280x1024 "$LOTSE_WIN_BUILD/lotse.exe" >/dev/null 2>&1 &
+desktop=$!
+echo "run: Lotse started on display $DISPLAY; it sits in the notification area. Press Pause to open it."
+if [ -z "${LOTSE_DISPLAY:-}" ]; then
+    # Headless: open the main window once and save what it looks like.
+    if lotse_wait_window "Lotse - 1.0.2" 300 >/dev/null 2>&1 || sleep 5; then
+        xdotool key Pause
+        sleep 2
+        import -window root "$build/screenshots/run-desktop.png" 2>/dev/null &&
+            echo "run: screenshot of the running program: $build/screenshots/run-desktop.png"
+    fi
+fi
+wait "$desktop" || true

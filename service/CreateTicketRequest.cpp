@@ -1,0 +1,55 @@
+#include "service/CreateTicketRequest.h"
+
+#include "service/ServiceClient.h"
+#include "service/SystemInfo.h"
+
+CreateTicketRequest CreateTicketRequest::forThisComputer(const String& question,
+                                                         const SoftwareEntry& software,
+                                                         int localeId) {
+    CreateTicketRequest request;
+    request.question = question;
+    request.software = software;
+    request.localeId = localeId;
+    request.hwGuid = SystemInfo::hwGuid();
+    request.username = SystemInfo::username();
+    request.os = SystemInfo::osVersion();
+    return request;
+}
+
+ElementPtr CreateTicketRequest::document() {
+    using Json::ElementMap;
+    ElementPtr root = Json::makeRoot();
+    auto set = [&root](const char16_t* key, const String& value) {
+        ElementMap::setString(root, key, value, true);
+    };
+    set(u"question", question);
+    set(u"code", ServiceClient::accessCode());
+    set(u"hw_guid", hwGuid);
+    set(u"username", username);
+    set(u"sw_id", String::format(u"%i", software.id));
+    set(u"sw_file_desc", software.file_desc);
+    set(u"sw_product_name", software.product_name);
+    set(u"sw_file_version", software.file_version);
+    set(u"sw_file_version_full", software.file_version_full);
+    set(u"sw_module_name", software.module_name);
+    set(u"sw_id_locale", String::format(u"%i", software.id_locale));
+    SystemInfo::addOperatingSystem(root, os);
+    set(u"id_locale", String::format(u"%i", localeId));
+    return root;
+}
+
+String CreateTicketRequest::body() {
+    return ServiceClient::documentBody(document());
+}
+
+String CreateTicketRequest::send() {
+    return ServiceClient::post(u"createticket.php", body());
+}
+
+bool createTicketSucceeded(const String& reply) {
+    return reply == String(u"OK");
+}
+
+String createTicketFailureText(const String& reply) {
+    return String::format(u"Das Ticket konnte nicht angelegt werden: %s", reply);
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "base/String.h"
+#include "recording/Capture.h"
+
+#include <set>
+
+// Ticket states the program tells apart.
+enum TicketState : int {
+    TicketWaiting = 1,   // waits for a solution; listed for solving
+    TicketSolved = 2,    // a solution was recorded; feedback is asked after playing it
+    TicketConfirmed = 3, // the asker confirmed the solution
+};
+
+// A question of the service. The field names are those of the service's reply
+// members. Tickets are copied by value, capture included, into result lists.
+struct Ticket {
+    int id = 0;
+    int id_operating_system = 0;
+    int id_capture = 0; // 0 when no solution was recorded
+    int id_locale = 0;
+    std::set<int> software_list;
+    String question;
+    String questionLower;     // the question lower-cased for the search
+    String timestamp_created; // as the service sent it
+    int id_state = 0;
+    Capture capture; // empty until downloaded
+
+    // The states in which the question search offers a ticket.
+    bool offeredBySearch() const { return id_state == TicketSolved || id_state == TicketConfirmed; }
+};

@@ -1,0 +1,26 @@
+#include "service/TicketCount.h"
+
+#include "service/Json.h"
+#include "service/ServiceClient.h"
+#include "service/TicketList.h"
+
+TicketCountUpdate decideTicketCount(const String& reply, int ticketsInMemory) {
+    TicketCountUpdate update;
+    if (reply.empty())
+        return update;
+    ElementPtr root = Json::parseText(reply);
+    const Json::ElementMap* map = Json::asMap(root);
+    if (!map || map->members.empty())
+        return update;
+    update.show = true;
+    update.unsolved = Json::memberInt(root, u"unsolved");
+    update.total = Json::memberInt(root, u"total");
+    update.unsolvedText = String::format(u"%i", update.unsolved);
+    update.reload = ticketsInMemory != update.total;
+    return update;
+}
+
+TicketCountUpdate fetchTicketCount() {
+    String reply = ServiceClient::post(u"getticketcnt.php", ServiceClient::codeBody());
+    return decideTicketCount(reply, TicketList::instance().count());
+}

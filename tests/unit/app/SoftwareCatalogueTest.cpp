@@ -1,0 +1,116 @@
+#include "app/SoftwareCatalogue.h"
+#include "tests/StringPrinter.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<int> ids(const std::vector<SoftwareEntry>& entries) {
+    std::vector<int> out;
+    for (const SoftwareEntry& e : entries)
+        out.push_back(e.id);
+    return out;
+}
+
+const char16_t* reply =
+    u"{\"12\":{\"id_locale\":\"1031\",\"file_desc\":\"Windows 10 Pro N\",\"product_name\":\"W\","
+    u"\"file_version\":\"\",\"supported\":\"1\",\"module_name\":\"explorer.exe\"},"
+    u"\"3\":{\"id_locale\":\"1033\",\"file_desc\":\"Windows 10\",\"product_name\":\"\","
+    u"\"file_version\":\"\",\"file_version_full\":\"10.0\",\"supported\":\"0\"},"
+    u"\"7\":{\"id_locale\":\"1031\",\"file_desc\":\"Foo Editor\",\"file_version\":\"2.1\"},"
+    u"\"9\":{\"id_locale\":\"1031\",\"file_desc\":\"\",\"product_name\":\"\",\"file_version\":\"\"}"
+    u","
+    u"\"20\":\"not an object\"}";
+
+} // namespace
+
+TEST(SoftwareCatalogue, ReadsTheReplyInIdOrder) {
+    SoftwareCatalogue catalogue;
+    catalogue.loadFromReply(reply);
+    ASSERT_EQ(catalogue.count(), 5);
+    std::vector<int> order;
+    for (const auto& [id, entry] : catalogue)
+        order.push_back(id);
+    EXPECT_EQ(order, (std::vector<int>{3, 7, 9, 12, 20}));
+
+    const SoftwareEntry& pro = catalogue.all().at(12);
+    EXPECT_EQ(pro.id, 12);
+    EXPECT_EQ(pro.id_locale, 1031);
+    EXPECT_EQ(pro.file_desc, String(u"Windows 10 Pro N"));
+    EXPECT_EQ(pro.module_name, String(u"explorer.exe"));
+    EXPECT_TRUE(pro.supported);
+    EXPECT_FALSE(catalogue.all().at(3).supported);
+    EXPECT_EQ(catalogue.all().at(3).file_version_full, String(u"10.0"));
+    EXPECT_EQ(catalogue.all().at(7).file_version_full, String()); // missing member
+
+    // A member that is not an object gives an entry with only its id.
+    const SoftwareEntry& bare = catalogue.all().at(20);
+    EXPECT_EQ(bare.id, 20);
+    EXPECT_EQ(bare.id_locale, 1);
+    EXPECT_TRUE(bare.file_desc.empty());
+    EXPECT_FALSE(bare.supported);
+
+    EXPECT_EQ(catalogue.wildcardId(), 9);
+    EXPECT_EQ(displayText(catalogue.all().at(9)), String());
+    EXPECT_EQ(displayText(catalogue.all().at(7)), String(u"Foo Editor - v2.1"));
+    EXPECT_EQ(displayText(catalogue.all().at(3)), String(u"Windows 10"));
+}
+
+TEST(SoftwareCatalogue, WildcardSurvivesLoadsWithoutOneAndBadRepliesEmptyIt) {
+    SoftwareCatalogue catalogue;
+    catalogue.loadFromReply(reply);
+    catalogue.loadFromReply(u"{\"5\":{\"file_desc\":\"Bar\"}}");
+    EXPECT_EQ(catalogue.count(), 1);
+    EXPECT_EQ(catalogue.wildcardId(), 9);
+    catalogue.loadFromReply(u"<html>502 Bad Gateway</html>");
+    EXPECT_EQ(catalogue.count(), 0);
+    catalogue.loadFromReply(String());
+    EXPECT_EQ(catalogue.count(), 0);
+    EXPECT_EQ(catalogue.wildcardId(), 9);
+    catalogue.loadFromReply(u"{\"4\":{\"id_locale\":\"1\"}}");
+    EXPECT_EQ(catalogue.wildcardId(), 4);
+
+    // Keys 7 and 07 are one id: the later key in key order ("7") wins.
+    catalogue.loadFromReply(
+        u"{\"7\":{\"file_desc\":\"seven\"},\"07\":{\"file_desc\":\"oh-seven\"}}");
+    EXPECT_EQ(catalogue.count(), 1);
+    EXPECT_EQ(catalogue.all().at(7).file_desc, String(u"seven"));
+}
+
+TEST(SoftwareCatalogue, EntryFindsOrInsertsADefault) {
+    SoftwareCatalogue catalogue;
+    catalogue.loadFromReply(reply);
+    EXPECT_EQ(catalogue.entry(7).file_desc, String(u"Foo Editor"));
+    SoftwareEntry& fresh = catalogue.entry(99);
+    EXPECT_EQ(fresh.id, 0);
+    EXPECT_EQ(fresh.id_locale, 1);
+    EXPECT_TRUE(fresh.file_desc.empty());
+    EXPECT_FALSE(fresh.supported);
+    EXPECT_EQ(catalogue.count(), 6);
+}
+
+TEST(SoftwareCatalogue, WordSearchNeedsEveryWord) {
+    SoftwareCatalogue catalogue;
+    catalogue.loadFromReply(reply);
+    EXPECT_EQ(ids(catalogue.search(u"WINDOWS  10", false)), (std::vector<int>{3, 12}));
+    EXPECT_EQ(ids(catalogue.search(u"10  pro", false)), (std::vector<int>{12}));
+    EXPECT_EQ(ids(catalogue.search(u"editor v2", false)), (std::vector<int>{7}));
+    EXPECT_EQ(ids(catalogue.search(u"editor v3", false)), (std::vector<int>{}));
+    // No words: every entry, the wildcard with its empty text included.
+    EXPECT_EQ(ids(catalogue.search(u"   ", false)), (std::vector<int>{3, 7, 9, 12, 20}));
+    // The results are copies.
+    std::vector<SoftwareEntry> found = catalogue.search(u"foo", false);
+    found[0].file_desc = u"changed";
+    EXPECT_EQ(catalogue.all().at(7).file_desc, String(u"Foo Editor"));
+}
+
+TEST(SoftwareCatalogue, WholeTextSearchFindsTheFirstEntryInsideTheQuery) {
+    SoftwareCatalogue catalogue;
+    catalogue.loadFromReply(reply);
+    EXPECT_EQ(ids(catalogue.search(u"windows 10 pro", true)), (std::vector<int>{3}));
+    // Without entry 3, "Windows 10 Pro N" is not inside the query, and the empty
+    // texts of the wildcard and entry 20 never match.
+    catalogue.loadFromReply(u"{\"12\":{\"file_desc\":\"Windows 10 Pro N\"},\"9\":{}}");
+    EXPECT_EQ(ids(catalogue.search(u"windows 10 pro", true)), (std::vector<int>{}));
+    EXPECT_EQ(ids(catalogue.search(u"Windows 10 Pro N", true)), (std::vector<int>{12}));
+}

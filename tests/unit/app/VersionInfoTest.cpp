@@ -1,0 +1,156 @@
+#include "app/VersionInfo.h"
+#include "automation/MemoryAutomation.h"
+#include "tests/StringPrinter.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+// A version resource held in memory, recording which sub-blocks were asked for.
+struct FakeResource : VersionResource {
+    uint32_t resourceSize = 1024;
+    bool readable = true;
+    bool hasFixed = true;
+    FixedFileVersion fixed;
+    bool hasTranslations = true;
+    std::vector<VersionTranslation> translations;
+    std::map<String, String> strings;
+    std::vector<String> asked;
+
+    uint32_t size(const String&) override { return resourceSize; }
+    bool read(const String&, uint32_t) override { return readable; }
+    bool queryFixedInfo(FixedFileVersion& out) override {
+        out = fixed;
+        return hasFixed;
+    }
+    bool queryTranslations(std::vector<VersionTranslation>& out) override {
+        out = translations;
+        return hasTranslations;
+    }
+    bool queryString(const String& block, String& out) override {
+        asked.push_back(block);
+        auto it = strings.find(block);
+        if (it == strings.end())
+            return false;
+        out = it->second;
+        return true;
+    }
+};
+
+SoftwareEntry filledEntry() {
+    SoftwareEntry e;
+    e.id = 9;
+    e.id_locale = 1031;
+    e.supported = true;
+    e.file_desc = u"old";
+    e.product_name = u"old";
+    e.file_version = u"9.9";
+    e.file_version_full = u"9.9.9";
+    return e;
+}
+
+} // namespace
+
+TEST(VersionInfo, MajorFromProductMinorFromFileAndLaterTranslationWins) {
+    FakeResource res;
+    res.fixed = {0x00050003, 0x00010002}; // product 5.3, file 1.2
+    res.translations = {{0x0407, 0x04b0}, {0x0409, 0x04b0}};
+    res.strings[u"\\StringFileInfo\\040704b0\\FileDescription"] = u"Editor";
+    res.strings[u"\\StringFileInfo\\040704b0\\ProductName"] = u"Foo Editor";
+    res.strings[u"\\StringFileInfo\\040904b0\\ProductName"] = u"Foo Editor (en)";
+    res.strings[u"\\StringFileInfo\\040904b0\\FileVersion"] = u"1.2.3.4";
+    SoftwareEntry e = filledEntry();
+    EXPECT_EQ(readVersionInfo(res, nullptr, u"C:\\foo.exe", u"foo.exe", nullptr, e), 1);
+    EXPECT_EQ(e.file_version, String(u"5.2"));
+    EXPECT_EQ(e.file_desc, String(u"Editor")); // the later pair has none: kept
+    EXPECT_EQ(e.product_name, String(u"Foo Editor (en)"));
+    EXPECT_EQ(e.file_version_full, String(u"1.2.3.4"));
+    EXPECT_EQ(e.module_name, String(u"foo.exe"));
+    EXPECT_EQ(e.id, 9);
+    EXPECT_EQ(e.id_locale, 1031);
+    EXPECT_TRUE(e.supported);
+    EXPECT_EQ(res.asked.size(), 6u);
+    EXPECT_EQ(displayText(e), String(u"Editor - v5.2"));
+}
+
+TEST(VersionInfo, ZeroVersionWordsLeaveTheShortVersionToTheTitles) {
+    MemoryAutomation tree;
+    auto window = tree.add(tree.root(), u"Foo Editor 2.1 - notes.txt");
+    auto edit = tree.add(window, u"Text", u"Edit");
+
+    FakeResource res;
+    res.fixed = {0x00050000, 0}; // file version 0.x: no short version from the numbers
+    res.translations = {{0x0409, 0x04b0}};
+    res.strings[u"\\StringFileInfo\\040904b0\\ProductName"] = u"Foo Editor";
+    res.strings[u"\\StringFileInfo\\040904b0\\FileVersion"] = u"2.1.0.77";
+    SoftwareEntry e = filledEntry();
+    EXPECT_EQ(readVersionInfo(res, &tree, u"foo.exe", u"foo.exe", edit, e), 1);
+    EXPECT_EQ(e.file_version, String(u"2.1"));
+    EXPECT_EQ(e.file_version_full, String(u"2.1")); // the titles replace both
+    EXPECT_TRUE(e.file_desc.empty());
+    EXPECT_EQ(displayText(e), String(u" - v2.1"));
+}
+
+TEST(VersionInfo, WithoutResourceTextsAreEmptiedAndResultIsZero) {
+    MemoryAutomation tree;
+    auto window = tree.add(tree.root(), u"Bar 3");
+    SoftwareEntry e = filledEntry();
+    FakeResource none;
+    none.resourceSize = 0;
+    EXPECT_EQ(readVersionInfo(none, &tree, u"bar.exe", u"bar.exe", window, e), 0);
+    EXPECT_TRUE(e.file_desc.empty());
+    EXPECT_TRUE(e.product_name.empty());
+    EXPECT_TRUE(e.file_version.empty()); // no name to look for in the titles
+    EXPECT_TRUE(e.file_version_full.empty());
+    EXPECT_EQ(e.module_name, String(u"bar.exe"));
+    EXPECT_EQ(displayText(e), String());
+
+    // A readable resource without translation table gives 0 but keeps the numbers.
+    FakeResource noTable;
+    noTable.fixed = {0x00030000, 0x00000004};
+    noTable.hasTranslations = false;
+    EXPECT_EQ(readVersionInfo(noTable, &tree, u"bar.exe", u"bar.exe", window, e), 0);
+    EXPECT_EQ(e.file_version, String(u"3.4"));
+
+    FakeResource unreadable;
+    unreadable.readable = false;
+    unreadable.fixed = {0x00030000, 0x00000004};
+    EXPECT_EQ(readVersionInfo(unreadable, &tree, u"bar.exe", u"bar.exe", window, e), 0);
+    EXPECT_TRUE(e.file_version.empty());
+}
+
+TEST(VersionFromTitles, ScansAfterTheNameUpToTheDesktop) {
+    MemoryAutomation tree;
+    auto window = tree.add(tree.root(), u"Foo Editor 2.1 - notes.txt");
+    auto pane = tree.add(window, u"Foo Editor settings"); // no version here
+    auto button = tree.add(pane, std::nullopt);
+
+    String shortVersion = u"x", fullVersion = u"y";
+    versionFromTitles(&tree, button, u"Foo Editor", shortVersion, fullVersion);
+    EXPECT_EQ(shortVersion, String(u"2.1"));
+    EXPECT_EQ(fullVersion, String(u"2.1"));
+
+    // Other characters between the blanks are skipped; the second blank ends the scan.
+    auto odd = tree.add(tree.root(), u"Foo Editor v1.0-beta2 x 7");
+    versionFromTitles(&tree, odd, u"Foo Editor", shortVersion, fullVersion);
+    EXPECT_EQ(shortVersion, String(u"1.02"));
+
+    // No version anywhere below the desktop: both stay.
+    auto plain = tree.add(tree.root(), u"Foo Editor - notes 3.txt");
+    shortVersion = u"keep";
+    versionFromTitles(&tree, plain, u"Foo Editor", shortVersion, fullVersion);
+    EXPECT_EQ(shortVersion, String(u"keep"));
+
+    // The walk stops at a name beginning with "Desktop", even one that holds the name.
+    tree.properties(tree.root())->name = String(u"Desktop Foo Editor 4.0");
+    versionFromTitles(&tree, plain, u"Foo Editor", shortVersion, fullVersion);
+    EXPECT_EQ(shortVersion, String(u"keep"));
+
+    // An empty name finds nothing; no client finds nothing.
+    versionFromTitles(&tree, button, u"", shortVersion, fullVersion);
+    EXPECT_EQ(shortVersion, String(u"keep"));
+    versionFromTitles(nullptr, button, u"Foo Editor", shortVersion, fullVersion);
+    EXPECT_EQ(shortVersion, String(u"keep"));
+}

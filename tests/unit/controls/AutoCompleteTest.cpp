@@ -1,0 +1,276 @@
+#include "controls/AutoCompleteSoftware.h"
+#include "controls/AutoCompleteSolutions.h"
+#include "controls/TextEditing.h"
+#include "tests/StringPrinter.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A combo box that keeps its state and logs the calls that change it.
+struct FakeBox : ComboBoxView {
+    String content;
+    int selStart = 0, selEnd = 0;
+    std::vector<std::pair<String, const void*>> list;
+    bool dropped = false;
+    bool dropDownStyle = true;
+    int minVisible = 0;
+    String clipboard;
+    std::vector<std::string> log;
+    AutoComplete* owner = nullptr; // to see the busy flag during calls
+    std::vector<bool> busyWhileAdding;
+
+    void editSelection(int& s, int& e) override { s = selStart, e = selEnd; }
+    String text() override { return content; }
+    void setText(const String& t) override {
+        content = t;
+        log.push_back("setText");
+    }
+    void setEditSelection(int s, int e) override {
+        selStart = s, selEnd = e;
+        log.push_back("sel " + std::to_string(s) + "," + std::to_string(e));
+    }
+    void resetList() override {
+        list.clear();
+        log.push_back("reset");
+    }
+    void addItem(const String& t, const void* d) override {
+        list.emplace_back(t, d);
+        if (owner)
+            busyWhileAdding.push_back(owner->busy());
+    }
+    bool hasDropDownList() override { return dropDownStyle; }
+    void showDropDown(bool show) override {
+        dropped = show;
+        log.push_back(show ? "open" : "close");
+    }
+    void setMinVisible(int n) override { minVisible = n; }
+    void focusEdit() override {}
+    String clipboardText() override { return clipboard; }
+};
+
+// Matches are the words that contain the text.
+struct WordSource : AutoComplete {
+    std::vector<String> words;
+    std::vector<String> results;
+    std::vector<String> searched;
+    void search(const String& t) override {
+        searched.push_back(t);
+        results.clear();
+        for (const String& w : words)
+            if (t.empty() || w.find(t) >= 0)
+                results.push_back(w);
+    }
+    int count() override { return static_cast<int>(results.size()); }
+    String text(int i) override { return results[static_cast<size_t>(i)]; }
+    const void* item(int i) override { return &results[static_cast<size_t>(i)]; }
+};
+
+struct Listener : AutoComplete::Interface {
+    int calls = 0;
+    void onTextChanged() override { ++calls; }
+};
+
+} // namespace
+
+TEST(TextEditing, BackspaceAndInsertArithmetic) {
+    TextEdit e = deleteBackward(u"abcdef", 1, 4);
+    EXPECT_EQ(e.text, String(u"aef"));
+    EXPECT_EQ(e.caret, 1);
+    e = deleteBackward(u"abc", 2, 2);
+    EXPECT_EQ(e.text, String(u"ac"));
+    EXPECT_EQ(e.caret, 1);
+    e = deleteBackward(u"abc", 0, 0);
+    EXPECT_EQ(e.text, String(u"abc"));
+    EXPECT_EQ(e.caret, -1);
+
+    e = insertText(u"abcdef", 1, 4, u"X");
+    EXPECT_EQ(e.text, String(u"aXef"));
+    EXPECT_EQ(e.caret, 2);
+    e = insertText(u"ab", 2, 2, u"cde");
+    EXPECT_EQ(e.text, String(u"abcde"));
+    EXPECT_EQ(e.caret, 5);
+    // Positions past the text are clamped, the caret follows the insertion.
+    e = insertText(u"ab", 9, 12, u"c");
+    EXPECT_EQ(e.text, String(u"abc"));
+    EXPECT_EQ(e.caret, 3);
+    // A reversed selection is the same selection.
+    e = deleteBackward(u"abcdef", 4, 1);
+    EXPECT_EQ(e.text, String(u"aef"));
+
+    EXPECT_EQ(suggestionCount(40, false), 15);
+    EXPECT_EQ(suggestionCount(16, false), 15);
+    EXPECT_EQ(suggestionCount(15, false), 15);
+    EXPECT_EQ(suggestionCount(3, false), 3);
+    EXPECT_EQ(suggestionCount(40, true), 40);
+    EXPECT_EQ(suggestionCount(0, true), 0);
+    EXPECT_EQ(visibleSuggestions(40), 15);
+    EXPECT_EQ(visibleSuggestions(4), 4);
+}
+
+TEST(AutoComplete, TypingReplacesTheSelectionAndListsMatches) {
+    FakeBox box;
+    WordSource source;
+    Listener listener;
+    source.words = {u"alpha", u"alpine", u"beta"};
+    source.attach(&box);
+    source.setListener(&listener);
+    box.owner = &source;
+    box.content = u"xyzal";
+    box.selStart = 0, box.selEnd = 3;
+
+    source.onChar(u'p');
+    EXPECT_EQ(box.content, String(u"pal"));
+    EXPECT_EQ(source.searched.back(), String(u"pal"));
+    EXPECT_TRUE(box.list.empty());
+    EXPECT_FALSE(box.dropped); // no match: closed
+    EXPECT_EQ(box.selStart, 1);
+    EXPECT_EQ(box.selEnd, 1);
+    EXPECT_EQ(listener.calls, 1);
+
+    box.content = u"al";
+    box.selStart = box.selEnd = 2;
+    box.log.clear();
+    source.onChar(u'p');
+    EXPECT_EQ(box.content, String(u"alp"));
+    ASSERT_EQ(box.list.size(), 2u);
+    EXPECT_EQ(box.list[0].first, String(u"alpha"));
+    EXPECT_EQ(box.list[1].second, &source.results[1]);
+    EXPECT_TRUE(box.dropped);
+    EXPECT_EQ(box.minVisible, 2);
+    EXPECT_EQ(box.busyWhileAdding, (std::vector<bool>{true, true}));
+    EXPECT_FALSE(source.busy());
+    // Caret set before the list is rebuilt and again after it.
+    EXPECT_EQ(box.log,
+              (std::vector<std::string>{"reset", "setText", "sel 3,3", "open", "sel 3,3"}));
+    EXPECT_EQ(listener.calls, 2);
+}
+
+TEST(AutoComplete, BackspaceControlKeysAndPaste) {
+    FakeBox box;
+    WordSource source;
+    Listener listener;
+    source.words = {u"alpha"};
+    source.attach(&box);
+    source.setListener(&listener);
+
+    // At the start of the text nothing is removed, the list is still rebuilt.
+    box.content = u"alp";
+    box.selStart = box.selEnd = 0;
+    source.onChar(AutoComplete::backspaceChar);
+    EXPECT_EQ(box.content, String(u"alp"));
+    EXPECT_EQ(box.list.size(), 1u);
+    EXPECT_EQ(box.selStart, -1);
+    EXPECT_EQ(box.log, (std::vector<std::string>{"reset", "setText", "open", "sel -1,-1"}));
+
+    box.selStart = box.selEnd = 3;
+    source.onChar(AutoComplete::backspaceChar);
+    EXPECT_EQ(box.content, String(u"al"));
+    EXPECT_EQ(box.selStart, 2);
+
+    // Copy, cut and other control characters change nothing; Tab is one of them.
+    box.log.clear();
+    for (char16_t c : {AutoComplete::copyChar, AutoComplete::cutChar, char16_t(9), char16_t(1),
+                       char16_t(0x7F), char16_t(0x85)})
+        source.onChar(c);
+    EXPECT_TRUE(box.log.empty());
+    EXPECT_EQ(box.content, String(u"al"));
+
+    source.onChar(AutoComplete::enterChar);
+    EXPECT_EQ(box.log, (std::vector<std::string>{"close", "sel 0,-1"}));
+    box.log.clear();
+    source.onChar(AutoComplete::escapeChar);
+    EXPECT_EQ(box.log, (std::vector<std::string>{"close"}));
+    box.dropDownStyle = false;
+    box.log.clear();
+    source.onChar(AutoComplete::escapeChar);
+    EXPECT_TRUE(box.log.empty());
+
+    // Paste inserts the clipboard at the caret; an empty clipboard removes the selection.
+    box.content = u"a-z";
+    box.selStart = 1, box.selEnd = 2;
+    box.clipboard = u"lph";
+    source.onChar(AutoComplete::pasteChar);
+    EXPECT_EQ(box.content, String(u"alphz"));
+    EXPECT_EQ(box.selStart, 4);
+    box.clipboard = String();
+    box.selStart = 4, box.selEnd = 5;
+    source.onChar(AutoComplete::pasteChar);
+    EXPECT_EQ(box.content, String(u"alph"));
+
+    // Every character, ignored ones included, told the listener once.
+    EXPECT_EQ(listener.calls, 13);
+}
+
+TEST(AutoComplete, FifteenWhileTypingAllForEmptyText) {
+    FakeBox box;
+    WordSource source;
+    source.attach(&box);
+    for (int i = 0; i < 40; ++i)
+        source.words.push_back(String::format(u"item %02i", i));
+    box.content = u"ite";
+    box.selStart = box.selEnd = 3;
+    source.onChar(u'm');
+    ASSERT_EQ(box.list.size(), 15u);
+    EXPECT_EQ(box.list[14].first, String(u"item 14"));
+    EXPECT_EQ(box.minVisible, 15);
+
+    box.content = u"i";
+    box.selStart = box.selEnd = 1;
+    source.onChar(AutoComplete::backspaceChar);
+    EXPECT_EQ(box.list.size(), 40u);
+    EXPECT_EQ(box.minVisible, 15);
+
+    // fill() adds all matches of the empty text without emptying or opening.
+    box.list.clear();
+    box.log.clear();
+    box.dropped = false;
+    source.fill();
+    EXPECT_EQ(box.list.size(), 40u);
+    EXPECT_TRUE(box.log.empty());
+    source.clear();
+    EXPECT_TRUE(box.list.empty());
+}
+
+TEST(AutoComplete, SoftwareAndSolutionSourcesCopyTheirResults) {
+    SoftwareCatalogue catalogue;
+    catalogue.entry(3) =
+        SoftwareEntry{3, 1031, u"Foo Editor", u"Foo", u"2.1", u"2.1.0", u"foo.exe", true};
+    catalogue.entry(5) = SoftwareEntry{5, 1031, u"Bar", u"", u"", u"", u"bar.exe", false};
+    AutoCompleteSoftware software(catalogue);
+    FakeBox box;
+    software.attach(&box);
+    software.search(u"EDIT");
+    ASSERT_EQ(software.count(), 1);
+    EXPECT_EQ(software.text(0), String(u"Foo Editor - v2.1"));
+    auto* entry = static_cast<const SoftwareEntry*>(software.item(0));
+    EXPECT_EQ(entry, &software.results[0]);
+    EXPECT_EQ(entry->id, 3);
+    software.search(u"");
+    EXPECT_EQ(software.count(), 2);
+    EXPECT_EQ(software.text(1), String(u"Bar"));
+    software.clear();
+    EXPECT_EQ(software.count(), 0);
+
+    TicketList tickets(catalogue);
+    Ticket& t = tickets.find(10);
+    t.question = u"Wie drucke ich?";
+    t.questionLower = t.question.lower();
+    t.id_state = 2;
+    t.id_locale = 1031;
+    t.software_list = {3};
+    AutoCompleteSolutions solutions(tickets);
+    solutions.softwareFilter = 3;
+    solutions.localeFilter = 1031;
+    solutions.search(u"DRUCKE");
+    ASSERT_EQ(solutions.count(), 1);
+    EXPECT_EQ(solutions.text(0), String(u"Wie drucke ich?"));
+    auto* ticket = static_cast<const Ticket*>(solutions.item(0));
+    EXPECT_EQ(ticket, &solutions.results[0]);
+    // The results are copies: the list may change under them.
+    t.question = u"changed";
+    EXPECT_EQ(ticket->question, String(u"Wie drucke ich?"));
+    solutions.localeFilter = 1033;
+    solutions.search(u"");
+    EXPECT_EQ(solutions.count(), 0);
+}

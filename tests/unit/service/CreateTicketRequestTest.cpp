@@ -1,0 +1,75 @@
+#include "service/CreateTicketRequest.h"
+#include "service/ServiceClient.h"
+#include "tests/StringPrinter.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+CreateTicketRequest sample() {
+    CreateTicketRequest r;
+    r.question = u"Zeile1\nSag \"hi\" C:\\Daten ä";
+    r.software =
+        SoftwareEntry{7, 1031, u"Foo Editor", u"Foo", u"2.1", u"2.1.0.5", u"foo.exe", true};
+    r.localeId = 1033;
+    r.hwGuid = u"{abc-123}";
+    r.username = u"anna";
+    r.os.platformId = 2;
+    r.os.major = 6;
+    r.os.minor = 2;
+    r.os.buildNumber = 22631;
+    r.os.productType = 48;
+    return r;
+}
+
+} // namespace
+
+TEST(CreateTicketRequest, DocumentHoldsEveryMemberEscapedInKeyOrder) {
+    CreateTicketRequest r = sample();
+    String written = Json::writeText(r.document());
+    String expected =
+        String(u"{\"code\":\"") + ServiceClient::accessCode() +
+        u"\",\"hw_guid\":\"{abc-123}\",\"id_locale\":\"1033\","
+        u"\"os_build_no\":\"22631\",\"os_description\":\"Windows 11 Pro\","
+        u"\"os_id_platform\":\"2\",\"os_major\":\"6\",\"os_minor\":\"2\","
+        u"\"question\":\"Zeile1\\nSag \\\"hi\\\" C:\\\\Daten ä\","
+        u"\"sw_file_desc\":\"Foo Editor\",\"sw_file_version\":\"2.1\","
+        u"\"sw_file_version_full\":\"2.1.0.5\",\"sw_id\":\"7\",\"sw_id_locale\":\"1031\","
+        u"\"sw_module_name\":\"foo.exe\",\"sw_product_name\":\"Foo\","
+        u"\"username\":\"anna\"}";
+    EXPECT_EQ(written, expected);
+
+    String body = r.body();
+    EXPECT_EQ(body, String(u"content=") + ServiceClient::percentEncode(written));
+    EXPECT_TRUE(body.startsWith(u"content=%7B%22code%22%3A%22"));
+    // Line break, quotes and backslash travel escaped and encoded; no raw %0A,
+    // and the umlaut passes unencoded.
+    EXPECT_GE(
+        body.find(
+            u"%22question%22%3A%22Zeile1%5CnSag%20%5C%22hi%5C%22%20C%3A%5C%5CDaten%20ä%22%2C"),
+        0);
+    EXPECT_LT(body.find(u"%0A"), 0);
+    EXPECT_GE(body.find(u"%22hw_guid%22%3A%22%7Babc-123%7D%22"), 0);
+}
+
+TEST(CreateTicketRequest, SoftwareWithoutCatalogueEntryIsStillSent) {
+    CreateTicketRequest r = sample();
+    r.software = SoftwareEntry{};
+    r.software.module_name = u"tool.exe";
+    ElementPtr doc = r.document();
+    EXPECT_EQ(Json::memberText(doc, u"sw_id"), String(u"0"));
+    EXPECT_EQ(Json::memberText(doc, u"sw_id_locale"), String(u"1"));
+    EXPECT_EQ(Json::memberText(doc, u"sw_module_name"), String(u"tool.exe"));
+    ASSERT_TRUE(Json::member(doc, u"sw_file_desc"));
+    EXPECT_TRUE(Json::memberText(doc, u"sw_file_desc").empty());
+    EXPECT_EQ(Json::asMap(doc)->members.size(), 17u);
+}
+
+TEST(CreateTicketRequest, OnlyTheExactReplyOkSucceeds) {
+    EXPECT_TRUE(createTicketSucceeded(u"OK"));
+    for (const char16_t* reply : {u"", u"OK ", u"ok", u"OK\n", u" OK", u"<html>OK</html>"})
+        EXPECT_FALSE(createTicketSucceeded(reply));
+    EXPECT_EQ(createTicketFailureText(u""), String(u"Das Ticket konnte nicht angelegt werden: "));
+    EXPECT_EQ(createTicketFailureText(u"OK "),
+              String(u"Das Ticket konnte nicht angelegt werden: OK "));
+}

@@ -1,0 +1,77 @@
+// Helper of the Wine test scripts. Commands:
+//   hold-mutex NAME MILLISECONDS  hold a named mutex, then exit
+//   broadcast WPARAM               WM_SETTINGCHANGE to all top-level windows
+//   command TITLE ID               post WM_COMMAND ID to the window titled TITLE
+//   post TITLE MESSAGE WPARAM LPARAM  post any message to it
+//   visible TITLE                  exit code 0 visible, 1 hidden, 2 no such window
+//   rect TITLE                     print "x y width height" of the window
+// Numbers may be decimal or 0x-hexadecimal. Exit code 2 means a missing window,
+// 3 a usage error.
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+
+namespace {
+
+long long number(const wchar_t* text) {
+    return std::wcstoll(text, nullptr, 0);
+}
+
+HWND findWindow(const wchar_t* title) {
+    for (int i = 0; i < 50; ++i) {
+        HWND window = FindWindowW(nullptr, title);
+        if (window)
+            return window;
+        Sleep(100);
+    }
+    std::fwprintf(stderr, L"no window titled %ls\n", title);
+    return nullptr;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2)
+        return 3;
+    const wchar_t* command = argv[1];
+    if (!std::wcscmp(command, L"hold-mutex") && argc == 4) {
+        HANDLE mutex = CreateMutexW(nullptr, TRUE, argv[2]);
+        if (!mutex)
+            return 1;
+        std::printf("holding\n");
+        std::fflush(stdout);
+        Sleep(static_cast<DWORD>(number(argv[3])));
+        CloseHandle(mutex);
+        return 0;
+    }
+    if (!std::wcscmp(command, L"broadcast") && argc == 3) {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, static_cast<WPARAM>(number(argv[2])),
+                            0, SMTO_ABORTIFHUNG, 5000, &result);
+        return 0;
+    }
+    if (argc < 3)
+        return 3;
+    HWND window = findWindow(argv[2]);
+    if (!window)
+        return 2;
+    if (!std::wcscmp(command, L"command") && argc == 4)
+        return PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(number(argv[3])), 0) ? 0 : 1;
+    if (!std::wcscmp(command, L"post") && argc == 6)
+        return PostMessageW(window, static_cast<UINT>(number(argv[3])),
+                            static_cast<WPARAM>(number(argv[4])),
+                            static_cast<LPARAM>(number(argv[5])))
+                   ? 0
+                   : 1;
+    if (!std::wcscmp(command, L"visible") && argc == 3)
+        return IsWindowVisible(window) ? 0 : 1;
+    if (!std::wcscmp(command, L"rect") && argc == 3) {
+        RECT rect{};
+        GetWindowRect(window, &rect);
+        std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
+                    rect.bottom - rect.top);
+        return 0;
+    }
+    return 3;
+}
