@@ -93,8 +93,8 @@ TEST_F(ServiceClientWin, DocumentRoundTripThroughTheService) {
 
     // The ticket list shows the question exactly as it was asked.
     const String tickets = ServiceClient::post(u"gettickets.php", ServiceClient::codeBody());
-    const ElementPtr listDocument = Json::parseText(tickets);
-    const Json::ElementMap* list = Json::asMap(listDocument);
+    const ElementPtr document = Json::parseText(tickets);
+    const Json::ElementMap* list = Json::asMap(document);
     ASSERT_NE(list, nullptr);
     int found = 0;
     for (const auto& [id, ticket] : list->members) {
