@@ -39,12 +39,15 @@ std::string httpsExchange(const String& host, int port, const String& objectName
     // Only the one header the service reads; no "Expect: 100-continue" round trip
     // for long bodies.
     headers = curl_slist_append(headers, "Expect:");
-    if (!body.empty())
-        headers = curl_slist_append(
-            headers, "Content-Type: application/x-www-form-urlencoded; charset=utf-8");
+    // The content type goes only with a body; curl would add its own to an
+    // empty POST.
+    headers = curl_slist_append(
+        headers, body.empty() ? "Content-Type:"
+                              : "Content-Type: application/x-www-form-urlencoded; charset=utf-8");
 
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_USERAGENT, "WinInet");
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, stageLimitMs);
     // WinINet's limits apply to each send and receive, not to the whole

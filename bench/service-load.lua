@@ -1,0 +1,79 @@
+-- wrk script for bench/service-load.sh. LOTSE_LOAD_MODE selects the request:
+--   count   POST getticketcnt.php with "code=..."
+--   create  POST createticket.php with a document as the program sends it, a
+--           new question each time
+-- Replies other than the expected ones are counted and reported at the end.
+
+local mode = os.getenv("LOTSE_LOAD_MODE") or "count"
+local code = os.getenv("LOTSE_ACCESS_CODE") or ""
+local headers = { ["Content-Type"] = "application/x-www-form-urlencoded; charset=utf-8" }
+
+-- The program's percent-encoding: these 26 characters, nothing else.
+local escapes = {}
+for c in ("$&+,/:;=?@ \"<#%{}|\\^~[]`\n>"):gmatch(".") do
+    escapes[c] = string.format("%%%02X", c:byte())
+end
+local function encode(text)
+    return (text:gsub(".", function(c) return escapes[c] end))
+end
+
+local counter = 0
+local threads = {}
+
+function setup(thread)
+    thread:set("id", #threads)
+    table.insert(threads, thread)
+end
+
+function init(args)
+    failures = 0
+    counter = 0
+end
+
+local function ticketDocument(question)
+    -- Members in key order, as the program writes them.
+    local members = {
+        { "code", code }, { "hw_guid", "{0badc0de-0000-4000-8000-00000000" .. string.format("%04d", id) .. "}" },
+        { "id_locale", "1" }, { "os_build_no", "19045" }, { "os_description", "Windows 10 Pro" },
+        { "os_id_platform", "2" }, { "os_major", "6" }, { "os_minor", "2" },
+        { "question", question }, { "sw_file_desc", "Microsoft Excel" },
+        { "sw_file_version", "16.0" }, { "sw_file_version_full", "16.0.17328.20162" },
+        { "sw_id", "6" }, { "sw_id_locale", "1" }, { "sw_module_name", "excel.exe" },
+        { "sw_product_name", "Microsoft Office" }, { "username", "last" },
+    }
+    local parts = {}
+    for _, m in ipairs(members) do
+        table.insert(parts, string.format('"%s":"%s"', m[1], m[2]))
+    end
+    return "{" .. table.concat(parts, ",") .. "}"
+end
+
+function request()
+    if mode == "create" then
+        counter = counter + 1
+        local question = string.format("Lastprobe %d-%d: Wie füge ich eine Zeile ein?", id, counter)
+        return wrk.format("POST", "/createticket.php", headers, "content=" .. encode(ticketDocument(question)))
+    end
+    return wrk.format("POST", "/getticketcnt.php", headers, "code=" .. code)
+end
+
+function response(status, headers, body)
+    if status ~= 200 then
+        failures = failures + 1
+    elseif mode == "create" and body ~= "OK" then
+        failures = failures + 1
+    elseif mode == "count" and not body:find('"total"', 1, true) then
+        failures = failures + 1
+    end
+end
+
+function done(summary, latency, requests)
+    local failed = 0
+    for _, thread in ipairs(threads) do
+        failed = failed + (thread:get("failures") or 0)
+    end
+    io.write(string.format("%s: %d requests, %.0f requests/s, %d unexpected replies, " ..
+        "latency p50 %.2f ms, p99 %.2f ms\n", mode, summary.requests,
+        summary.requests / (summary.duration / 1e6), failed,
+        latency:percentile(50) / 1000, latency:percentile(99) / 1000))
+end

@@ -1,0 +1,131 @@
+#include "server/HttpService.h"
+
+#include "server/ServiceHandlers.h"
+
+#include <httplib.h>
+
+#include <cstdio>
+
+namespace {
+
+const char* contentType(const ServiceReply& reply) {
+    return reply.json ? "application/json; charset=utf-8" : "text/html; charset=utf-8";
+}
+
+void send(httplib::Response& res, const ServiceReply& reply) {
+    res.status = reply.status;
+    res.set_content(reply.body, contentType(reply));
+}
+
+std::string endpointName(const std::string& path) {
+    return path.size() > 0 && path[0] == '/' ? path.substr(1) : path;
+}
+
+} // namespace
+
+struct HttpService::Impl {
+    Impl(const ServiceHandlers& h, const std::string& cert, const std::string& key)
+        : handlers(h), server(cert.c_str(), key.c_str()) {}
+
+    const ServiceHandlers& handlers;
+    httplib::SSLServer server;
+};
+
+HttpService::HttpService(const ServiceHandlers& handlers, const std::string& certFile,
+                         const std::string& keyFile)
+    : impl(std::make_unique<Impl>(handlers, certFile, keyFile)) {
+    httplib::SSLServer& server = impl->server;
+    const ServiceHandlers& endpoints = handlers;
+
+    // Bodies are read by the handler itself: the library's own form handling
+    // would refuse form bodies above 8 KiB, and captures are longer.
+    server.set_payload_max_length(ServiceHandlers::maxBodyBytes);
+    server.set_read_timeout(15, 0);
+    // A client that keeps its connection (libcurl, a browser, a load test) saves
+    // the TLS handshake on each further request.
+    server.set_keep_alive_max_count(100);
+    // Headers and body go out in separate writes; with Nagle's algorithm the body
+    // would wait for the client's delayed acknowledgement (about 40 ms).
+    server.set_tcp_nodelay(true);
+    server.set_write_timeout(15, 0);
+
+    server.Get(R"(/?[A-Za-z0-9_]+\.php)",
+               [&endpoints](const httplib::Request& req, httplib::Response& res) {
+                   send(res, endpoints.handle(endpointName(req.path), "GET", std::string_view()));
+               });
+    server.Post(R"(/?[A-Za-z0-9_]+\.php)",
+                [&endpoints](const httplib::Request& req, httplib::Response& res,
+                             const httplib::ContentReader& reader) {
+                    const std::string name = endpointName(req.path);
+                    if (!ServiceHandlers::isEndpoint(name)) {
+                        send(res, ServiceReply::text(ServiceErrors::unknownEndpoint, 404));
+                        return;
+                    }
+                    // Multipart bodies are not ours, and reading them needs callbacks we do
+                    // not give.
+                    if (req.is_multipart_form_data()) {
+                        send(res, ServiceReply::text(ServiceErrors::malformed, 400));
+                        return;
+                    }
+                    std::string body;
+                    bool tooLarge = false;
+                    const bool complete = reader([&](const char* data, size_t length) {
+                        if (body.size() + length > ServiceHandlers::maxBodyBytes) {
+                            tooLarge = true;
+                            return false;
+                        }
+                        body.append(data, length);
+                        return true;
+                    });
+                    if (!complete || tooLarge) {
+                        if (tooLarge || res.status == 413)
+                            send(res, ServiceReply::text(ServiceErrors::tooLarge, 413));
+                        else
+                            send(res, ServiceReply::text(ServiceErrors::malformed, 400));
+                        return;
+                    }
+                    send(res, endpoints.handle(name, "POST", body));
+                });
+    // Everything else: a short text instead of the library's empty error page.
+    server.set_error_handler([](const httplib::Request&, httplib::Response& res) {
+        if (!res.body.empty())
+            return;
+        const char* text = res.status == 404   ? ServiceErrors::unknownEndpoint
+                           : res.status == 405 ? ServiceErrors::wrongMethod
+                           : res.status == 413 ? ServiceErrors::tooLarge
+                           : res.status >= 500 ? ServiceErrors::internal
+                                               : ServiceErrors::malformed;
+        res.set_content(text, "text/html; charset=utf-8");
+    });
+    // Refused requests are worth a line in the service log; the rest are not.
+    server.set_logger([](const httplib::Request& req, const httplib::Response& res) {
+        if (res.status >= 400)
+            std::fprintf(stderr, "lotse-service: %.16s %.200s -> %d %s\n", req.method.c_str(),
+                         req.path.c_str(), res.status, res.body.c_str());
+    });
+    server.set_exception_handler(
+        [](const httplib::Request& req, httplib::Response& res, std::exception_ptr) {
+            std::fprintf(stderr, "lotse-service: request %s failed\n", req.path.c_str());
+            send(res, ServiceReply::text(ServiceErrors::internal, 500));
+        });
+}
+
+HttpService::~HttpService() = default;
+
+bool HttpService::valid() const {
+    return impl->server.is_valid();
+}
+
+int HttpService::bind(const std::string& address, int port) {
+    if (port == 0)
+        return impl->server.bind_to_any_port(address);
+    return impl->server.bind_to_port(address, port) ? port : -1;
+}
+
+bool HttpService::run() {
+    return impl->server.listen_after_bind();
+}
+
+void HttpService::stop() {
+    impl->server.stop();
+}

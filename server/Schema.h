@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+class Database;
+
+// Brings the database to the newest schema version (PRAGMA user_version), one
+// migration step per transaction, and switches it to write-ahead logging.
+// False with the reason in `error` when a step failed; that step leaves nothing.
+bool migrateSchema(Database& database, std::string& error);
+
+// The version migrateSchema() ends at.
+int currentSchemaVersion();

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+// The command line of lotse-service:
+//   lotse-service --db PATH --port N --cert FILE --key FILE [--bind ADDR] [--access-code CODE]
+//   lotse-service --db PATH --seed-demo
+struct ServiceOptions {
+    std::string database;
+    int port = -1;
+    std::string certFile;
+    std::string keyFile;
+    std::string bindAddress = "127.0.0.1";
+    std::string accessCode; // UTF-8; the build's code unless given
+    bool seedDemo = false;
+};
+
+// False with a message in `error` for an incomplete or unknown command line.
+bool parseServiceOptions(int argc, const char* const* argv, ServiceOptions& options,
+                         std::string& error);
+
+const char* serviceUsage();

@@ -1,0 +1,127 @@
+// How the service reads what the program sends: form bodies, percent-decoding
+// and the plain text of values that went through the program's JSON rules.
+
+#include "../StringPrinter.h"
+#include "server/FormBody.h"
+#include "server/PlainText.h"
+#include "service/Json.h"
+#include "service/ServiceClient.h"
+#include "service/Utf8.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+// The way from the program's text to the service's plain text: the program
+// stores the value with escapeQuotes = true, writes, percent-encodes and sends
+// the document as UTF-8; the service splits the form, decodes, parses with the
+// program's parser and takes the plain text.
+String throughTheWire(const String& value) {
+    ElementPtr doc = Json::makeRoot();
+    Json::ElementMap::setString(doc, u"q", value, true);
+    const std::string bytes = ServiceClient::bodyBytes(ServiceClient::documentBody(doc));
+    std::map<std::string, std::string> fields;
+    if (!parseFormBody(bytes, fields) || fields.size() != 1 || !fields.count("content"))
+        return u"<form not read>";
+    ElementPtr parsed = Json::parseText(Utf8::decode(fields["content"]));
+    return plainText(Json::memberText(parsed, u"q"));
+}
+
+// What a JSON reader makes of the value as the program writes it.
+String jsonUnescaped(const String& value) {
+    ElementPtr doc = Json::makeRoot();
+    Json::ElementMap::setString(doc, u"q", value, true);
+    const String written = Json::memberText(doc, u"q");
+    String out;
+    for (int i = 0; i < written.length(); ++i) {
+        char16_t c = written[i];
+        if (c == u'\\' && i + 1 < written.length()) {
+            const char16_t next = written[++i];
+            c = next == u'n' ? u'\n' : next == u'r' ? u'\r' : next == u't' ? u'\t' : next;
+        }
+        out.append(c);
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(FormBody, SplitsAtAmpersandAndEqualsAndKeepsThePlusSign) {
+    std::map<std::string, std::string> fields;
+    ASSERT_TRUE(parseFormBody("code=abc123&cid=12", fields));
+    EXPECT_EQ(fields.size(), 2u);
+    EXPECT_EQ(fields["code"], "abc123");
+    EXPECT_EQ(fields["cid"], "12");
+
+    ASSERT_TRUE(parseFormBody("content=%7B%22a%22%3A%22b+c%20d%26e%3Df%25%22%7D", fields));
+    EXPECT_EQ(fields["content"], "{\"a\":\"b+c d&e=f%\"}");
+    // Non-ASCII arrives as raw UTF-8 bytes; hex digits in either case.
+    ASSERT_TRUE(parseFormBody("a=\xC3\xA4%c3%a4%C3%A4&b=", fields));
+    EXPECT_EQ(fields["a"], "\xC3\xA4\xC3\xA4\xC3\xA4");
+    EXPECT_EQ(fields["b"], "");
+}
+
+TEST(FormBody, RefusesWhatTheProgramNeverSends) {
+    std::map<std::string, std::string> fields;
+    for (const char* body :
+         {"", "code", "=x", "a=1&a=2", "a=%", "a=%4", "a=%zz", "a=1&", "&a=1", "a=%G0", "%=1"})
+        EXPECT_FALSE(parseFormBody(body, fields)) << body;
+}
+
+TEST(PlainText, EveryTextTheProgramSendsArrivesUnchanged) {
+    const char16_t* const texts[] = {
+        u"",
+        u"Wie friere ich die erste Zeile ein?",
+        u"Er sagte \"Hallo\" und ging.",
+        u"Zeile eins\nZeile zwei\r\nZeile drei",
+        u"C:\\Programme\\Lotse\\lotse.exe",
+        u"\\\\server\\freigabe",
+        u"endet mit Backslash\\",
+        u"Backslash vor Anführung \\\" und doppelt \\\\ vor Leerzeichen",
+        u"Grüße aus Köln – ÄÖÜäöüß €",
+        u"Emoji \U0001F600 und \U0001F44D\U0001F3FD",
+        u"a&b=c+d%20e %25 100% & = +",
+        u"{\"json\":\"im Text\"}, [1, 2]: ok",
+        u"#?@$^~[]`|<>;,/:",
+        u"   Leerzeichen   ",
+        u"\tTabulator am Anfang",
+    };
+    for (const char16_t* text : texts)
+        EXPECT_EQ(throughTheWire(text), String(text));
+}
+
+TEST(PlainText, ProgramSideChangesStayAsTheProgramMadeThem) {
+    // The program itself turns a typed backslash before n, r, t into the control
+    // character and drops the backslash before a slash; the service keeps what
+    // arrives.
+    EXPECT_EQ(throughTheWire(u"C:\\temp\\new"), String(u"C:\temp\new"));
+    EXPECT_EQ(throughTheWire(u"a\\/b"), String(u"a/b"));
+}
+
+TEST(PlainText, MatchesAJsonReaderOnRandomTexts) {
+    const char16_t alphabet[] = {u'\\', u'\\', u'"', u'/', u'n',      u'r',      u't',   u'\n',
+                                 u'\r', u'\t', u'a', u' ', u'&',      u'=',      u'+',   u'%',
+                                 u'{',  u'}',  u':', u',', u'\u00e4', u'\u20ac', 0xD83D, 0xDE00};
+    std::mt19937 random(20251206);
+    for (int round = 0; round < 5000; ++round) {
+        String text;
+        const int length = static_cast<int>(random() % 12);
+        for (int i = 0; i < length; ++i) {
+            const char16_t c = alphabet[random() % std::size(alphabet)];
+            if (c == 0xD83D || c == 0xDE00) {
+                text.append(char16_t(0xD83D));
+                text.append(char16_t(0xDE00));
+            } else {
+                text.append(c);
+            }
+        }
+        ASSERT_EQ(throughTheWire(text), jsonUnescaped(text)) << "round " << round;
+        const bool changedByProgram = text.contains(u"\\n") || text.contains(u"\\r") ||
+                                      text.contains(u"\\t") || text.contains(u"\\/");
+        if (!changedByProgram) {
+            ASSERT_EQ(throughTheWire(text), text) << "round " << round;
+        }
+    }
+}
