@@ -5,7 +5,7 @@
 //   post TITLE MESSAGE WPARAM LPARAM  post any message to it
 //   visible TITLE                  exit code 0 visible, 1 hidden, 2 no such window
 //   rect TITLE                     print "x y width height" of the window
-//   item-rect TITLE ID             the same for its control ID (screen coordinates)
+//   item-rect TITLE ID             the same for the window's control ID
 //   item-text TITLE ID             print the text of its control ID (UTF-8)
 // Numbers may be decimal or 0x-hexadecimal. Exit code 2 means a missing window,
 // 3 a usage error.
