@@ -80,6 +80,8 @@ void write(const ElementPtr& element, String& out);
 // Readers. A missing member, an empty slot or an object reads as empty text and
 // as the number 0. None of them inserts into the document.
 ElementMap* asMap(const ElementPtr& element);
+// The object would die with the temporary pointer: keep the document in a variable.
+ElementMap* asMap(ElementPtr&& element) = delete;
 bool isObject(const ElementPtr& element);
 String text(const ElementPtr& element);
 String memberText(const ElementPtr& map, const String& key);
