@@ -90,8 +90,6 @@ void Lotse::downloadCatalogues() {}
 
 void Lotse::checkTickets() {}
 
-void Lotse::updateTicketCount() {}
-
 void Lotse::cancelPick() {}
 
 void Lotse::makeDpiAware() {

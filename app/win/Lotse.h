@@ -1,8 +1,13 @@
 #pragma once
 
+#include "app/SoftwareEntry.h"
+#include "app/win/CreateTicket.h"
 #include "app/win/Info.h"
 #include "app/win/Settings.h"
 #include "base/String.h"
+#include "controls/AutoCompleteSoftware.h"
+#include "controls/AutoCompleteSolutions.h"
+#include "controls/win/AutoCompleteWindow.h"
 #include "dialogs/win/Template.h"
 
 #include <cstdint>
@@ -14,7 +19,7 @@ struct IUIAutomation;
 // The application object: owns the main window (dialog 101, this object's
 // own Template part), the dialog objects, the tray icon and the UI Automation
 // client. run() is the whole life of the process.
-class Lotse : public Template {
+class Lotse : public Template, public AutoComplete::Interface {
   public:
     static Lotse& instance();
 
@@ -62,6 +67,41 @@ class Lotse : public Template {
     static constexpr UINT_PTR pickTimer = 3;
     static constexpr UINT_PTR showAfterPickTimer = 4;
     static constexpr UINT_PTR ticketCountTimer = 8;
+
+    // The main window's choices: software, language, question (MainWindow.cpp).
+    // Tells the window about every character typed into either combo box.
+    void onTextChanged() override;
+    // Makes software `p` current (a position in the software box when
+    // `fromList`, else a catalogue id; see keepSoftware), switches to language
+    // `locale` when it is a valid one, and lists the questions anew.
+    void selectSoftware(int p, int locale, bool fromList);
+    // Fills the language box; switches to a language that has tickets for the
+    // current software when the chosen one has none.
+    void fillLanguages();
+    // Selects the catalogue entry whose name occurs in the system's name.
+    void preselectOperatingSystem(const String& osName);
+    // "Lösung zeigen": guides the user through the ticket's solution.
+    void showSolution(const Ticket& ticket);
+    // "Neues Ticket anlegen" with the question typed in the main window.
+    void createTicketFromQuestion();
+    // "Tickets lösen" after the catalogues were reloaded.
+    void solveTickets();
+    // The on-screen pick: started by "Software wählen", stepped by timer 3.
+    void startPick();
+    void stepPick();
+    // Hands the module instance and the main window to the overlay.
+    void attachOverlay();
+
+    // selectSoftware's `p` when only the language changes.
+    static constexpr int keepSoftware = -1;
+
+    SoftwareEntry currentSoftware;          // initially id 0, id_locale 1
+    const Ticket* selectedTicket = nullptr; // an entry of questionCompleter's results
+    AutoCompleteSolutions questionCompleter;
+    AutoCompleteSoftware softwareCompleter;
+    AutoCompleteWindow questionBox;
+    AutoCompleteWindow softwareBox;
+    CreateTicket createTicket;
 
   private:
     Lotse();

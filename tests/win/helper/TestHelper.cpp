@@ -5,6 +5,8 @@
 //   post TITLE MESSAGE WPARAM LPARAM  post any message to it
 //   visible TITLE                  exit code 0 visible, 1 hidden, 2 no such window
 //   rect TITLE                     print "x y width height" of the window
+//   item-rect TITLE ID             the same for the window's control ID
+//   item-text TITLE ID             print the text of its control ID (UTF-8)
 // Numbers may be decimal or 0x-hexadecimal. Exit code 2 means a missing window,
 // 3 a usage error.
 #include <windows.h>
@@ -71,6 +73,29 @@ int wmain(int argc, wchar_t** argv) {
         GetWindowRect(window, &rect);
         std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
                     rect.bottom - rect.top);
+        return 0;
+    }
+    if (!std::wcscmp(command, L"item-rect") && argc == 4) {
+        HWND item = GetDlgItem(window, static_cast<int>(number(argv[3])));
+        if (!item)
+            return 2;
+        RECT rect{};
+        GetWindowRect(item, &rect);
+        std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
+                    rect.bottom - rect.top);
+        return 0;
+    }
+    if (!std::wcscmp(command, L"item-text") && argc == 4) {
+        HWND item = GetDlgItem(window, static_cast<int>(number(argv[3])));
+        if (!item)
+            return 2;
+        // GetWindowTextW does not ask controls of other processes.
+        wchar_t text[4097] = {};
+        SendMessageTimeoutW(item, WM_GETTEXT, 4097, reinterpret_cast<LPARAM>(text),
+                            SMTO_ABORTIFHUNG, 5000, nullptr);
+        char utf8[4097 * 3] = {};
+        WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+        std::printf("%s\n", utf8);
         return 0;
     }
     return 3;

@@ -1,0 +1,56 @@
+#include "app/win/CreateTicket.h"
+
+#include "app/win/Lotse.h"
+#include "base/win/WideText.h"
+#include "dialogs/win/CenterWindow.h"
+#include "resources/resource.h"
+#include "service/CatalogueReload.h"
+#include "service/CreateTicketRequest.h"
+
+#include <vector>
+
+INT_PTR CreateTicket::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        centerWindow(dialog);
+        if (software && (!software->file_desc.empty() || !software->file_version.empty()))
+            SetDlgItemTextW(dialog, IDC_CREATE_SOFTWARE, wide(displayText(*software)));
+        SetDlgItemTextW(dialog, IDC_CREATE_QUESTION, wide(question));
+        break;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDC_CREATE_CONFIRM: {
+            std::vector<wchar_t> text(questionLimit + 1, L'\0');
+            int n = GetDlgItemTextW(dialog, IDC_CREATE_QUESTION, text.data(), questionLimit + 1);
+            createTicket(fromWide(text.data(), n < 0 ? 0 : n));
+            break;
+        }
+        case IDCANCEL:
+        case IDCLOSE:
+            close(0);
+            break;
+        }
+        break;
+    case WM_QUIT:
+        close(0);
+        break;
+    }
+    return 0;
+}
+
+void CreateTicket::createTicket(const String& questionText) {
+    // A software that is not (yet) known to the program is sent as id 0.
+    const SoftwareEntry unknown;
+    String reply =
+        CreateTicketRequest::forThisComputer(questionText, software ? *software : unknown, localeId)
+            .send();
+    if (!createTicketSucceeded(reply)) {
+        MessageBoxW(window, wide(createTicketFailureText(reply)), L"Fehler", MB_OK);
+        return;
+    }
+    MessageBoxW(window, L"Das Ticket wurde erfolgreich angelegt", L"Ticket angelegt", MB_OK);
+    // The new ticket is known at once, also to the question search.
+    reloadCatalogues();
+    Lotse::instance().fillLanguages();
+    close(1);
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "app/SoftwareEntry.h"
+#include "base/String.h"
+#include "dialogs/win/Template.h"
+
+#include <cstdint>
+
+// Dialog 111 "Ticket anlegen": puts the user's question to the community. The
+// main window fills the three fields right before it opens the dialog modal;
+// the result is 1 when the service stored the ticket, 0 when the user closed
+// the dialog.
+class CreateTicket : public Template {
+  public:
+    ~CreateTicket() override = default;
+    INT_PTR dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    // Sends the question with the software, the language and this computer's
+    // identity and system; on the exact reply "OK" announces it, reloads the
+    // catalogues and closes with 1, otherwise shows the reply and stays open.
+    void createTicket(const String& questionText);
+
+    const SoftwareEntry* software = nullptr; // the main window's current software
+    int32_t localeId = 0;
+    String question;
+
+    // The longest question read from the dialog.
+    static constexpr int questionLimit = 4095;
+};

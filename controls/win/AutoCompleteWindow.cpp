@@ -1,0 +1,202 @@
+#include "controls/win/AutoCompleteWindow.h"
+
+#include "base/win/WideText.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+namespace {
+
+const wchar_t previousProcProperty[] = L"Wprc";
+const wchar_t objectProperty[] = L"this";
+
+bool isComboBoxEx(HWND window) {
+    wchar_t name[261] = {};
+    GetClassNameW(window, name, 261);
+    return lstrcmpiW(name, WC_COMBOBOXEXW) == 0;
+}
+
+WNDPROC previousProc(HWND edit) {
+    return reinterpret_cast<WNDPROC>(GetPropW(edit, previousProcProperty));
+}
+
+WNDPROC currentProc(HWND edit) {
+    return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(edit, GWLP_WNDPROC));
+}
+
+// The combo box an edit field belongs to: its grandparent for "ComboBoxEx32",
+// else its parent.
+HWND boxOf(HWND edit) {
+    HWND parent = GetParent(edit);
+    HWND grandparent = parent ? GetParent(parent) : nullptr;
+    if (grandparent && isComboBoxEx(grandparent))
+        return grandparent;
+    return parent;
+}
+
+// The context menu's "paste" becomes a typed Ctrl+V, so that it takes the
+// same path as the key combination (character 22). The keys go to the focus
+// of the foreground window.
+void injectCtrlV(HWND edit) {
+    SetForegroundWindow(GetAncestor(boxOf(edit), GA_ROOT));
+    if (GetFocus() != edit)
+        SetFocus(edit);
+    INPUT keys[4] = {};
+    const WORD codes[4] = {VK_CONTROL, 'V', 'V', VK_CONTROL};
+    for (int i = 0; i < 4; ++i) {
+        keys[i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = codes[i];
+        keys[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
+    }
+    SendInput(4, keys, sizeof(INPUT));
+}
+
+} // namespace
+
+AutoCompleteWindow::~AutoCompleteWindow() {
+    detach();
+}
+
+bool AutoCompleteWindow::attach(AutoComplete& completer, HWND box) {
+    detach();
+    combo = box;
+    extended = isComboBoxEx(box);
+    edit = extended ? reinterpret_cast<HWND>(SendMessageW(box, CBEM_GETEDITCONTROL, 0, 0))
+                    : FindWindowExW(box, nullptr, L"Edit", nullptr);
+    completer.attach(this);
+    if (!edit)
+        return false;
+    // A field that already runs this procedure keeps the procedure it had
+    // before; chaining to ourselves would recurse forever.
+    if (currentProc(edit) != editProc) {
+        SetPropW(edit, previousProcProperty, reinterpret_cast<HANDLE>(currentProc(edit)));
+        SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(editProc));
+    }
+    SetPropW(edit, objectProperty, reinterpret_cast<HANDLE>(&completer));
+    SendMessageW(combo, CB_LIMITTEXT, textLimit, 0);
+    return true;
+}
+
+void AutoCompleteWindow::detach() {
+    if (edit && IsWindow(edit)) {
+        // Another procedure installed after ours must stay in front; then ours
+        // stays in the chain and, without the object, only passes messages on.
+        if (currentProc(edit) == editProc && previousProc(edit)) {
+            SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousProc(edit)));
+            RemovePropW(edit, previousProcProperty);
+        }
+        RemovePropW(edit, objectProperty);
+    }
+    combo = nullptr;
+    edit = nullptr;
+    extended = false;
+}
+
+LRESULT CALLBACK AutoCompleteWindow::editProc(HWND edit, UINT message, WPARAM wParam,
+                                              LPARAM lParam) {
+    WNDPROC previous = previousProc(edit);
+    if (!previous)
+        return DefWindowProcW(edit, message, wParam, lParam);
+    auto* completer = static_cast<AutoComplete*>(GetPropW(edit, objectProperty));
+    switch (message) {
+    case WM_DESTROY:
+        SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+        RemovePropW(edit, previousProcProperty);
+        return 0;
+    case WM_SETTEXT:
+    case EM_GETSEL:
+    case EM_SETSEL:
+        // Rebuilding the list would replace the typed text by the first
+        // matching entry and select it.
+        if (completer && completer->busy())
+            return 0;
+        break;
+    case WM_GETDLGCODE:
+        if (!completer)
+            break;
+        // Enter and Escape belong to the field; Tab still moves the focus.
+        return wParam == VK_TAB ? 0 : DLGC_WANTALLKEYS;
+    case WM_CHAR:
+        if (!completer)
+            break;
+        completer->onChar(static_cast<char16_t>(wParam));
+        return 0;
+    case WM_PASTE:
+        if (!completer)
+            break;
+        injectCtrlV(edit);
+        return 0;
+    }
+    return CallWindowProcW(previous, edit, message, wParam, lParam);
+}
+
+void AutoCompleteWindow::editSelection(int& start, int& end) {
+    DWORD selection = static_cast<DWORD>(SendMessageW(combo, CB_GETEDITSEL, 0, 0));
+    start = LOWORD(selection);
+    end = HIWORD(selection);
+}
+
+String AutoCompleteWindow::text() {
+    std::vector<wchar_t> buffer(textLimit + 1, L'\0');
+    int n = GetWindowTextW(combo, buffer.data(), textLimit + 1);
+    return fromWide(buffer.data(), n < 0 ? 0 : n);
+}
+
+void AutoCompleteWindow::setText(const String& text) {
+    SetWindowTextW(combo, wide(text));
+}
+
+void AutoCompleteWindow::setEditSelection(int start, int end) {
+    if (extended)
+        SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(start), end);
+    else
+        SendMessageW(combo, CB_SETEDITSEL, 0, MAKELPARAM(start, end));
+}
+
+void AutoCompleteWindow::resetList() {
+    SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+}
+
+void AutoCompleteWindow::addItem(const String& text, const void* data) {
+    LRESULT position = SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(text)));
+    if (position >= 0)
+        SendMessageW(combo, CB_SETITEMDATA, static_cast<WPARAM>(position),
+                     reinterpret_cast<LPARAM>(data));
+}
+
+bool AutoCompleteWindow::hasDropDownList() {
+    return (GetWindowLongPtrW(combo, GWL_STYLE) & CBS_DROPDOWN) != 0;
+}
+
+void AutoCompleteWindow::showDropDown(bool show) {
+    SendMessageW(combo, CB_SHOWDROPDOWN, show ? TRUE : FALSE, 0);
+}
+
+void AutoCompleteWindow::setMinVisible(int count) {
+    SendMessageW(combo, CB_SETMINVISIBLE, static_cast<WPARAM>(count), 0);
+}
+
+void AutoCompleteWindow::focusEdit() {
+    if (extended && edit)
+        SetFocus(edit);
+}
+
+String AutoCompleteWindow::clipboardText() {
+    if (!OpenClipboard(combo))
+        return String();
+    String text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
+            // Read no further than the memory block, even without a final zero.
+            const SIZE_T capacity = GlobalSize(data) / sizeof(wchar_t);
+            SIZE_T n = 0;
+            while (n < capacity && units[n])
+                ++n;
+            text = fromWide(units, static_cast<int>(n));
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}

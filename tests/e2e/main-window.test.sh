@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# The main window used as a user would in a Wine desktop against the demo
+# service: Pause shows it, the software is chosen by typing into its box, a
+# typed question opens the suggestions (main-window-suggestions.png), "Neues
+# Ticket anlegen" opens dialog 111 (create-ticket.png), which stores the
+# question on the service and empties the question field.
+set -uo pipefail
+source "$LOTSE_TOP/scripts/wine-env.sh"
+source "$LOTSE_TOP/tests/win/process-tools.sh"
+title="Lotse - 1.0.2"
+shots=${LOTSE_SCREENSHOTS:-$(dirname "$LOTSE_WIN_BUILD")/screenshots}
+mkdir -p "$shots"
+code=$(sed -n 's/^#define LOTSE_ACCESS_CODE u"\(.*\)"$/\1/p' "$LOTSE_WIN_BUILD/generated/LotseConfig.h")
+[ -n "$code" ] || fail "no access code in the build settings"
+
+helper() { wine explorer /desktop=lotse "$LOTSE_WIN_BUILD/lotse_testhelper.exe" "$@" 2>/dev/null | tr -d '\r'; }
+# Clicks the middle of control ID of the window TITLE.
+click_item() {
+    local x y w h
+    read -r x y w h < <(helper item-rect "$1" "$2")
+    [ -n "${h:-}" ] || fail "no control $2 in \"$1\""
+    xdotool mousemove $((x + w / 2)) $((y + h / 2))
+    sleep 0.2
+    xdotool click 1
+    sleep 0.5
+}
+# Saves the desktop cut to the window TITLE, grown by EXTRA pixels downwards.
+shoot() {
+    local x y w h
+    read -r x y w h < <(helper rect "$1")
+    [ -n "${h:-}" ] || fail "could not read the position of \"$1\""
+    import -window root "$shots/desktop.png" || fail "no screenshot"
+    convert "$shots/desktop.png" -crop "${w}x$((h + $3))+${x}+${y}" +repage "$shots/$2" ||
+        fail "could not crop $2"
+    rm -f "$shots/desktop.png"
+    echo "screenshot: $shots/$2"
+}
+stored() {
+    curl -s --max-time 10 -X POST "https://localhost:$LOTSE_SERVICE_PORT/gettickets.php" \
+        --data-urlencode "code=$code"
+}
+
+wine explorer /desktop=lotse,1280x1024 "$lotse_exe" >/dev/null 2>&1 &
+lotse_wait_count 1 300 || fail "lotse.exe did not start"
+lotse_wait_window "$title" 300 >/dev/null || fail "the main window was not created"
+sleep 1
+xdotool mousemove 640 100
+sleep 0.3
+xdotool keydown Pause
+sleep 0.3
+xdotool keyup Pause
+lotse_wait_visible "$title" || fail "Pause did not show the main window"
+sleep 1
+
+# The software: typed into its box, the one suggestion taken from the list.
+click_item "$title" 1033
+xdotool type --delay 150 "VLC"
+sleep 1
+xdotool key Down
+sleep 0.5
+xdotool key Return
+sleep 0.5
+software=$(helper item-text "$title" 1033)
+[ "$software" = "VLC media player - v3.0" ] || fail "software box shows \"$software\""
+# VLC questions exist in English only; the language box followed.
+cue=$(helper item-text "$title" 1050)
+case "$cue" in *"(2 Tickets verfügbar)") ;; *) fail "question group says \"$cue\"" ;; esac
+
+# Three characters open the suggestions and enable "Neues Ticket anlegen".
+click_item "$title" 1014
+xdotool type --delay 150 "how do"
+sleep 1.5
+shoot "$title" main-window-suggestions.png 120
+
+# A question nobody asked yet closes the list.
+question="how do I rotate a video by $$ degrees"
+xdotool type --delay 60 " I rotate a video by $$ degrees"
+sleep 1
+[ "$(helper item-text "$title" 1014)" = "$question" ] || fail "the question field does not hold the typed question"
+
+click_item "$title" 1017
+lotse_wait_visible "Ticket anlegen" 100 || fail "dialog 111 did not open"
+lotse_is_visible "$title" && fail "the main window stayed visible over dialog 111"
+sleep 1
+[ "$(helper item-text "Ticket anlegen" 1030)" = "$question" ] || fail "dialog 111 shows another question"
+[ "$(helper item-text "Ticket anlegen" 1033)" = "VLC media player - v3.0" ] || fail "dialog 111 shows another software"
+shoot "Ticket anlegen" create-ticket.png 0
+
+click_item "Ticket anlegen" 1029
+lotse_wait_visible "Ticket angelegt" 150 || fail "no announcement of the new ticket"
+sleep 0.5
+xdotool key Return
+lotse_wait_visible "$title" 100 || fail "the main window did not come back"
+sleep 1
+[ -z "$(helper item-text "$title" 1014)" ] || fail "the question field was not emptied"
+stored | grep -qF "\"$question\"" || fail "the service does not hold the new ticket"
+echo "ticket stored: $question"
+
+helper command "$title" 40003 >/dev/null
+lotse_wait_count 0 100 || fail "lotse.exe did not end"

@@ -1,0 +1,293 @@
+#include "controls/win/AutoCompleteWindow.h"
+#include "tests/StringPrinter.h"
+#include "tests/win/WindowTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <set>
+#include <vector>
+
+using namespace WindowTestSupport;
+
+namespace {
+
+// Matches are the entries that contain the typed text.
+struct EntrySource : AutoComplete {
+    std::vector<String> entries;
+    std::vector<String> results;
+    std::vector<String> searched;
+    void search(const String& text) override {
+        searched.push_back(text);
+        results.clear();
+        for (const String& entry : entries)
+            if (text.empty() || entry.contains(text))
+                results.push_back(entry);
+    }
+    int count() override { return static_cast<int>(results.size()); }
+    String text(int i) override { return results[static_cast<size_t>(i)]; }
+    const void* item(int i) override { return &results[static_cast<size_t>(i)]; }
+};
+
+struct Listener : AutoComplete::Interface {
+    int calls = 0;
+    void onTextChanged() override { ++calls; }
+};
+
+WNDPROC procOf(HWND window) {
+    return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC));
+}
+
+void setClipboard(const wchar_t* text) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    if (text) {
+        size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+        memcpy(GlobalLock(memory), text, bytes);
+        GlobalUnlock(memory);
+        SetClipboardData(CF_UNICODETEXT, memory);
+    }
+    CloseClipboard();
+}
+
+// A drop-down combo box with an edit field, sorted like the main window's,
+// in a top-level window of its own.
+class AutoCompleteWindowTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        frame =
+            CreateWindowExW(0, L"STATIC", L"AutoComplete", WS_POPUP | WS_CAPTION | WS_VISIBLE, 100,
+                            100, 420, 320, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(frame, nullptr);
+        combo = CreateWindowExW(
+            0, L"COMBOBOX", L"",
+            WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL | CBS_SORT, 10, 10,
+            380, 200, frame, nullptr, GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(combo, nullptr);
+        edit = FindWindowExW(combo, nullptr, L"Edit", nullptr);
+        ASSERT_NE(edit, nullptr);
+        originalProc = procOf(edit);
+        for (int i = 1; i <= 40; ++i)
+            source.entries.push_back(String::format(u"Eintrag %02i", i));
+        source.entries.push_back(u"Anderes");
+        source.entries.push_back(u"Zweites Anderes");
+        source.setListener(&listener);
+        ASSERT_TRUE(box.attach(source, combo));
+        SetForegroundWindow(frame);
+        SetFocus(edit);
+    }
+    void TearDown() override {
+        box.detach();
+        if (frame)
+            DestroyWindow(frame);
+        pumpMessages();
+    }
+
+    void type(const String& text) {
+        for (int i = 0; i < text.length(); ++i)
+            SendMessageW(edit, WM_CHAR, text[i], 1);
+    }
+    String boxText() const { return windowText(combo); }
+    void selection(int& start, int& end) const {
+        DWORD sel = static_cast<DWORD>(SendMessageW(combo, CB_GETEDITSEL, 0, 0));
+        start = LOWORD(sel);
+        end = HIWORD(sel);
+    }
+    int listed() const { return static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0)); }
+    bool dropped() const { return SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0) != 0; }
+    String itemText(int i) const {
+        wchar_t text[256] = {};
+        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        return fromWide(text);
+    }
+    const String* itemData(int i) const {
+        return reinterpret_cast<const String*>(SendMessageW(combo, CB_GETITEMDATA, i, 0));
+    }
+
+    HWND frame = nullptr;
+    HWND combo = nullptr;
+    HWND edit = nullptr;
+    WNDPROC originalProc = nullptr;
+    EntrySource source;
+    Listener listener;
+    AutoCompleteWindow box;
+};
+
+} // namespace
+
+TEST_F(AutoCompleteWindowTest, AttachReplacesTheEditProcedureAndDetachOrDestroyRestoresIt) {
+    EXPECT_EQ(box.comboWindow(), combo);
+    EXPECT_EQ(box.editWindow(), edit);
+    EXPECT_EQ(source.box(), &box);
+    EXPECT_EQ(procOf(edit), &AutoCompleteWindow::editProc);
+    EXPECT_EQ(reinterpret_cast<WNDPROC>(GetPropW(edit, L"Wprc")), originalProc);
+    EXPECT_EQ(GetPropW(edit, L"this"), static_cast<AutoComplete*>(&source));
+    EXPECT_EQ(SendMessageW(edit, EM_GETLIMITTEXT, 0, 0), 4096);
+
+    // Tab leaves the field; every other key, Enter and Escape included, stays.
+    MSG tab{edit, WM_KEYDOWN, VK_TAB, 0, 0, {}};
+    MSG enter{edit, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+    EXPECT_EQ(SendMessageW(edit, WM_GETDLGCODE, VK_TAB, reinterpret_cast<LPARAM>(&tab)), 0);
+    EXPECT_EQ(SendMessageW(edit, WM_GETDLGCODE, VK_RETURN, reinterpret_cast<LPARAM>(&enter)),
+              DLGC_WANTALLKEYS);
+    EXPECT_EQ(SendMessageW(edit, WM_GETDLGCODE, VK_ESCAPE, 0), DLGC_WANTALLKEYS);
+
+    // Binding again keeps the original procedure behind ours.
+    ASSERT_TRUE(box.attach(source, combo));
+    EXPECT_EQ(reinterpret_cast<WNDPROC>(GetPropW(edit, L"Wprc")), originalProc);
+    type(u"x");
+    EXPECT_EQ(boxText(), String(u"x"));
+
+    box.detach();
+    EXPECT_EQ(procOf(edit), originalProc);
+    EXPECT_EQ(GetPropW(edit, L"Wprc"), nullptr);
+    EXPECT_EQ(GetPropW(edit, L"this"), nullptr);
+
+    // WM_DESTROY puts the previous procedure back and drops "Wprc"; "this"
+    // stays on the window.
+    ASSERT_TRUE(box.attach(source, combo));
+    EXPECT_EQ(SendMessageW(edit, WM_DESTROY, 0, 0), 0);
+    EXPECT_EQ(procOf(edit), originalProc);
+    EXPECT_EQ(GetPropW(edit, L"Wprc"), nullptr);
+    EXPECT_NE(GetPropW(edit, L"this"), nullptr);
+}
+
+TEST_F(AutoCompleteWindowTest, TypingListsAtMostFifteenMatchesWithTheCompletersRecords) {
+    type(u"E");
+    // The typed text and caret survive the rebuilt, opened list.
+    EXPECT_EQ(boxText(), String(u"E"));
+    int start = -1, end = -1;
+    selection(start, end);
+    EXPECT_EQ(start, 1);
+    EXPECT_EQ(end, 1);
+    EXPECT_EQ(listener.calls, 1);
+    EXPECT_TRUE(dropped());
+    EXPECT_EQ(SendMessageW(combo, CB_GETMINVISIBLE, 0, 0), 15);
+
+    // 40 matches, the first 15 in search order, shown in the box's order; each
+    // item's data is the completer's own copy.
+    ASSERT_EQ(listed(), 15);
+    std::set<const String*> records;
+    for (const String& r : source.results)
+        records.insert(&r);
+    for (int i = 0; i < 15; ++i) {
+        ASSERT_EQ(records.count(itemData(i)), 1u) << i;
+        EXPECT_EQ(*itemData(i), itemText(i));
+        EXPECT_EQ(itemText(i), String::format(u"Eintrag %02i", i + 1));
+    }
+
+    // Three matches show three entries.
+    type(u"intrag 3");
+    EXPECT_EQ(boxText(), String(u"Eintrag 3"));
+    EXPECT_EQ(listed(), 10); // 30 to 39
+    type(u"5");
+    EXPECT_EQ(listed(), 1);
+    EXPECT_EQ(SendMessageW(combo, CB_GETMINVISIBLE, 0, 0), 1);
+    EXPECT_EQ(listener.calls, 10);
+
+    // No match closes the list; the text stays.
+    type(u"9");
+    EXPECT_EQ(boxText(), String(u"Eintrag 359"));
+    EXPECT_EQ(listed(), 0);
+    EXPECT_FALSE(dropped());
+
+    // Backspace removes the selection, or the character before the caret.
+    SendMessageW(combo, CB_SETEDITSEL, 0, MAKELPARAM(0, 8));
+    type(u"\b");
+    EXPECT_EQ(boxText(), String(u"359"));
+    SendMessageW(combo, CB_SETEDITSEL, 0, MAKELPARAM(3, 3));
+    type(u"\b\b\b");
+    EXPECT_EQ(boxText(), String());
+    // The empty text lists every match, beyond 15.
+    EXPECT_EQ(listed(), 42);
+    EXPECT_EQ(SendMessageW(combo, CB_GETMINVISIBLE, 0, 0), 15);
+
+    // Backspace at the start changes nothing but still rebuilds the list and
+    // tells the listener.
+    type(u"Anderes");
+    SendMessageW(combo, CB_SETEDITSEL, 0, MAKELPARAM(0, 0));
+    const size_t searches = source.searched.size();
+    const int calls = listener.calls;
+    type(u"\b");
+    EXPECT_EQ(boxText(), String(u"Anderes"));
+    EXPECT_EQ(source.searched.size(), searches + 1);
+    EXPECT_EQ(source.searched.back(), String(u"Anderes"));
+    EXPECT_EQ(listed(), 2);
+    EXPECT_EQ(listener.calls, calls + 1);
+
+    // A typed letter replaces the selection; the caret stands after it.
+    SendMessageW(combo, CB_SETEDITSEL, 0, MAKELPARAM(1, 4));
+    type(u"x");
+    EXPECT_EQ(boxText(), String(u"Axres"));
+    selection(start, end);
+    EXPECT_EQ(start, 2);
+    EXPECT_EQ(end, 2);
+}
+
+TEST_F(AutoCompleteWindowTest, IgnoredCharactersChangeNothingButAreReportedOnce) {
+    type(u"Ein");
+    ASSERT_EQ(listener.calls, 3);
+    const char16_t ignored[] = {3, 24, 1, 9, 0x7F, 0x85};
+    for (char16_t c : ignored) {
+        SendMessageW(edit, WM_CHAR, c, 1);
+        EXPECT_EQ(boxText(), String(u"Ein")) << int(c);
+    }
+    EXPECT_EQ(listener.calls, 3 + 6);
+}
+
+TEST_F(AutoCompleteWindowTest, EnterClosesTheListAndSelectsAllEscapeCloses) {
+    type(u"Eintrag 1");
+    ASSERT_TRUE(dropped());
+    type(u"\r");
+    EXPECT_FALSE(dropped());
+    int start = -1, end = -1;
+    selection(start, end);
+    EXPECT_EQ(start, 0);
+    EXPECT_EQ(end, 9);
+    EXPECT_EQ(boxText(), String(u"Eintrag 1"));
+
+    SendMessageW(combo, CB_SETEDITSEL, 0, MAKELPARAM(9, 9));
+    type(u"0");
+    ASSERT_TRUE(dropped());
+    SendMessageW(edit, WM_CHAR, 27, 1);
+    EXPECT_FALSE(dropped());
+    EXPECT_EQ(boxText(), String(u"Eintrag 10"));
+    EXPECT_EQ(listener.calls, 12);
+}
+
+TEST_F(AutoCompleteWindowTest, CtrlVInsertsTheClipboardTextAndLeavesTheClipboardClosed) {
+    setClipboard(L"Zwischen");
+    type(u"abcd");
+    SendMessageW(combo, CB_SETEDITSEL, 0, MAKELPARAM(1, 3));
+    SendMessageW(edit, WM_CHAR, 22, 1);
+    EXPECT_EQ(boxText(), String(u"aZwischend"));
+    int start = -1, end = -1;
+    selection(start, end);
+    EXPECT_EQ(start, 9);
+    EXPECT_EQ(GetOpenClipboardWindow(), nullptr);
+
+    // Without text on the clipboard the selection is replaced by nothing.
+    setClipboard(nullptr);
+    SendMessageW(combo, CB_SETEDITSEL, 0, MAKELPARAM(0, 1));
+    SendMessageW(edit, WM_CHAR, 22, 1);
+    EXPECT_EQ(boxText(), String(u"Zwischend"));
+    EXPECT_EQ(GetOpenClipboardWindow(), nullptr);
+    EXPECT_EQ(listener.calls, 6);
+}
+
+TEST_F(AutoCompleteWindowTest, ContextMenuPasteTypesCtrlV) {
+    setClipboard(L"Eintrag 2");
+    ASSERT_EQ(GetFocus(), edit);
+    EXPECT_EQ(SendMessageW(edit, WM_PASTE, 0, 0), 0);
+    // The injected keys arrive as input of this thread.
+    for (int i = 0; i < 100 && boxText().empty(); ++i) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        pumpMessages();
+    }
+    EXPECT_EQ(boxText(), String(u"Eintrag 2"));
+    EXPECT_EQ(listed(), 10); // 20 to 29
+    EXPECT_EQ(listener.calls, 1);
+    EXPECT_EQ(GetAsyncKeyState(VK_CONTROL) & 0x8000, 0);
+}
