@@ -5,6 +5,7 @@
 //   post TITLE MESSAGE WPARAM LPARAM  post any message to it
 //   visible TITLE                  exit code 0 visible, 1 hidden, 2 no such window
 //   rect TITLE                     print "x y width height" of the window
+//   item-rect TITLE ID             the same for the window's control ID
 // Numbers may be decimal or 0x-hexadecimal. Exit code 2 means a missing window,
 // 3 a usage error.
 #include <windows.h>
@@ -69,6 +70,16 @@ int wmain(int argc, wchar_t** argv) {
     if (!std::wcscmp(command, L"rect") && argc == 3) {
         RECT rect{};
         GetWindowRect(window, &rect);
+        std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
+                    rect.bottom - rect.top);
+        return 0;
+    }
+    if (!std::wcscmp(command, L"item-rect") && argc == 4) {
+        HWND item = GetDlgItem(window, static_cast<int>(number(argv[3])));
+        if (!item)
+            return 2;
+        RECT rect{};
+        GetWindowRect(item, &rect);
         std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
                     rect.bottom - rect.top);
         return 0;
