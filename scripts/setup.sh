@@ -26,9 +26,6 @@ fi
 
 # Wine prefix, made once per build folder.
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "setup: creating the Wine prefix in $WINEPREFIX"
-    mkdir -p "$build"
-    wineboot -i >/dev/null 2>&1 || true
-    wineserver -w || true
-fi
+source "$top/scripts/wine-prefix.sh"
+[ -f "$WINEPREFIX/system.reg" ] || echo "setup: creating the Wine prefix in $WINEPREFIX"
+lotse_make_prefix

@@ -7,11 +7,8 @@ lotse_top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX=${LOTSE_WINEPREFIX:-$(dirname "$LOTSE_WIN_BUILD")/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1 || true
-    wineserver -w || true
-fi
+source "$lotse_top/scripts/wine-prefix.sh"
+lotse_make_prefix
 
 lotse_xvfb_pid=
 if [ -n "${LOTSE_DISPLAY:-}" ]; then

@@ -107,6 +107,7 @@ enum : int64_t {
     Vlc = 10,
     SevenZip = 11,
     Thunderbird = 12,
+    Windows7 = 13,
 };
 enum : int64_t {
     Win10Pro = 1,
@@ -170,7 +171,7 @@ std::vector<DemoTicket> demoTickets() {
          {click("Bearbeiten", "", "Item 1"), click("Ersetzen...", "", "Item 23")}},
         {6,
          German,
-         {Windows10},
+         {Windows10, Windows7},
          Win10Pro,
          TicketConfirmed,
          "2025-08-19 19:22:31",
@@ -191,7 +192,7 @@ std::vector<DemoTicket> demoTickets() {
           click("Nachtmodus", "ToggleSwitch", "SystemSettings_Display_BlueLight_ManualToggleOn")}},
         {8,
          German,
-         {Windows10, Windows11},
+         {Windows10, Windows11, Windows7},
          Win10Pro,
          TicketConfirmed,
          "2025-07-30 12:00:00",
@@ -724,6 +725,8 @@ bool seedDemoData(Database& database, std::string& error) {
         {Vlc, English, "VLC media player", "VLC media player", "3.0", "3.0.20", "vlc.exe"},
         {SevenZip, German, "7-Zip File Manager", "7-Zip", "23.1", "23.01", "7zfm.exe"},
         {Thunderbird, German, "Thunderbird", "Thunderbird", "115.6", "115.6.1", "thunderbird.exe"},
+        // What Wine 8 reports by default, so the demo preselects its system.
+        {Windows7, German, "Windows 7", "Microsoft Windows", "", "", "explorer.exe"},
     };
     for (const auto& row : catalogue) {
         software.reset();

@@ -77,9 +77,13 @@ void parse(ElementMap& map, const char16_t*& cursor);
 // Appends the text form of `element` to `out`; nothing when it is not an object.
 void write(const ElementPtr& element, String& out);
 
-// Readers. A missing member, an empty slot or an object reads as empty text and
+// Readers. asMap gives a pointer that is valid while `element` (or another
+// owner) holds the object, so keep the ElementPtr of a parsed reply in a
+// variable. A missing member, an empty slot or an object reads as empty text and
 // as the number 0. None of them inserts into the document.
 ElementMap* asMap(const ElementPtr& element);
+// The object would die with the temporary pointer: keep the document in a variable.
+ElementMap* asMap(ElementPtr&& element) = delete;
 bool isObject(const ElementPtr& element);
 String text(const ElementPtr& element);
 String memberText(const ElementPtr& map, const String& key);

@@ -209,7 +209,8 @@ TEST_F(BadInput, CaptureUploadsThatCannotBePlayed) {
     expectRefused("trace shorter than its count", "createcapture.php", content(shortTrace), 400,
                   missing("trace"));
     descriptor(trace, u"1");
-    Json::asMap(Json::member(trace, u"1"))->members.erase(String(u"mon"));
+    const ElementPtr secondLevel = Json::member(trace, u"1");
+    Json::asMap(secondLevel)->members.erase(String(u"mon"));
     expectRefused("descriptor without module", "createcapture.php", content(shortTrace), 400,
                   missing("mon"));
 

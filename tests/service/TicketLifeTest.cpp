@@ -187,10 +187,12 @@ TEST_F(TicketLife, FeedbackOnAnOpenTicketIsRecordedButConfirmsNothing) {
 }
 
 TEST_F(TicketLife, PickedSoftwareAndNewSystemsJoinTheCatalogues) {
-    auto catalogueSize = [] {
-        return Json::asMap(postCodeParsed(u"getsoftwarelist.php"))->members.size();
+    auto listSize = [](const char16_t* endpoint) {
+        const ElementPtr list = postCodeParsed(endpoint);
+        return Json::asMap(list)->members.size();
     };
-    auto osCount = [] { return Json::asMap(postCodeParsed(u"getoslist.php"))->members.size(); };
+    auto catalogueSize = [&] { return listSize(u"getsoftwarelist.php"); };
+    auto osCount = [&] { return listSize(u"getoslist.php"); };
     const size_t softwareBefore = catalogueSize();
     const size_t systemsBefore = osCount();
 

@@ -44,7 +44,8 @@ String uniqueQuestion() {
 
 // The first id of a list reply, 0 when there is none.
 int firstId(const String& reply) {
-    const Json::ElementMap* root = Json::asMap(Json::parseText(reply));
+    const ElementPtr document = Json::parseText(reply);
+    const Json::ElementMap* root = Json::asMap(document);
     if (!root || root->members.empty())
         return 0;
     return root->members.begin()->first.toInt();
@@ -92,7 +93,8 @@ TEST_F(ServiceClientWin, DocumentRoundTripThroughTheService) {
 
     // The ticket list shows the question exactly as it was asked.
     const String tickets = ServiceClient::post(u"gettickets.php", ServiceClient::codeBody());
-    const Json::ElementMap* list = Json::asMap(Json::parseText(tickets));
+    const ElementPtr document = Json::parseText(tickets);
+    const Json::ElementMap* list = Json::asMap(document);
     ASSERT_NE(list, nullptr);
     int found = 0;
     for (const auto& [id, ticket] : list->members) {

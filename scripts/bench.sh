@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Benchmarks: the core's Google Benchmark program (JSON parsing of a large
+# ticket list, ticket search per keystroke) and the service's load figures
+# with wrk on loopback. LOTSE_FUZZ_SECONDS=N also runs the JSON fuzzer for N s.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${LOTSE_BUILD:-$top/build}
+
+"$top/scripts/build.sh"
+"$build/native/bench/lotse_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
+"$top/bench/service-load.sh" "$build/native"
+if [ -n "${LOTSE_FUZZ_SECONDS:-}" ]; then
+    mkdir -p "$build/native/tests/fuzz/json_parse_corpus"
+    "$build/native/tests/fuzz/json_parse_fuzzer" -max_total_time="$LOTSE_FUZZ_SECONDS" -jobs=2 -workers=2 \
+        -max_len=8192 -dict="$top/tests/fuzz/json.dict" \
+        "$build/native/tests/fuzz/json_parse_corpus" "$top/tests/fuzz/corpus/json_parse"
+fi
