@@ -5,7 +5,7 @@
 
 const char* serviceUsage() {
     return "usage: lotse-service --db PATH --port N --cert FILE --key FILE "
-           "[--bind ADDR] [--access-code CODE]\n"
+           "[--bind ADDR] [--access-code CODE] [--current-version TEXT]\n"
            "       lotse-service --db PATH --seed-demo\n";
 }
 
@@ -29,6 +29,8 @@ bool parseServiceOptions(int argc, const char* const* argv, ServiceOptions& opti
             target = &options.bindAddress;
         else if (arg == "--access-code")
             target = &options.accessCode;
+        else if (arg == "--current-version")
+            target = &options.currentVersion;
         else if (arg != "--port") {
             error = "unknown option " + arg;
             return false;

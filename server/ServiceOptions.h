@@ -4,6 +4,7 @@
 
 // The command line of lotse-service:
 //   lotse-service --db PATH --port N --cert FILE --key FILE [--bind ADDR] [--access-code CODE]
+//                 [--current-version TEXT]
 //   lotse-service --db PATH --seed-demo
 struct ServiceOptions {
     std::string database;
@@ -12,6 +13,8 @@ struct ServiceOptions {
     std::string keyFile;
     std::string bindAddress = "127.0.0.1";
     std::string accessCode; // UTF-8; the build's code unless given
+    // The answer of "curversion.php" (UTF-8); the build's version unless given.
+    std::string currentVersion;
     bool seedDemo = false;
 };
 

@@ -63,6 +63,8 @@ int main(int argc, char** argv) {
     }
     if (options.accessCode.empty())
         options.accessCode = Utf8::encode(String(LOTSE_ACCESS_CODE));
+    if (options.currentVersion.empty())
+        options.currentVersion = Utf8::encode(String(LOTSE_VERSION));
 
     {
         std::unique_ptr<Database> database = Database::open(options.database, error);
@@ -84,7 +86,7 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
     ConnectionPool pool(options.database);
-    ServiceHandlers handlers(pool, options.accessCode, Utf8::encode(String(LOTSE_VERSION)));
+    ServiceHandlers handlers(pool, options.accessCode, options.currentVersion);
     HttpService http(handlers, options.certFile, options.keyFile);
     if (!http.valid()) {
         std::fprintf(stderr, "lotse-service: cannot load certificate %s and key %s\n",

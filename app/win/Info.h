@@ -2,8 +2,12 @@
 
 #include "dialogs/win/Template.h"
 
-// Dialog 126 "Info", opened modal from the tray menu.
+// Dialog 126 "Info", opened modal from the tray menu: the program's version and
+// build date, the maker with a link to the product page, and the operating
+// system's version record.
 class Info : public Template {
   public:
     INT_PTR dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    HyperLink link;
 };

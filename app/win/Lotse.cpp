@@ -1,10 +1,18 @@
 #include "app/win/Lotse.h"
 
 #include "app/PeriodicCheck.h"
+#include "app/SoftwareCatalogue.h"
+#include "app/VersionGate.h"
 #include "app/win/AppKey.h"
+#include "app/win/Autostart.h"
+#include "app/win/NewVersion.h"
 #include "app/win/SingleInstance.h"
 #include "app/win/TrayIcon.h"
 #include "resources/resource.h"
+#include "service/LocaleCatalogue.h"
+#include "service/OsCatalogue.h"
+#include "service/ServiceClient.h"
+#include "service/TicketList.h"
 
 #include "LotseConfig.h"
 
@@ -81,12 +89,51 @@ void Lotse::close(INT_PTR result) {
 }
 
 bool Lotse::checkVersion() {
-    return true;
+    // One dialog object serves the retries after a connection error; another
+    // version is shown on a fresh one.
+    NewVersion retryDialog;
+    VersionGate gate;
+    gate.fetch = [] {
+        return ServiceClient::send(ServiceClient::host(), u"curversion.php", String(), String(),
+                                   u"GET");
+    };
+    gate.wait = [this](int milliseconds) {
+        if (versionWait)
+            versionWait(milliseconds);
+        else
+            Sleep(static_cast<DWORD>(milliseconds));
+    };
+    gate.showNewVersion = [&retryDialog](const String& own, const String& newer) {
+        if (newer.empty())
+            return retryDialog.show(own, newer);
+        NewVersion dialog;
+        return dialog.show(own, newer);
+    };
+    return gate.check(version);
 }
 
-void Lotse::registerFirstRun() {}
+void Lotse::registerFirstRun() {
+    if (!appKey) {
+        appKey = openAppKey(title, true);
+        firstRun = 1;
+        setAutostart(true);
+    } else if (firstRun) {
+        setAutostart(true);
+    }
+}
 
-void Lotse::downloadCatalogues() {}
+void Lotse::setAutostart(bool enable) {
+    Autostart::setRunValue(title, enable);
+    Autostart::setShortcut(title, enable);
+}
+
+void Lotse::downloadCatalogues() {
+    LocaleCatalogue::instance().download();
+    TicketList::instance().download();
+    SoftwareCatalogue::instance().load();
+    OsCatalogue::instance().download();
+    localeId = LocaleCatalogue::instance().defaultLocaleId();
+}
 
 void Lotse::checkTickets() {}
 

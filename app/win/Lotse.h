@@ -37,6 +37,12 @@ class Lotse : public Template, public AutoComplete::Interface {
     void registerFirstRun();   // autostart on the very first run
     void downloadCatalogues(); // languages, tickets, software, operating systems
 
+    // Autostart on and off: the "Run" value, then the Startup shortcut.
+    void setAutostart(bool enable);
+    // How the version gate waits between its attempts; null means Sleep.
+    // Tests shorten the waits.
+    void (*versionWait)(int milliseconds) = nullptr;
+
     // Periodic work and key handling of the main loop.
     void checkTickets();      // every 60 s
     void updateTicketCount(); // every 300 s (timer 8)

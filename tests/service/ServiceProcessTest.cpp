@@ -30,6 +30,9 @@ TEST(ServiceCommandLine, RefusesIncompleteOrUnknownOptions) {
                                    "--cert", "c", "--key", "k"}),
               2);
     EXPECT_EQ(ServiceProcess::run({LOTSE_SERVICE_EXE, "--db", "/tmp/x.db", "--verbose"}), 2);
+    EXPECT_EQ(ServiceProcess::run({LOTSE_SERVICE_EXE, "--db", "/tmp/x.db", "--port", "0", "--cert",
+                                   "c", "--key", "k", "--current-version", ""}),
+              2);
     // A database that cannot be opened, and a certificate that cannot be read.
     EXPECT_EQ(
         ServiceProcess::run({LOTSE_SERVICE_EXE, "--db", "/nonexistent/dir/x.db", "--seed-demo"}),

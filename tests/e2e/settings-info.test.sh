@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# "Einstellungen" and "Info" from the tray menu of a running Lotse in a Wine
+# desktop, used as a user would: ticking "Automatisch mit Windows starten" with
+# the mouse writes the autostart value and shortcut at once, unticking removes
+# them, "OK" closes. Saves settings.png and info.png, and new-version.png: the
+# "Neue Version verfügbar" dialog that a service naming version 1.0.3 brings up
+# (new-version-offline.png: the same without an answer, with the retry button).
+set -uo pipefail
+source "$LOTSE_TOP/scripts/wine-env.sh"
+source "$LOTSE_TOP/tests/win/process-tools.sh"
+source "$LOTSE_TOP/tests/win/newer-service.sh"
+title="Lotse - 1.0.2"
+shots=${LOTSE_SCREENSHOTS:-$(dirname "$LOTSE_WIN_BUILD")/screenshots}
+mkdir -p "$shots"
+
+in_desktop() { wine explorer /desktop=lotse "$@"; }
+helper() { in_desktop "$LOTSE_WIN_BUILD/lotse_testhelper.exe" "$@"; }
+
+# Crops the window titled $1 out of a screenshot of the desktop into $2. The
+# desktop fills the screen from its top-left corner, so desktop coordinates
+# are screen coordinates.
+screenshot_window() {
+    local x y w h
+    read -r x y w h < <(helper rect "$1" | tr -d '\r')
+    [ -n "${h:-}" ] || fail "could not read the position of \"$1\""
+    import -window root "$shots/desktop.png" || fail "no screenshot"
+    convert "$shots/desktop.png" -crop "${w}x${h}+${x}+${y}" +repage "$2" ||
+        fail "could not crop \"$1\""
+    echo "screenshot: $2 (${w}x${h} at $x,$y)"
+}
+
+# Clicks the middle of the check box's square (its left end) or of a button.
+click_item() {
+    local x y w h
+    read -r x y w h < <(helper item-rect "$1" "$2" | tr -d '\r')
+    [ -n "${h:-}" ] || fail "could not read the position of control $2 of \"$1\""
+    if [ "${3:-}" = box ]; then
+        xdotool mousemove $((x + 6)) $((y + h / 2))
+    else
+        xdotool mousemove $((x + w / 2)) $((y + h / 2))
+    fi
+    sleep 0.2
+    xdotool click 1
+    sleep 0.5
+}
+
+autostart_value() {
+    wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v Lotse 2>/dev/null |
+        tr -d '\r' | sed -n 's/^ *Lotse *REG_SZ *//p'
+}
+startup_link() { find "$WINEPREFIX/drive_c/users" -ipath '*/Startup/Lotse.lnk' 2>/dev/null | head -n1; }
+
+wine explorer /desktop=lotse,1280x1024 "$lotse_exe" >/dev/null 2>&1 &
+lotse_wait_count 1 300 || fail "lotse.exe did not start"
+lotse_wait_window "$title" 300 >/dev/null || fail "the main window was not created (version gate?)"
+sleep 1
+
+# The very first start in this prefix registered autostart; the user may have
+# changed it since. Whatever it is, the test leaves it so.
+initial_value=$(autostart_value)
+
+helper command "$title" 40005 >/dev/null 2>&1 # tray menu "Einstellungen"
+lotse_wait_visible "Einstellungen" || fail "Einstellungen did not open"
+sleep 0.5
+# Two clicks: one ticks, the other unticks (the picture shows the ticked box).
+for _ in 1 2; do
+    before=$(autostart_value)
+    click_item "Einstellungen" 1047 box
+    after=$(autostart_value)
+    if [ -z "$before" ]; then
+        [[ "$after" == '"'*'\lotse.exe"' ]] ||
+            fail "ticking did not write the quoted program path (got '$after')"
+        [ -n "$(startup_link)" ] || fail "ticking did not make Lotse.lnk in the Startup folder"
+        echo "ticked: Run value $after, shortcut $(startup_link)"
+        screenshot_window "Einstellungen" "$shots/settings.png"
+    else
+        [ -z "$after" ] || fail "unticking left the autostart value"
+        [ -z "$(startup_link)" ] || fail "unticking left Lotse.lnk in the Startup folder"
+        echo "unticked: Run value and shortcut removed"
+    fi
+done
+[ "$(autostart_value)" = "$initial_value" ] || fail "two clicks did not restore the autostart state"
+click_item "Einstellungen" 1 # "OK"
+sleep 0.5
+lotse_is_visible "Einstellungen" && fail "OK did not close Einstellungen"
+
+helper command "$title" 40012 >/dev/null 2>&1 # tray menu "Info"
+lotse_wait_visible "Info" || fail "Info did not open"
+sleep 0.5
+screenshot_window "Info" "$shots/info.png"
+helper command "Info" 2 >/dev/null 2>&1
+sleep 0.5
+lotse_is_visible "Info" && fail "Info did not close"
+
+helper command "$title" 40003 >/dev/null 2>&1
+lotse_wait_count 0 100 || fail "lotse.exe did not end"
+
+# The new-version dialog of the version gate test, held open long enough for
+# a picture: $1 the test, $2 the picture, further arguments for the test.
+gate_dialog_picture() {
+    local test=$1 picture=$2 report
+    shift 2
+    report="$newer_service_dir/$test.xml"
+    in_desktop "$LOTSE_WIN_BUILD/lotse_wintests.exe" --gtest_filter="VersionGateTest.$test" \
+        --hold-dialog-ms=4000 --gtest_output="xml:$(winepath -w "$report")" "$@" >/dev/null 2>&1 &
+    lotse_wait_visible "$dialog" 200 || fail "the new-version dialog did not appear ($test)"
+    sleep 1
+    screenshot_window "$dialog" "$picture"
+    # In a running desktop explorer returns at once; the report marks the end.
+    for _ in $(seq 1 300); do
+        grep -q '</testsuites>' "$report" 2>/dev/null && break
+        sleep 0.1
+    done
+    grep -q 'tests="1" failures="0"' "$report" || fail "$test failed: $(cat "$report")"
+    grep -q 'skipped="0"' "$report" || fail "$test was skipped"
+}
+dialog=$(printf 'Neue Version verf\xc3\xbcgbar')
+newer_service_start 1.0.3 || fail "the second service did not start"
+gate_dialog_picture NewerVersionShowsBothVersionsAndEndsStartUp "$shots/new-version.png" \
+    --newer-service-port="$newer_service_port"
+gate_dialog_picture UnreachableServiceWaitsFiveTimesThenOffersRetryUntilClosed \
+    "$shots/new-version-offline.png"
+echo "settings, info and new version: done"

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# The version gate against real services: the build's test service names the
+# program's own version, a second one names 1.0.3, and a closed port stands for
+# an unreachable service (VersionGateTest in lotse_wintests).
+set -uo pipefail
+source "$LOTSE_TOP/scripts/wine-env.sh"
+source "$LOTSE_TOP/tests/win/process-tools.sh"
+source "$LOTSE_TOP/tests/win/newer-service.sh"
+
+newer_service_start 1.0.3 || fail "the second service did not start"
+wine "$LOTSE_WIN_BUILD/lotse_wintests.exe" --gtest_filter='VersionGateTest.*' \
+    --service-port="$LOTSE_SERVICE_PORT" --newer-service-port="$newer_service_port" 2>&1 |
+    grep -v '^wine:' | tee "$newer_service_dir/gtest.log"
+rc=${PIPESTATUS[0]}
+[ "$rc" -eq 0 ] || fail "VersionGateTest failed"
+grep -q '\[  SKIPPED \]' "$newer_service_dir/gtest.log" && fail "a version gate test was skipped"
+grep -q '\[  PASSED  \] 4 tests' "$newer_service_dir/gtest.log" || fail "not all four version gate tests ran"
+echo "version gate: own version, newer version, unreachable and retry all passed"
