@@ -20,7 +20,7 @@ using namespace WindowTestSupport;
 namespace {
 
 constexpr int german = 1, english = 2, french = 3; // the demo data's languages
-constexpr int firefox = 8, vlc = 10, windows10 = 2;
+constexpr int firefox = 8, vlc = 10, windows10 = 2, windows7 = 13;
 
 String cue(int tickets) {
     return String::format(u"Nach was suchst du?             (%i Tickets verf\u00fcgbar)", tickets);
@@ -191,16 +191,19 @@ TEST_F(MainWindowFlow, OpensWithTheCataloguesFilled) {
     EXPECT_FALSE(enabled(IDC_MAIN_CREATE_TICKET));
     EXPECT_FALSE(enabled(IDC_MAIN_SHOW_SOLUTION));
     EXPECT_TRUE(enabled(IDC_MAIN_SOLVE_TICKETS));
-    // Wine reports Windows 7, which the demo catalogue does not hold.
-    EXPECT_EQ(lotse.currentSoftware.id, 0);
-    EXPECT_EQ(lotse.currentSoftware.id_locale, 1);
-    EXPECT_EQ(itemText(lotse.window, IDC_MAIN_QUESTION_GROUP), String(u"Nach was suchst du?"));
+    // Wine reports Windows 7, which the demo catalogue holds: it is preselected
+    // with its questions.
+    EXPECT_EQ(lotse.currentSoftware.id, windows7);
+    EXPECT_EQ(selectedText(software), String(u"Windows 7"));
+    EXPECT_EQ(listed(question), offered(windows7, german));
+    EXPECT_EQ(itemText(lotse.window, IDC_MAIN_QUESTION_GROUP), cue(offered(windows7, german)));
 }
 
 TEST_F(MainWindowFlow, PreselectsTheCatalogueEntryNamedInTheSystemName) {
-    lotse.preselectOperatingSystem(u"Windows 7 Professional");
-    EXPECT_EQ(lotse.currentSoftware.id, 0);
-    EXPECT_EQ(listed(question), 0);
+    // A system the catalogue does not name leaves the software as it was.
+    const int before = lotse.currentSoftware.id;
+    lotse.preselectOperatingSystem(u"Windows Vista");
+    EXPECT_EQ(lotse.currentSoftware.id, before);
 
     lotse.preselectOperatingSystem(u"Windows 10 Pro");
     EXPECT_EQ(lotse.currentSoftware.id, windows10);
@@ -469,6 +472,7 @@ TEST_F(MainWindowFlow, LanguageBoxVisitsEveryIdAndLeavesPlaceholders) {
     locales.clear();
     locales.get(1) = LocaleEntry{1, 1031, u"Deutsch"};
     locales.get(5) = LocaleEntry{5, 1036, u"Fran\u00e7ais"};
+    lotse.currentSoftware = SoftwareEntry{}; // no tickets: the language stays
     lotse.localeId = 5;
     lotse.fillLanguages();
     EXPECT_EQ(listed(language), 2);
