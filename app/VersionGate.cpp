@@ -2,9 +2,6 @@
 
 #include "service/ServiceClient.h"
 
-#include <chrono>
-#include <thread>
-
 String versionText(const String& reply) {
     String text(reply);
     text.replaceAll(u" ", String());
@@ -58,14 +55,7 @@ String NewVersionTexts::versionsText() const {
     return String::format(u"%s\n\n%s", ownVersion, newVersion);
 }
 
-bool checkVersion(const String& ownVersion,
-                  std::function<bool(const String& own, const String& newVersion)> showNewVersion) {
-    VersionGate gate;
-    gate.fetch = [] {
-        return ServiceClient::send(ServiceClient::host(), u"curversion.php", String(), String(),
-                                   u"GET");
-    };
-    gate.wait = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
-    gate.showNewVersion = std::move(showNewVersion);
-    return gate.check(ownVersion);
+String fetchCurrentVersion() {
+    return ServiceClient::send(ServiceClient::host(), u"curversion.php", String(), String(),
+                               u"GET");
 }

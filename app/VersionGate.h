@@ -40,7 +40,5 @@ struct NewVersionTexts {
     String versionsText() const;
 };
 
-// The gate with the real service request and a real sleep; the caller supplies
-// the dialog.
-bool checkVersion(const String& ownVersion,
-                  std::function<bool(const String& own, const String& newVersion)> showNewVersion);
+// The service's answer to "curversion.php" (a GET without a body), unchanged.
+String fetchCurrentVersion();

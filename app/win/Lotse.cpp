@@ -93,10 +93,7 @@ bool Lotse::checkVersion() {
     // version is shown on a fresh one.
     NewVersion retryDialog;
     VersionGate gate;
-    gate.fetch = [] {
-        return ServiceClient::send(ServiceClient::host(), u"curversion.php", String(), String(),
-                                   u"GET");
-    };
+    gate.fetch = fetchCurrentVersion;
     gate.wait = [this](int milliseconds) {
         if (versionWait)
             versionWait(milliseconds);

@@ -80,13 +80,16 @@ TEST_F(AskQuestion, NewTicketReachesTheServiceAndComesBackAfterTheCountReload) {
 
 TEST_F(AskQuestion, VersionGateAgainstTheService) {
     std::vector<String> shown;
-    auto dialog = [&shown](const String&, const String& newer) {
+    VersionGate gate;
+    gate.fetch = fetchCurrentVersion;
+    gate.wait = [](int) { ADD_FAILURE() << "the service answered; nothing to wait for"; };
+    gate.showNewVersion = [&shown](const String&, const String& newer) {
         shown.push_back(newer);
         return false;
     };
-    EXPECT_TRUE(checkVersion(u"1.0.2", dialog));
+    EXPECT_TRUE(gate.check(u"1.0.2"));
     EXPECT_TRUE(shown.empty());
-    EXPECT_FALSE(checkVersion(u"1.0.1", dialog));
+    EXPECT_FALSE(gate.check(u"1.0.1"));
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0], String(u"1.0.2"));
 }
