@@ -4,4 +4,6 @@
 
 #include <windows.h>
 
-void debugOutput(const String& text) { OutputDebugStringW(wide(text)); }
+void debugOutput(const String& text) {
+    OutputDebugStringW(wide(text));
+}
