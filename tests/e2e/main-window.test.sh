@@ -6,14 +6,11 @@
 # question on the service and empties the question field.
 set -uo pipefail
 source "$LOTSE_TOP/scripts/wine-env.sh"
-source "$LOTSE_TOP/tests/win/process-tools.sh"
-title="Lotse - 1.0.2"
-shots=${LOTSE_SCREENSHOTS:-$(dirname "$LOTSE_WIN_BUILD")/screenshots}
-mkdir -p "$shots"
+source "$LOTSE_TOP/tests/e2e/desktop.sh"
 code=$(sed -n 's/^#define LOTSE_ACCESS_CODE u"\(.*\)"$/\1/p' "$LOTSE_WIN_BUILD/generated/LotseConfig.h")
 [ -n "$code" ] || fail "no access code in the build settings"
 
-helper() { wine explorer /desktop=lotse "$LOTSE_WIN_BUILD/lotse_testhelper.exe" "$@" 2>/dev/null | tr -d '\r'; }
+helper() { lotse_in_desktop "$LOTSE_WIN_BUILD/lotse_testhelper.exe" "$@" 2>/dev/null | tr -d '\r'; }
 # Clicks the middle of control ID of the window TITLE.
 click_item() {
     local x y w h
@@ -40,9 +37,7 @@ stored() {
         --data-urlencode "code=$code"
 }
 
-wine explorer /desktop=lotse,1280x1024 "$lotse_exe" >/dev/null 2>&1 &
-lotse_wait_count 1 300 || fail "lotse.exe did not start"
-lotse_wait_window "$title" 300 >/dev/null || fail "the main window was not created"
+lotse_start_in_desktop
 sleep 1
 xdotool mousemove 640 100
 sleep 0.3

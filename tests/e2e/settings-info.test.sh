@@ -7,14 +7,10 @@
 # (new-version-offline.png: the same without an answer, with the retry button).
 set -uo pipefail
 source "$LOTSE_TOP/scripts/wine-env.sh"
-source "$LOTSE_TOP/tests/win/process-tools.sh"
+source "$LOTSE_TOP/tests/e2e/desktop.sh"
 source "$LOTSE_TOP/tests/win/newer-service.sh"
-title="Lotse - 1.0.2"
-shots=${LOTSE_SCREENSHOTS:-$(dirname "$LOTSE_WIN_BUILD")/screenshots}
-mkdir -p "$shots"
 
-in_desktop() { wine explorer /desktop=lotse "$@"; }
-helper() { in_desktop "$LOTSE_WIN_BUILD/lotse_testhelper.exe" "$@"; }
+helper() { lotse_in_desktop "$LOTSE_WIN_BUILD/lotse_testhelper.exe" "$@"; }
 
 # Crops the window titled $1 out of a screenshot of the desktop into $2. The
 # desktop fills the screen from its top-left corner, so desktop coordinates
@@ -50,9 +46,7 @@ autostart_value() {
 }
 startup_link() { find "$WINEPREFIX/drive_c/users" -ipath '*/Startup/Lotse.lnk' 2>/dev/null | head -n1; }
 
-wine explorer /desktop=lotse,1280x1024 "$lotse_exe" >/dev/null 2>&1 &
-lotse_wait_count 1 300 || fail "lotse.exe did not start"
-lotse_wait_window "$title" 300 >/dev/null || fail "the main window was not created (version gate?)"
+lotse_start_in_desktop
 sleep 1
 
 # The very first start in this prefix registered autostart; the user may have
@@ -101,7 +95,7 @@ gate_dialog_picture() {
     local test=$1 picture=$2 report
     shift 2
     report="$newer_service_dir/$test.xml"
-    in_desktop "$LOTSE_WIN_BUILD/lotse_wintests.exe" --gtest_filter="VersionGateTest.$test" \
+    lotse_in_desktop "$LOTSE_WIN_BUILD/lotse_wintests.exe" --gtest_filter="VersionGateTest.$test" \
         --hold-dialog-ms=4000 --gtest_output="xml:$(winepath -w "$report")" "$@" >/dev/null 2>&1 &
     lotse_wait_visible "$dialog" 200 || fail "the new-version dialog did not appear ($test)"
     sleep 1

@@ -4,14 +4,9 @@
 # the program.
 set -uo pipefail
 source "$LOTSE_TOP/scripts/wine-env.sh"
-source "$LOTSE_TOP/tests/win/process-tools.sh"
-title="Lotse - 1.0.2"
-shots=${LOTSE_SCREENSHOTS:-$(dirname "$LOTSE_WIN_BUILD")/screenshots}
-mkdir -p "$shots"
+source "$LOTSE_TOP/tests/e2e/desktop.sh"
 
-wine explorer /desktop=lotse,1280x1024 "$lotse_exe" >/dev/null 2>&1 &
-lotse_wait_count 1 300 || fail "lotse.exe did not start"
-lotse_wait_window "$title" 300 >/dev/null || fail "the main window was not created"
+lotse_start_in_desktop
 sleep 2
 
 # Wine's taskbar keeps the only tray icon at its right end, 16 pixels square
