@@ -175,6 +175,8 @@ bool readCodeForm(std::string_view body, const std::string& code, Fields& fields
     return true;
 }
 
+constexpr size_t maxRequestDepth = 4;
+
 // "content=%s" with a percent-encoded JSON document holding "code" and at least
 // the required members, each as text.
 bool readDocument(std::string_view body, const std::string& code,
@@ -197,7 +199,14 @@ bool readDocument(std::string_view body, const std::string& code,
         failure = error(ServiceErrors::malformed, 400);
         return false;
     }
-    root = Json::parseText(text);
+    // The deepest request, a capture, nests root, action, trace and descriptor.
+    // Anything deeper is refused before it is built: a body of nothing but "{"
+    // would otherwise cost hundreds of bytes of memory per byte sent.
+    root = Json::parseText(text, maxRequestDepth);
+    if (!root) {
+        failure = error(ServiceErrors::malformed, 400);
+        return false;
+    }
     if (!Document::hasText(root, u"code") || !sameCode(Document::utf8(root, u"code"), code)) {
         failure = error(ServiceErrors::badCode, 403);
         return false;

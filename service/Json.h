@@ -2,6 +2,7 @@
 
 #include "base/String.h"
 
+#include <cstddef>
 #include <map>
 #include <memory>
 
@@ -92,6 +93,9 @@ ElementPtr member(const ElementPtr& map, const String& key);
 
 // A fresh root holding the parsed text (an empty root for text without "{").
 ElementPtr parseText(const String& text);
+// The same for text from outside: empty when objects nest deeper than
+// `maxDepth` levels (the root is level 1), before the rest is built.
+ElementPtr parseText(const String& text, size_t maxDepth);
 // The written form of `element`.
 String writeText(const ElementPtr& element);
 

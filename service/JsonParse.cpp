@@ -1,5 +1,6 @@
 #include "service/Json.h"
 
+#include <cstdint>
 #include <vector>
 
 namespace Json {
@@ -14,17 +15,16 @@ struct Level {
     bool valueExpected;
 };
 
-} // namespace
-
 // The nesting is kept on an explicit stack, so a reply with a great many "{" does
 // not exhaust the thread's stack. Everything else follows the recursive grammar:
 // a nested object goes under the current key, the key stays set afterwards, and
-// the outermost "}" ends the parse with the cursor resting on it.
-void parse(ElementMap& map, const char16_t*& cursor) {
+// the outermost "}" ends the parse with the cursor resting on it. False when an
+// object would open deeper than `maxDepth` levels; the parse stops there.
+bool parseLevels(ElementMap& map, const char16_t*& cursor, size_t maxDepth) {
     while (*cursor && *cursor != u'{')
         ++cursor;
     if (!*cursor)
-        return;
+        return true;
     ++cursor;
 
     std::vector<Level> levels;
@@ -67,6 +67,8 @@ void parse(ElementMap& map, const char16_t*& cursor) {
         if (c == u':') {
             level.valueExpected = true;
         } else if (c == u'{') {
+            if (levels.size() >= maxDepth)
+                return false;
             auto nested = std::make_shared<ElementMap>();
             level.map->members[level.key] = nested;
             // The parent keeps the nested object alive while it is being filled:
@@ -74,18 +76,33 @@ void parse(ElementMap& map, const char16_t*& cursor) {
             levels.push_back(Level{nested.get(), String(), false});
         } else if (c == u'}') {
             if (levels.size() == 1)
-                return;
+                return true;
             levels.pop_back();
             levels.back().valueExpected = false;
         }
     }
     // The text ended inside a string or an object: what was complete is kept.
+    return true;
+}
+
+} // namespace
+
+void parse(ElementMap& map, const char16_t*& cursor) {
+    parseLevels(map, cursor, SIZE_MAX);
 }
 
 ElementPtr parseText(const String& text) {
     ElementPtr root = makeRoot();
     const char16_t* cursor = text.data();
-    parse(*static_cast<ElementMap*>(root.get()), cursor);
+    parseLevels(*static_cast<ElementMap*>(root.get()), cursor, SIZE_MAX);
+    return root;
+}
+
+ElementPtr parseText(const String& text, size_t maxDepth) {
+    ElementPtr root = makeRoot();
+    const char16_t* cursor = text.data();
+    if (!parseLevels(*static_cast<ElementMap*>(root.get()), cursor, maxDepth))
+        return nullptr;
     return root;
 }
 

@@ -112,6 +112,15 @@ TEST_F(BadInput, DocumentsWithWrongCodeOrBrokenEncoding) {
         expectRefused("code form on a document endpoint", endpoint, "code=" + code(), 400,
                       malformed);
     }
+    // A capture nests four levels deep (root, action, trace, descriptor); a fifth
+    // is refused, braces inside texts do not count.
+    ElementPtr deep = document({{u"hw_guid", u"{{{{{{x}"}, {u"username", u"u"}});
+    ElementPtr level = Json::ElementMap::addMap(deep, u"0");
+    level = Json::ElementMap::addMap(level, u"trace");
+    level = Json::ElementMap::addMap(level, u"0");
+    EXPECT_EQ(postDocument(u"checkticket.php", deep), String(u"OK"));
+    Json::ElementMap::addMap(level, u"extra");
+    expectRefused("five levels", "checkticket.php", bodyBytes(deep), 400, malformed);
     expectRefused("checkticket without username", "checkticket.php",
                   bodyBytes(document({{u"hw_guid", u"{x}"}})), 400, missing("username"));
 }
@@ -243,11 +252,11 @@ TEST_F(BadInput, WrongMethodsPathsSizesAndBodyKinds) {
                 {"Content-Type: multipart/form-data; boundary=b"});
     EXPECT_EQ(multipart.status, 400);
 
-    // A great many nested objects: parsed without harm, refused for its code.
+    // A great many nested objects: refused before they are built.
     std::string nested = "content=";
     for (int i = 0; i < 200000; ++i)
         nested += "%7B";
-    expectRefused("deep nesting", "createticket.php", nested, 403, badCode);
+    expectRefused("deep nesting", "createticket.php", nested, 400, malformed);
 
     EXPECT_EQ(dumpTables(service.databasePath()), before);
     EXPECT_TRUE(service.running());

@@ -213,6 +213,19 @@ TEST(Json, DeepNestingNeitherOverflowsTheStackNorFails) {
     root.reset(); // released without recursion
 }
 
+TEST(Json, DepthLimitRefusesDeeperTextBeforeBuildingIt) {
+    const String twoLevels(u"{\"a\":{\"b\":\"{{{{\"}}");
+    ASSERT_TRUE(Json::parseText(twoLevels, 2));
+    EXPECT_EQ(textOf(Json::member(Json::parseText(twoLevels, 2), u"a"), u"b"), "{{{{");
+    EXPECT_FALSE(Json::parseText(twoLevels, 1));
+    EXPECT_FALSE(Json::parseText(String(u"{{{"), 2));
+    // Siblings do not add up; text without an object is an empty document.
+    EXPECT_TRUE(Json::parseText(String(u"{\"a\":{},\"b\":{},\"c\":{}}"), 2));
+    ElementPtr empty = Json::parseText(String(u"OK"), 1);
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(count(empty), 0u);
+}
+
 TEST(Json, WritesMembersInKeyOrderWithoutWhiteSpace) {
     ElementPtr root = Json::makeRoot();
     EXPECT_EQ(written(root), "{}");
