@@ -103,7 +103,6 @@ void TicketList::search(std::vector<Ticket>& out, const String& query, int softw
     if (query.length() == 1 || query.length() == 2)
         return;
     const std::vector<String> words = splitWords(query.lower());
-    const bool everySoftware = softwareId == software.wildcardId();
     // Cheapest tests first: this runs for every typed character.
     const std::vector<const Ticket*>& order = searchOrder();
     const size_t n = order.size();
@@ -113,7 +112,7 @@ void TicketList::search(std::vector<Ticket>& out, const String& query, int softw
         const Ticket& ticket = *order[i];
         if (ticket.id_locale != localeId || !ticket.offeredBySearch())
             continue;
-        if (!everySoftware && ticket.software_list.count(softwareId) == 0)
+        if (!belongsTo(ticket, softwareId))
             continue;
         if (containsAllWords(ticket.questionLower, words))
             out.push_back(ticket);

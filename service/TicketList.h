@@ -16,6 +16,11 @@ class TicketList {
     // `software` supplies the wildcard id that stands for every software.
     explicit TicketList(const SoftwareCatalogue& software = SoftwareCatalogue::instance());
 
+    // The search order points into the list's own tickets: a copy would point
+    // into the original.
+    TicketList(const TicketList&) = delete;
+    TicketList& operator=(const TicketList&) = delete;
+
     static TicketList& instance();
 
     // Replaces the list with the service's tickets ("gettickets.php"). A failed

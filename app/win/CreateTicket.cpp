@@ -13,8 +13,8 @@ INT_PTR CreateTicket::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     switch (message) {
     case WM_INITDIALOG:
         centerWindow(dialog);
-        if (software && (!software->file_desc.empty() || !software->file_version.empty()))
-            SetDlgItemTextW(dialog, IDC_CREATE_SOFTWARE, wide(displayText(*software)));
+        if (!software.file_desc.empty() || !software.file_version.empty())
+            SetDlgItemTextW(dialog, IDC_CREATE_SOFTWARE, wide(displayText(software)));
         SetDlgItemTextW(dialog, IDC_CREATE_QUESTION, wide(question));
         break;
     case WM_COMMAND:
@@ -39,11 +39,7 @@ INT_PTR CreateTicket::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 }
 
 void CreateTicket::createTicket(const String& questionText) {
-    // A software that is not (yet) known to the program is sent as id 0.
-    const SoftwareEntry unknown;
-    String reply =
-        CreateTicketRequest::forThisComputer(questionText, software ? *software : unknown, localeId)
-            .send();
+    String reply = CreateTicketRequest::forThisComputer(questionText, software, localeId).send();
     if (!createTicketSucceeded(reply)) {
         MessageBoxW(window, wide(createTicketFailureText(reply)), L"Fehler", MB_OK);
         return;

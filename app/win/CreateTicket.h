@@ -7,7 +7,8 @@
 #include <cstdint>
 
 // Dialog 111 "Ticket anlegen": puts the user's question to the community. The
-// main window fills the three fields right before it opens the dialog modal;
+// main window fills the three fields right before it opens the dialog modal
+// (not while it is open);
 // the result is 1 when the service stored the ticket, 0 when the user closed
 // the dialog.
 class CreateTicket : public Template {
@@ -20,7 +21,10 @@ class CreateTicket : public Template {
     // catalogues and closes with 1, otherwise shows the reply and stays open.
     void createTicket(const String& questionText);
 
-    const SoftwareEntry* software = nullptr; // the main window's current software
+    // A copy of the main window's current software, taken when the dialog opens,
+    // so that what is sent is what the dialog shows even when the main window
+    // chooses another software meanwhile. Id 0 when the software is not known.
+    SoftwareEntry software;
     int32_t localeId = 0;
     String question;
 

@@ -320,9 +320,13 @@ void Lotse::showSolution(const Ticket&) {
 void Lotse::createTicketFromQuestion() {
     const String question = controlText(window, IDC_MAIN_QUESTION, questionLimit);
     hideMainWindow();
-    createTicket.software = &currentSoftware;
-    createTicket.localeId = localeId;
-    createTicket.question = question;
+    // A dialog that is already open keeps the software, language and question it
+    // shows and sends; create then only brings it to the front.
+    if (!createTicket.window || !IsWindow(createTicket.window)) {
+        createTicket.software = currentSoftware;
+        createTicket.localeId = localeId;
+        createTicket.question = question;
+    }
     if (createTicket.create(IDD_CREATE_TICKET, nullptr, false, true) == 1) {
         SetDlgItemTextW(window, IDC_MAIN_QUESTION, L"");
         // The buttons follow the emptied question.

@@ -391,6 +391,56 @@ TEST_F(MainWindowFlow, CreatingATicketStoresItAndEmptiesTheQuestion) {
     EXPECT_EQ(TicketList::instance().find(ticket->id).question, text);
 }
 
+TEST_F(MainWindowFlow, TicketDialogThatIsOpenKeepsWhatItShowsAndSends) {
+    choose(software, String(u"Firefox - v121.0"));
+    const String asked = String::format(u"Wo finde ich die Lesezeichen %u?", GetTickCount());
+    type(questionEdit, asked);
+
+    const String other = String::format(u"Und wie spiele ich Videos ab %u?", GetTickCount());
+    HWND first = nullptr, afterSecondClick = nullptr;
+    String shownQuestion, shownSoftware;
+    PolledSteps steps({[&] {
+                           if (!lotse.createTicket.window ||
+                               !IsWindowVisible(lotse.createTicket.window))
+                               return false;
+                           first = lotse.createTicket.window;
+                           // From the tray the main window comes back while the
+                           // dialog is open, and the user asks again.
+                           lotse.showMainWindow();
+                           choose(software, String(u"VLC media player - v3.0"));
+                           SetWindowTextW(questionEdit, L"");
+                           type(questionEdit, other);
+                           click(IDC_MAIN_CREATE_TICKET); // only brings the dialog up
+                           afterSecondClick = lotse.createTicket.window;
+                           shownQuestion = itemText(first, IDC_CREATE_QUESTION);
+                           shownSoftware = itemText(first, IDC_CREATE_SOFTWARE);
+                           PostMessageW(GetDlgItem(first, IDC_CREATE_CONFIRM), BM_CLICK, 0, 0);
+                           return true;
+                       },
+                       [&] {
+                           HWND box = findThreadWindow(u"Ticket angelegt");
+                           if (!box)
+                               return false;
+                           PostMessageW(box, WM_COMMAND, IDOK, 0);
+                           return true;
+                       }},
+                      [&] {
+                          if (lotse.createTicket.window)
+                              PostMessageW(lotse.createTicket.window, WM_COMMAND, IDCANCEL, 0);
+                      });
+    click(IDC_MAIN_CREATE_TICKET);
+    ASSERT_TRUE(steps.finished());
+
+    EXPECT_EQ(afterSecondClick, first);
+    EXPECT_EQ(shownQuestion, asked);
+    EXPECT_EQ(shownSoftware, String(u"Firefox - v121.0"));
+    const Ticket* ticket = storedTicket(asked);
+    ASSERT_NE(ticket, nullptr);
+    EXPECT_EQ(ticket->software_list, std::set<int>{firefox});
+    EXPECT_EQ(ticket->id_locale, german);
+    EXPECT_EQ(storedTicket(other), nullptr);
+}
+
 TEST_F(MainWindowFlow, CancelledOrFailedTicketKeepsTheQuestionAndStoresNothing) {
     choose(software, String(u"VLC media player - v3.0"));
     const String text = String::format(u"How do I record my screen %u?", GetTickCount());

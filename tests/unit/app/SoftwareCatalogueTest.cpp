@@ -108,6 +108,9 @@ TEST(SoftwareCatalogue, WholeTextSearchFindsTheFirstEntryInsideTheQuery) {
     SoftwareCatalogue catalogue;
     catalogue.loadFromReply(reply);
     EXPECT_EQ(ids(catalogue.search(u"windows 10 pro", true)), (std::vector<int>{3}));
+    // Both "Windows 10" and "Windows 10 Pro N" are inside this one: only the
+    // first in id order is given.
+    EXPECT_EQ(ids(catalogue.search(u"Microsoft Windows 10 Pro N", true)), (std::vector<int>{3}));
     // Without entry 3, "Windows 10 Pro N" is not inside the query, and the empty
     // texts of the wildcard and entry 20 never match.
     catalogue.loadFromReply(u"{\"12\":{\"file_desc\":\"Windows 10 Pro N\"},\"9\":{}}");
