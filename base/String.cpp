@@ -1,6 +1,8 @@
 #include "base/String.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -90,11 +92,11 @@ String String::fromLatin1(const char* text, int length) {
 void String::reserve(int capacity) {
     if (!borrowed && capacity <= cap && buf)
         return;
-    int newCap = capacity;
-    if (!borrowed && newCap < cap * 2)
-        newCap = cap * 2;
-    if (newCap < 15)
-        newCap = 15;
+    // Doubling stops at the largest length a String can count.
+    int64_t wanted = capacity;
+    if (!borrowed && wanted < int64_t(cap) * 2)
+        wanted = std::min<int64_t>(int64_t(cap) * 2, INT_MAX - 1);
+    const int newCap = static_cast<int>(std::max<int64_t>(wanted, 15));
     auto* fresh = static_cast<char16_t*>(std::malloc((static_cast<size_t>(newCap) + 1) * 2));
     if (!fresh)
         throw std::bad_alloc();
@@ -169,6 +171,9 @@ String& String::append(const char16_t* text, int length) {
         String copy(text, length);
         return append(copy.data(), copy.len);
     }
+    // Longer than a String can count is as impossible as running out of memory.
+    if (length > INT_MAX - 1 - len)
+        throw std::bad_alloc();
     reserve(len + length);
     std::memcpy(buf + len, text, static_cast<size_t>(length) * 2);
     len += length;

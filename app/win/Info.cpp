@@ -39,8 +39,8 @@ INT_PTR Info::dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
         break;
     }
     case WM_COMMAND:
+        // The dialog has no OK button: Enter is not a way out, Escape is.
         switch (LOWORD(wParam)) {
-        case IDOK:
         case IDCANCEL:
         case IDCLOSE:
             close(0);

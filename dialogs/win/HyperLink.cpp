@@ -4,6 +4,7 @@
 
 #include "LotseConfig.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 #include <windowsx.h>
 
@@ -109,7 +110,12 @@ void DialogTools::HyperLink::open() {
     info.lpVerb = L"open";
     info.lpFile = wide(target);
     info.nShow = SW_SHOWNORMAL;
+    // The shell may hand the target to a COM extension; the thread usually has
+    // COM already, and then this only counts one more use.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     ShellExecuteExW(&info);
+    if (SUCCEEDED(com))
+        CoUninitialize();
 }
 
 void DialogTools::HyperLink::drawFocus() {

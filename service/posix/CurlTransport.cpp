@@ -6,7 +6,7 @@
 
 // The native build talks to the service with libcurl, with the behaviour of the
 // WinINet transport: HTTPS with the system's trusted CAs, the form content type
-// only when a body goes out, no status check, an empty reply on any failure.
+// only when a body goes out, no status check, no reply when the exchange fails.
 namespace {
 
 constexpr long stageLimitMs = 15000;
@@ -16,9 +16,20 @@ bool curlReady() {
     return ready;
 }
 
+struct Reply {
+    std::string bytes;
+    bool tooLong = false;
+};
+
 size_t collect(char* data, size_t size, size_t count, void* target) {
-    static_cast<std::string*>(target)->append(data, size * count);
-    return size * count;
+    Reply& reply = *static_cast<Reply*>(target);
+    const size_t n = size * count;
+    if (reply.bytes.size() + n > maxReplyBytes) {
+        reply.tooLong = true;
+        return 0; // ends the transfer
+    }
+    reply.bytes.append(data, n);
+    return n;
 }
 
 } // namespace
@@ -34,7 +45,7 @@ std::string httpsExchange(const String& host, int port, const String& objectName
     const std::string url = "https://" + Utf8::encode(host) + ":" + std::to_string(port) + "/" +
                             Utf8::encode(objectName);
     const std::string method = Utf8::encode(verb);
-    std::string reply;
+    Reply reply;
     curl_slist* headers = nullptr;
     // Only the one header the service reads; no "Expect: 100-continue" round trip
     // for long bodies.
@@ -72,10 +83,12 @@ std::string httpsExchange(const String& host, int port, const String& objectName
         }
     }
 
-    const CURLcode result = curl_easy_perform(curl);
+    // Like WinINet's reading loop, a reply that breaks off keeps what arrived;
+    // a failure before the reply has nothing to keep.
+    curl_easy_perform(curl);
     curl_slist_free_all(headers);
     curl_easy_cleanup(curl);
-    if (result != CURLE_OK)
+    if (reply.tooLong)
         return std::string();
-    return reply;
+    return std::move(reply.bytes);
 }

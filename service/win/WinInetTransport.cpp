@@ -60,8 +60,13 @@ std::string httpsExchange(const String& host, int port, const String& objectName
         std::vector<char> piece(1023);
         DWORD got = 0;
         while (InternetReadFile(request, piece.data(), static_cast<DWORD>(piece.size()), &got) &&
-               got > 0)
+               got > 0) {
+            if (reply.size() + got > maxReplyBytes) {
+                reply.clear();
+                break;
+            }
             reply.append(piece.data(), got);
+        }
     }
     InternetCloseHandle(request);
     InternetCloseHandle(connection);

@@ -239,6 +239,7 @@ TEST(InfoDialog, ShowsVersionDateMakerAndSystemAndComesToFrontWhenOpenedAgain) {
         HWND foreground = nullptr;
         int windows = 0;
         INT_PTR secondResult = -2;
+        bool openAfterOk = false;
     } seen;
     DialogSteps steps({{[&] { return lotse.info.window != nullptr; },
                         [&] {
@@ -264,7 +265,14 @@ TEST(InfoDialog, ShowsVersionDateMakerAndSystemAndComesToFrontWhenOpenedAgain) {
                             seen.afterSecondRequest = lotse.info.window;
                             seen.foreground = GetForegroundWindow();
                             seen.windows = threadWindowsTitled(infoTitle);
-                            PostMessageW(dialog, WM_COMMAND, IDCLOSE, 0);
+                            // Enter gives IDOK, which the dialog has no button for.
+                            PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+                        }},
+                       {nullptr,
+                        [&] {
+                            seen.openAfterOk = lotse.info.window == seen.first &&
+                                               IsWindow(seen.first);
+                            PostMessageW(seen.first, WM_COMMAND, IDCLOSE, 0);
                         }}},
                       [] { closeThreadWindows(infoTitle); });
     EXPECT_EQ(lotse.info.create(IDD_INFO, nullptr, false, true), 0);
@@ -292,5 +300,6 @@ TEST(InfoDialog, ShowsVersionDateMakerAndSystemAndComesToFrontWhenOpenedAgain) {
     EXPECT_EQ(seen.afterSecondRequest, seen.first);
     EXPECT_EQ(seen.foreground, seen.first);
     EXPECT_EQ(seen.windows, 1);
+    EXPECT_TRUE(seen.openAfterOk);
     EXPECT_EQ(lotse.info.window, nullptr);
 }
