@@ -12,6 +12,9 @@ CreateTicketRequest CreateTicketRequest::forThisComputer(const String& question,
     request.localeId = localeId;
     request.hwGuid = SystemInfo::hwGuid();
     request.username = SystemInfo::username();
+    // Naming the system once first keeps its product type in the shared record,
+    // so the copy does not ask for it again.
+    SystemInfo::osDescription();
     request.os = SystemInfo::osVersion();
     return request;
 }

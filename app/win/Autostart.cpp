@@ -1,5 +1,6 @@
 #include "app/win/Autostart.h"
 
+#include "base/win/ProgramPath.h"
 #include "base/win/WideText.h"
 
 #include <windows.h>
@@ -10,12 +11,6 @@
 namespace {
 
 const wchar_t* const runKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-
-String programPath() {
-    wchar_t path[MAX_PATH + 1] = {};
-    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return fromWide(path, static_cast<int>(n));
-}
 
 } // namespace
 

@@ -2,12 +2,11 @@
 
 #include "app/win/Lotse.h"
 #include "base/win/WideText.h"
+#include "base/win/WindowText.h"
 #include "dialogs/win/CenterWindow.h"
 #include "resources/resource.h"
 #include "service/CatalogueReload.h"
 #include "service/CreateTicketRequest.h"
-
-#include <vector>
 
 INT_PTR CreateTicket::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
@@ -19,12 +18,9 @@ INT_PTR CreateTicket::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         break;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
-        case IDC_CREATE_CONFIRM: {
-            std::vector<wchar_t> text(questionLimit + 1, L'\0');
-            int n = GetDlgItemTextW(dialog, IDC_CREATE_QUESTION, text.data(), questionLimit + 1);
-            createTicket(fromWide(text.data(), n < 0 ? 0 : n));
+        case IDC_CREATE_CONFIRM:
+            createTicket(dialogItemText(dialog, IDC_CREATE_QUESTION, questionLimit));
             break;
-        }
         case IDCANCEL:
         case IDCLOSE:
             close(0);

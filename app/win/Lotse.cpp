@@ -1,5 +1,7 @@
 #include "app/win/Lotse.h"
 
+#include "service/CatalogueReload.h"
+
 #include "app/PeriodicCheck.h"
 #include "app/SoftwareCatalogue.h"
 #include "app/VersionGate.h"
@@ -125,10 +127,7 @@ void Lotse::setAutostart(bool enable) {
 }
 
 void Lotse::downloadCatalogues() {
-    LocaleCatalogue::instance().download();
-    TicketList::instance().download();
-    SoftwareCatalogue::instance().load();
-    OsCatalogue::instance().download();
+    reloadCatalogues();
     localeId = LocaleCatalogue::instance().defaultLocaleId();
 }
 

@@ -5,6 +5,7 @@
 #include "app/win/SingleInstance.h"
 #include "app/win/TrayIcon.h"
 #include "base/win/WideText.h"
+#include "base/win/WindowText.h"
 #include "dialogs/win/CenterWindow.h"
 #include "resources/resource.h"
 #include "service/CatalogueReload.h"
@@ -42,12 +43,6 @@ constexpr int questionLimit = 4096;
 // The caption of the question group with the number of questions on offer.
 String questionCue(int tickets) {
     return String::format(u"Nach was suchst du?             (%i Tickets verf\u00fcgbar)", tickets);
-}
-
-String controlText(HWND dialog, int id, int limit) {
-    std::vector<wchar_t> text(static_cast<size_t>(limit) + 1, L'\0');
-    int n = GetDlgItemTextW(dialog, id, text.data(), limit + 1);
-    return fromWide(text.data(), n < 0 ? 0 : n);
 }
 
 bool isSelection(WORD notification) {
@@ -214,7 +209,7 @@ void Lotse::showTrayMenu() {
 }
 
 void Lotse::onTextChanged() {
-    const String question = controlText(window, IDC_MAIN_QUESTION, questionLimit);
+    const String question = dialogItemText(window, IDC_MAIN_QUESTION, questionLimit);
     selectedTicket = nullptr;
     EnableWindow(GetDlgItem(window, IDC_MAIN_CREATE_TICKET), question.length() >= 3);
     EnableWindow(GetDlgItem(window, IDC_MAIN_SHOW_SOLUTION), FALSE);
@@ -318,7 +313,7 @@ void Lotse::showSolution(const Ticket&) {
 }
 
 void Lotse::createTicketFromQuestion() {
-    const String question = controlText(window, IDC_MAIN_QUESTION, questionLimit);
+    const String question = dialogItemText(window, IDC_MAIN_QUESTION, questionLimit);
     hideMainWindow();
     // A dialog that is already open keeps the software, language and question it
     // shows and sends; create then only brings it to the front.

@@ -11,10 +11,7 @@ bool NewVersion::show(const String& own, const String& newer) {
     newVersion = texts.newVersion;
     if (texts.connectionError)
         connectionError = true;
-    if (window && IsWindow(window)) {
-        SetForegroundWindow(window);
-        return false;
-    }
+    // An open dialog is only brought to the front (result 0).
     return create(IDD_NEW_VERSION, nullptr, false, true) == 1;
 }
 
@@ -27,8 +24,8 @@ INT_PTR NewVersion::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
         SetDlgItemTextW(dialog, IDC_NEW_VERSION_HEADLINE,
                         L"Es ist eine neue Software-Version verf\u00fcgbar:");
         SetDlgItemTextW(dialog, IDC_NEW_VERSION_LABELS, L"Ihre Version:\n\nNeue Version:");
-        const String versions = String::format(u"%s\n\n%s", ownVersion, newVersion);
-        SetDlgItemTextW(dialog, IDC_NEW_VERSION_VALUES, wide(versions));
+        const NewVersionTexts texts{ownVersion, newVersion, connectionError};
+        SetDlgItemTextW(dialog, IDC_NEW_VERSION_VALUES, wide(texts.versionsText()));
         link.attach(dialog, IDC_NEW_VERSION_DOWNLOAD);
         break;
     }

@@ -1,6 +1,7 @@
 #include "app/win/SingleInstance.h"
 
 #include "app/ExecutableName.h"
+#include "base/win/ProgramPath.h"
 #include "base/win/WideText.h"
 
 #include <windows.h>
@@ -23,9 +24,7 @@ InstanceMutex instanceMutex;
 namespace SingleInstance {
 
 bool acquire() {
-    wchar_t path[MAX_PATH + 1] = {};
-    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    String name = executableName(fromWide(path, static_cast<int>(length)));
+    String name = executableName(programPath());
 
     SetLastError(0);
     HANDLE mutex = CreateMutexW(nullptr, FALSE, wide(name));

@@ -1,6 +1,7 @@
 #include "controls/win/AutoCompleteWindow.h"
 
 #include "base/win/WideText.h"
+#include "base/win/WindowText.h"
 
 #include <commctrl.h>
 
@@ -138,9 +139,7 @@ void AutoCompleteWindow::editSelection(int& start, int& end) {
 }
 
 String AutoCompleteWindow::text() {
-    std::vector<wchar_t> buffer(textLimit + 1, L'\0');
-    int n = GetWindowTextW(combo, buffer.data(), textLimit + 1);
-    return fromWide(buffer.data(), n < 0 ? 0 : n);
+    return windowText(combo, textLimit);
 }
 
 void AutoCompleteWindow::setText(const String& text) {

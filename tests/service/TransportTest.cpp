@@ -26,13 +26,13 @@ class BrokenServer : public testing::Test {
         ASSERT_TRUE(server->is_valid()) << "no development certificate";
         // Announces 1000 bytes, sends a few and drops the connection.
         server->Post("/cut.php", [](const httplib::Request&, httplib::Response& response) {
-            response.set_content_provider(
-                1000, "text/plain", [](size_t offset, size_t, httplib::DataSink& sink) {
-                    if (offset > 0)
-                        return false;
-                    sink.write("Teil der Antwort", 16);
-                    return true;
-                });
+            response.set_content_provider(1000, "text/plain",
+                                          [](size_t offset, size_t, httplib::DataSink& sink) {
+                                              if (offset > 0)
+                                                  return false;
+                                              sink.write("Teil der Antwort", 16);
+                                              return true;
+                                          });
         });
         server->Post("/error.php", [](const httplib::Request&, httplib::Response& response) {
             response.status = 500;

@@ -270,8 +270,8 @@ TEST(InfoDialog, ShowsVersionDateMakerAndSystemAndComesToFrontWhenOpenedAgain) {
                         }},
                        {nullptr,
                         [&] {
-                            seen.openAfterOk = lotse.info.window == seen.first &&
-                                               IsWindow(seen.first);
+                            seen.openAfterOk =
+                                lotse.info.window == seen.first && IsWindow(seen.first);
                             PostMessageW(seen.first, WM_COMMAND, IDCLOSE, 0);
                         }}},
                       [] { closeThreadWindows(infoTitle); });
