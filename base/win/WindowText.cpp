@@ -11,7 +11,5 @@ String windowText(HWND window, int limit) {
 }
 
 String dialogItemText(HWND dialog, int id, int limit) {
-    std::vector<wchar_t> text(static_cast<size_t>(limit) + 1, L'\0');
-    const int n = GetDlgItemTextW(dialog, id, text.data(), limit + 1);
-    return fromWide(text.data(), n < 0 ? 0 : n);
+    return windowText(GetDlgItem(dialog, id), limit);
 }
