@@ -92,10 +92,7 @@ void parse(ElementMap& map, const char16_t*& cursor) {
 }
 
 ElementPtr parseText(const String& text) {
-    ElementPtr root = makeRoot();
-    const char16_t* cursor = text.data();
-    parseLevels(*static_cast<ElementMap*>(root.get()), cursor, SIZE_MAX);
-    return root;
+    return parseText(text, SIZE_MAX);
 }
 
 ElementPtr parseText(const String& text, size_t maxDepth) {

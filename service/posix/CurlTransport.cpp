@@ -6,7 +6,8 @@
 
 // The native build talks to the service with libcurl, with the behaviour of the
 // WinINet transport: HTTPS with the system's trusted CAs, the form content type
-// only when a body goes out, no status check, no reply when the exchange fails.
+// only when a body goes out, no status check, no reply when the exchange fails
+// before the reply starts.
 namespace {
 
 constexpr long stageLimitMs = 15000;

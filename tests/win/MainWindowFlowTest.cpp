@@ -45,6 +45,26 @@ HWND findThreadWindow(const String& title) {
     return search.found;
 }
 
+// A step that waits for the message box with that title, keeps its text when
+// asked to, and presses OK.
+std::function<bool()> confirmBox(const char16_t* title, String* text = nullptr) {
+    return [title, text] {
+        HWND box = findThreadWindow(title);
+        if (!box)
+            return false;
+        if (text)
+            *text = itemText(box, 0xFFFF);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        return true;
+    };
+}
+
+// Closes the ticket dialog when a test gives up, so no modal loop is left open.
+void cancelCreateTicket() {
+    if (HWND dialog = Lotse::instance().createTicket.window)
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
 // Runs steps from a thread timer, that is inside whatever message loop runs
 // (a modal dialog's, a message box's). A step is repeated every 50 ms until it
 // returns true; after `limit` ticks the rest is given up and `rescue` runs.
@@ -354,18 +374,8 @@ TEST_F(MainWindowFlow, CreatingATicketStoresItAndEmptiesTheQuestion) {
                            PostMessageW(GetDlgItem(dialog, IDC_CREATE_CONFIRM), BM_CLICK, 0, 0);
                            return true;
                        },
-                       [&] {
-                           HWND box = findThreadWindow(u"Ticket angelegt");
-                           if (!box)
-                               return false;
-                           announcement = itemText(box, 0xFFFF);
-                           PostMessageW(box, WM_COMMAND, IDOK, 0);
-                           return true;
-                       }},
-                      [&] {
-                          if (lotse.createTicket.window)
-                              PostMessageW(lotse.createTicket.window, WM_COMMAND, IDCANCEL, 0);
-                      });
+                       confirmBox(u"Ticket angelegt", &announcement)},
+                      cancelCreateTicket);
     click(IDC_MAIN_CREATE_TICKET); // returns when the dialog has closed
     ASSERT_TRUE(steps.finished());
 
@@ -417,17 +427,8 @@ TEST_F(MainWindowFlow, TicketDialogThatIsOpenKeepsWhatItShowsAndSends) {
                            PostMessageW(GetDlgItem(first, IDC_CREATE_CONFIRM), BM_CLICK, 0, 0);
                            return true;
                        },
-                       [&] {
-                           HWND box = findThreadWindow(u"Ticket angelegt");
-                           if (!box)
-                               return false;
-                           PostMessageW(box, WM_COMMAND, IDOK, 0);
-                           return true;
-                       }},
-                      [&] {
-                          if (lotse.createTicket.window)
-                              PostMessageW(lotse.createTicket.window, WM_COMMAND, IDCANCEL, 0);
-                      });
+                       confirmBox(u"Ticket angelegt")},
+                      cancelCreateTicket);
     click(IDC_MAIN_CREATE_TICKET);
     ASSERT_TRUE(steps.finished());
 
@@ -458,14 +459,7 @@ TEST_F(MainWindowFlow, CancelledOrFailedTicketKeepsTheQuestionAndStoresNothing) 
                           0);
              return true;
          },
-         [&] {
-             HWND box = findThreadWindow(u"Fehler");
-             if (!box)
-                 return false;
-             error = itemText(box, 0xFFFF);
-             PostMessageW(box, WM_COMMAND, IDOK, 0);
-             return true;
-         },
+         confirmBox(u"Fehler", &error),
          [&] {
              if (findThreadWindow(u"Fehler"))
                  return false;
@@ -475,10 +469,7 @@ TEST_F(MainWindowFlow, CancelledOrFailedTicketKeepsTheQuestionAndStoresNothing) 
              PostMessageW(lotse.createTicket.window, WM_COMMAND, IDCANCEL, 0);
              return true;
          }},
-        [&] {
-            if (lotse.createTicket.window)
-                PostMessageW(lotse.createTicket.window, WM_COMMAND, IDCANCEL, 0);
-        });
+        cancelCreateTicket);
     click(IDC_MAIN_CREATE_TICKET);
     ServiceClient::setServer(u"localhost", WinTestEnvironment::servicePort());
     ASSERT_TRUE(steps.finished());
