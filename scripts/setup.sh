@@ -9,7 +9,7 @@ build=${LOTSE_BUILD:-$top/build}
 
 packages=(cmake ninja-build g++ pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev
     libcurl4-openssl-dev libsqlite3-dev libssl-dev libcpp-httplib-dev openssl ca-certificates
-    g++-mingw-w64-x86-64-posix wine64 libwine-dev xvfb xdotool imagemagick x11-utils
+    g++-mingw-w64-x86-64-posix wine wine64 libwine-dev xvfb xdotool imagemagick x11-utils
     clang libclang-rt-14-dev wrk procps psmisc clang-format curl iproute2)
 missing=()
 for p in "${packages[@]}"; do
