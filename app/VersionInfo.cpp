@@ -1,5 +1,7 @@
 #include "app/VersionInfo.h"
 
+#include "automation/ElementDescription.h"
+
 namespace {
 
 // The characters after the name: the first blank opens the version, the next one
@@ -27,7 +29,7 @@ void versionFromTitles(AutomationClient* automation, const AutomationElementPtr&
     if (!automation)
         return;
     String version;
-    for (AutomationElementPtr e = element; e; e = automation->parent(e)) {
+    for (AutomationElementPtr e = element; e; e = parentElement(automation, e)) {
         String text = automation->name(e).value_or(String());
         if (text.find(u"Desktop") == 0)
             break;

@@ -44,6 +44,12 @@ struct ElementCondition {
     std::vector<Term> terms;
 };
 
+// The executable of a process: its first module.
+struct ProcessModule {
+    String baseName; // file name as the platform reports it, case unchanged
+    String path;     // full path, case unchanged
+};
+
 // The one way the program reaches the elements of other applications. Every
 // operation accepts a null element and then answers none, empty or false, as it
 // does for any failed platform call; nothing is reported beyond that.
@@ -78,4 +84,9 @@ class AutomationClient {
     virtual std::optional<ElementRect> boundingRect(const AutomationElementPtr& element) = 0;
     // The runtime id; empty when it cannot be read.
     virtual std::vector<int32_t> runtimeId(const AutomationElementPtr& element) = 0;
+
+    // The executable of the process with that id, looked up directly (no walk over
+    // every process); nullopt when the process cannot be opened or its modules
+    // cannot be listed.
+    virtual std::optional<ProcessModule> processModule(uint32_t processId) = 0;
 };

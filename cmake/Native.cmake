@@ -14,7 +14,7 @@ target_link_libraries(lotse_core PUBLIC lotse_posix)
 include(GoogleTest)
 file(GLOB_RECURSE LOTSE_UNIT_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
 add_executable(lotse_unit_tests ${LOTSE_UNIT_TEST_SOURCES})
-target_link_libraries(lotse_unit_tests PRIVATE lotse_core GTest::gtest_main GTest::gmock)
+target_link_libraries(lotse_unit_tests PRIVATE lotse_test_support lotse_core GTest::gtest_main GTest::gmock)
 gtest_discover_tests(lotse_unit_tests DISCOVERY_MODE PRE_TEST PROPERTIES LABELS unit)
 
 foreach(sub server tests/service tests/fuzz bench)

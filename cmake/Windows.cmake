@@ -41,7 +41,7 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 file(GLOB_RECURSE LOTSE_WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 list(FILTER LOTSE_WIN_TEST_SOURCES EXCLUDE REGEX "/tests/win/helper/")
 add_executable(lotse_wintests ${LOTSE_WIN_TEST_SOURCES} ${LOTSE_RESOURCES})
-target_link_libraries(lotse_wintests PRIVATE lotse_win gtest gmock ${LOTSE_STATIC_RUNTIME})
+target_link_libraries(lotse_wintests PRIVATE lotse_test_support lotse_win gtest gmock ${LOTSE_STATIC_RUNTIME})
 
 # Helper of the test scripts: holds named mutexes, sends broadcasts and
 # messages to windows found by title, reports their state.

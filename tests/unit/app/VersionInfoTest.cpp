@@ -1,5 +1,5 @@
 #include "app/VersionInfo.h"
-#include "automation/MemoryAutomation.h"
+#include "tests/support/MemoryAutomation.h"
 #include "tests/StringPrinter.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "automation/MemoryAutomation.h"
+#include "tests/support/MemoryAutomation.h"
 
 struct MemoryAutomation::Node {
     Properties properties;
@@ -107,25 +107,27 @@ MemoryAutomation::Properties* MemoryAutomation::properties(const AutomationEleme
 }
 
 AutomationElementPtr MemoryAutomation::root() {
+    if (!query())
+        return nullptr;
     return handle(desktop);
 }
 
 AutomationElementPtr MemoryAutomation::parent(const AutomationElementPtr& element) {
-    std::shared_ptr<Node> node = nodeOf(element);
+    std::shared_ptr<Node> node = queried(element);
     if (!node || node == desktop)
         return nullptr;
     return handle(node->parent.lock());
 }
 
 AutomationElementPtr MemoryAutomation::firstChild(const AutomationElementPtr& element) {
-    std::shared_ptr<Node> node = nodeOf(element);
+    std::shared_ptr<Node> node = queried(element);
     if (!node || node->children.empty())
         return nullptr;
     return handle(node->children.front());
 }
 
 AutomationElementPtr MemoryAutomation::nextSibling(const AutomationElementPtr& element) {
-    std::shared_ptr<Node> node = nodeOf(element);
+    std::shared_ptr<Node> node = queried(element);
     if (!node)
         return nullptr;
     std::shared_ptr<Node> owner = node->parent.lock();
@@ -144,7 +146,7 @@ MemoryAutomation::findChildren(const AutomationElementPtr& element,
                                const ElementCondition& condition) {
     ++findChildrenCalls;
     std::vector<AutomationElementPtr> found;
-    std::shared_ptr<Node> node = nodeOf(element);
+    std::shared_ptr<Node> node = queried(element);
     if (!node)
         return found;
     for (const auto& child : node->children) {
@@ -155,6 +157,8 @@ MemoryAutomation::findChildren(const AutomationElementPtr& element,
 }
 
 AutomationElementPtr MemoryAutomation::elementAtPoint(int x, int y) {
+    if (!query())
+        return nullptr;
     // The first child in order lies on top of its later siblings.
     if (!desktop->properties.rect.contains(x, y))
         return nullptr;
@@ -173,49 +177,77 @@ AutomationElementPtr MemoryAutomation::elementAtPoint(int x, int y) {
 }
 
 bool MemoryAutomation::sameElement(const AutomationElementPtr& a, const AutomationElementPtr& b) {
-    std::shared_ptr<Node> x = nodeOf(a);
+    std::shared_ptr<Node> x = queried(a);
     return x && x == nodeOf(b);
 }
 
 std::optional<String> MemoryAutomation::name(const AutomationElementPtr& element) {
-    std::shared_ptr<Node> node = nodeOf(element);
+    std::shared_ptr<Node> node = queried(element);
     return node ? node->properties.name : std::nullopt;
 }
 
 std::optional<String> MemoryAutomation::className(const AutomationElementPtr& element) {
-    std::shared_ptr<Node> node = nodeOf(element);
+    std::shared_ptr<Node> node = queried(element);
     if (!node)
         return std::nullopt;
     return node->properties.className;
 }
 
 std::optional<String> MemoryAutomation::automationId(const AutomationElementPtr& element) {
-    std::shared_ptr<Node> node = nodeOf(element);
+    std::shared_ptr<Node> node = queried(element);
     if (!node)
         return std::nullopt;
     return node->properties.automationId;
 }
 
 std::optional<uint32_t> MemoryAutomation::processId(const AutomationElementPtr& element) {
-    std::shared_ptr<Node> node = nodeOf(element);
+    std::shared_ptr<Node> node = queried(element);
     if (!node)
         return std::nullopt;
     return node->properties.processId;
 }
 
 uintptr_t MemoryAutomation::nativeWindow(const AutomationElementPtr& element) {
-    std::shared_ptr<Node> node = nodeOf(element);
+    std::shared_ptr<Node> node = queried(element);
     return node ? node->properties.nativeWindow : 0;
 }
 
 std::optional<ElementRect> MemoryAutomation::boundingRect(const AutomationElementPtr& element) {
-    std::shared_ptr<Node> node = nodeOf(element);
+    std::shared_ptr<Node> node = queried(element);
     if (!node)
         return std::nullopt;
     return node->properties.rect;
 }
 
 std::vector<int32_t> MemoryAutomation::runtimeId(const AutomationElementPtr& element) {
-    std::shared_ptr<Node> node = nodeOf(element);
+    std::shared_ptr<Node> node = queried(element);
     return node ? node->properties.runtimeId : std::vector<int32_t>();
+}
+
+std::optional<ProcessModule> MemoryAutomation::processModule(uint32_t processId) {
+    ++processModuleCalls;
+    if (!query())
+        return std::nullopt;
+    auto found = modules.find(processId);
+    if (found == modules.end())
+        return std::nullopt;
+    return found->second;
+}
+
+void MemoryAutomation::setProcessModule(uint32_t processId, ProcessModule module) {
+    modules[processId] = std::move(module);
+}
+
+bool MemoryAutomation::query() {
+    ++calls;
+    if (beforeCall)
+        beforeCall(calls);
+    return calls != failingCall;
+}
+
+std::shared_ptr<MemoryAutomation::Node>
+MemoryAutomation::queried(const AutomationElementPtr& element) {
+    if (!query())
+        return nullptr;
+    return nodeOf(element);
 }

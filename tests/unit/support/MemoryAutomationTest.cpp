@@ -1,4 +1,4 @@
-#include "automation/MemoryAutomation.h"
+#include "tests/support/MemoryAutomation.h"
 #include "tests/StringPrinter.h"
 
 #include <gtest/gtest.h>

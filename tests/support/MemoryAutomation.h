@@ -2,9 +2,15 @@
 
 #include "automation/AutomationClient.h"
 
-// An element tree held in memory: the automation client of the native tests. The
-// tree starts with a desktop root (name "Desktop 1", class "#32769", 1280 x 1024);
-// tests add elements under it and change their properties at will.
+#include <functional>
+#include <map>
+
+// An element tree held in memory: the automation client of the tests. The tree
+// starts with a desktop root (name "Desktop 1", class "#32769", 1280 x 1024);
+// tests add elements under it and change their properties at will. Faults are
+// injected by call number: every query of the client interface counts as one
+// call, and a test may fail a chosen call or change the tree just before it (an
+// element that disappears in the middle of a walk).
 class MemoryAutomation : public AutomationClient {
   public:
     struct Properties {
@@ -34,8 +40,19 @@ class MemoryAutomation : public AutomationClient {
     // The element's properties for reading and changing; null for a removed element.
     Properties* properties(const AutomationElementPtr& element);
 
-    // How often findChildren was called, for tests that count platform calls.
+    // The executable that processModule reports for a process id.
+    void setProcessModule(uint32_t processId, ProcessModule module);
+
+    // Queries made so far, all kinds together, and of two kinds that searches and
+    // traces are measured by.
+    int calls = 0;
     int findChildrenCalls = 0;
+    int processModuleCalls = 0;
+    // The query with this number (1 = the next one after a reset of `calls` to 0)
+    // fails as a platform call would; 0 fails none.
+    int failingCall = 0;
+    // Runs before each query with its number; tests remove elements here.
+    std::function<void(int call)> beforeCall;
 
     AutomationElementPtr root() override;
     AutomationElementPtr parent(const AutomationElementPtr& element) override;
@@ -52,12 +69,18 @@ class MemoryAutomation : public AutomationClient {
     uintptr_t nativeWindow(const AutomationElementPtr& element) override;
     std::optional<ElementRect> boundingRect(const AutomationElementPtr& element) override;
     std::vector<int32_t> runtimeId(const AutomationElementPtr& element) override;
+    std::optional<ProcessModule> processModule(uint32_t processId) override;
 
     struct Node;
 
   private:
     AutomationElementPtr handle(const std::shared_ptr<Node>& node) const;
+    // Counts a query; false when it is the one to fail.
+    bool query();
+    // The live node of `element` after counting the query; null when it fails.
+    std::shared_ptr<Node> queried(const AutomationElementPtr& element);
 
     std::shared_ptr<Node> desktop;
     int nextRuntimeId = 1;
+    std::map<uint32_t, ProcessModule> modules;
 };

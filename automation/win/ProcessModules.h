@@ -1,0 +1,18 @@
+#pragma once
+
+#include "automation/AutomationClient.h"
+
+#include <optional>
+#include <vector>
+#include <windows.h>
+
+// The running processes and their executables, through the process status API.
+
+// Every process id, in the system's order; the buffer grows until all fit. Empty
+// when the list cannot be read.
+std::vector<DWORD> runningProcessIds();
+
+// Base name and path of the process's first module (its executable), opened with
+// query-information and read-memory access; nullopt when it cannot be opened or
+// its modules cannot be listed.
+std::optional<ProcessModule> firstModuleOf(DWORD processId);

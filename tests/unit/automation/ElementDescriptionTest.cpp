@@ -1,0 +1,147 @@
+#include "automation/ElementDescription.h"
+#include "automation/TraceText.h"
+#include "tests/StringPrinter.h"
+#include "tests/support/MemoryAutomation.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// An editor window of process 10 with a pane and an OK button in it.
+struct EditorTree {
+    EditorTree() {
+        tree.setProcessModule(10, {u"NotePad.EXE", u"C:\\Windows\\NotePad.EXE"});
+        MemoryAutomation::Properties p;
+        p.name = String(u"Unbenannt - Editor");
+        p.className = u"Notepad";
+        p.processId = 10;
+        p.nativeWindow = 0x1234;
+        p.rect = {100, 100, 600, 400};
+        window = tree.add(tree.root(), p);
+        p = {};
+        p.name = std::nullopt;
+        p.className = u"Pane";
+        p.processId = 10;
+        pane = tree.add(window, p);
+        p = {};
+        p.name = String(u"OK");
+        p.className = u"Button";
+        p.automationId = u"1";
+        p.processId = 10;
+        p.rect = {120, 300, 200, 330};
+        button = tree.add(pane, p);
+    }
+    MemoryAutomation tree;
+    AutomationElementPtr window, pane, button;
+};
+
+} // namespace
+
+TEST(BuildTrace, DescribesEveryLevelUpToTheRootAndOpensEachProcessOnce) {
+    EditorTree t;
+    ElementTrace trace = buildTrace(&t.tree, t.button);
+    ASSERT_EQ(trace.elements.size(), 4u);
+    const ElementDescriptor& target = trace.elements[0];
+    EXPECT_EQ(*target.name, String(u"OK"));
+    EXPECT_EQ(target.className, String(u"Button"));
+    EXPECT_EQ(target.automationId, String(u"1"));
+    EXPECT_EQ(target.moduleName, String(u"notepad.exe")); // lower case
+    EXPECT_EQ(target.modulePath, String(u"C:\\Windows\\NotePad.EXE"));
+    EXPECT_FALSE(target.found);
+    EXPECT_TRUE(target.matchNote.empty());
+    EXPECT_FALSE(trace.elements[1].name.has_value()); // absent, not empty
+    EXPECT_EQ(trace.elements[3].className, String(u"#32769"));
+    EXPECT_TRUE(trace.enteredText.empty());
+    EXPECT_EQ(t.tree.processModuleCalls, 2); // process 10 (three levels) and the root's
+
+    // A top-level window: itself and the root.
+    EXPECT_EQ(buildTrace(&t.tree, t.window).elements.size(), 2u);
+    // None, or no client, gives the empty trace.
+    EXPECT_TRUE(buildTrace(&t.tree, nullptr).empty());
+    EXPECT_TRUE(buildTrace(nullptr, t.button).empty());
+}
+
+TEST(BuildTrace, LevelsWithoutReadableProcessCarryTheModuleBelowThem) {
+    EditorTree t;
+    // The pane belongs to a process that cannot be opened; the root to none at all.
+    t.tree.properties(t.pane)->processId = 99;
+    auto named = t.tree.add(t.pane, String(), u"Static");
+    ElementTrace trace = buildTrace(&t.tree, named);
+    ASSERT_EQ(trace.elements.size(), 4u);
+    ASSERT_TRUE(trace.elements[0].name.has_value()); // present and empty
+    EXPECT_TRUE(trace.elements[0].name->empty());
+    EXPECT_TRUE(trace.elements[0].moduleName.empty()); // process 0: nothing to carry yet
+    for (int level : {1, 2, 3}) {
+        // Pane (99) and root (0) cannot be read; the window's module carries upward.
+        const String expected = level == 1 ? String() : String(u"notepad.exe");
+        EXPECT_EQ(trace.elements[level].moduleName, expected) << level;
+    }
+}
+
+TEST(BuildTrace, AnElementThatVanishesMidWalkEndsTheTraceEarly) {
+    EditorTree t;
+    // The window closes while the trace is read: after the button's own properties.
+    t.tree.calls = 0;
+    t.tree.beforeCall = [&](int call) {
+        if (call == 6)
+            t.tree.remove(t.window);
+    };
+    ElementTrace trace = buildTrace(&t.tree, t.button);
+    ASSERT_EQ(trace.elements.size(), 1u);
+    EXPECT_EQ(*trace.elements[0].name, String(u"OK"));
+
+    // A failed parent lookup also ends it; what was read stays.
+    t.tree.beforeCall = nullptr;
+    EditorTree u;
+    u.tree.calls = 0;
+    u.tree.failingCall = 6; // root() of the first parent step
+    EXPECT_EQ(buildTrace(&u.tree, u.button).elements.size(), 1u);
+}
+
+TEST(ElementOperations, RuntimeIdsParentsAndWindowContainment) {
+    EditorTree t;
+    t.tree.properties(t.button)->runtimeId = {42, 255, 7};
+    EXPECT_EQ(runtimeIdText(&t.tree, t.button), String(u"2aff7"));
+    t.tree.properties(t.button)->runtimeId = {-1};
+    EXPECT_EQ(runtimeIdText(&t.tree, t.button), String(u"ffffffff"));
+    EXPECT_EQ(runtimeIdText(&t.tree, nullptr), String());
+
+    EXPECT_EQ(parentElement(&t.tree, t.tree.root()), nullptr);
+    EXPECT_TRUE(t.tree.sameElement(parentElement(&t.tree, t.pane), t.window));
+
+    EXPECT_TRUE(isElementInWindow(&t.tree, t.button, 0x1234));
+    EXPECT_TRUE(isElementInWindow(&t.tree, t.window, 0x1234));
+    EXPECT_FALSE(isElementInWindow(&t.tree, t.button, 0x9999));
+    EXPECT_FALSE(isElementInWindow(&t.tree, t.button, 0)); // no window is no match
+    t.tree.remove(t.window);
+    EXPECT_FALSE(isElementInWindow(&t.tree, t.button, 0x1234));
+}
+
+TEST(TraceText, LabelsAndDescriptorLines) {
+    ElementTrace typed;
+    typed.enteredText = u"notepad";
+    EXPECT_EQ(traceLabel(typed), String(u"notepad"));
+    EXPECT_EQ(traceShortLabel(typed), String(u"notepad"));
+    EXPECT_EQ(traceLabel(ElementTrace()), String()); // an Enter key's trace
+
+    ElementTrace onlyId;
+    onlyId.elements.resize(2);
+    onlyId.elements[0].automationId = u"1001";
+    onlyId.elements[1].name = String(u"Parent");
+    EXPECT_EQ(traceLabel(onlyId), String(u"1001"));
+    EXPECT_EQ(traceShortLabel(onlyId), String());
+    onlyId.elements[0].className = u"Edit";
+    EXPECT_EQ(traceLabel(onlyId), String(u"Edit"));
+    onlyId.elements[0].name = String(u"Öffnen:");
+    EXPECT_EQ(traceShortLabel(onlyId), String(u"Öffnen:"));
+
+    EXPECT_EQ(elementDescriptorText(ElementDescriptor()), String(u" -> \u274C"));
+    ElementDescriptor ok;
+    ok.name = String(u"OK");
+    ok.className = u"Button";
+    ok.automationId = u"1";
+    ok.found = true;
+    ok.matchNote = u"AID and Name";
+    EXPECT_EQ(elementDescriptorText(ok),
+              String(u"Name(OK) Class(Button) AID(1)  -> \u2713 (AID and Name)"));
+}

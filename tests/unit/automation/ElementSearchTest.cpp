@@ -1,0 +1,240 @@
+#include "automation/ElementDescription.h"
+#include "automation/ElementSearch.h"
+#include "tests/StringPrinter.h"
+#include "tests/support/MemoryAutomation.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Props = MemoryAutomation::Properties;
+
+Props props(std::optional<String> name, const String& className, const String& aid,
+            ElementRect rect = {10, 10, 50, 30}) {
+    Props p;
+    p.name = std::move(name);
+    p.className = className;
+    p.automationId = aid;
+    p.rect = rect;
+    return p;
+}
+
+ElementDescriptor descriptor(std::optional<String> name, const String& className,
+                             const String& aid) {
+    ElementDescriptor d;
+    d.name = std::move(name);
+    d.className = className;
+    d.automationId = aid;
+    return d;
+}
+
+// A trace of target, its ancestors and the desktop root, as recorded.
+ElementTrace traceOf(std::vector<ElementDescriptor> levels) {
+    ElementTrace trace;
+    trace.elements = std::move(levels);
+    trace.elements.push_back(descriptor(String(u"Desktop 1"), u"#32769", u""));
+    return trace;
+}
+
+const ElementRect noRect{};
+
+} // namespace
+
+TEST(MatchCondition, ModesApplyOnlyToWhatTheDescriptorHas) {
+    const ElementDescriptor full = descriptor(String(u"OK"), u"Button", u"1");
+    const std::vector<std::vector<ElementProperty>> expected = {
+        {ElementProperty::AutomationId, ElementProperty::Name},
+        {ElementProperty::AutomationId, ElementProperty::ClassName},
+        {ElementProperty::ClassName, ElementProperty::Name},
+        {ElementProperty::AutomationId},
+        {ElementProperty::Name},
+        {ElementProperty::ClassName}};
+    for (int mode = 0; mode < matchModeCount; ++mode) {
+        std::optional<ElementCondition> c = matchCondition(full, mode);
+        ASSERT_TRUE(c) << mode;
+        ASSERT_EQ(c->terms.size(), expected[mode].size()) << mode;
+        for (size_t i = 0; i < c->terms.size(); ++i)
+            EXPECT_EQ(c->terms[i].property, expected[mode][i]) << mode;
+    }
+    EXPECT_EQ(matchModeText(0), String(u"AID and Name"));
+    EXPECT_EQ(matchModeText(5), String(u"Class"));
+
+    // Nothing to compare: no mode applies.
+    const ElementDescriptor bare = descriptor(std::nullopt, u"", u"");
+    for (int mode = 0; mode < matchModeCount; ++mode)
+        EXPECT_FALSE(matchCondition(bare, mode)) << mode;
+    // A present, empty name applies to the name modes and compares with the empty text.
+    const ElementDescriptor emptyName = descriptor(String(), u"", u"");
+    ASSERT_TRUE(matchCondition(emptyName, 4));
+    EXPECT_TRUE(matchCondition(emptyName, 4)->terms[0].value.empty());
+    EXPECT_FALSE(matchCondition(emptyName, 2)); // needs a class name too
+    EXPECT_FALSE(matchCondition(full, 6));
+}
+
+TEST(FindElement, FindsAControlAgainInARebuiltTreeAndNotesHowEachLevelMatched) {
+    // Recorded on one desktop...
+    MemoryAutomation before;
+    auto window = before.add(before.root(), props(String(u"Task Manager"), u"#32770", u""));
+    auto button = before.add(window, props(String(u"New Task..."), u"Button", u"1008"));
+    ElementTrace trace = buildTrace(&before, button);
+
+    // ...found on another: other elements, other order, other runtime ids.
+    MemoryAutomation after;
+    after.add(after.root(), props(String(u"Notepad"), u"Notepad", u""));
+    auto again = after.add(after.root(), props(String(u"Task Manager"), u"#32770", u""));
+    after.add(again, props(String(u"End Task"), u"Button", u"1009"));
+    auto target = after.add(again, props(String(u"New Task..."), u"Button", u"1008"));
+    trace.elements[0].found = true; // stale results of an earlier search go first
+    trace.elements[0].matchNote = u"old";
+
+    AutomationElementPtr found = findElement(&after, trace, 0);
+    EXPECT_TRUE(after.sameElement(found, target));
+    EXPECT_EQ(trace.elements[2].matchNote, String()); // the root by its class
+    EXPECT_TRUE(trace.elements[2].found);
+    EXPECT_EQ(trace.elements[1].matchNote, String(u"Class and Name")); // no AID
+    EXPECT_EQ(trace.elements[0].matchNote, String(u"AID and Name"));
+    EXPECT_TRUE(trace.elements[0].found);
+    // One call per level for well-identified elements.
+    EXPECT_EQ(after.findChildrenCalls, 2);
+
+    // With the button gone, the loosest mode takes its neighbour of the same class.
+    auto neighbour = after.firstChild(again);
+    after.remove(target);
+    EXPECT_TRUE(after.sameElement(findElement(&after, trace, 0), neighbour));
+    EXPECT_EQ(trace.elements[0].matchNote, String(u"Class"));
+}
+
+TEST(FindElement, EmptyAndShortTracesOnlyResetTheResults) {
+    MemoryAutomation tree;
+    ElementTrace empty;
+    EXPECT_EQ(findElement(&tree, empty, 0), nullptr);
+
+    ElementTrace rootOnly = traceOf({});
+    rootOnly.elements[0].found = true;
+    rootOnly.elements[0].matchNote = u"x";
+    EXPECT_EQ(findElement(&tree, rootOnly, 1), nullptr); // fewer levels than the stop level
+    EXPECT_FALSE(rootOnly.elements[0].found);
+    EXPECT_TRUE(rootOnly.elements[0].matchNote.empty());
+    EXPECT_EQ(tree.findChildrenCalls, 0);
+    EXPECT_EQ(findElement(nullptr, rootOnly, 0), nullptr);
+}
+
+TEST(FindElement, StricterModesWinForACandidateAndAtTheTarget) {
+    MemoryAutomation tree;
+    auto window = tree.add(tree.root(), props(String(u"Dlg"), u"#32770", u""));
+    // Two children share the automation id; only one also has the name.
+    auto aidOnly = tree.add(window, props(String(u"Other"), u"Button", u"7"));
+    auto aidAndName = tree.add(window, props(String(u"Go"), u"Button", u"7"));
+    ElementTrace trace = traceOf(
+        {descriptor(String(u"Go"), u"Button", u"7"), descriptor(String(u"Dlg"), u"#32770", u"")});
+    EXPECT_TRUE(tree.sameElement(findElement(&tree, trace, 0), aidAndName));
+    EXPECT_EQ(trace.elements[0].matchNote, String(u"AID and Name"));
+    (void)aidOnly;
+
+    // Level 0 under two candidate windows: the first gives a visible Name match
+    // (mode 4), the second a visible AID-and-name match (mode 0), which wins.
+    MemoryAutomation twin;
+    auto first = twin.add(twin.root(), props(String(u"Twin"), u"Frame", u""));
+    auto second = twin.add(twin.root(), props(String(u"Twin"), u"Frame", u""));
+    auto byName = twin.add(first, props(String(u"Save"), u"Btn", u""));
+    auto hidden = twin.add(second, props(String(u"Save"), u"Btn", u"s", noRect));
+    auto strict = twin.add(second, props(String(u"Save"), u"X", u"s"));
+    ElementTrace saved = traceOf(
+        {descriptor(String(u"Save"), u"Other", u"s"), descriptor(String(u"Twin"), u"Frame", u"")});
+    EXPECT_TRUE(twin.sameElement(findElement(&twin, saved, 0), strict));
+    (void)byName;
+    (void)hidden; // mode 0 too, found earlier, but an empty rectangle never wins
+
+    // A later visible match in the same mode does not replace the first.
+    MemoryAutomation same;
+    auto a = same.add(same.root(), props(String(u"Twin"), u"Frame", u""));
+    auto b = same.add(same.root(), props(String(u"Twin"), u"Frame", u""));
+    auto firstSave = same.add(a, props(String(u"Save"), u"Btn", u""));
+    same.add(b, props(String(u"Save"), u"Btn", u""));
+    EXPECT_TRUE(same.sameElement(findElement(&same, saved, 0), firstSave));
+    EXPECT_EQ(saved.elements[0].matchNote, String(u"Name")); // the last mode that matched
+}
+
+TEST(FindElement, FallbackWalksUnderTheParentOfTheDeepestMatch) {
+    MemoryAutomation tree;
+    auto window = tree.add(tree.root(), props(String(u"Editor"), u"Frame", u""));
+    // The target's level matches only elements with empty rectangles...
+    tree.add(window, props(String(u"Go"), u"Button", u"", noRect));
+    auto last = tree.add(window, props(String(u"Go"), u"Button", u"", noRect));
+    ElementTrace trace = traceOf(
+        {descriptor(String(u"Go"), u"Button", u"9"), descriptor(String(u"Editor"), u"Frame", u"")});
+    // ...so the walk starts under the window and returns the first child with the
+    // same name and class, rectangle or not.
+    AutomationElementPtr found = findElement(&tree, trace, 0);
+    ASSERT_TRUE(found);
+    EXPECT_FALSE(tree.sameElement(found, last));
+    EXPECT_EQ(trace.elements[0].matchNote, String(u"Started at -> ButtonTree Walker"));
+    EXPECT_TRUE(trace.elements[0].found);
+
+    // Stop level 1: the walk ends at the window and the target comes from the
+    // fallback alone, by name and class name, wherever it lies below.
+    MemoryAutomation deep;
+    auto frame = deep.add(deep.root(), props(String(u"Editor"), u"Frame", u""));
+    auto left = deep.add(frame, props(String(u"L"), u"Pane", u""));
+    auto right = deep.add(frame, props(String(u"R"), u"Pane", u""));
+    auto inLeft = deep.add(left, props(String(u"Go"), u"Button", u"other"));
+    auto inRight = deep.add(right, props(String(u"Go"), u"Button", u"other"));
+    // Children of the start are compared first; then the last pushed is expanded.
+    ElementTrace nested =
+        traceOf({descriptor(String(u"Go"), u"Button", u"9"), descriptor(String(u"L"), u"Pane", u""),
+                 descriptor(String(u"Editor"), u"Frame", u"")});
+    found = findElement(&deep, nested, 1);
+    EXPECT_TRUE(deep.sameElement(found, inRight));
+    EXPECT_EQ(nested.elements[0].matchNote, String(u"Started at -> PaneTree Walker"));
+    (void)inLeft;
+
+    // Nothing of that name below: none, and the note says where the walk began.
+    nested.elements[0].name = String(u"Missing");
+    EXPECT_EQ(findElement(&deep, nested, 1), nullptr);
+    EXPECT_EQ(nested.elements[0].matchNote, String(u"Started at -> Pane"));
+    EXPECT_FALSE(nested.elements[0].found);
+}
+
+TEST(FindElement, ALevelWithNothingToCompareEndsTheWalkThere) {
+    MemoryAutomation tree;
+    auto window = tree.add(tree.root(), props(String(u"Editor"), u"Frame", u""));
+    auto pane = tree.add(window, props(std::nullopt, u"", u""));
+    auto target = tree.add(pane, props(String(u"Go"), u"Button", u""));
+    ElementTrace trace =
+        traceOf({descriptor(String(u"Go"), u"Button", u""), descriptor(std::nullopt, u"", u""),
+                 descriptor(String(u"Editor"), u"Frame", u"")});
+    // The pane level produces no condition, so the target level has no candidates;
+    // the fallback starts from the parent of the window (the root) and still finds it.
+    AutomationElementPtr found = findElement(&tree, trace, 0);
+    EXPECT_TRUE(tree.sameElement(found, target));
+    EXPECT_FALSE(trace.elements[1].found);
+    EXPECT_EQ(trace.elements[0].matchNote, String(u"Started at -> FrameTree Walker"));
+}
+
+TEST(FindElement, FailedQueriesAndVanishingElementsAreMisses) {
+    MemoryAutomation tree;
+    auto window = tree.add(tree.root(), props(String(u"Editor"), u"Frame", u"w"));
+    auto target = tree.add(window, props(String(u"Go"), u"Button", u"9"));
+    ElementTrace trace = traceOf({descriptor(String(u"Go"), u"Button", u"9"),
+                                  descriptor(String(u"Editor"), u"Frame", u"w")});
+
+    // A failed FindAll moves on to the next mode.
+    tree.calls = 0;
+    tree.failingCall = 3; // root, className(root), then the first FindAll
+    EXPECT_TRUE(tree.sameElement(findElement(&tree, trace, 0), target));
+    EXPECT_EQ(trace.elements[1].matchNote, String(u"AID and Class"));
+
+    // A failed root lookup ends the search.
+    tree.calls = 0;
+    tree.failingCall = 1;
+    EXPECT_EQ(findElement(&tree, trace, 0), nullptr);
+
+    // The window closes between the levels: nothing found, no crash.
+    tree.failingCall = 0;
+    tree.calls = 0;
+    tree.beforeCall = [&](int call) {
+        if (call == 4)
+            tree.remove(window);
+    };
+    EXPECT_EQ(findElement(&tree, trace, 0), nullptr);
+}
