@@ -1,0 +1,164 @@
+// Finding a recorded control and describing one: provider calls are what costs on
+// a real desktop (each is a call into another process), so every benchmark
+// reports them per iteration beside the time over the in-memory tree.
+#include "automation/ElementDescription.h"
+#include "automation/ElementSearch.h"
+#include "tests/support/MemoryAutomation.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+// About 5 000 elements: 20 windows of 10 panes of 25 controls each.
+struct Desktop {
+    MemoryAutomation tree;
+    AutomationElementPtr target;
+
+    Desktop() {
+        for (int w = 0; w < 20; ++w) {
+            MemoryAutomation::Properties window;
+            window.name = String::format(u"Window %i", w);
+            window.className = u"Frame";
+            window.processId = 100 + w;
+            window.rect = {0, 0, 800, 600};
+            auto top = tree.add(tree.root(), window);
+            for (int p = 0; p < 10; ++p) {
+                auto pane =
+                    tree.add(top, String::format(u"Pane %i", p), u"Pane", u"", {0, 0, 800, 600});
+                for (int c = 0; c < 25; ++c) {
+                    // The one control the benchmarks look for has its own id and name.
+                    const bool wanted = w == 13 && p == 7 && c == 19;
+                    auto control = tree.add(
+                        pane,
+                        wanted ? String(u"Speichern unter") : String::format(u"Control %i", c),
+                        u"Button", String::format(u"%i", wanted ? 4711 : 1000 + c),
+                        {10, 10, 90, 30});
+                    if (wanted)
+                        target = control;
+                }
+            }
+        }
+    }
+};
+
+Desktop& desktop() {
+    static Desktop d;
+    return d;
+}
+
+// What a search without the trace would do: visit every element below the root
+// and compare the same three properties.
+AutomationElementPtr depthFirst(MemoryAutomation& tree, const ElementDescriptor& wanted) {
+    std::vector<AutomationElementPtr> stack{tree.root()};
+    while (!stack.empty()) {
+        AutomationElementPtr element = std::move(stack.back());
+        stack.pop_back();
+        for (auto child = tree.firstChild(element); child; child = tree.nextSibling(child)) {
+            if (tree.automationId(child).value_or(String()) == wanted.automationId &&
+                tree.name(child) == wanted.name &&
+                tree.className(child).value_or(String()) == wanted.className)
+                return child;
+            stack.push_back(child);
+        }
+    }
+    return nullptr;
+}
+
+void FindElementByTrace(benchmark::State& state) {
+    Desktop& d = desktop();
+    ElementTrace trace = buildTrace(&d.tree, d.target);
+    d.tree.calls = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(findElement(&d.tree, trace, 0));
+    state.counters["provider_calls"] =
+        benchmark::Counter(d.tree.calls, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(FindElementByTrace);
+
+void FindElementDepthFirst(benchmark::State& state) {
+    Desktop& d = desktop();
+    const ElementDescriptor wanted = buildTrace(&d.tree, d.target).elements.front();
+    d.tree.calls = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(depthFirst(d.tree, wanted));
+    state.counters["provider_calls"] =
+        benchmark::Counter(d.tree.calls, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(FindElementDepthFirst);
+
+// A ten-level trace: nine levels of one program and the desktop root, on a desktop
+// with 250 processes.
+struct DeepControl {
+    MemoryAutomation tree;
+    AutomationElementPtr target;
+    std::vector<uint32_t> processes;
+
+    DeepControl() {
+        for (uint32_t id = 4; id < 4 + 250 * 4; id += 4)
+            processes.push_back(id);
+        for (uint32_t id : processes)
+            tree.setProcessModule(id, {u"prog.exe", u"C:\\Programs\\prog.exe"});
+        AutomationElementPtr level = tree.root();
+        for (int i = 0; i < 9; ++i) {
+            MemoryAutomation::Properties p;
+            p.name = String::format(u"Level %i", i);
+            p.className = u"Pane";
+            p.processId = processes[200];
+            level = tree.add(level, p);
+        }
+        target = level;
+    }
+};
+
+// The earlier way: every level lists all processes and walks the list to the
+// element's process before opening it.
+int listWalks = 0;
+ElementTrace traceWalkingProcessList(DeepControl& d) {
+    ElementTrace trace;
+    ElementDescriptor working;
+    for (AutomationElementPtr level = d.target; level; level = parentElement(&d.tree, level)) {
+        working.name = d.tree.name(level);
+        const std::optional<uint32_t> id = d.tree.processId(level);
+        working.className = d.tree.className(level).value_or(String());
+        working.automationId = d.tree.automationId(level).value_or(String());
+        ++listWalks;
+        std::vector<uint32_t> listed = d.processes; // the snapshot of all processes
+        for (uint32_t candidate : listed) {
+            if (id && candidate == *id) {
+                if (auto module = d.tree.processModule(candidate)) {
+                    working.moduleName = module->baseName.lower();
+                    working.modulePath = module->path;
+                }
+                break;
+            }
+        }
+        trace.elements.push_back(working);
+    }
+    return trace;
+}
+
+void BuildTraceProcessPerLevel(benchmark::State& state) {
+    static DeepControl d;
+    d.tree.processModuleCalls = 0;
+    listWalks = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(traceWalkingProcessList(d));
+    state.counters["process_opens"] =
+        benchmark::Counter(d.tree.processModuleCalls, benchmark::Counter::kAvgIterations);
+    state.counters["process_list_walks"] =
+        benchmark::Counter(listWalks, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BuildTraceProcessPerLevel);
+
+void BuildTraceProcessLookedUpDirectly(benchmark::State& state) {
+    static DeepControl d;
+    d.tree.processModuleCalls = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(buildTrace(&d.tree, d.target));
+    state.counters["process_opens"] =
+        benchmark::Counter(d.tree.processModuleCalls, benchmark::Counter::kAvgIterations);
+    state.counters["process_list_walks"] = 0;
+}
+BENCHMARK(BuildTraceProcessLookedUpDirectly);
+
+} // namespace
