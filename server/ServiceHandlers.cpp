@@ -2,7 +2,6 @@
 
 #include "server/ConnectionPool.h"
 #include "server/FormBody.h"
-#include "server/PlainText.h"
 #include "server/Store.h"
 #include "service/Json.h"
 #include "service/Utf8.h"
@@ -100,9 +99,9 @@ String number(int64_t value) {
 }
 
 // Replies are built as the program builds its documents: every value quoted
-// text, escaped when it is stored.
+// text, escaped when the document is written.
 void put(const ElementPtr& map, const char16_t* key, const String& value) {
-    Json::ElementMap::setString(map, String(key), value, true);
+    Json::ElementMap::setString(map, String(key), value);
 }
 void put(const ElementPtr& map, const char16_t* key, const std::string& utf8Value) {
     put(map, key, fromUtf8(utf8Value));
@@ -140,7 +139,7 @@ ServiceReply storeError(StoreResult result) {
     return error(ServiceErrors::storage, 503);
 }
 
-// A member of a request document. Text members are read in plain text.
+// A member of a request document, read as the plain text the parser decoded.
 class Document {
   public:
     explicit Document(ElementPtr document) : root(std::move(document)) {}
@@ -150,7 +149,7 @@ class Document {
         return value && value->type() == Json::Text;
     }
     static String plain(const ElementPtr& map, const char16_t* key) {
-        return plainText(Json::memberText(map, String(key)));
+        return Json::memberText(map, String(key));
     }
     static std::string utf8(const ElementPtr& map, const char16_t* key) {
         return Utf8::encode(plain(map, key));

@@ -23,7 +23,7 @@ ElementPtr CreateTicketRequest::document() {
     using Json::ElementMap;
     ElementPtr root = Json::makeRoot();
     auto set = [&root](const char16_t* key, const String& value) {
-        ElementMap::setString(root, key, value, true);
+        ElementMap::setString(root, key, value);
     };
     set(u"question", question);
     set(u"code", ServiceClient::accessCode());

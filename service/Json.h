@@ -25,12 +25,10 @@ class ElementBase {
 
 using ElementPtr = std::shared_ptr<ElementBase>;
 
+// A text value, held as plain text: escaping belongs to writing and parsing.
 class ElementString : public ElementBase {
   public:
-    // `input` is normalised on construction. Documents the program builds pass
-    // escapeQuotes = true, so the stored value can be written out verbatim; the
-    // parser passes false.
-    ElementString(const String& input, bool escapeQuotes);
+    explicit ElementString(const String& value) : text(value) {}
     ElementType type() const override { return Text; }
 
     const String& value() const { return text; }
@@ -50,8 +48,7 @@ class ElementMap : public ElementBase {
 
     // Stores `value` under `key` (replacing) and returns `map` for chaining; when
     // `map` is not an object nothing is stored and the result is empty.
-    static ElementPtr setString(const ElementPtr& map, const String& key, const String& value,
-                                bool escapeQuotes);
+    static ElementPtr setString(const ElementPtr& map, const String& key, const String& value);
     // Stores a new empty object under `key` (replacing) and returns it; empty when
     // `map` is not an object.
     static ElementPtr addMap(const ElementPtr& map, const String& key);
@@ -71,11 +68,14 @@ class ElementMap : public ElementBase {
 ElementPtr makeRoot();
 
 // Parses the text at `cursor` into `map`; `cursor` is advanced in place. Stops at
-// the zero terminator whatever the text holds. Never fails: malformed text yields
-// what the grammar makes of it, text without "{" leaves `map` unchanged.
+// the zero terminator whatever the text holds. Keys and values are decoded: every
+// JSON escape, \uXXXX with surrogate pairs included. Never fails: malformed text
+// yields what the grammar makes of it, text without "{" leaves `map` unchanged.
 void parse(ElementMap& map, const char16_t*& cursor);
 
 // Appends the text form of `element` to `out`; nothing when it is not an object.
+// Keys and values are escaped exactly once: double quote, backslash, \n, \r, \t,
+// other control characters as \u00XX.
 void write(const ElementPtr& element, String& out);
 
 // Readers. asMap gives a pointer that is valid while `element` (or another

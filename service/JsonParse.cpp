@@ -7,6 +7,86 @@ namespace Json {
 
 namespace {
 
+int hexDigit(char16_t c) {
+    if (c >= u'0' && c <= u'9')
+        return c - u'0';
+    if (c >= u'a' && c <= u'f')
+        return c - u'a' + 10;
+    if (c >= u'A' && c <= u'F')
+        return c - u'A' + 10;
+    return -1;
+}
+
+// The code unit of four hex digits at `p`; -1 unless all four are there before `end`.
+int hexUnit(const char16_t* p, const char16_t* end) {
+    if (end - p < 4)
+        return -1;
+    int unit = 0;
+    for (int i = 0; i < 4; ++i) {
+        const int digit = hexDigit(p[i]);
+        if (digit < 0)
+            return -1;
+        unit = unit * 16 + digit;
+    }
+    return unit;
+}
+
+// The plain text of a quoted token. A surrogate pair written as two \u escapes
+// gives the two units of the pair. An escape JSON does not know is kept as it
+// stands, so nothing of the text is lost.
+String unescape(const char16_t* begin, const char16_t* end) {
+    const char16_t* p = begin;
+    while (p < end && *p != u'\\')
+        ++p;
+    if (p == end)
+        return String(begin, static_cast<int>(end - begin));
+    String out(begin, static_cast<int>(p - begin));
+    for (; p < end; ++p) {
+        if (*p != u'\\' || p + 1 == end) {
+            out.append(*p);
+            continue;
+        }
+        const char16_t escaped = *++p;
+        switch (escaped) {
+        case u'"':
+        case u'\\':
+        case u'/':
+            out.append(escaped);
+            break;
+        case u'b':
+            out.append(u'\b');
+            break;
+        case u'f':
+            out.append(u'\f');
+            break;
+        case u'n':
+            out.append(u'\n');
+            break;
+        case u'r':
+            out.append(u'\r');
+            break;
+        case u't':
+            out.append(u'\t');
+            break;
+        case u'u': {
+            const int unit = hexUnit(p + 1, end);
+            if (unit < 0) {
+                out.append(u'\\');
+                out.append(escaped);
+            } else {
+                out.append(static_cast<char16_t>(unit));
+                p += 4;
+            }
+            break;
+        }
+        default:
+            out.append(u'\\');
+            out.append(escaped);
+        }
+    }
+    return out;
+}
+
 // One open object: where its members go, the key waiting for a value, and
 // whether a ":" was seen since the last value.
 struct Level {
@@ -46,14 +126,11 @@ bool parseLevels(ElementMap& map, const char16_t*& cursor, size_t maxDepth) {
                 continue;
             }
             inString = false;
-            // Everything between the quotes belongs to the token, escaped quotes
-            // included, so the token is the text between them.
-            String token(tokenStart, static_cast<int>(cursor - tokenStart));
+            String token = unescape(tokenStart, cursor);
             if (level.valueExpected) {
-                token.replaceAll(u"\\\"", u"\"");
                 // The key is not needed after its value: move it into the member.
-                level.map->members.insert_or_assign(std::move(level.key),
-                                                    std::make_shared<ElementString>(token, false));
+                level.map->members.insert_or_assign(
+                    std::move(level.key), std::make_shared<ElementString>(std::move(token)));
                 level.valueExpected = false;
                 level.key.clear();
             } else {

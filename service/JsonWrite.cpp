@@ -4,8 +4,44 @@
 
 namespace Json {
 
-// Keys and values go out verbatim: values were escaped when they were stored and
-// keys are fixed identifiers. Nested objects are walked with an explicit stack.
+namespace {
+
+// A key or value as a JSON string's contents.
+void appendEscaped(String& out, const String& text) {
+    static const char16_t hex[] = u"0123456789abcdef";
+    const char16_t* p = text.data();
+    for (int i = 0; i < text.length(); ++i) {
+        const char16_t c = p[i];
+        switch (c) {
+        case u'"':
+            out.append(u"\\\"", 2);
+            break;
+        case u'\\':
+            out.append(u"\\\\", 2);
+            break;
+        case u'\n':
+            out.append(u"\\n", 2);
+            break;
+        case u'\r':
+            out.append(u"\\r", 2);
+            break;
+        case u'\t':
+            out.append(u"\\t", 2);
+            break;
+        default:
+            if (c < 0x20) {
+                const char16_t escape[] = {u'\\', u'u', u'0', u'0', hex[c >> 4], hex[c & 15]};
+                out.append(escape, 6);
+            } else {
+                out.append(c);
+            }
+        }
+    }
+}
+
+} // namespace
+
+// Members in key order; nested objects are walked with an explicit stack.
 void write(const ElementPtr& element, String& out) {
     const ElementMap* root = asMap(element);
     if (!root)
@@ -30,14 +66,14 @@ void write(const ElementPtr& element, String& out) {
         const ElementPtr& value = top.next->second;
         ++top.next;
         out.append(u'"');
-        out.append(key);
+        appendEscaped(out, key);
         out.append(u"\":", 2);
         if (const ElementMap* nested = asMap(value)) {
             out.append(u'{');
             open.push_back(Open{nested, nested->members.begin()});
         } else {
             out.append(u'"');
-            out.append(text(value));
+            appendEscaped(out, text(value));
             out.append(u'"');
         }
     }

@@ -27,21 +27,19 @@ String osDescription() {
 }
 
 void addIdentity(const ElementPtr& document) {
-    Json::ElementMap::setString(document, u"hw_guid", hwGuid(), true);
-    Json::ElementMap::setString(document, u"username", username(), true);
+    Json::ElementMap::setString(document, u"hw_guid", hwGuid());
+    Json::ElementMap::setString(document, u"username", username());
 }
 
 void addOperatingSystem(const ElementPtr& document, OsVersionRecord& record) {
     using Json::ElementMap;
-    ElementMap::setString(document, u"os_id_platform", String::format(u"%i", record.platformId),
-                          true);
-    ElementMap::setString(document, u"os_major", String::format(u"%i", record.major), true);
-    ElementMap::setString(document, u"os_minor", String::format(u"%i", record.minor), true);
+    ElementMap::setString(document, u"os_id_platform", String::format(u"%i", record.platformId));
+    ElementMap::setString(document, u"os_major", String::format(u"%i", record.major));
+    ElementMap::setString(document, u"os_minor", String::format(u"%i", record.minor));
     ElementMap::setString(document, u"os_build_no",
-                          String::format(u"%i", static_cast<int>(record.buildNumber & 0xFFFF)),
-                          true);
+                          String::format(u"%i", static_cast<int>(record.buildNumber & 0xFFFF)));
     ElementMap::setString(document, u"os_description",
-                          OsVersionName::name(record, &SystemPlatform::productType), true);
+                          OsVersionName::name(record, &SystemPlatform::productType));
 }
 
 void addOperatingSystem(const ElementPtr& document) {

@@ -50,15 +50,15 @@ std::string invalid(const std::string& key) {
 ElementPtr action(const ElementPtr& root, const char16_t* key, const char16_t* act,
                   const char16_t* count) {
     ElementPtr a = Json::ElementMap::addMap(root, key);
-    Json::ElementMap::setString(a, u"act", act, true);
-    Json::ElementMap::setString(a, u"cnt", count, true);
+    Json::ElementMap::setString(a, u"act", act);
+    Json::ElementMap::setString(a, u"cnt", count);
     return a;
 }
 
 ElementPtr descriptor(const ElementPtr& trace, const char16_t* key) {
     ElementPtr d = Json::ElementMap::addMap(trace, key);
     for (const char16_t* field : {u"name", u"cln", u"aid", u"mon"})
-        Json::ElementMap::setString(d, field, u"x", true);
+        Json::ElementMap::setString(d, field, u"x");
     return d;
 }
 
@@ -66,7 +66,7 @@ ElementPtr descriptor(const ElementPtr& trace, const char16_t* key) {
 ElementPtr upload(const char16_t* ticket, const char16_t* count = u"1") {
     ElementPtr root = document({{u"tno", ticket}, {u"cnt", count}});
     ElementPtr typed = action(root, u"0", u"7", u"0");
-    Json::ElementMap::setString(typed, u"enter", u"HALLO", true);
+    Json::ElementMap::setString(typed, u"enter", u"HALLO");
     return root;
 }
 
@@ -198,7 +198,7 @@ TEST_F(BadInput, CaptureUploadsThatCannotBePlayed) {
                   missing("tno"));
 
     ElementPtr badKind = document({{u"tno", u"3"}, {u"cnt", u"1"}});
-    Json::ElementMap::setString(action(badKind, u"0", u"9", u"0"), u"enter", u"", true);
+    Json::ElementMap::setString(action(badKind, u"0", u"9", u"0"), u"enter", u"");
     expectRefused("unknown action kind", "createcapture.php", content(badKind), 400,
                   invalid("act"));
 
@@ -225,7 +225,7 @@ TEST_F(BadInput, CaptureUploadsThatCannotBePlayed) {
 
     // The same upload made whole is accepted: the refusals above were about
     // exactly what they name.
-    Json::ElementMap::setString(Json::member(trace, u"1"), u"mon", u"x.exe", true);
+    Json::ElementMap::setString(Json::member(trace, u"1"), u"mon", u"x.exe");
     RawReply accepted = request(service.port(), "/createcapture.php", "POST", content(shortTrace));
     EXPECT_EQ(accepted.body, "OK");
 }

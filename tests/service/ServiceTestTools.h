@@ -71,9 +71,9 @@ using Members = std::vector<std::pair<const char16_t*, String>>;
 inline ElementPtr document(const Members& members, bool withCode = true) {
     ElementPtr root = Json::makeRoot();
     if (withCode)
-        Json::ElementMap::setString(root, u"code", ServiceClient::accessCode(), true);
+        Json::ElementMap::setString(root, u"code", ServiceClient::accessCode());
     for (const auto& member : members)
-        Json::ElementMap::setString(root, member.first, member.second, true);
+        Json::ElementMap::setString(root, member.first, member.second);
     return root;
 }
 

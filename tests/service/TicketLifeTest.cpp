@@ -51,34 +51,34 @@ String feedback(int ticketId, const char16_t* answer) {
 void addDescriptor(const ElementPtr& trace, int index, const String& name, const String& cls,
                    const String& aid, const String& module) {
     ElementPtr d = Json::ElementMap::addMap(trace, String::format(u"%i", index));
-    Json::ElementMap::setString(d, u"name", name, true);
-    Json::ElementMap::setString(d, u"cln", cls, true);
-    Json::ElementMap::setString(d, u"aid", aid, true);
-    Json::ElementMap::setString(d, u"mon", module, true);
+    Json::ElementMap::setString(d, u"name", name);
+    Json::ElementMap::setString(d, u"cln", cls);
+    Json::ElementMap::setString(d, u"aid", aid);
+    Json::ElementMap::setString(d, u"mon", module);
 }
 
 // A click on a button inside a window, a text input and a Return, as the
 // recorder uploads them.
 ElementPtr captureUpload(int ticketId) {
     ElementPtr root = Json::makeRoot();
-    Json::ElementMap::setString(root, u"tno", String::format(u"%i", ticketId), true);
-    Json::ElementMap::setString(root, u"code", ServiceClient::accessCode(), true);
-    Json::ElementMap::setString(root, u"cnt", u"3", true);
+    Json::ElementMap::setString(root, u"tno", String::format(u"%i", ticketId));
+    Json::ElementMap::setString(root, u"code", ServiceClient::accessCode());
+    Json::ElementMap::setString(root, u"cnt", u"3");
     ElementPtr click = Json::ElementMap::addMap(root, u"0");
-    Json::ElementMap::setString(click, u"act", u"2", true);
-    Json::ElementMap::setString(click, u"cnt", u"3", true);
+    Json::ElementMap::setString(click, u"act", u"2");
+    Json::ElementMap::setString(click, u"cnt", u"3");
     ElementPtr trace = Json::ElementMap::addMap(click, u"trace");
     addDescriptor(trace, 0, u"\"Speichern\" unter…", u"Button", u"1001", u"foo.exe");
     addDescriptor(trace, 1, u"Datei C:\\Daten\\Brief.txt – Foo", u"FooMain", u"", u"foo.exe");
     addDescriptor(trace, 2, u"Desktop", u"#32769", u"", u"foo.exe");
     ElementPtr typed = Json::ElementMap::addMap(root, u"1");
-    Json::ElementMap::setString(typed, u"act", u"7", true);
-    Json::ElementMap::setString(typed, u"cnt", u"0", true);
-    Json::ElementMap::setString(typed, u"enter", u"HALLO \"WELT\" & ÄÖÜ", true);
+    Json::ElementMap::setString(typed, u"act", u"7");
+    Json::ElementMap::setString(typed, u"cnt", u"0");
+    Json::ElementMap::setString(typed, u"enter", u"HALLO \"WELT\" & ÄÖÜ");
     ElementPtr enter = Json::ElementMap::addMap(root, u"2");
-    Json::ElementMap::setString(enter, u"act", u"6", true);
-    Json::ElementMap::setString(enter, u"cnt", u"0", true);
-    Json::ElementMap::setString(enter, u"enter", u"", true);
+    Json::ElementMap::setString(enter, u"act", u"6");
+    Json::ElementMap::setString(enter, u"cnt", u"0");
+    Json::ElementMap::setString(enter, u"enter", u"");
     return root;
 }
 

@@ -56,7 +56,7 @@ int firstId(const String& reply) {
 // What send() puts on the wire for a document body, built by this compiler.
 TEST(ServiceClientWire, DocumentBodyBytes) {
     ElementPtr doc = Json::makeRoot();
-    Json::ElementMap::setString(doc, u"question", u"Gr\u00fc\u00dfe\n\"a\" & b=c", true);
+    Json::ElementMap::setString(doc, u"question", u"Gr\u00fc\u00dfe\n\"a\" & b=c");
     const std::string bytes = ServiceClient::bodyBytes(ServiceClient::documentBody(doc));
     EXPECT_EQ(bytes, "content=%7B%22question%22%3A%22Gr\xC3\xBC\xC3\x9F"
                      "e%5Cn%5C%22a%5C%22%20%26%20b%3Dc%22%7D");
@@ -74,18 +74,18 @@ TEST_F(ServiceClientWin, DocumentRoundTripThroughTheService) {
     const String question = uniqueQuestion();
     ElementPtr doc = Json::makeRoot();
     using Json::ElementMap;
-    ElementMap::setString(doc, u"question", question, true);
-    ElementMap::setString(doc, u"code", ServiceClient::accessCode(), true);
+    ElementMap::setString(doc, u"question", question);
+    ElementMap::setString(doc, u"code", ServiceClient::accessCode());
     SystemInfo::addIdentity(doc);
     SystemInfo::addOperatingSystem(doc);
-    ElementMap::setString(doc, u"sw_id", String::format(u"%i", softwareId), true);
-    ElementMap::setString(doc, u"sw_file_desc", u"Editor", true);
-    ElementMap::setString(doc, u"sw_product_name", u"Wine Notepad", true);
-    ElementMap::setString(doc, u"sw_file_version", u"1.0", true);
-    ElementMap::setString(doc, u"sw_file_version_full", u"1.0.0.0", true);
-    ElementMap::setString(doc, u"sw_module_name", u"notepad.exe", true);
-    ElementMap::setString(doc, u"sw_id_locale", String::format(u"%i", localeId), true);
-    ElementMap::setString(doc, u"id_locale", String::format(u"%i", localeId), true);
+    ElementMap::setString(doc, u"sw_id", String::format(u"%i", softwareId));
+    ElementMap::setString(doc, u"sw_file_desc", u"Editor");
+    ElementMap::setString(doc, u"sw_product_name", u"Wine Notepad");
+    ElementMap::setString(doc, u"sw_file_version", u"1.0");
+    ElementMap::setString(doc, u"sw_file_version_full", u"1.0.0.0");
+    ElementMap::setString(doc, u"sw_module_name", u"notepad.exe");
+    ElementMap::setString(doc, u"sw_id_locale", String::format(u"%i", localeId));
+    ElementMap::setString(doc, u"id_locale", String::format(u"%i", localeId));
 
     const String reply = ServiceClient::send(ServiceClient::host(), u"createticket.php", String(),
                                              ServiceClient::documentBody(doc), u"POST");

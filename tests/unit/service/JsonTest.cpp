@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 namespace {
@@ -110,7 +111,7 @@ TEST(Json, TextWithoutObjectLeavesTheDocumentEmpty) {
     }
     // A document parsed into an existing map keeps what was there.
     ElementPtr root = Json::makeRoot();
-    Json::ElementMap::setString(root, u"keep", u"1", true);
+    Json::ElementMap::setString(root, u"keep", u"1");
     const char16_t* cursor = u"no object here";
     Json::parse(*Json::asMap(root), cursor);
     EXPECT_EQ(count(root), 1u);
@@ -127,33 +128,42 @@ TEST(Json, CursorRestsOnTheClosingBraceOfTheOutermostObject) {
     EXPECT_EQ(textOf(Json::member(root, u"a"), u"b"), "}");
 }
 
-TEST(Json, EscapesInRepliesAreResolvedWhenStored) {
+TEST(Json, EveryEscapeIsDecodedInKeysAndValues) {
     ElementPtr r = parse(u"{\"n\":\"Zeile\\nZwei\",\"q\":\"a\\\"b\",\"s\":\"a\\/b\","
-                         u"\"bs\":\"x\\\\y\",\"t\":\"c\\td\\re\",\"u\":\"\\u00e4\"}");
+                         u"\"bs\":\"x\\\\y\",\"t\":\"c\\td\\re\",\"u\":\"\\u00e4\\u20AC\","
+                         u"\"c\":\"\\b\\f\\u0001\",\"k\\\"ey\":\"1\"}");
     EXPECT_EQ(textOf(r, u"n"), "Zeile<LF>Zwei");
     EXPECT_EQ(textOf(r, u"q"), "a\"b");
     EXPECT_EQ(textOf(r, u"s"), "a/b");
-    // An escaped backslash is stored with four backslashes.
-    EXPECT_EQ(textOf(r, u"bs"), "x\\\\\\\\y");
+    EXPECT_EQ(textOf(r, u"bs"), "x\\y");
     EXPECT_EQ(textOf(r, u"t"), "c<TAB>d<CR>e");
-    // \u escapes are not decoded; the backslash is doubled like any other.
-    EXPECT_EQ(textOf(r, u"u"), "\\\\u00e4");
+    EXPECT_EQ(Json::memberText(r, u"u"), String(u"\u00e4\u20ac"));
+    EXPECT_EQ(Json::memberText(r, u"c"), String(u"\b\f\u0001"));
+    EXPECT_EQ(textOf(r, u"k\"ey"), "1");
+    // A character outside the BMP escaped as a surrogate pair is that character.
+    r = parse(u"{\"e\":\"\\ud83d\\ude00!\"}");
+    EXPECT_EQ(Json::memberText(r, u"e"), String(u"\U0001F600!"));
+    // What JSON does not know is kept as it stands, never read past the token.
+    r = parse(u"{\"a\":\"\\q\\u12\",\"b\":\"\\u12zz\",\"c\":\"\\u\"}");
+    EXPECT_EQ(textOf(r, u"a"), "\\q\\u12");
+    EXPECT_EQ(textOf(r, u"b"), "\\u12zz");
+    EXPECT_EQ(textOf(r, u"c"), "\\u");
     // Non-ASCII text arrives as such (decoded from UTF-8 by the transport).
     r = parse(u"{\"d\":\"Deutsch \u00e4\u00f6\u00fc\"}");
     EXPECT_EQ(Json::memberText(r, u"d"), String(u"Deutsch \u00e4\u00f6\u00fc"));
 }
 
 TEST(Json, QuoteAfterAnEscapedBackslashEndsTheString) {
-    // "a\\" is the text a followed by one escaped backslash; the string ends there.
+    // "C:\\" is C: followed by one escaped backslash; the string ends there.
     ElementPtr r = parse(u"{\"p\":\"C:\\\\\",\"next\":\"1\"}");
     EXPECT_EQ(count(r), 2u);
-    EXPECT_EQ(textOf(r, u"p"), "C:\\\\\\\\");
+    EXPECT_EQ(textOf(r, u"p"), "C:\\");
     EXPECT_EQ(textOf(r, u"next"), "1");
     // Three backslashes: an escaped backslash, then an escaped quote.
     r = parse(u"{\"p\":\"a\\\\\\\"b\",\"next\":\"1\"}");
     EXPECT_EQ(count(r), 2u);
     EXPECT_EQ(textOf(r, u"next"), "1");
-    EXPECT_EQ(textOf(r, u"p"), "a\\\\\\\\\"b");
+    EXPECT_EQ(textOf(r, u"p"), "a\\\"b");
 }
 
 TEST(Json, LongTokensAreKeptWhole) {
@@ -229,17 +239,17 @@ TEST(Json, DepthLimitRefusesDeeperTextBeforeBuildingIt) {
 TEST(Json, WritesMembersInKeyOrderWithoutWhiteSpace) {
     ElementPtr root = Json::makeRoot();
     EXPECT_EQ(written(root), "{}");
-    Json::ElementMap::setString(root, u"b", u"2", true);
-    Json::ElementMap::setString(root, u"a", u"1", true);
+    Json::ElementMap::setString(root, u"b", u"2");
+    Json::ElementMap::setString(root, u"a", u"1");
     EXPECT_EQ(written(root), "{\"a\":\"1\",\"b\":\"2\"}");
 
     ElementPtr nested = Json::ElementMap::addMap(root, u"c");
     EXPECT_EQ(written(root), "{\"a\":\"1\",\"b\":\"2\",\"c\":{}}");
-    Json::ElementMap::setString(nested, u"x", u"y", true);
+    Json::ElementMap::setString(nested, u"x", u"y");
     EXPECT_EQ(written(root), "{\"a\":\"1\",\"b\":\"2\",\"c\":{\"x\":\"y\"}}");
 
     // Storing twice under one key keeps the second value; chaining returns the map.
-    ElementPtr same = Json::ElementMap::setString(root, u"a", u"3", true);
+    ElementPtr same = Json::ElementMap::setString(root, u"a", u"3");
     EXPECT_EQ(same, root);
     EXPECT_EQ(textOf(root, u"a"), "3");
     // addMap replaces a text member.
@@ -247,7 +257,7 @@ TEST(Json, WritesMembersInKeyOrderWithoutWhiteSpace) {
     EXPECT_EQ(written(root), "{\"a\":\"3\",\"b\":{},\"c\":{\"x\":\"y\"}}");
 
     // Only objects are written.
-    Json::ElementPtr textElement = std::make_shared<Json::ElementString>(u"x", true);
+    Json::ElementPtr textElement = std::make_shared<Json::ElementString>(u"x");
     EXPECT_EQ(written(textElement), "");
     EXPECT_EQ(written(ElementPtr()), "");
 }
@@ -255,7 +265,7 @@ TEST(Json, WritesMembersInKeyOrderWithoutWhiteSpace) {
 TEST(Json, KeysSortAsUnsignedCodeUnitsWithPrefixFirst) {
     ElementPtr root = Json::makeRoot();
     for (const char16_t* k : {u"9", u"10", u"1", u"\u00e4", u"z", u"Z", u"ab", u"a", u""})
-        Json::ElementMap::setString(root, k, u"v", true);
+        Json::ElementMap::setString(root, k, u"v");
     std::string keys;
     for (const auto& entry : Json::asMap(root)->members)
         keys += "[" + show(entry.first) + "]";
@@ -264,38 +274,58 @@ TEST(Json, KeysSortAsUnsignedCodeUnitsWithPrefixFirst) {
     EXPECT_TRUE(String(u"a") < String(u"\uFFFF"));
 }
 
-TEST(Json, ProgramTextIsStoredEscapedForTheWire) {
+TEST(Json, WritingEscapesPlainTextExactlyOnce) {
     ElementPtr root = Json::makeRoot();
-    Json::ElementMap::setString(root, u"question", u"Zeile\nZwei \"zitiert\" C:\\Temp\tx\r", true);
+    Json::ElementMap::setString(root, u"question", u"Zeile\nZwei \"zitiert\" C:\\Temp\tx\r");
     EXPECT_EQ(written(root), "{\"question\":\"Zeile\\nZwei \\\"zitiert\\\" C:\\\\Temp\\tx\\r\"}");
-    // Text that already holds the two-character escape keeps its control
-    // characters; the escape becomes the control character.
-    Json::ElementMap::setString(root, u"question", u"a\\nb\nc", true);
-    EXPECT_EQ(textOf(root, u"question"), "a<LF>b<LF>c");
-    // A slash escape becomes a slash; a lone backslash is doubled.
-    Json::ElementMap::setString(root, u"question", u"a\\/b\\c", true);
-    EXPECT_EQ(textOf(root, u"question"), "a/b\\\\c");
-    // The parser's flag leaves quotes alone.
-    Json::ElementString fromReply(u"say \"hi\"", false);
-    EXPECT_EQ(show(fromReply.value()), "say \"hi\"");
+    // The model holds the text as given: a typed backslash-n stays two characters.
+    Json::ElementMap::setString(root, u"question", u"C:\\temp\\new\\/x");
+    EXPECT_EQ(textOf(root, u"question"), "C:\\temp\\new\\/x");
+    EXPECT_EQ(written(root), "{\"question\":\"C:\\\\temp\\\\new\\\\/x\"}");
+    // Other control characters as \u00XX; keys are escaped as well.
+    root = Json::makeRoot();
+    Json::ElementMap::setString(root, u"k\"\\", String(u"\u0001\u001f\u007f", 3));
+    EXPECT_EQ(written(root), "{\"k\\\"\\\\\":\"\\u0001\\u001f\x7f\"}");
 }
 
-TEST(Json, RequestDocumentsSurviveTheRoundTrip) {
+TEST(Json, AnyTextSurvivesWritingAndParsing) {
+    const String awkward[] = {u"",
+                              u"C:\\temp\\new",
+                              u"\\\\server\\share\\",
+                              u"endet mit Backslash\\",
+                              u"Er sagte \"Hallo\\\" und ging.",
+                              u"Zeile eins\nZwei\r\nDrei\tVier",
+                              u"Grüße aus Köln – ÄÖÜäöüß €",
+                              u"Emoji \U0001F600 und \U0001F44D\U0001F3FD",
+                              u"{\"json\":\"im Text\"}, [1, 2]: ok",
+                              u"\\u00e4 \\n \\/ wörtlich"};
     ElementPtr root = Json::makeRoot();
-    const String question(u"Wie öffne ich {Datei} & \"Speichern\"? a=b, c:d");
-    Json::ElementMap::setString(root, u"question", question, true);
-    Json::ElementMap::setString(root, u"code", u"LotseDev2026AccessCode0123456789", true);
-    ElementPtr act = Json::ElementMap::addMap(root, u"act");
-    ElementPtr first = Json::ElementMap::addMap(act, u"0");
-    Json::ElementMap::setString(first, u"cln", u"Button", true);
-    Json::ElementMap::setString(first, u"enter", u"Zeile1\nZeile2", true);
-
+    ElementPtr nested = Json::ElementMap::addMap(root, u"0");
+    for (int i = 0; i < static_cast<int>(std::size(awkward)); ++i) {
+        Json::ElementMap::setString(root, String::format(u"t%i", i), awkward[i]);
+        Json::ElementMap::setString(nested, awkward[i], awkward[i]); // as key too
+    }
     ElementPtr back = Json::parseText(Json::writeText(root));
-    EXPECT_EQ(Json::memberText(back, u"question"), question);
-    EXPECT_EQ(textOf(back, u"code"), "LotseDev2026AccessCode0123456789");
-    ElementPtr backFirst = Json::member(Json::member(back, u"act"), u"0");
-    EXPECT_EQ(textOf(backFirst, u"cln"), "Button");
-    EXPECT_EQ(textOf(backFirst, u"enter"), "Zeile1<LF>Zeile2");
+    for (int i = 0; i < static_cast<int>(std::size(awkward)); ++i) {
+        EXPECT_EQ(Json::memberText(back, String::format(u"t%i", i)), awkward[i]) << i;
+        EXPECT_EQ(Json::memberText(Json::member(back, u"0"), awkward[i]), awkward[i]) << i;
+    }
+
+    // Random texts over the characters that need care.
+    const char16_t alphabet[] = {u'\\', u'\\', u'"',  u'/',      u'n',   u'u',   u'0',
+                                 u'\n', u'\r', u'\t', 1,         31,     u'a',   u'{',
+                                 u'}',  u':',  u',',  u'\u00e4', 0xD83D, 0xDE00, 0xDC00};
+    std::mt19937 random(20261206);
+    for (int round = 0; round < 3000; ++round) {
+        String text;
+        const int length = static_cast<int>(random() % 16);
+        for (int i = 0; i < length; ++i)
+            text.append(alphabet[random() % std::size(alphabet)]);
+        ElementPtr doc = Json::makeRoot();
+        Json::ElementMap::setString(doc, u"v", text);
+        ASSERT_EQ(Json::memberText(Json::parseText(Json::writeText(doc)), u"v"), text)
+            << "round " << round;
+    }
 }
 
 TEST(Json, GetInsertsAnEmptySlotThatReadsAsEmpty) {
@@ -314,9 +344,9 @@ TEST(Json, GetInsertsAnEmptySlotThatReadsAsEmpty) {
     EXPECT_EQ(written(root), "{\"a\":\"1\",\"missing\":\"\"}");
     // setString/addMap on something that is not an object store nothing.
     ElementPtr textElement = map->get(u"a");
-    EXPECT_FALSE(Json::ElementMap::setString(textElement, u"x", u"y", true));
+    EXPECT_FALSE(Json::ElementMap::setString(textElement, u"x", u"y"));
     EXPECT_FALSE(Json::ElementMap::addMap(textElement, u"x"));
-    EXPECT_FALSE(Json::ElementMap::setString(ElementPtr(), u"x", u"y", true));
+    EXPECT_FALSE(Json::ElementMap::setString(ElementPtr(), u"x", u"y"));
 }
 
 TEST(Json, MembersOutliveTheirDocumentWhileHeld) {

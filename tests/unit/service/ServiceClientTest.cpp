@@ -40,8 +40,8 @@ TEST(ServiceClient, BodyFormsCarryTheAccessCode) {
 
 TEST(ServiceClient, DocumentBodyIsWrittenThenPercentEncoded) {
     ElementPtr doc = Json::makeRoot();
-    Json::ElementMap::setString(doc, u"question", u"ä b&c=d\nzwei", true);
-    Json::ElementMap::setString(doc, u"code", u"X", true);
+    Json::ElementMap::setString(doc, u"question", u"ä b&c=d\nzwei");
+    Json::ElementMap::setString(doc, u"code", u"X");
     const String body = ServiceClient::documentBody(doc);
     EXPECT_EQ(ascii(body), "content=%7B%22code%22%3A%22X%22%2C%22question%22%3A%22?%20b%26c%3Dd%"
                            "5Cnzwei%22%7D");
@@ -59,7 +59,7 @@ TEST(ServiceClient, LongBodiesAreBuiltWhole) {
     for (int i = 0; i < 20000; ++i)
         question.append(i % 2 ? u'&' : u'a');
     ElementPtr doc = Json::makeRoot();
-    Json::ElementMap::setString(doc, u"question", question, true);
+    Json::ElementMap::setString(doc, u"question", question);
     const String body = ServiceClient::documentBody(doc);
     // 10000 letters, 10000 escapes of 3, the frame around them.
     EXPECT_EQ(body.length(),
