@@ -4,6 +4,8 @@
 #include "../StringPrinter.h"
 #include "ServiceFixture.h"
 #include "ServiceTestTools.h"
+#include "playback/CaptureDownload.h"
+#include "recording/CaptureUpload.h"
 
 using namespace ServiceTestTools;
 
@@ -12,11 +14,6 @@ namespace {
 using TicketLife = ServiceFixture;
 
 const char16_t* const askerGuid = u"{aaaaaaaa-bbbb-cccc-dddd-eeeeeeeeeeee}";
-
-// The program's view of what it sent: the written document parsed again.
-ElementPtr asReceived(const ElementPtr& sent) {
-    return Json::parseText(Json::writeText(sent));
-}
 
 int newestTicketId(const ElementPtr& tickets) {
     int newest = 0;
@@ -48,38 +45,34 @@ String feedback(int ticketId, const char16_t* answer) {
                                                    {u"feedback", answer}}));
 }
 
-void addDescriptor(const ElementPtr& trace, int index, const String& name, const String& cls,
-                   const String& aid, const String& module) {
-    ElementPtr d = Json::ElementMap::addMap(trace, String::format(u"%i", index));
-    Json::ElementMap::setString(d, u"name", name);
-    Json::ElementMap::setString(d, u"cln", cls);
-    Json::ElementMap::setString(d, u"aid", aid);
-    Json::ElementMap::setString(d, u"mon", module);
+ElementDescriptor level(const String& name, const String& cls, const String& aid,
+                        const String& module) {
+    ElementDescriptor d;
+    d.name = name;
+    d.className = cls;
+    d.automationId = aid;
+    d.moduleName = module;
+    return d;
 }
 
 // A click on a button inside a window, a text input and a Return, as the
-// recorder uploads them.
-ElementPtr captureUpload(int ticketId) {
-    ElementPtr root = Json::makeRoot();
-    Json::ElementMap::setString(root, u"tno", String::format(u"%i", ticketId));
-    Json::ElementMap::setString(root, u"code", ServiceClient::accessCode());
-    Json::ElementMap::setString(root, u"cnt", u"3");
-    ElementPtr click = Json::ElementMap::addMap(root, u"0");
-    Json::ElementMap::setString(click, u"act", u"2");
-    Json::ElementMap::setString(click, u"cnt", u"3");
-    ElementPtr trace = Json::ElementMap::addMap(click, u"trace");
-    addDescriptor(trace, 0, u"\"Speichern\" unter…", u"Button", u"1001", u"foo.exe");
-    addDescriptor(trace, 1, u"Datei C:\\Daten\\Brief.txt – Foo", u"FooMain", u"", u"foo.exe");
-    addDescriptor(trace, 2, u"Desktop", u"#32769", u"", u"foo.exe");
-    ElementPtr typed = Json::ElementMap::addMap(root, u"1");
-    Json::ElementMap::setString(typed, u"act", u"7");
-    Json::ElementMap::setString(typed, u"cnt", u"0");
-    Json::ElementMap::setString(typed, u"enter", u"HALLO \"WELT\" & ÄÖÜ");
-    ElementPtr enter = Json::ElementMap::addMap(root, u"2");
-    Json::ElementMap::setString(enter, u"act", u"6");
-    Json::ElementMap::setString(enter, u"cnt", u"0");
-    Json::ElementMap::setString(enter, u"enter", u"");
-    return root;
+// recorder keeps them; the texts hold what window titles and typing bring.
+Capture recordedSolution() {
+    Capture capture;
+    CaptureAction click;
+    click.kind = Action::leftClick;
+    click.trace.elements = {
+        level(u"\"Speichern\" unter…", u"Button", u"1001", u"foo.exe"),
+        level(u"Datei C:\\Daten\\new\\Brief.txt – Foo \U0001F600", u"FooMain", u"", u"foo.exe"),
+        level(u"Desktop", u"#32769", u"", u"foo.exe")};
+    CaptureAction typed;
+    typed.kind = Action::textInput;
+    typed.trace.enteredText = u"HALLO \"WELT\" & ÄÖÜ C:\\temp\\new\t\\";
+    CaptureAction enter;
+    enter.kind = Action::enterKey;
+    enter.keyText = u"HALLO"; // kept on this computer only
+    capture.actions = {click, typed, enter};
+    return capture;
 }
 
 } // namespace
@@ -97,10 +90,9 @@ TEST_F(TicketLife, CreatedOpenSolvedReportedOnceAndConfirmed) {
 
     const int id = newestTicketId(postCodeParsed(u"gettickets.php"));
     ElementPtr created = ticket(id);
-    // The program reads back exactly what it sent, and the database holds the
+    // The program reads back exactly what it sent, and the database holds it as
     // plain text.
-    EXPECT_EQ(Json::memberText(created, u"question"),
-              Json::memberText(asReceived(request), u"question"));
+    EXPECT_EQ(Json::memberText(created, u"question"), question);
     EXPECT_EQ(queryText(service.databasePath(),
                         "SELECT question FROM ticket WHERE id = " + std::to_string(id)),
               utf8(question));
@@ -114,41 +106,42 @@ TEST_F(TicketLife, CreatedOpenSolvedReportedOnceAndConfirmed) {
     // Nothing solved yet.
     EXPECT_EQ(checkTicket(askerGuid, u"tester"), String(u"OK"));
 
-    ElementPtr upload = captureUpload(id);
-    ASSERT_EQ(postDocument(u"createcapture.php", upload), String(u"OK"));
+    const Capture solution = recordedSolution();
+    String error;
+    ASSERT_TRUE(uploadCapture(id, solution, error)) << utf8(error);
     ElementPtr solved = ticket(id);
     EXPECT_EQ(Json::memberText(solved, u"id_state"), String(u"2"));
     const int captureId = Json::memberInt(solved, u"id_capture");
     EXPECT_GT(captureId, 0);
     EXPECT_EQ(Json::memberInt(counts(), u"unsolved"), unsolvedBefore);
-
-    ElementPtr capture = Json::parseText(
-        ServiceClient::post(u"getcapture.php", ServiceClient::codeAndCaptureBody(captureId)));
-    ASSERT_EQ(Json::memberInt(capture, u"trace_cnt"), 3);
-    ElementPtr click = Json::member(capture, u"0");
-    EXPECT_EQ(Json::memberInt(click, u"id_action"), 2);
-    ASSERT_EQ(Json::memberInt(click, u"elem_cnt"), 3);
-    ElementPtr sentTrace = Json::member(Json::member(asReceived(upload), u"0"), u"trace");
-    for (int level = 0; level < 3; ++level) {
-        const String key = String::format(u"%i", level);
-        ElementPtr got = Json::member(click, key);
-        ElementPtr sent = Json::member(sentTrace, key);
-        EXPECT_EQ(Json::memberText(got, u"name"), Json::memberText(sent, u"name"));
-        EXPECT_EQ(Json::memberText(got, u"class_name"), Json::memberText(sent, u"cln"));
-        EXPECT_EQ(Json::memberText(got, u"automation_id"), Json::memberText(sent, u"aid"));
-        EXPECT_EQ(Json::memberText(got, u"module_name"), Json::memberText(sent, u"mon"));
-    }
     EXPECT_EQ(
         queryText(service.databasePath(), "SELECT name FROM capture_element WHERE id_capture = " +
                                               std::to_string(captureId) +
                                               " AND action_position = 0 AND position = 1"),
-        "Datei C:\\Daten\\Brief.txt – Foo");
-    ElementPtr typed = Json::member(capture, u"1");
-    EXPECT_EQ(Json::memberInt(typed, u"id_action"), 7);
-    EXPECT_EQ(Json::memberInt(typed, u"elem_cnt"), 0);
-    EXPECT_EQ(Json::memberText(typed, u"entered_text"),
-              Json::memberText(Json::member(asReceived(upload), u"1"), u"enter"));
-    EXPECT_EQ(Json::memberInt(Json::member(capture, u"2"), u"id_action"), 6);
+        utf8(*solution.actions[0].trace.elements[1].name));
+
+    // The program's download gives back exactly what was recorded, but what stays
+    // on this computer.
+    Ticket asker;
+    asker.id_capture = captureId;
+    ASSERT_TRUE(downloadCapture(asker));
+    ASSERT_EQ(asker.capture.actions.size(), solution.actions.size());
+    for (size_t i = 0; i < solution.actions.size(); ++i) {
+        const CaptureAction& sent = solution.actions[i];
+        const CaptureAction& got = asker.capture.actions[i];
+        EXPECT_EQ(got.kind, sent.kind) << i;
+        EXPECT_TRUE(got.keyText.empty()) << i;
+        EXPECT_EQ(got.trace.enteredText, sent.trace.enteredText) << i;
+        ASSERT_EQ(got.trace.elements.size(), sent.trace.elements.size()) << i;
+        for (size_t j = 0; j < sent.trace.elements.size(); ++j) {
+            const ElementDescriptor& a = sent.trace.elements[j];
+            const ElementDescriptor& b = got.trace.elements[j];
+            EXPECT_EQ(b.name, a.name) << i << "/" << j;
+            EXPECT_EQ(b.className, a.className);
+            EXPECT_EQ(b.automationId, a.automationId);
+            EXPECT_EQ(b.moduleName, a.moduleName);
+        }
+    }
 
     // The solved report goes to the asker only, once.
     EXPECT_EQ(checkTicket(askerGuid, u"someone else"), String(u"OK"));
@@ -160,8 +153,8 @@ TEST_F(TicketLife, CreatedOpenSolvedReportedOnceAndConfirmed) {
 
     // A second recording cannot replace the one the asker was told about.
     const std::string before = dumpTables(service.databasePath());
-    EXPECT_EQ(postDocument(u"createcapture.php", captureUpload(id)),
-              String(u"Fehler: das Ticket ist nicht mehr offen"));
+    EXPECT_FALSE(uploadCapture(id, solution, error));
+    EXPECT_EQ(error, String(u"Fehler: das Ticket ist nicht mehr offen"));
     EXPECT_EQ(dumpTables(service.databasePath()), before);
 
     // "NO" is recorded and changes nothing; "YES" confirms.

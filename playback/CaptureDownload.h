@@ -1,0 +1,20 @@
+#pragma once
+
+#include "recording/Capture.h"
+#include "service/Json.h"
+#include "service/Ticket.h"
+
+// Fetching a ticket's recorded solution ("getcapture.php").
+
+// Appends the actions of a getcapture reply to `capture`: "trace_cnt" actions
+// keyed "0", "1", ..., each with "id_action", "entered_text" and "elem_cnt"
+// element objects keyed "0", "1", ... ("name", "class_name", "automation_id",
+// "module_name"). A missing action or element object gives an empty one. The
+// counts are trusted only as far as the reply has members to back them, so a
+// short reply cannot make the program fill its memory with empty entries.
+void appendCaptureActions(Capture& capture, const ElementPtr& reply);
+
+// Fills the ticket's capture from the service once: nothing is asked for a
+// ticket without capture id or whose capture already holds actions. True when
+// the capture holds at least one action afterwards.
+bool downloadCapture(Ticket& ticket);

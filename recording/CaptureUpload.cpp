@@ -1,0 +1,52 @@
+#include "recording/CaptureUpload.h"
+
+#include "service/ServiceClient.h"
+
+namespace {
+
+using Json::ElementMap;
+
+String decimal(int64_t value) {
+    return String::format(u"%i", static_cast<long long>(value));
+}
+
+void addDescriptor(const ElementPtr& trace, int index, const ElementDescriptor& descriptor) {
+    ElementPtr object = ElementMap::addMap(trace, decimal(index));
+    ElementMap::setString(object, u"name", descriptor.name.value_or(String()));
+    ElementMap::setString(object, u"cln", descriptor.className);
+    ElementMap::setString(object, u"aid", descriptor.automationId);
+    ElementMap::setString(object, u"mon", descriptor.moduleName.lower());
+}
+
+} // namespace
+
+ElementPtr captureDocument(int ticketId, const Capture& capture) {
+    ElementPtr root = Json::makeRoot();
+    ElementMap::setString(root, u"tno", decimal(ticketId));
+    ElementMap::setString(root, u"code", ServiceClient::accessCode());
+    ElementMap::setString(root, u"cnt", decimal(static_cast<int64_t>(capture.actions.size())));
+    for (size_t i = 0; i < capture.actions.size(); ++i) {
+        const CaptureAction& action = capture.actions[i];
+        ElementPtr object = ElementMap::addMap(root, decimal(static_cast<int64_t>(i)));
+        const std::vector<ElementDescriptor>& elements = action.trace.elements;
+        ElementMap::setString(object, u"act", decimal(action.kind));
+        ElementMap::setString(object, u"cnt", decimal(static_cast<int64_t>(elements.size())));
+        if (elements.empty()) {
+            ElementMap::setString(object, u"enter", action.trace.enteredText);
+            continue;
+        }
+        ElementPtr trace = ElementMap::addMap(object, u"trace");
+        for (size_t j = 0; j < elements.size(); ++j)
+            addDescriptor(trace, static_cast<int>(j), elements[j]);
+    }
+    return root;
+}
+
+bool uploadCapture(int ticketId, const Capture& capture, String& errorText) {
+    const String reply = ServiceClient::post(
+        u"createcapture.php", ServiceClient::documentBody(captureDocument(ticketId, capture)));
+    if (reply == String(u"OK"))
+        return true;
+    errorText = reply;
+    return false;
+}

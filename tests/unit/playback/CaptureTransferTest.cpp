@@ -1,0 +1,164 @@
+#include "playback/CaptureDownload.h"
+#include "recording/CaptureUpload.h"
+#include "service/ServiceClient.h"
+#include "tests/StringPrinter.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<String> keys(const ElementPtr& map) {
+    std::vector<String> all;
+    for (const auto& member : Json::asMap(map)->members)
+        all.push_back(member.first);
+    return all;
+}
+
+Capture parsed(const String& reply) {
+    Capture capture;
+    appendCaptureActions(capture, Json::parseText(reply));
+    return capture;
+}
+
+} // namespace
+
+TEST(CaptureUpload, DocumentHoldsEachActionWithItsTraceOrItsText) {
+    Capture capture;
+    CaptureAction click;
+    click.kind = Action::leftClick;
+    click.trace.elements.resize(3);
+    click.trace.elements[0].name = String(u"\"OK\"");
+    click.trace.elements[0].className = u"Button";
+    click.trace.elements[0].automationId = u"1";
+    click.trace.elements[0].moduleName = u"TaskMgr.EXE";
+    click.trace.elements[0].modulePath = u"C:\\secret\\taskmgr.exe";
+    click.trace.elements[0].matchNote = u"AID and Name";
+    click.trace.elements[1].name = std::nullopt; // absent goes out empty
+    click.trace.elements[2].className = u"#32769";
+    CaptureAction typed;
+    typed.kind = Action::textInput;
+    typed.trace.enteredText = u"notepad";
+    CaptureAction enter;
+    enter.kind = Action::enterKey;
+    enter.keyText = u"NOTEPAD";
+    capture.actions = {click, typed, enter};
+
+    ElementPtr doc = captureDocument(42, capture);
+    EXPECT_EQ(keys(doc), (std::vector<String>{u"0", u"1", u"2", u"cnt", u"code", u"tno"}));
+    EXPECT_EQ(Json::memberText(doc, u"tno"), String(u"42"));
+    EXPECT_EQ(Json::memberText(doc, u"cnt"), String(u"3"));
+    EXPECT_EQ(Json::memberText(doc, u"code"), ServiceClient::accessCode());
+
+    ElementPtr first = Json::member(doc, u"0");
+    EXPECT_EQ(keys(first), (std::vector<String>{u"act", u"cnt", u"trace"}));
+    EXPECT_EQ(Json::memberText(first, u"act"), String(u"2"));
+    EXPECT_EQ(Json::memberText(first, u"cnt"), String(u"3"));
+    ElementPtr button = Json::member(Json::member(first, u"trace"), u"0");
+    EXPECT_EQ(keys(button), (std::vector<String>{u"aid", u"cln", u"mon", u"name"}));
+    EXPECT_EQ(Json::memberText(button, u"name"), String(u"\"OK\""));
+    EXPECT_EQ(Json::memberText(button, u"mon"), String(u"taskmgr.exe"));
+    EXPECT_EQ(keys(Json::member(first, u"trace")).size(), 3u);
+    EXPECT_EQ(Json::memberText(Json::member(Json::member(first, u"trace"), u"1"), u"name"),
+              String());
+
+    for (const char16_t* key : {u"1", u"2"}) {
+        ElementPtr action = Json::member(doc, key);
+        EXPECT_EQ(keys(action), (std::vector<String>{u"act", u"cnt", u"enter"}));
+        EXPECT_EQ(Json::memberText(action, u"cnt"), String(u"0"));
+    }
+    EXPECT_EQ(Json::memberText(Json::member(doc, u"1"), u"enter"), String(u"notepad"));
+    EXPECT_EQ(Json::memberText(Json::member(doc, u"2"), u"act"), String(u"6"));
+    EXPECT_EQ(Json::memberText(Json::member(doc, u"2"), u"enter"), String()); // keyText stays
+
+    // An empty capture: the three root members only.
+    EXPECT_EQ(keys(captureDocument(7, Capture())), (std::vector<String>{u"cnt", u"code", u"tno"}));
+}
+
+TEST(CaptureDownload, RepliesBecomeActionsWithTracesFilledWhereMembersAreMissing) {
+    Capture c = parsed(u"{\"trace_cnt\":\"2\",\"1\":{\"id_action\":\"7\",\"elem_cnt\":\"0\","
+                       u"\"entered_text\":\"HALLO\"},\"0\":{\"elem_cnt\":\"2\",\"id_action\":\"2\","
+                       u"\"entered_text\":\"\",\"1\":{\"name\":\"Task Manager\",\"class_name\":"
+                       u"\"#32770\",\"automation_id\":\"\",\"module_name\":\"taskmgr.exe\"},"
+                       u"\"0\":{\"name\":\"New Task...\",\"class_name\":\"Button\","
+                       u"\"automation_id\":\"1\",\"module_name\":\"taskmgr.exe\"}}}");
+    ASSERT_EQ(c.actions.size(), 2u);
+    EXPECT_EQ(c.actions[0].kind, Action::leftClick);
+    ASSERT_EQ(c.actions[0].trace.elements.size(), 2u);
+    EXPECT_EQ(*c.actions[0].trace.elements[0].name, String(u"New Task...")); // by key, not order
+    EXPECT_EQ(c.actions[0].trace.elements[1].className, String(u"#32770"));
+    EXPECT_EQ(c.actions[1].kind, Action::textInput);
+    EXPECT_TRUE(c.actions[1].trace.elements.empty());
+    EXPECT_EQ(c.actions[1].trace.enteredText, String(u"HALLO"));
+
+    // Counts above what is there: the missing action and element come empty.
+    c = parsed(u"{\"trace_cnt\":\"3\",\"0\":{\"id_action\":\"5\"},\"1\":{\"id_action\":\"2\","
+               u"\"elem_cnt\":\"2\",\"1\":{\"class_name\":\"Edit\"}}}");
+    ASSERT_EQ(c.actions.size(), 3u);
+    EXPECT_EQ(c.actions[0].kind, Action::rightClick);
+    EXPECT_TRUE(c.actions[0].trace.elements.empty());
+    ASSERT_EQ(c.actions[1].trace.elements.size(), 2u);
+    EXPECT_TRUE(c.actions[1].trace.elements[0].className.empty());
+    EXPECT_EQ(c.actions[1].trace.elements[1].className, String(u"Edit"));
+    EXPECT_EQ(c.actions[2].kind, 0);
+
+    // Members beyond the counts are ignored; no count, no actions.
+    EXPECT_EQ(parsed(u"{\"trace_cnt\":\"1\",\"0\":{},\"1\":{\"id_action\":\"2\"}}").actions.size(),
+              1u);
+    EXPECT_TRUE(parsed(u"{\"trace_cnt\":\"0\"}").actions.empty());
+    EXPECT_TRUE(parsed(u"OK").actions.empty());
+    EXPECT_TRUE(parsed(u"{\"0\":{\"id_action\":\"2\"}}").actions.empty());
+    // A count no reply could back does not fill memory with empty entries.
+    c = parsed(u"{\"trace_cnt\":\"2147483647\",\"0\":{\"elem_cnt\":\"2000000000\"}}");
+    EXPECT_EQ(c.actions.size(), 2u);
+    EXPECT_EQ(c.actions[0].trace.elements.size(), 1u);
+}
+
+TEST(CaptureDownload, LargeCapturesComeWhole) {
+    Capture recorded;
+    for (int i = 0; i < 10000; ++i) {
+        CaptureAction action;
+        action.kind = i % 2 ? Action::textInput : Action::leftClick;
+        if (i % 2) {
+            action.trace.enteredText = String::format(u"Text %i", i);
+        } else {
+            action.trace.elements.resize(4);
+            action.trace.elements[0].name = String::format(u"Button %i", i);
+        }
+        recorded.actions.push_back(action);
+    }
+    // The service's reply form of the same capture.
+    ElementPtr reply = Json::makeRoot();
+    Json::ElementMap::setString(reply, u"trace_cnt", u"10000");
+    for (int i = 0; i < 10000; ++i) {
+        const CaptureAction& a = recorded.actions[i];
+        ElementPtr action = Json::ElementMap::addMap(reply, String::format(u"%i", i));
+        Json::ElementMap::setString(action, u"id_action", String::format(u"%i", a.kind));
+        Json::ElementMap::setString(action, u"elem_cnt",
+                                    String::format(u"%i", int(a.trace.elements.size())));
+        Json::ElementMap::setString(action, u"entered_text", a.trace.enteredText);
+        for (size_t j = 0; j < a.trace.elements.size(); ++j) {
+            ElementPtr e = Json::ElementMap::addMap(action, String::format(u"%i", int(j)));
+            Json::ElementMap::setString(e, u"name", a.trace.elements[j].name.value_or(String()));
+        }
+    }
+    Capture c = parsed(Json::writeText(reply));
+    ASSERT_EQ(c.actions.size(), 10000u);
+    EXPECT_EQ(*c.actions[9998].trace.elements[0].name, String(u"Button 9998"));
+    EXPECT_EQ(c.actions[9999].trace.enteredText, String(u"Text 9999"));
+    // And the upload of it is written whole.
+    EXPECT_EQ(keys(captureDocument(1, recorded)).size(), 10003u);
+}
+
+TEST(CaptureDownload, AskedOnlyForTicketsWithACaptureNotYetHeld) {
+    ServiceClient::setServer(u"localhost", 1); // nothing listens: any request would fail
+    Ticket none;
+    EXPECT_FALSE(downloadCapture(none));
+    Ticket held;
+    held.id_capture = 5;
+    held.capture.actions.resize(1);
+    EXPECT_TRUE(downloadCapture(held));
+    Ticket failing;
+    failing.id_capture = 5;
+    EXPECT_FALSE(downloadCapture(failing));
+    EXPECT_TRUE(failing.capture.actions.empty());
+}
