@@ -300,6 +300,10 @@ TEST(WindowTreeClient, FindsTaskManagerControlsAgainInANewProcess) {
             return newTask && IsWindowVisible(newTask);
         }));
         firstButtonRect = windowRect(newTask);
+        // A click on the button records the button.
+        const POINT onButton = centerOf(newTask);
+        EXPECT_EQ(client.nativeWindow(client.elementAtPoint(onButton.x, onButton.y)),
+                  reinterpret_cast<uintptr_t>(newTask));
         newTaskTrace = buildTrace(&client, client.element(newTask));
         expectLevel(newTaskTrace, 0, u"New Task...", u"Button",
                     String::format(u"%d", GetDlgCtrlID(newTask)), module);
