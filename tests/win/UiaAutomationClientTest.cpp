@@ -136,8 +136,8 @@ TEST_F(UiaAutomationClientTest, TracesAndSearchesGiveWhatTheTreeGives) {
         expectSameSearch(trace, 0);
         expectSameSearch(trace, 1);
     }
-    // The pane has no name at all, the edit an empty one, and the module of the
-    // other window's closed process repeats its child's.
+    // The pane has no name at all, the edit an empty one, and a window whose
+    // process cannot be opened has no module.
     EXPECT_FALSE(client->name(at(*client, {0, 0})));
     EXPECT_EQ(client->name(at(*client, {0, 0, 2})), String());
     EXPECT_EQ(buildTrace(client.get(), at(*client, {1})).elements[0].moduleName, String());
