@@ -1,0 +1,82 @@
+#pragma once
+
+#include "tests/support/MemoryAutomation.h"
+#include "tests/support/win/TaskMemoryLedger.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct IUIAutomation;
+
+// UI Automation's client interfaces (IUIAutomation, IUIAutomationElement,
+// IUIAutomationTreeWalker, IUIAutomationCondition, IUIAutomationElementArray)
+// implemented in-process over the in-memory element tree, so that the COM client
+// runs for real where UI Automation cannot be created. Every query goes to the
+// tree, so its fault injection (failingCall, beforeCall, remove) applies; the
+// methods the client does not use answer E_NOTIMPL and are reported.
+//
+// It keeps the books on everything it hands out: references of every object
+// (objects are never freed before the fake goes, so a release too many is seen
+// and harmless) and, through a task-memory ledger, every BSTR, SAFEARRAY and
+// VARIANT text that passes between it and the client.
+class FakeUiAutomation {
+  public:
+    explicit FakeUiAutomation(MemoryAutomation& tree);
+    ~FakeUiAutomation();
+    FakeUiAutomation(const FakeUiAutomation&) = delete;
+    FakeUiAutomation& operator=(const FakeUiAutomation&) = delete;
+
+    // A new automation object with one reference for the caller.
+    IUIAutomation* automation();
+
+    // Method calls on all objects so far (AddRef, Release and QueryInterface
+    // aside), all together and by method name ("FindAll").
+    int calls = 0;
+    std::map<std::string, int> callsByMethod;
+    // The call with this number fails with E_FAIL before it does anything; 0
+    // fails none. Unlike the tree's failingCall this also reaches the calls that
+    // never query the tree (conditions, the walker, the element array).
+    int failingCall = 0;
+
+    // Lower bound of the runtime-id arrays handed out; UI Automation's are 0.
+    long runtimeIdLowerBound = 0;
+
+    // The conditions FindAll was given, in order, as text: 30011="1" for a
+    // property condition, And(first,second), True.
+    std::vector<std::wstring> searchedConditions;
+
+    // Objects with references left.
+    int liveObjects() const;
+    // Everything wrong so far, one line each: objects still referenced, released
+    // too often or used after their release, unimplemented methods called, bad
+    // arguments, task memory never freed or freed twice. Empty when all is well.
+    std::vector<std::string> problems() const;
+    // The task memory of BSTRs, SAFEARRAYs and VARIANT texts since the fake was made.
+    TaskMemoryLedger& taskMemory() { return memory; }
+
+    class Object;
+    class Automation;
+    class Element;
+    class Walker;
+    class Condition;
+    class ElementArray;
+
+  private:
+    template <class T, class... Args> T* make(Args&&... args);
+    Element* newElement(const AutomationElementPtr& node);
+    Element* elementOf(void* element, const char* method);
+    Condition* conditionOf(void* condition, const char* method);
+    // S_OK, or the error of the tree query just made: the element was removed,
+    // or the query was the one to fail.
+    long queryResult(const AutomationElementPtr& node) const;
+    void misuse(std::string what);
+
+    MemoryAutomation& tree;
+    TaskMemoryLedger memory;
+    std::vector<std::unique_ptr<Object>> objects;
+    // Every interface pointer handed out, to recognise those given back.
+    std::map<const void*, Object*> byInterface;
+    std::vector<std::string> misuses;
+};

@@ -1,0 +1,337 @@
+#include "automation/win/UiaAutomationClient.h"
+
+#include "automation/ElementDescription.h"
+#include "automation/ElementSearch.h"
+#include "automation/win/ProcessModules.h"
+#include "tests/StringPrinter.h"
+#include "tests/support/MemoryAutomation.h"
+#include "tests/support/win/FakeUiAutomation.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <objbase.h>
+#include <oleauto.h>
+#include <uiautomationclient.h>
+
+using testing::ElementsAre;
+using testing::HasSubstr;
+using testing::IsEmpty;
+using testing::UnorderedElementsAre;
+
+namespace {
+
+constexpr uint32_t closedProcess = 0xFFFFFFF0; // no such process: its module cannot be read
+
+// A desktop with two look-alike editor windows, so that levels have several
+// candidates, and controls for every match mode and for the fallback.
+struct Desktop {
+    explicit Desktop(MemoryAutomation& tree) {
+        const uint32_t self = GetCurrentProcessId();
+        tree.setProcessModule(self, *firstModuleOf(self));
+        MemoryAutomation::Properties window;
+        window.name = String(u"Editor");
+        window.className = u"EditorWindow";
+        window.processId = self;
+        window.nativeWindow = 0x1234;
+        window.rect = {0, 0, 800, 600};
+        editor = tree.add(tree.root(), window);
+        window.processId = closedProcess;
+        window.rect = {820, 0, 1200, 600};
+        other = tree.add(tree.root(), window);
+
+        pane = tree.add(editor, std::nullopt, u"Pane", u"pane", {0, 0, 800, 500});
+        ok = tree.add(pane, String(u"OK"), u"Button", u"1", {10, 10, 80, 30});
+        okToo = tree.add(pane, String(u"OK"), u"Button", u"2", {90, 10, 160, 30});
+        edit = tree.add(pane, String(), u"Edit", u"", {10, 40, 300, 60});
+        blank = tree.add(pane, String(), u"", u"", {10, 70, 300, 90});
+        hidden = tree.add(editor, String(u"Hidden"), u"Static", u"", {});
+        deep = tree.add(hidden, String(u"Deep"), u"Label", u"", {});
+        tree.add(other, String(u"Status"), u"Static", u"", {820, 500, 1200, 600});
+    }
+
+    AutomationElementPtr editor, other, pane, ok, okToo, edit, blank, hidden, deep;
+};
+
+// The element at a path of child positions below the desktop root.
+AutomationElementPtr at(AutomationClient& client, const std::vector<int>& path) {
+    AutomationElementPtr element = client.root();
+    for (int position : path) {
+        element = client.firstChild(element);
+        for (int i = 0; i < position && element; ++i)
+            element = client.nextSibling(element);
+    }
+    return element;
+}
+
+void expectSameTrace(const ElementTrace& direct, const ElementTrace& com) {
+    ASSERT_EQ(direct.elements.size(), com.elements.size());
+    for (size_t i = 0; i < direct.elements.size(); ++i) {
+        const ElementDescriptor& d = direct.elements[i];
+        const ElementDescriptor& c = com.elements[i];
+        SCOPED_TRACE(testing::Message() << "level " << i);
+        EXPECT_EQ(d.name.has_value(), c.name.has_value());
+        EXPECT_EQ(d.name.value_or(u"-"), c.name.value_or(u"-"));
+        EXPECT_EQ(d.className, c.className);
+        EXPECT_EQ(d.automationId, c.automationId);
+        EXPECT_EQ(d.moduleName, c.moduleName);
+        EXPECT_EQ(d.modulePath, c.modulePath);
+        EXPECT_EQ(d.found, c.found);
+        EXPECT_EQ(d.matchNote, c.matchNote);
+    }
+}
+
+class UiaAutomationClientTest : public testing::Test {
+  protected:
+    UiaAutomationClientTest() {
+        IUIAutomation* automation = fake.automation();
+        client = std::make_unique<UiaAutomationClient>(automation);
+        automation->Release();
+    }
+
+    // Every test ends with balanced books: the client gone, nothing referenced,
+    // no task memory left, nothing freed twice.
+    void TearDown() override {
+        client.reset();
+        EXPECT_THAT(fake.problems(), IsEmpty());
+        EXPECT_EQ(fake.liveObjects(), 0);
+        EXPECT_EQ(fake.taskMemory().liveBlocks(), 0u);
+    }
+
+    // Searches a copy of `trace` over the tree and through the client and
+    // expects the same notes and the same element.
+    void expectSameSearch(const ElementTrace& trace, int stopLevel) {
+        SCOPED_TRACE(testing::Message() << "stop level " << stopLevel);
+        ElementTrace direct = trace;
+        ElementTrace com = trace;
+        AutomationElementPtr expected = findElement(&tree, direct, stopLevel);
+        AutomationElementPtr found = findElement(client.get(), com, stopLevel);
+        expectSameTrace(direct, com);
+        ASSERT_EQ(expected == nullptr, found == nullptr);
+        if (expected) {
+            EXPECT_EQ(tree.runtimeId(expected), client->runtimeId(found));
+        }
+    }
+
+    MemoryAutomation tree;
+    Desktop desktop{tree};
+    FakeUiAutomation fake{tree};
+    std::unique_ptr<UiaAutomationClient> client;
+};
+
+} // namespace
+
+TEST_F(UiaAutomationClientTest, TracesAndSearchesGiveWhatTheTreeGives) {
+    // Element by element, paths as walked through the client.
+    const std::vector<std::pair<AutomationElementPtr, std::vector<int>>> targets = {
+        {desktop.editor, {0}},     {desktop.pane, {0, 0}},     {desktop.ok, {0, 0, 0}},
+        {desktop.edit, {0, 0, 2}}, {desktop.blank, {0, 0, 3}}, {desktop.deep, {0, 1, 0}},
+        {desktop.other, {1}},      {tree.root(), {}}};
+    for (const auto& [element, path] : targets) {
+        AutomationElementPtr viaCom = at(*client, path);
+        ASSERT_TRUE(viaCom);
+        const ElementTrace trace = buildTrace(&tree, element);
+        SCOPED_TRACE(testing::PrintToString(trace.elements.front().className));
+        expectSameTrace(trace, buildTrace(client.get(), viaCom));
+        expectSameSearch(trace, 0);
+        expectSameSearch(trace, 1);
+    }
+    // The pane has no name at all, the edit an empty one, and a window whose
+    // process cannot be opened has no module.
+    EXPECT_FALSE(client->name(at(*client, {0, 0})));
+    EXPECT_EQ(client->name(at(*client, {0, 0, 2})), String());
+    EXPECT_EQ(buildTrace(client.get(), at(*client, {1})).elements[0].moduleName, String());
+
+    // Change the button so that only class and name still match: every AND
+    // condition is built with its terms in the search's order.
+    const ElementTrace trace = buildTrace(&tree, desktop.ok);
+    tree.properties(desktop.ok)->automationId = u"9";
+    fake.searchedConditions.clear();
+    expectSameSearch(trace, 0);
+    EXPECT_THAT(
+        fake.searchedConditions,
+        ElementsAre(L"And(30012=\"EditorWindow\",30005=\"Editor\")",
+                    L"And(30011=\"pane\",30012=\"Pane\")", L"And(30011=\"pane\",30012=\"Pane\")",
+                    L"30011=\"pane\"", L"30012=\"Pane\"", L"And(30011=\"1\",30005=\"OK\")",
+                    L"And(30011=\"1\",30012=\"Button\")", L"And(30012=\"Button\",30005=\"OK\")"));
+    // Without terms the condition matches every child.
+    EXPECT_EQ(client->findChildren(client->root(), ElementCondition{}).size(), 2u);
+    EXPECT_EQ(fake.searchedConditions.back(), L"True");
+}
+
+TEST_F(UiaAutomationClientTest, ReadsPropertiesAndComparesElements) {
+    AutomationElementPtr ok = at(*client, {0, 0, 0});
+    EXPECT_EQ(client->name(ok), String(u"OK"));
+    EXPECT_EQ(client->className(ok), String(u"Button"));
+    EXPECT_EQ(client->automationId(ok), String(u"1"));
+    EXPECT_EQ(client->boundingRect(ok), (ElementRect{10, 10, 80, 30}));
+    EXPECT_EQ(client->runtimeId(ok), tree.runtimeId(desktop.ok));
+    AutomationElementPtr editor = at(*client, {0});
+    EXPECT_EQ(client->processId(editor), GetCurrentProcessId());
+    EXPECT_EQ(client->nativeWindow(editor), 0x1234u);
+    EXPECT_EQ(client->processModule(GetCurrentProcessId())->path,
+              tree.processModule(GetCurrentProcessId())->path);
+    EXPECT_FALSE(client->processModule(closedProcess));
+
+    // The element under a point is the walked one; runtime ids are read between
+    // their bounds, whatever the lower one.
+    AutomationElementPtr hit = client->elementAtPoint(20, 20);
+    EXPECT_TRUE(client->sameElement(hit, ok));
+    EXPECT_FALSE(client->sameElement(hit, at(*client, {0, 0, 1})));
+    EXPECT_TRUE(isElementInWindow(client.get(), hit, 0x1234));
+    fake.runtimeIdLowerBound = 5;
+    EXPECT_EQ(client->runtimeId(ok), tree.runtimeId(desktop.ok));
+    tree.properties(desktop.ok)->runtimeId.clear();
+    EXPECT_THAT(client->runtimeId(ok), IsEmpty());
+    EXPECT_FALSE(client->elementAtPoint(5000, 5000));
+    EXPECT_FALSE(client->parent(client->root()));
+
+    // Handles of another client, null handles and a client without automation
+    // answer none.
+    EXPECT_FALSE(client->name(desktop.ok));
+    EXPECT_FALSE(client->parent(desktop.ok));
+    EXPECT_THAT(client->findChildren(nullptr, ElementCondition{}), IsEmpty());
+    EXPECT_FALSE(client->sameElement(ok, desktop.ok));
+    EXPECT_THAT(client->runtimeId(nullptr), IsEmpty());
+    UiaAutomationClient none(nullptr);
+    EXPECT_FALSE(none.root());
+    EXPECT_FALSE(none.firstChild(ok));
+    EXPECT_FALSE(none.elementAtPoint(20, 20));
+}
+
+TEST_F(UiaAutomationClientTest, FailedCallsAndVanishingElementsLeaveNothingBehind) {
+    // Fail every call of a trace, two searches and the other queries in turn,
+    // each with a new client; the books must balance after every run.
+    const ElementTrace trace = buildTrace(&tree, desktop.deep);
+    auto run = [&] {
+        IUIAutomation* automation = fake.automation();
+        UiaAutomationClient failing(automation);
+        automation->Release();
+        AutomationElementPtr deep = at(failing, {0, 1, 0});
+        buildTrace(&failing, deep);
+        ElementTrace copy = trace;
+        findElement(&failing, copy, 0);
+        copy = trace;
+        findElement(&failing, copy, 1);
+        AutomationElementPtr hit = failing.elementAtPoint(20, 20);
+        failing.sameElement(hit, deep);
+        failing.runtimeId(hit);
+        failing.boundingRect(hit);
+        failing.nativeWindow(hit);
+        failing.processId(hit);
+        failing.findChildren(failing.root(), ElementCondition{});
+    };
+    client.reset();
+    fake.calls = 0;
+    run();
+    const int calls = fake.calls;
+    ASSERT_GT(calls, 100);
+    for (int failing = 1; failing <= calls; ++failing) {
+        fake.calls = 0;
+        fake.failingCall = failing;
+        run();
+        ASSERT_EQ(fake.liveObjects(), 0) << "failing call " << failing;
+        ASSERT_THAT(fake.problems(), IsEmpty()) << "failing call " << failing;
+    }
+    fake.failingCall = 0;
+
+    // The pane closes while the search looks for the button inside it: that
+    // level finds nothing and the fallback cannot start from the closed pane,
+    // through the client as over the tree.
+    ElementTrace okTrace = buildTrace(&tree, desktop.ok);
+    MemoryAutomation closing;
+    Desktop closingDesktop(closing);
+    FakeUiAutomation closingFake(closing);
+    {
+        IUIAutomation* automation = closingFake.automation();
+        UiaAutomationClient com(automation);
+        automation->Release();
+        auto closePaneAtButtonLevel = [](MemoryAutomation& where,
+                                         const AutomationElementPtr& pane) {
+            where.beforeCall = [&where, pane](int) {
+                if (where.findChildrenCalls == 6)
+                    where.remove(pane);
+            };
+        };
+        tree.findChildrenCalls = 0;
+        closePaneAtButtonLevel(tree, desktop.pane);
+        closePaneAtButtonLevel(closing, closingDesktop.pane);
+        ElementTrace direct = okTrace;
+        ElementTrace viaCom = okTrace;
+        EXPECT_FALSE(findElement(&tree, direct, 0));
+        EXPECT_FALSE(findElement(&com, viaCom, 0));
+        expectSameTrace(direct, viaCom);
+        EXPECT_EQ(viaCom.elements[0].matchNote, String(u"Started at -> "));
+        EXPECT_FALSE(viaCom.elements[0].found);
+
+        // A window closing while its trace is built ends the trace with it.
+        AutomationElementPtr status = at(com, {1, 0});
+        closingFake.callsByMethod.clear();
+        closing.beforeCall = [&](int) {
+            if (closingFake.callsByMethod["GetParentElement"] == 2)
+                closing.remove(closingDesktop.other);
+        };
+        ElementTrace cut = buildTrace(&com, status);
+        ASSERT_EQ(cut.elements.size(), 2u);
+        EXPECT_EQ(cut.elements[0].name, String(u"Status"));
+        EXPECT_EQ(cut.elements[1].className, String(u"EditorWindow"));
+        closing.beforeCall = nullptr;
+    }
+    EXPECT_THAT(closingFake.problems(), IsEmpty());
+}
+
+TEST(FakeUiAutomation, ItsBooksCatchLeaksAndDoubleReleases) {
+    MemoryAutomation tree;
+    tree.add(tree.root(), String(u"OK"), u"Button");
+    std::vector<std::string> problems;
+    {
+        FakeUiAutomation fake(tree);
+        ASSERT_TRUE(fake.taskMemory().active());
+        IUIAutomation* automation = fake.automation();
+        IUIAutomationElement* root = nullptr;
+        ASSERT_EQ(automation->GetRootElement(&root), S_OK);
+        BSTR name = nullptr;
+        root->get_CurrentName(&name);
+        SysFreeString(name);
+        SysFreeString(name);
+        BSTR className = nullptr;
+        root->get_CurrentClassName(&className);
+        SAFEARRAY* id = nullptr;
+        root->GetRuntimeId(&id);
+        SafeArrayDestroy(id);
+        SafeArrayDestroy(id);
+        VARIANT value;
+        VariantInit(&value);
+        value.vt = VT_BSTR;
+        value.bstrVal = SysAllocString(L"OK");
+        IUIAutomationCondition* condition = nullptr;
+        automation->CreatePropertyCondition(UIA_NamePropertyId, value, &condition);
+        condition->Release();
+        root->Release();
+        root->Release();
+        automation->Release();
+        problems = fake.problems();
+        SysFreeString(className);
+        VariantClear(&value);
+        EXPECT_EQ(fake.taskMemory().liveBlocks(), 0u);
+    }
+    EXPECT_THAT(problems,
+                UnorderedElementsAre(
+                    HasSubstr("released more often"),
+                    HasSubstr("never freed: BSTR from get_CurrentClassName"),
+                    HasSubstr("never freed: BSTR of a VARIANT given to CreatePropertyCondition"),
+                    "freed twice: BSTR from get_CurrentName",
+                    "freed twice: SAFEARRAY from GetRuntimeId"));
+}
+
+TEST(UiaAutomationClientFactory, CreatesAClientWhereUiAutomationIsRegistered) {
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    IUIAutomation* automation = nullptr;
+    bool registered =
+        SUCCEEDED(CoCreateInstance(CLSID_CUIAutomation, nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_IUIAutomation, reinterpret_cast<void**>(&automation)));
+    if (automation)
+        automation->Release();
+    EXPECT_EQ(createUiAutomationClient() != nullptr, registered);
+    CoUninitialize();
+}
