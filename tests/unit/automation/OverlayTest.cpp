@@ -70,48 +70,58 @@ struct Fixture {
     }
 };
 
-bool rgba(const FrameImage& image, int x, int y, int r, int g, int b, int a) {
+// Opaque orange, opaque red and transparent orange pixels of a frame image.
+struct Census {
+    int orange = 0, red = 0, clear = 0, other = 0;
+    friend bool operator==(const Census&, const Census&) = default;
+};
+
+Census census(const FrameImage& image) {
+    Census c;
+    for (std::size_t i = 0; i < image.pixels.size(); i += 4) {
+        const uint8_t* p = &image.pixels[i];
+        const bool orange = p[0] == 0 && p[1] == 127 && p[2] == 255;
+        if (orange && p[3] == 255)
+            ++c.orange;
+        else if (orange && p[3] == 0)
+            ++c.clear;
+        else if (p[0] == 0 && p[1] == 0 && p[2] == 255 && p[3] == 255)
+            ++c.red;
+        else
+            ++c.other;
+    }
+    return c;
+}
+
+// Blue, green, red, alpha of one pixel as 0xRRGGBBAA.
+uint32_t rgba(const FrameImage& image, int x, int y) {
     const uint8_t* p = image.pixel(x, y);
-    return p[0] == b && p[1] == g && p[2] == r && p[3] == a;
+    return uint32_t(p[2]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[0]) << 8 | p[3];
 }
 
 } // namespace
 
 TEST(FrameImage, TwoOutlinesOverTransparentOrange) {
+    // 100 x 40: the orange outline (101 x 41 at 0,0) runs from 0 to 100 and 0 to
+    // 40, the red one (99 x 39 at 1,1) from 1 to 99 and 1 to 39; the last row and
+    // column stay clear.
     FrameImage image = makeFrameImage(100, 40);
     ASSERT_EQ(image.width, 102);
     ASSERT_EQ(image.height, 42);
-    ASSERT_EQ(image.pixels.size(), 102u * 42 * 4);
-    // Outer outline (101 x 41 at 0,0) runs from 0 to 100 and 0 to 40.
-    EXPECT_TRUE(rgba(image, 0, 0, 255, 127, 0, 255));
-    EXPECT_TRUE(rgba(image, 100, 0, 255, 127, 0, 255));
-    EXPECT_TRUE(rgba(image, 0, 40, 255, 127, 0, 255));
-    EXPECT_TRUE(rgba(image, 100, 40, 255, 127, 0, 255));
-    EXPECT_TRUE(rgba(image, 50, 40, 255, 127, 0, 255));
-    // Inner outline (99 x 39 at 1,1) runs from 1 to 99 and 1 to 39, red.
-    EXPECT_TRUE(rgba(image, 1, 1, 255, 0, 0, 255));
-    EXPECT_TRUE(rgba(image, 99, 39, 255, 0, 0, 255));
-    EXPECT_TRUE(rgba(image, 99, 20, 255, 0, 0, 255));
-    EXPECT_TRUE(rgba(image, 50, 1, 255, 0, 0, 255));
-    // Inside, and the last row and column (even sizes end before them): orange
-    // with alpha 0.
-    EXPECT_TRUE(rgba(image, 50, 20, 255, 127, 0, 0));
-    EXPECT_TRUE(rgba(image, 101, 0, 255, 127, 0, 0));
-    EXPECT_TRUE(rgba(image, 101, 41, 255, 127, 0, 0));
-    EXPECT_TRUE(rgba(image, 0, 41, 255, 127, 0, 0));
-    EXPECT_TRUE(rgba(image, 100, 39, 255, 127, 0, 255)); // outer right edge
+    EXPECT_EQ(census(image), (Census{2 * 101 + 2 * 39, 2 * 99 + 2 * 37, 3732, 0}));
+    EXPECT_EQ(rgba(image, 0, 0), 0xFF7F00FFu);
+    EXPECT_EQ(rgba(image, 100, 40), 0xFF7F00FFu);
+    EXPECT_EQ(rgba(image, 1, 1), 0xFF0000FFu);
+    EXPECT_EQ(rgba(image, 99, 39), 0xFF0000FFu);
+    EXPECT_EQ(rgba(image, 50, 20), 0xFF7F0000u);
+    EXPECT_EQ(rgba(image, 101, 41), 0xFF7F0000u);
 
-    // Odd sizes reach the last pixel: 101 x 41 gives outlines to 102 and 42.
+    // Odd sizes reach the last row and column.
     FrameImage odd = makeFrameImage(101, 41);
-    EXPECT_TRUE(rgba(odd, 102, 42, 255, 127, 0, 255));
-    EXPECT_TRUE(rgba(odd, 101, 41, 255, 0, 0, 255));
-    EXPECT_TRUE(rgba(odd, 101, 40, 255, 0, 0, 255));
-
-    // One pixel: the inner outline shrinks to a point.
-    FrameImage dot = makeFrameImage(1, 1);
-    EXPECT_EQ(dot.width, 3);
-    EXPECT_TRUE(rgba(dot, 1, 1, 255, 0, 0, 255));
-    EXPECT_TRUE(rgba(dot, 2, 2, 255, 127, 0, 255));
+    EXPECT_EQ(census(odd), (Census{2 * 103 + 2 * 41, 2 * 101 + 2 * 39, 103 * 43 - 568, 0}));
+    EXPECT_EQ(rgba(odd, 102, 42), 0xFF7F00FFu);
+    // One pixel: the red outline shrinks to a point.
+    EXPECT_EQ(census(makeFrameImage(1, 1)), (Census{8, 1, 0, 0}));
 
     EXPECT_TRUE(makeFrameImage(0, 10).empty());
     EXPECT_TRUE(makeFrameImage(4294967295LL, 10).empty()); // a bogus rectangle
