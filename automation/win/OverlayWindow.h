@@ -8,8 +8,8 @@
 // The program's one overlay: a layered, top-most, click-through popup owned by
 // the main window, covering the monitor of the marked element, on which a
 // translucent box frames the element. The decisions live in Overlay; this class
-// answers its view calls with Win32. Other windows never take it into account:
-// it is transparent to the mouse and never activated.
+// answers its view calls with Win32. It takes no input: the mouse passes
+// through it and it is never activated.
 class OverlayWindow : public OverlayView {
   public:
     // The process-wide overlay, made on first use.
@@ -40,7 +40,6 @@ class OverlayWindow : public OverlayView {
     HWND window() const { return handle; }
     HBITMAP frameBitmap() const { return bitmap; }
     HDC frameDc() const { return memoryDc; }
-    const Overlay& state() const { return overlay; }
 
     static constexpr wchar_t className[] = L"OverlayWindowClass";
     static constexpr DWORD exStyle = WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOPMOST;
