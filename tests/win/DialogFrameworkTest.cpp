@@ -3,8 +3,11 @@
 #include "dialogs/Centering.h"
 #include "dialogs/win/CenterWindow.h"
 #include "dialogs/win/Template.h"
+#include "recording/DebugText.h"
+#include "recording/win/Debug.h"
 #include "resources/resource.h"
 #include "tests/StringPrinter.h"
+#include "tests/support/MemoryAutomation.h"
 #include "tests/win/WindowTestSupport.h"
 
 #include "LotseConfig.h"
@@ -280,4 +283,38 @@ TEST(HyperLink, LinkEndingBeforeItsWindowDetachesCleanly) {
     SendMessageW(control, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
     EXPECT_NE(GetCapture(), control);
     host.close(0);
+}
+
+TEST(Debug, ShowsTheTraceAndTheFoundRectangleFromItsResource) {
+    MemoryAutomation tree;
+    AutomationElementPtr found =
+        tree.add(tree.root(), String(u"OK"), u"Button", u"1", {10, 20, 110, 60});
+    ElementTrace trace;
+    trace.elements.resize(2);
+    trace.elements[0].name = String(u"OK");
+    trace.elements[0].found = true;
+    trace.elements[0].matchNote = u"Name";
+    trace.elements[1].className = u"#32769";
+
+    Debug debug;
+    debug.client = &tree;
+    debug.trace = &trace;
+    debug.element = &found;
+    debug.refresh(); // no window yet: nothing to do
+    String shown, afterRefresh, title;
+    TimedSteps steps({[&] {
+                          title = windowText(debug.window);
+                          shown = itemText(debug.window, IDC_DEBUG_TEXT);
+                          tree.properties(found)->rect = {1, 2, 3, 4};
+                          debug.refresh();
+                          afterRefresh = itemText(debug.window, IDC_DEBUG_TEXT);
+                      },
+                      [&] { PostMessageW(debug.window, WM_COMMAND, IDCLOSE, 0); }});
+    EXPECT_EQ(debug.create(IDD_DEBUG, nullptr, false, true), 0);
+    EXPECT_TRUE(steps.finished());
+    EXPECT_EQ(title, String(u"Debug"));
+    EXPECT_EQ(shown,
+              String(u"Name(OK)  -> \u2713 (Name)\nClass(#32769)  -> \u274C\nrect: 10 110 20 60"));
+    EXPECT_EQ(afterRefresh, debugText(&tree, &trace, found));
+    EXPECT_EQ(debug.window, nullptr);
 }

@@ -1,0 +1,30 @@
+#include "recording/win/Debug.h"
+
+#include "base/win/WideText.h"
+#include "dialogs/win/CenterWindow.h"
+#include "recording/DebugText.h"
+#include "resources/resource.h"
+
+void Debug::refresh() {
+    if (!window)
+        return;
+    const String text = debugText(client, trace, element ? *element : AutomationElementPtr());
+    SetWindowTextW(GetDlgItem(window, IDC_DEBUG_TEXT), wide(text));
+}
+
+INT_PTR Debug::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        centerWindow(dialog);
+        refresh();
+        break;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDCLOSE)
+            close(0);
+        break;
+    case WM_QUIT:
+        close(0);
+        break;
+    }
+    return 0;
+}

@@ -1,0 +1,45 @@
+#include "automation/ElementSearch.h"
+#include "recording/DebugText.h"
+#include "tests/StringPrinter.h"
+#include "tests/support/MemoryAutomation.h"
+
+#include <gtest/gtest.h>
+
+TEST(DebugText, SearchOutcomeOfEachLevelThenTheFoundRectangle) {
+    MemoryAutomation tree;
+    EXPECT_EQ(debugText(&tree, nullptr, nullptr), String());
+
+    // A window matched by automation id and name whose button is gone.
+    MemoryAutomation::Properties window;
+    window.name = String(u"Editor");
+    window.className = u"Frame";
+    window.automationId = u"W1";
+    window.rect = {0, 0, 400, 300};
+    tree.add(tree.root(), window);
+    ElementTrace trace;
+    ElementDescriptor target, frame, root;
+    target.name = String(u"OK");
+    target.className = u"Button";
+    frame.name = String(u"Editor");
+    frame.className = u"Frame";
+    frame.automationId = u"W1";
+    root.name = String(u"Desktop 1");
+    root.className = u"#32769";
+    trace.elements = {target, frame, root};
+    EXPECT_EQ(findElement(&tree, trace, 0), nullptr);
+    EXPECT_EQ(debugText(&tree, &trace, nullptr),
+              String(u"Name(OK) Class(Button)  -> \u274C (Started at -> Frame)\n"
+                     u"Name(Editor) Class(Frame) AID(W1)  -> \u2713 (AID and Name)\n"
+                     u"Name(Desktop 1) Class(#32769)  -> \u2713\n"));
+
+    // The element found: its rectangle as left, right, top, bottom.
+    auto found = tree.add(tree.root(), String(u"OK"), u"Button", u"", {10, 20, 110, 60});
+    EXPECT_EQ(debugText(&tree, nullptr, found), String(u"rect: 10 110 20 60"));
+    ElementTrace one;
+    one.elements = {target};
+    EXPECT_EQ(debugText(&tree, &one, found),
+              String(u"Name(OK) Class(Button)  -> \u274C\nrect: 10 110 20 60"));
+    // An element that is gone shows zeros.
+    tree.remove(found);
+    EXPECT_EQ(debugText(&tree, nullptr, found), String(u"rect: 0 0 0 0"));
+}

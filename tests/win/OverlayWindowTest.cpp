@@ -1,0 +1,209 @@
+#include "automation/win/OverlayWindow.h"
+#include "tests/support/MemoryAutomation.h"
+#include "tests/win/WindowTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace WindowTestSupport;
+
+namespace {
+
+// The window's client area as WM_PRINTCLIENT paints it, pixel by pixel.
+class Picture {
+  public:
+    explicit Picture(HWND window) {
+        RECT client;
+        GetClientRect(window, &client);
+        width = client.right;
+        height = client.bottom;
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        dc = CreateCompatibleDC(nullptr);
+        bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits),
+                                  nullptr, 0);
+        old = SelectObject(dc, bitmap);
+        SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc),
+                     PRF_CLIENT | PRF_ERASEBKGND);
+        GdiFlush();
+    }
+    ~Picture() {
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
+    COLORREF at(int x, int y) const {
+        const uint32_t p = bits[y * width + x];
+        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    }
+    int width = 0, height = 0;
+
+  private:
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ old = nullptr;
+    uint32_t* bits = nullptr;
+};
+
+String className(HWND window) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return fromWide(name);
+}
+
+bool classRegistered() {
+    WNDCLASSEXW info{};
+    info.cbSize = sizeof info;
+    return GetClassInfoExW(GetModuleHandleW(nullptr), OverlayWindow::className, &info);
+}
+
+void pumpFor(DWORD ms) {
+    const DWORD end = GetTickCount() + ms;
+    while (static_cast<int>(end - GetTickCount()) > 0) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        pumpMessages();
+    }
+}
+
+} // namespace
+
+TEST(OverlayWindow, FramesTheElementInALayeredTopMostWindowOverItsMonitor) {
+    MemoryAutomation tree;
+    auto button = tree.add(tree.root(), String(u"OK"), u"Button", u"", {300, 200, 400, 240});
+    HWND owner = CreateWindowExW(0, L"STATIC", L"Owner", WS_POPUP | WS_VISIBLE, 10, 10, 100, 100,
+                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    OverlayWindow overlay;
+    overlay.attach(GetModuleHandleW(nullptr), owner);
+    ASSERT_TRUE(overlay.show(&tree, button));
+    HWND window = overlay.window();
+    ASSERT_TRUE(IsWindow(window));
+    EXPECT_EQ(GetWindowLongW(window, GWL_EXSTYLE) & 0x80028, 0x80028);
+    EXPECT_EQ(className(window), String(u"OverlayWindowClass"));
+    EXPECT_EQ(windowText(window), String(u"static"));
+    EXPECT_EQ(GetWindow(window, GW_OWNER), owner);
+    EXPECT_EQ(GetParent(window), owner); // owned popup, not a child
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_NE(GetForegroundWindow(), window); // never activated
+
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor);
+    RECT placed;
+    GetWindowRect(window, &placed);
+    EXPECT_TRUE(EqualRect(&placed, &monitor.rcMonitor));
+
+    COLORREF key = 1;
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    ASSERT_TRUE(GetLayeredWindowAttributes(window, &key, &alpha, &flags));
+    EXPECT_EQ(key, RGB(0, 0, 0));
+    EXPECT_EQ(alpha, 170);
+    EXPECT_EQ(flags, static_cast<DWORD>(LWA_COLORKEY | LWA_ALPHA));
+    EXPECT_EQ(SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(350, 220)), HTCAPTION);
+
+    {
+        // The box where the element is: green inside a yellow border, black
+        // (transparent through the colour key) around it.
+        Picture picture(window);
+        EXPECT_EQ(picture.at(350, 220), RGB(0, 255, 0));
+        EXPECT_EQ(picture.at(300, 220), RGB(255, 200, 0));
+        EXPECT_EQ(picture.at(398, 238), RGB(255, 200, 0));
+        EXPECT_EQ(picture.at(296, 220), RGB(0, 0, 0));
+        EXPECT_EQ(picture.at(350, 243), RGB(0, 0, 0));
+    }
+
+    // Each new rectangle gets its frame image; the previous one is released.
+    HBITMAP firstBitmap = overlay.frameBitmap();
+    HDC firstDc = overlay.frameDc();
+    ASSERT_NE(firstBitmap, nullptr);
+    BITMAP info{};
+    ASSERT_TRUE(GetObjectW(firstBitmap, sizeof info, &info));
+    EXPECT_EQ(info.bmWidth, 102);
+    EXPECT_EQ(info.bmHeight, 42);
+    EXPECT_EQ(info.bmBitsPixel, 32);
+    tree.properties(button)->rect = {500, 600, 520, 610};
+    EXPECT_TRUE(overlay.show(&tree, button));
+    EXPECT_EQ(overlay.window(), window);
+    EXPECT_EQ(GetObjectType(firstBitmap), 0u);
+    EXPECT_EQ(GetObjectType(firstDc), 0u);
+    {
+        Picture picture(window);
+        EXPECT_EQ(picture.at(350, 220), RGB(0, 0, 0));
+        EXPECT_EQ(picture.at(510, 605), RGB(0, 255, 0));
+    }
+
+    // None keeps the window and paints nothing.
+    EXPECT_FALSE(overlay.show(&tree, nullptr));
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_TRUE(overlay.rect().isEmpty());
+    {
+        Picture picture(window);
+        EXPECT_EQ(picture.at(510, 605), RGB(0, 0, 0));
+    }
+
+    // Shutdown takes window, class, bitmap and memory context.
+    EXPECT_TRUE(overlay.show(&tree, button));
+    HBITMAP lastBitmap = overlay.frameBitmap();
+    HDC lastDc = overlay.frameDc();
+    overlay.shutdown();
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(overlay.window(), nullptr);
+    EXPECT_FALSE(classRegistered());
+    EXPECT_EQ(GetObjectType(lastBitmap), 0u);
+    EXPECT_EQ(GetObjectType(lastDc), 0u);
+
+    // A later show makes it again; destroying the owner takes the window with it,
+    // and the next show brings it back.
+    EXPECT_TRUE(overlay.show(&tree, button));
+    ASSERT_TRUE(IsWindow(overlay.window()));
+    DestroyWindow(owner);
+    EXPECT_EQ(overlay.window(), nullptr);
+    overlay.attach(GetModuleHandleW(nullptr), nullptr);
+    EXPECT_TRUE(overlay.show(&tree, button));
+    EXPECT_TRUE(IsWindow(overlay.window()));
+    overlay.shutdown();
+    EXPECT_FALSE(classRegistered());
+}
+
+TEST(OverlayWindow, SettingsElementBlinksOnTheTimer) {
+    MemoryAutomation tree;
+    auto page = tree.add(tree.root(), String(u"System"), u"Page",
+                         u"windows.immersivecontrolpanel_cw5n1h2txyewy!microsoft.windows",
+                         {300, 200, 400, 240});
+    OverlayWindow overlay;
+    ASSERT_TRUE(overlay.show(&tree, page));
+    HWND window = overlay.window();
+    // Hiding a window as large as the screen waits for a window manager under
+    // Xvfb, so the timer's work is seen as it happens rather than by sampling.
+    static std::vector<bool> changes;
+    static WNDPROC original;
+    changes.clear();
+    original = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+        window, GWLP_WNDPROC,
+        reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+            if (m == WM_SHOWWINDOW)
+                changes.push_back(wp != 0);
+            return CallWindowProcW(original, w, m, wp, lp);
+        })));
+    for (int i = 0; i < 100 && changes.size() < 3; ++i)
+        pumpFor(20);
+    ASSERT_GE(changes.size(), 3u);
+    EXPECT_EQ(changes[0], false);
+    EXPECT_EQ(changes[1], true);
+    EXPECT_EQ(changes[2], false);
+
+    // An ordinary element ends the blinking with the window shown.
+    auto button = tree.add(tree.root(), String(u"OK"), u"Button", u"1", {10, 10, 50, 30});
+    EXPECT_TRUE(overlay.show(&tree, button));
+    EXPECT_TRUE(IsWindowVisible(window));
+    changes.clear();
+    pumpFor(300);
+    EXPECT_TRUE(changes.empty());
+    EXPECT_TRUE(IsWindowVisible(window));
+    overlay.shutdown();
+}
