@@ -48,6 +48,12 @@ Lotse::Lotse() {
     buildDate =
         String::format(u"%02i.%02i.%04i", LOTSE_BUILD_DAY, LOTSE_BUILD_MONTH, LOTSE_BUILD_YEAR);
     version = LOTSE_VERSION;
+    settings.title = title;
+    settings.setAutostart = [this](bool enable) { setAutostart(enable); };
+    info.version = version;
+    info.buildDate = buildDate;
+    mainWindow.title = title;
+    mainWindow.version = version;
 }
 
 Lotse::~Lotse() {
@@ -67,6 +73,8 @@ bool Lotse::run(HINSTANCE module) {
 
     moduleInstance = module;
     icon = LoadIconW(moduleInstance, MAKEINTRESOURCEW(IDI_LOTSE));
+    mainWindow.moduleInstance = moduleInstance;
+    mainWindow.icon = icon;
 
     if (!checkVersion())
         return false;
@@ -76,18 +84,14 @@ bool Lotse::run(HINSTANCE module) {
     downloadCatalogues();
 
     // The template is not visible: the program starts behind its tray icon.
-    create(IDD_MAIN, nullptr, true, false);
-    TrayIcon::add(trayIcon, window, icon, title);
+    mainWindow.create(IDD_MAIN, nullptr, true, false);
+    TrayIcon::add(trayIcon, mainWindow.window, icon, title);
 
     runMainLoop();
 
     TrayIcon::remove(trayIcon);
+    mainWindow.screen.shutdownOverlay();
     return true;
-}
-
-void Lotse::close(INT_PTR result) {
-    cancelPick();
-    Template::close(result);
 }
 
 bool Lotse::checkVersion() {
@@ -128,7 +132,7 @@ void Lotse::setAutostart(bool enable) {
 
 void Lotse::downloadCatalogues() {
     reloadCatalogues();
-    localeId = LocaleCatalogue::instance().defaultLocaleId();
+    mainWindow.model.localeId = LocaleCatalogue::instance().defaultLocaleId();
 }
 
 void Lotse::checkTickets() {}
@@ -172,7 +176,7 @@ void Lotse::runMainLoop() {
         if (ticketCheck.due(now))
             checkTickets();
         if (GetAsyncKeyState(VK_PAUSE))
-            showMainWindow();
+            mainWindow.show();
         if (GetAsyncKeyState(VK_ESCAPE))
             cancelPick();
         if (quit)
@@ -180,16 +184,4 @@ void Lotse::runMainLoop() {
         // Sleep until input arrives; returns at once while messages wait.
         MsgWaitForMultipleObjectsEx(0, nullptr, loopWaitMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
-}
-
-void Lotse::showMainWindow() {
-    if (!window)
-        return;
-    ShowWindow(window, SW_SHOW);
-    SetForegroundWindow(window);
-}
-
-void Lotse::hideMainWindow() {
-    if (window)
-        ShowWindow(window, SW_HIDE);
 }

@@ -1,0 +1,5 @@
+#include "app/win/ScreenPickCalls.h"
+
+void ScreenPickCalls::attachOverlay(HINSTANCE, HWND) {}
+
+void ScreenPickCalls::shutdownOverlay() {}
