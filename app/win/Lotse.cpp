@@ -10,6 +10,7 @@
 #include "app/win/NewVersion.h"
 #include "app/win/SingleInstance.h"
 #include "app/win/TrayIcon.h"
+#include "automation/win/AutomationClients.h"
 #include "resources/resource.h"
 #include "service/LocaleCatalogue.h"
 #include "service/OsCatalogue.h"
@@ -19,16 +20,8 @@
 #include "LotseConfig.h"
 
 #include <objbase.h>
-#include <uiautomationclient.h>
 
 namespace {
-
-// The UI Automation class and interface, named here so that no other file's
-// GUID definitions are needed.
-const CLSID cuiAutomationClass = {
-    0xFF48DBA4, 0x60EF, 0x4201, {0xAA, 0x87, 0x54, 0x10, 0x3E, 0xEF, 0x59, 0x4E}};
-const IID uiAutomationInterface = {
-    0x30CBE57D, 0xD9D0, 0x452A, {0xAB, 0x13, 0x7A, 0xC5, 0xAC, 0x48, 0x25, 0xEE}};
 
 constexpr uint32_t ticketCheckInterval = 60000;
 // Longest sleep of the main loop; the Pause and Escape keys are polled at
@@ -57,9 +50,8 @@ Lotse::Lotse() {
 }
 
 Lotse::~Lotse() {
-    if (automation)
-        automation->Release();
-    automation = nullptr;
+    // The client holds COM objects, which must go while COM is still up.
+    automation.reset();
     if (comInitialized)
         CoUninitialize();
     TrayIcon::remove(trayIcon);
@@ -158,10 +150,7 @@ void Lotse::createAutomation() {
     if (FAILED(init))
         return;
     comInitialized = true;
-    // Fails where UI Automation is not registered (Wine); the client stays null.
-    if (FAILED(CoCreateInstance(cuiAutomationClass, nullptr, CLSCTX_INPROC_SERVER,
-                                uiAutomationInterface, reinterpret_cast<void**>(&automation))))
-        automation = nullptr;
+    automation = createAutomationClient();
 }
 
 void Lotse::runMainLoop() {

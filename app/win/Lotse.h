@@ -4,13 +4,13 @@
 #include "app/win/Info.h"
 #include "app/win/MainWindow.h"
 #include "app/win/Settings.h"
+#include "automation/AutomationClient.h"
 #include "base/String.h"
 
 #include <cstdint>
+#include <memory>
 #include <windows.h>
 #include <shellapi.h>
-
-struct IUIAutomation;
 
 // The application object: owns the main window, the dialog objects, the tray
 // icon and the UI Automation client. run() is the whole life of the process.
@@ -47,9 +47,9 @@ class Lotse {
     String buildDate;
     String version;
     HINSTANCE moduleInstance = nullptr;
-    // The one UI Automation client; null when it could not be created. To be
-    // replaced by the AutomationClient of automation/.
-    IUIAutomation* automation = nullptr;
+    // The program's one automation client, made once COM is initialised; null
+    // when there is none.
+    std::unique_ptr<AutomationClient> automation;
     Settings settings;
     Info info;
     CreateTicket createTicket;
