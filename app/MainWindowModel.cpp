@@ -1,5 +1,7 @@
 #include "app/MainWindowModel.h"
 
+#include "app/VersionInfo.h"
+#include "automation/ElementDescription.h"
 #include "service/CatalogueReload.h"
 
 #include <set>
@@ -10,12 +12,17 @@ String questionCue(int tickets) {
 }
 
 MainWindowModel::MainWindowModel(SoftwareCatalogue& softwareCatalogue, TicketList& ticketList,
-                                 LocaleCatalogue& localeCatalogue)
+                                 LocaleCatalogue& localeCatalogue, ClickMonitor& clickMonitor)
     : questionCompleter(ticketList), softwareCompleter(softwareCatalogue),
       fetchCount(fetchTicketCount), reload(::reloadCatalogues), software(softwareCatalogue),
-      tickets(ticketList), locales(localeCatalogue) {
+      tickets(ticketList), locales(localeCatalogue), clicks(clickMonitor) {
     questionCompleter.setListener(this);
     softwareCompleter.setListener(this);
+}
+
+void MainWindowModel::attach(MainWindowView* window, PickPlatform* pickPlatform) {
+    view = window;
+    platform = pickPlatform;
 }
 
 void MainWindowModel::initialise(const String& osName) {
@@ -135,7 +142,124 @@ int MainWindowModel::selectSoftwareItem(const String& text) {
     return view->selectSoftwareStartingWith(text);
 }
 
+void MainWindowModel::pickButton() {
+    if (picking)
+        cancelPick();
+    else
+        startPick();
+}
+
+void MainWindowModel::startPick() {
+    if (picking || !view || !platform)
+        return;
+    // What an earlier pick framed is not framed now; a click must wait for a new frame.
+    forgetPickedElement();
+    platform->installMouseHook();
+    view->startTimer(pickTimer, pickPeriodMs);
+    picking = true;
+    view->setPickButtonText(u"Abbrechen");
+}
+
+void MainWindowModel::stepPick() {
+    if (!picking || !view || !platform)
+        return;
+    // The click still reaches the clicked application; here it only ends the
+    // pick once something was framed.
+    if (clicks.takeClick() != Action::none) {
+        if (!pickTrace.empty())
+            cancelPick();
+        return;
+    }
+    const AutomationElementPtr element = platform->elementUnderCursor();
+    if (!element)
+        return;
+    if (runtimeIdText(automation, element) != runtimeIdText(automation, pickedElement)) {
+        if (isElementInWindow(automation, element, platform->mainWindow())) {
+            // The main window's own controls are no software to pick. Coming
+            // back to the element framed before frames it anew.
+            platform->frame(nullptr);
+            forgetPickedElement();
+        } else {
+            pickElement(element);
+        }
+        return;
+    }
+    // The same element: follow it when it moved away from under the cursor.
+    int x = 0, y = 0;
+    if (!pickedElement || !automation || !platform->cursorPosition(x, y))
+        return;
+    const std::optional<ElementRect> rect = automation->boundingRect(pickedElement);
+    if (!rect || !rect->contains(x, y))
+        platform->frame(pickedElement);
+}
+
+void MainWindowModel::pickElement(const AutomationElementPtr& element) {
+    // The hook would see no input while the trace and the version are read.
+    platform->removeMouseHook();
+    pickedElement = element;
+    platform->frame(element);
+    pickTrace = buildTrace(automation, element);
+    String moduleName, modulePath;
+    if (!pickTrace.elements.empty()) {
+        moduleName = pickTrace.elements.front().moduleName;
+        modulePath = pickTrace.elements.front().modulePath;
+    }
+    readVersionInfo(platform->versionResource(), automation, modulePath, moduleName, pickedElement,
+                    currentSoftware);
+    view->setSoftwareText(displayText(currentSoftware));
+    currentSoftware.id = 0;
+    platform->installMouseHook();
+}
+
+void MainWindowModel::forgetPickedElement() {
+    pickedElement = nullptr;
+    pickTrace = ElementTrace();
+}
+
+void MainWindowModel::cancelPick() {
+    if (!picking || !view || !platform)
+        return;
+    platform->removeMouseHook();
+    view->stopTimer(pickTimer);
+    platform->frame(nullptr);
+    picking = false;
+    view->setPickButtonText(u"Software w\u00e4hlen...");
+    // Held no longer than the pick: the element belongs to another program.
+    pickedElement = nullptr;
+
+    const String text = view->softwareText();
+    const int position = selectSoftwareItem(text);
+    if (position >= 0) {
+        selectSoftware(position, 0, true);
+    } else {
+        // Not in the catalogue: the software keeps what the pick read, and no
+        // question is offered for it. The chosen ticket went with the list.
+        questionCompleter.clear();
+        questionCompleter.softwareFilter = 0;
+        questionCompleter.localeFilter = localeId;
+        questionEdited();
+    }
+    view->startTimer(showAfterPickTimer, showAfterPickMs);
+}
+
 void MainWindowModel::onTimer(int id) {
-    if (id == ticketCountTimer)
+    switch (id) {
+    case pickTimer:
+        stepPick();
+        break;
+    case showAfterPickTimer:
+        if (view) {
+            view->show();
+            view->stopTimer(showAfterPickTimer);
+        }
+        break;
+    case ticketCountTimer:
         updateTicketCount();
+        break;
+    }
+}
+
+void MainWindowModel::releaseAutomation() {
+    forgetPickedElement();
+    automation = nullptr;
 }

@@ -50,7 +50,9 @@ Lotse::Lotse() {
 }
 
 Lotse::~Lotse() {
-    // The client holds COM objects, which must go while COM is still up.
+    // The client and its elements hold COM objects, which must go while COM is
+    // still up.
+    mainWindow.model.releaseAutomation();
     automation.reset();
     if (comInitialized)
         CoUninitialize();
@@ -129,7 +131,9 @@ void Lotse::downloadCatalogues() {
 
 void Lotse::checkTickets() {}
 
-void Lotse::cancelPick() {}
+void Lotse::cancelPick() {
+    mainWindow.model.cancelPick();
+}
 
 void Lotse::makeDpiAware() {
     HMODULE shcore = LoadLibraryW(L"Shcore.dll");
@@ -151,6 +155,7 @@ void Lotse::createAutomation() {
         return;
     comInitialized = true;
     automation = createAutomationClient();
+    mainWindow.model.automation = automation.get();
 }
 
 void Lotse::runMainLoop() {

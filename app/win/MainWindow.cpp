@@ -84,7 +84,9 @@ INT_PTR MainWindow::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
         break;
 
     case WM_DESTROY:
-        model.attach(nullptr);
+        // No hook, timer or frame of a pick outlives the window.
+        model.cancelPick();
+        model.attach(nullptr, nullptr);
         break;
     }
     return 0;
@@ -96,7 +98,7 @@ void MainWindow::initialise(HWND dialog) {
     centerWindow(dialog);
     SetWindowTextW(dialog, wide(mainWindowTitle(title, version)));
     SetWindowPos(dialog, HWND_TOP, 0, 0, 0, 0, topWithoutMoving);
-    model.attach(this);
+    model.attach(this, this);
     softwareBox.attach(model.softwareCompleter, GetDlgItem(dialog, IDC_MAIN_SOFTWARE));
     model.softwareCompleter.fill();
     questionBox.attach(model.questionCompleter, GetDlgItem(dialog, IDC_MAIN_QUESTION));
@@ -141,7 +143,7 @@ void MainWindow::onCommand(WORD id, WORD notification) {
         solveTickets();
         break;
     case IDC_MAIN_PICK:
-        // The on-screen pick comes with the overlay and the click monitor.
+        model.pickButton();
         break;
     case IDCANCEL:
     case IDCLOSE:
@@ -160,6 +162,11 @@ void MainWindow::onCommand(WORD id, WORD notification) {
         quit = 1;
         break;
     }
+}
+
+void MainWindow::close(INT_PTR result) {
+    model.cancelPick();
+    Template::close(result);
 }
 
 void MainWindow::show() {
@@ -240,7 +247,7 @@ const SoftwareEntry* MainWindow::softwareAt(int position) {
 }
 
 String MainWindow::softwareText() {
-    return dialogItemText(window, IDC_MAIN_SOFTWARE, 512);
+    return dialogItemText(window, IDC_MAIN_SOFTWARE, MainWindowModel::softwareTextLimit);
 }
 
 void MainWindow::setSoftwareText(const String& text) {
@@ -308,4 +315,37 @@ void MainWindow::startTimer(int id, int milliseconds) {
 
 void MainWindow::stopTimer(int id) {
     KillTimer(window, static_cast<UINT_PTR>(id));
+}
+
+AutomationElementPtr MainWindow::elementUnderCursor() {
+    return screen.elementUnderCursor(model.automation);
+}
+
+bool MainWindow::cursorPosition(int& x, int& y) {
+    POINT cursor{};
+    if (!GetCursorPos(&cursor))
+        return false;
+    x = cursor.x;
+    y = cursor.y;
+    return true;
+}
+
+void MainWindow::installMouseHook() {
+    screen.installMouseHook();
+}
+
+void MainWindow::removeMouseHook() {
+    screen.removeMouseHook();
+}
+
+void MainWindow::frame(const AutomationElementPtr& element) {
+    screen.frame(model.automation, element);
+}
+
+VersionResource& MainWindow::versionResource() {
+    return versions;
+}
+
+uintptr_t MainWindow::mainWindow() {
+    return reinterpret_cast<uintptr_t>(window);
 }

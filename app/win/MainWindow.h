@@ -2,6 +2,8 @@
 
 #include "app/MainWindowModel.h"
 #include "app/MainWindowView.h"
+#include "app/PickPlatform.h"
+#include "app/win/FileVersionResource.h"
 #include "app/win/ScreenPickCalls.h"
 #include "controls/win/AutoCompleteWindow.h"
 #include "dialogs/win/Template.h"
@@ -16,13 +18,15 @@ class Settings;
 // The main window, the modeless dialog 101: hands the messages of its controls,
 // its timers, the tray icon's notifications and the start-up broadcasts to its
 // model and opens the dialogs the user asks for. Closing it only hides it.
-class MainWindow : public Template, public MainWindowView {
+class MainWindow : public Template, public MainWindowView, public PickPlatform {
   public:
     // The dialogs the window opens, and the application's quit flag, which the
     // tray menu's "Beenden" and the setup's request set.
     MainWindow(Settings& settings, Info& info, CreateTicket& createTicket, int32_t& quit);
 
     INT_PTR dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Ends a pick in progress, then closes as every dialog does.
+    void close(INT_PTR result) override;
 
     // Shows the window and brings it to the front; hides it.
     void show() override;
@@ -56,6 +60,15 @@ class MainWindow : public Template, public MainWindowView {
     void startTimer(int id, int milliseconds) override;
     void stopTimer(int id) override;
 
+    // PickPlatform
+    AutomationElementPtr elementUnderCursor() override;
+    bool cursorPosition(int& x, int& y) override;
+    void installMouseHook() override;
+    void removeMouseHook() override;
+    void frame(const AutomationElementPtr& element) override;
+    VersionResource& versionResource() override;
+    uintptr_t mainWindow() override;
+
   private:
     void initialise(HWND dialog);
     void onCommand(WORD id, WORD notification);
@@ -72,4 +85,5 @@ class MainWindow : public Template, public MainWindowView {
     Info& info;
     CreateTicket& createTicket;
     int32_t& quit;
+    FileVersionResource versions;
 };

@@ -220,6 +220,42 @@ TEST_F(MainWindowFlow, OpensWithTheCataloguesAndItsControlsDriveTheModel) {
     EXPECT_EQ(model.currentSoftware.id, vlc);
 }
 
+// "Software wählen" starts and ends the pick; what the software box then holds
+// selects the entry it begins (without regard to case) or empties the questions.
+// Timer 4 brings the window back.
+TEST_F(MainWindowFlow, PickButtonEndsWithTheEntryTheSoftwareTextBegins) {
+    auto pumpUntilShown = [&] {
+        for (int i = 0; i < 100 && !IsWindowVisible(mainWindow.window); ++i) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+            pumpMessages();
+        }
+        return IsWindowVisible(mainWindow.window);
+    };
+    click(IDC_MAIN_PICK);
+    EXPECT_TRUE(model.picking);
+    EXPECT_EQ(itemText(mainWindow.window, IDC_MAIN_PICK), String(u"Abbrechen"));
+    SetWindowTextW(software, L"vlc media");
+    mainWindow.hide();
+    click(IDC_MAIN_PICK);
+    EXPECT_FALSE(model.picking);
+    EXPECT_EQ(itemText(mainWindow.window, IDC_MAIN_PICK), String(u"Software w\u00e4hlen..."));
+    EXPECT_EQ(selectedText(software), String(u"VLC media player - v3.0"));
+    EXPECT_EQ(model.currentSoftware.id, vlc);
+    EXPECT_EQ(selectedText(language), String(u"English"));
+    EXPECT_EQ(listed(question), offered(vlc, english));
+    EXPECT_TRUE(pumpUntilShown());
+
+    // Ended by Escape with a software the catalogue does not hold.
+    click(IDC_MAIN_PICK);
+    SetWindowTextW(software, L"Unbekannt - v1.0");
+    mainWindow.hide();
+    lotse.cancelPick();
+    EXPECT_FALSE(model.picking);
+    EXPECT_EQ(listed(question), 0);
+    EXPECT_EQ(windowText(software), String(u"Unbekannt - v1.0"));
+    EXPECT_TRUE(pumpUntilShown());
+}
+
 // "Neues Ticket anlegen" against the service: the dialog shows and sends what
 // the main window held when it opened, even when the user asks again while it
 // is open; the stored question leaves the field.

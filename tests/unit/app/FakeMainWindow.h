@@ -2,6 +2,7 @@
 
 #include "app/MainWindowModel.h"
 #include "controls/ComboBoxView.h"
+#include "service/Json.h"
 
 #include <map>
 #include <utility>
@@ -65,8 +66,8 @@ struct FakeMainWindow : MainWindowView {
     int shown = 0;
 
     // Attaches the model and fills the boxes as the window does when it opens.
-    void open(MainWindowModel& model, const String& osName) {
-        model.attach(this);
+    void open(MainWindowModel& model, PickPlatform* platform, const String& osName) {
+        model.attach(this, platform);
         model.softwareCompleter.attach(&software);
         model.softwareCompleter.fill();
         model.questionCompleter.attach(&question);
@@ -119,4 +120,41 @@ struct FakeMainWindow : MainWindowView {
     void startTimer(int id, int milliseconds) override { timers[id] = milliseconds; }
     void stopTimer(int id) override { timers.erase(id); }
     void show() override { ++shown; }
+};
+
+constexpr int german = 1, english = 2, french = 3;
+constexpr int wildcard = 1, windows10 = 2, firefox = 5, vlc = 6, notepad = 7;
+
+// The lists the main window works on. Software 1 stands for any software.
+// Firefox has questions in German and French (and an open one in German, which
+// is never offered), VLC in English only.
+struct DemoLists {
+    SoftwareCatalogue catalogue;
+    TicketList tickets{catalogue};
+    LocaleCatalogue locales;
+
+    DemoLists() {
+        catalogue.loadFromReply(u"{\"1\":{},\"2\":{\"file_desc\":\"Windows 10\"},"
+                                u"\"5\":{\"file_desc\":\"Firefox\",\"file_version\":\"121.0\"},"
+                                u"\"6\":{\"file_desc\":\"VLC media player\",\"file_version\":"
+                                u"\"3.0\"},\"7\":{\"file_desc\":\"Notepad\"}}");
+        tickets.loadFromReply(
+            u"{\"1\":{\"question\":\"Wie l\u00f6sche ich den Verlauf?\",\"id_state\":\"2\","
+            u"\"id_locale\":\"1\",\"software_list\":\"5\"},"
+            u"\"2\":{\"question\":\"Comment effacer l'historique?\",\"id_state\":\"2\","
+            u"\"id_locale\":\"3\",\"software_list\":\"5\"},"
+            u"\"3\":{\"question\":\"How do I rotate a video?\",\"id_state\":\"2\","
+            u"\"id_locale\":\"2\",\"software_list\":\"6\"},"
+            u"\"4\":{\"question\":\"How do I cut a video?\",\"id_state\":\"3\","
+            u"\"id_locale\":\"2\",\"software_list\":\"6\"},"
+            u"\"5\":{\"question\":\"Wie \u00e4ndere ich das Hintergrundbild?\",\"id_state\":"
+            u"\"2\",\"id_locale\":\"1\",\"software_list\":\"2\"},"
+            u"\"6\":{\"question\":\"Wie drucke ich?\",\"id_state\":\"1\",\"id_locale\":\"1\","
+            u"\"software_list\":\"5\"}}");
+        locales.load(Json::parseText(u"{\"1\":{\"description\":\"Deutsch\",\"microsoft_lcid\":"
+                                     u"\"1031\"},\"2\":{\"description\":\"English\","
+                                     u"\"microsoft_lcid\":\"1033\"},\"3\":{\"description\":"
+                                     u"\"Fran\u00e7ais\",\"microsoft_lcid\":\"1036\"}}"),
+                     1031);
+    }
 };

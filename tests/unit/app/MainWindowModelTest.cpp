@@ -6,44 +6,14 @@
 
 namespace {
 
-constexpr int german = 1, english = 2, french = 3;
-constexpr int wildcard = 1, windows10 = 2, firefox = 5, vlc = 6;
-
-// Software 1 stands for any software. Firefox has questions in German and
-// French (and an open one in German, which is never offered), VLC in English
-// only.
-struct MainWindowModelTest : testing::Test {
-    SoftwareCatalogue catalogue;
-    TicketList tickets{catalogue};
-    LocaleCatalogue locales;
-    MainWindowModel model{catalogue, tickets, locales};
+struct MainWindowModelTest : testing::Test, DemoLists {
+    ClickMonitor clicks;
+    MainWindowModel model{catalogue, tickets, locales, clicks};
     FakeMainWindow window;
     TicketCountUpdate count = decideTicketCount(u"{\"unsolved\":\"4\",\"total\":\"6\"}", 6);
     int reloads = 0;
 
     void SetUp() override {
-        catalogue.loadFromReply(u"{\"1\":{},\"2\":{\"file_desc\":\"Windows 10\"},"
-                                u"\"5\":{\"file_desc\":\"Firefox\",\"file_version\":\"121.0\"},"
-                                u"\"6\":{\"file_desc\":\"VLC media player\",\"file_version\":"
-                                u"\"3.0\"},\"7\":{\"file_desc\":\"Notepad\"}}");
-        tickets.loadFromReply(
-            u"{\"1\":{\"question\":\"Wie l\u00f6sche ich den Verlauf?\",\"id_state\":\"2\","
-            u"\"id_locale\":\"1\",\"software_list\":\"5\"},"
-            u"\"2\":{\"question\":\"Comment effacer l'historique?\",\"id_state\":\"2\","
-            u"\"id_locale\":\"3\",\"software_list\":\"5\"},"
-            u"\"3\":{\"question\":\"How do I rotate a video?\",\"id_state\":\"2\","
-            u"\"id_locale\":\"2\",\"software_list\":\"6\"},"
-            u"\"4\":{\"question\":\"How do I cut a video?\",\"id_state\":\"3\","
-            u"\"id_locale\":\"2\",\"software_list\":\"6\"},"
-            u"\"5\":{\"question\":\"Wie \u00e4ndere ich das Hintergrundbild?\",\"id_state\":"
-            u"\"2\",\"id_locale\":\"1\",\"software_list\":\"2\"},"
-            u"\"6\":{\"question\":\"Wie drucke ich?\",\"id_state\":\"1\",\"id_locale\":\"1\","
-            u"\"software_list\":\"5\"}}");
-        locales.load(Json::parseText(u"{\"1\":{\"description\":\"Deutsch\",\"microsoft_lcid\":"
-                                     u"\"1031\"},\"2\":{\"description\":\"English\","
-                                     u"\"microsoft_lcid\":\"1033\"},\"3\":{\"description\":"
-                                     u"\"Fran\u00e7ais\",\"microsoft_lcid\":\"1036\"}}"),
-                     1031);
         model.localeId = locales.defaultLocaleId();
         model.fetchCount = [this] { return count; };
         model.reload = [this] { ++reloads; };
@@ -69,7 +39,7 @@ struct MainWindowModelTest : testing::Test {
 } // namespace
 
 TEST_F(MainWindowModelTest, OpensWithTheSoftwareTheSystemNamesAndItsQuestions) {
-    window.open(model, u"Windows 10 Pro");
+    window.open(model, nullptr, u"Windows 10 Pro");
     EXPECT_EQ(model.currentSoftware.id, windows10);
     EXPECT_EQ(window.software.selectedText(), String(u"Windows 10"));
     EXPECT_EQ(window.software.items.size(), 5u);
@@ -84,18 +54,18 @@ TEST_F(MainWindowModelTest, OpensWithTheSoftwareTheSystemNamesAndItsQuestions) {
     EXPECT_EQ(reloads, 0);
 
     // A system the catalogue does not name leaves the software unchosen.
-    MainWindowModel other{catalogue, tickets, locales};
+    MainWindowModel other{catalogue, tickets, locales, clicks};
     FakeMainWindow otherWindow;
     other.localeId = german;
     other.fetchCount = [this] { return count; };
-    otherWindow.open(other, u"Windows Vista");
+    otherWindow.open(other, nullptr, u"Windows Vista");
     EXPECT_EQ(other.currentSoftware.id, 0);
     EXPECT_EQ(otherWindow.software.selected, -1);
     EXPECT_EQ(otherWindow.language.selectedText(), String(u"Deutsch"));
 }
 
 TEST_F(MainWindowModelTest, ChoosingSoftwareOrLanguageSwitchesLanguageAndRecountsQuestions) {
-    window.open(model, u"Windows Vista");
+    window.open(model, nullptr, u"Windows Vista");
 
     // VLC has questions in English only: the language follows.
     ASSERT_TRUE(window.chooseSoftware(model, u"VLC media player - v3.0"));
@@ -139,7 +109,7 @@ TEST_F(MainWindowModelTest, ChoosingSoftwareOrLanguageSwitchesLanguageAndRecount
 }
 
 TEST_F(MainWindowModelTest, QuestionAndTicketChoiceDecideTheButtons) {
-    window.open(model, u"Windows Vista");
+    window.open(model, nullptr, u"Windows Vista");
     ASSERT_TRUE(window.chooseSoftware(model, u"Firefox - v121.0"));
     ASSERT_EQ(model.localeId, german);
 
@@ -182,7 +152,7 @@ TEST_F(MainWindowModelTest, QuestionAndTicketChoiceDecideTheButtons) {
 }
 
 TEST_F(MainWindowModelTest, LanguageBoxVisitsEveryIdAndLeavesPlaceholders) {
-    window.open(model, u"Windows Vista");
+    window.open(model, nullptr, u"Windows Vista");
     locales.clear();
     locales.get(1) = LocaleEntry{1, 1031, u"Deutsch"};
     locales.get(5) = LocaleEntry{5, 1036, u"Fran\u00e7ais"};
@@ -203,14 +173,14 @@ TEST_F(MainWindowModelTest, LanguageBoxVisitsEveryIdAndLeavesPlaceholders) {
     EXPECT_EQ(window.language.selectedText(), String(u"Deutsch"));
 
     // Without a window only the language is decided.
-    MainWindowModel closed{catalogue, tickets, locales};
+    MainWindowModel closed{catalogue, tickets, locales, clicks};
     closed.currentSoftware = catalogue.entry(vlc);
     closed.fillLanguages();
     EXPECT_EQ(closed.localeId, english);
 }
 
 TEST_F(MainWindowModelTest, TicketCountShowsUnsolvedAndReloadsWhenTheServiceHoldsOthers) {
-    window.open(model, u"Windows Vista");
+    window.open(model, nullptr, u"Windows Vista");
     EXPECT_EQ(window.ticketCount, String(u"4"));
     EXPECT_EQ(reloads, 0);
 
