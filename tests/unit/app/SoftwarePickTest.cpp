@@ -251,53 +251,38 @@ TEST_F(SoftwarePickTest, SoftwareOutsideTheCatalogueKeepsWhatThePickRead) {
 }
 
 TEST_F(SoftwarePickTest, ElementsLostOrUnreadableMidStepAreSurvived) {
-    // Every query of the step that frames the editor fails in turn, or the
-    // editor closes just before it: the pick goes on, hooked, and the element
-    // is framed again once it can be read.
-    for (int failing = 1; failing <= 60; ++failing) {
+    // Every query of the step that frames an editor fails in turn, or the editor
+    // closes just before it: the pick goes on, hooked, and the element is framed
+    // once it can be read.
+    MemoryAutomation& tree = screen.tree;
+    for (int call = 1; call <= 80; ++call) {
         for (bool closing : {false, true}) {
-            SCOPED_TRACE(testing::Message() << "call " << failing << (closing ? " closes" : ""));
-            FakeScreen screenCopy;
-            MemoryAutomation& tree = screenCopy.tree;
+            SCOPED_TRACE(testing::Message() << "call " << call << (closing ? " closes" : ""));
             AutomationElementPtr frameWindow = tree.add(
-                tree.root(),
-                {u"Foo Editor 2.1", u"FooFrame", String(), 77, 0x201, {700, 100, 1200, 600}});
+                tree.root(), {u"Bar 1.0", u"BarFrame", String(), 77, 0x401, {700, 100, 1200, 600}});
             AutomationElementPtr field =
-                tree.add(frameWindow, {String(), u"Edit", u"15", 77, 0x202, {710, 150, 1190, 590}});
-            tree.setProcessModule(77, {u"FooEdit.exe", u"C:\\Foo\\FooEdit.exe"});
-            screenCopy.descriptions[u"C:\\Foo\\FooEdit.exe"] = u"Foo Editor";
-            MainWindowModel pick{catalogue, tickets, locales, clicks};
-            FakeMainWindow view;
-            pick.automation = &tree;
-            pick.fetchCount = [] { return TicketCountUpdate(); };
-            view.open(pick, &screenCopy, u"Windows Vista");
-            pick.pickButton();
-            screenCopy.underCursor = field;
-            screenCopy.x = 800, screenCopy.y = 300;
-
+                tree.add(frameWindow, {String(), u"Edit", u"15", 77, 0x402, {710, 150, 1190, 590}});
+            model.pickButton();
             tree.calls = 0;
             if (closing)
-                tree.beforeCall = [&](int call) {
-                    if (call == failing)
+                tree.beforeCall = [&](int n) {
+                    if (n == call)
                         tree.remove(frameWindow);
                 };
             else
-                tree.failingCall = failing;
-            pick.onTimer(MainWindowModel::pickTimer);
-            EXPECT_TRUE(pick.picking);
-            EXPECT_TRUE(screenCopy.hooked);
+                tree.failingCall = call;
+            hover(field, 800, 300);
+            EXPECT_TRUE(model.picking);
+            EXPECT_TRUE(screen.hooked);
             tree.beforeCall = nullptr;
             tree.failingCall = 0;
-            if (closing)
-                continue;
-            // Read again, the element is framed whole.
-            pick.onTimer(MainWindowModel::pickTimer);
-            screenCopy.x = 1300; // moved off it: framed once more at the latest
-            pick.onTimer(MainWindowModel::pickTimer);
-            EXPECT_EQ(screenCopy.framed(), field);
-            clicks.note(mouseLeftDown);
-            pick.onTimer(MainWindowModel::pickTimer);
-            EXPECT_FALSE(pick.picking);
+            if (!closing) {
+                hover(field, 800, 300);
+                hover(field, 1300, 300); // moved off it: framed again at the latest
+                EXPECT_EQ(screen.framed(), field);
+            }
+            model.cancelPick();
+            tree.remove(frameWindow);
         }
     }
 }
