@@ -1,6 +1,5 @@
 #include "app/win/CreateTicket.h"
 
-#include "app/win/Lotse.h"
 #include "base/win/WideText.h"
 #include "base/win/WindowText.h"
 #include "dialogs/win/CenterWindow.h"
@@ -43,6 +42,7 @@ void CreateTicket::createTicket(const String& questionText) {
     MessageBoxW(window, L"Das Ticket wurde erfolgreich angelegt", L"Ticket angelegt", MB_OK);
     // The new ticket is known at once, also to the question search.
     reloadCatalogues();
-    Lotse::instance().fillLanguages();
+    if (listsReloaded)
+        listsReloaded();
     close(1);
 }

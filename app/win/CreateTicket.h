@@ -5,6 +5,7 @@
 #include "dialogs/win/Template.h"
 
 #include <cstdint>
+#include <functional>
 
 // Dialog 111 "Ticket anlegen": puts the user's question to the community. The
 // main window fills the three fields right before it opens the dialog modal
@@ -18,7 +19,8 @@ class CreateTicket : public Template {
 
     // Sends the question with the software, the language and this computer's
     // identity and system; on the exact reply "OK" announces it, reloads the
-    // catalogues and closes with 1, otherwise shows the reply and stays open.
+    // catalogues (then listsReloaded) and closes with 1, otherwise shows the
+    // reply and stays open.
     void createTicket(const String& questionText);
 
     // A copy of the main window's current software, taken when the dialog opens,
@@ -27,6 +29,8 @@ class CreateTicket : public Template {
     SoftwareEntry software;
     int32_t localeId = 0;
     String question;
+    // Called when a stored ticket made the lists reload, before the dialog closes.
+    std::function<void()> listsReloaded;
 
     // The longest question read from the dialog.
     static constexpr int questionLimit = 4095;

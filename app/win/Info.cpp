@@ -1,6 +1,5 @@
 #include "app/win/Info.h"
 
-#include "app/win/Lotse.h"
 #include "base/win/WideText.h"
 #include "dialogs/win/CenterWindow.h"
 #include "resources/resource.h"
@@ -26,9 +25,8 @@ INT_PTR Info::dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
         const String build = String::format(u"%i", static_cast<int>(os.buildNumber & 0xFFFF));
         const String osName = SystemInfo::osDescription();
         centerWindow(window);
-        const Lotse& lotse = Lotse::instance();
-        setText(window, IDC_INFO_VERSION, lotse.version);
-        setText(window, IDC_INFO_DATE, lotse.buildDate);
+        setText(window, IDC_INFO_VERSION, version);
+        setText(window, IDC_INFO_DATE, buildDate);
         setText(window, IDC_INFO_WEB, String(LOTSE_WEB_ADDRESS));
         link.attach(window, IDC_INFO_WEB);
         setText(window, IDC_INFO_PLATFORM, platform);

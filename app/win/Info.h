@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/String.h"
 #include "dialogs/win/Template.h"
 
 // Dialog 126 "Info", opened modal from the tray menu: the program's version and
@@ -9,5 +10,8 @@ class Info : public Template {
   public:
     INT_PTR dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
+    // The program's version and build date.
+    String version;
+    String buildDate;
     HyperLink link;
 };

@@ -10,6 +10,7 @@
 #include "app/win/NewVersion.h"
 #include "app/win/SingleInstance.h"
 #include "app/win/TrayIcon.h"
+#include "automation/win/AutomationClients.h"
 #include "resources/resource.h"
 #include "service/LocaleCatalogue.h"
 #include "service/OsCatalogue.h"
@@ -19,16 +20,8 @@
 #include "LotseConfig.h"
 
 #include <objbase.h>
-#include <uiautomationclient.h>
 
 namespace {
-
-// The UI Automation class and interface, named here so that no other file's
-// GUID definitions are needed.
-const CLSID cuiAutomationClass = {
-    0xFF48DBA4, 0x60EF, 0x4201, {0xAA, 0x87, 0x54, 0x10, 0x3E, 0xEF, 0x59, 0x4E}};
-const IID uiAutomationInterface = {
-    0x30CBE57D, 0xD9D0, 0x452A, {0xAB, 0x13, 0x7A, 0xC5, 0xAC, 0x48, 0x25, 0xEE}};
 
 constexpr uint32_t ticketCheckInterval = 60000;
 // Longest sleep of the main loop; the Pause and Escape keys are polled at
@@ -48,12 +41,19 @@ Lotse::Lotse() {
     buildDate =
         String::format(u"%02i.%02i.%04i", LOTSE_BUILD_DAY, LOTSE_BUILD_MONTH, LOTSE_BUILD_YEAR);
     version = LOTSE_VERSION;
+    settings.title = title;
+    settings.setAutostart = [this](bool enable) { setAutostart(enable); };
+    info.version = version;
+    info.buildDate = buildDate;
+    mainWindow.title = title;
+    mainWindow.version = version;
 }
 
 Lotse::~Lotse() {
-    if (automation)
-        automation->Release();
-    automation = nullptr;
+    // The client and its elements hold COM objects, which must go while COM is
+    // still up.
+    mainWindow.model.releaseAutomation();
+    automation.reset();
     if (comInitialized)
         CoUninitialize();
     TrayIcon::remove(trayIcon);
@@ -67,6 +67,8 @@ bool Lotse::run(HINSTANCE module) {
 
     moduleInstance = module;
     icon = LoadIconW(moduleInstance, MAKEINTRESOURCEW(IDI_LOTSE));
+    mainWindow.moduleInstance = moduleInstance;
+    mainWindow.icon = icon;
 
     if (!checkVersion())
         return false;
@@ -76,18 +78,14 @@ bool Lotse::run(HINSTANCE module) {
     downloadCatalogues();
 
     // The template is not visible: the program starts behind its tray icon.
-    create(IDD_MAIN, nullptr, true, false);
-    TrayIcon::add(trayIcon, window, icon, title);
+    mainWindow.create(IDD_MAIN, nullptr, true, false);
+    TrayIcon::add(trayIcon, mainWindow.window, icon, title);
 
     runMainLoop();
 
     TrayIcon::remove(trayIcon);
+    mainWindow.screen.shutdownOverlay();
     return true;
-}
-
-void Lotse::close(INT_PTR result) {
-    cancelPick();
-    Template::close(result);
 }
 
 bool Lotse::checkVersion() {
@@ -128,12 +126,14 @@ void Lotse::setAutostart(bool enable) {
 
 void Lotse::downloadCatalogues() {
     reloadCatalogues();
-    localeId = LocaleCatalogue::instance().defaultLocaleId();
+    mainWindow.model.localeId = LocaleCatalogue::instance().defaultLocaleId();
 }
 
 void Lotse::checkTickets() {}
 
-void Lotse::cancelPick() {}
+void Lotse::cancelPick() {
+    mainWindow.model.cancelPick();
+}
 
 void Lotse::makeDpiAware() {
     HMODULE shcore = LoadLibraryW(L"Shcore.dll");
@@ -154,10 +154,8 @@ void Lotse::createAutomation() {
     if (FAILED(init))
         return;
     comInitialized = true;
-    // Fails where UI Automation is not registered (Wine); the client stays null.
-    if (FAILED(CoCreateInstance(cuiAutomationClass, nullptr, CLSCTX_INPROC_SERVER,
-                                uiAutomationInterface, reinterpret_cast<void**>(&automation))))
-        automation = nullptr;
+    automation = createAutomationClient();
+    mainWindow.model.automation = automation.get();
 }
 
 void Lotse::runMainLoop() {
@@ -172,7 +170,7 @@ void Lotse::runMainLoop() {
         if (ticketCheck.due(now))
             checkTickets();
         if (GetAsyncKeyState(VK_PAUSE))
-            showMainWindow();
+            mainWindow.show();
         if (GetAsyncKeyState(VK_ESCAPE))
             cancelPick();
         if (quit)
@@ -180,16 +178,4 @@ void Lotse::runMainLoop() {
         // Sleep until input arrives; returns at once while messages wait.
         MsgWaitForMultipleObjectsEx(0, nullptr, loopWaitMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
-}
-
-void Lotse::showMainWindow() {
-    if (!window)
-        return;
-    ShowWindow(window, SW_SHOW);
-    SetForegroundWindow(window);
-}
-
-void Lotse::hideMainWindow() {
-    if (window)
-        ShowWindow(window, SW_HIDE);
 }

@@ -1,21 +1,16 @@
-#include "app/win/Lotse.h"
+#include "app/win/MainWindow.h"
 
 #include "app/MainWindowTitle.h"
-#include "app/SoftwareCatalogue.h"
+#include "app/win/CreateTicket.h"
+#include "app/win/Info.h"
+#include "app/win/Settings.h"
 #include "app/win/SingleInstance.h"
 #include "app/win/TrayIcon.h"
 #include "base/win/WideText.h"
 #include "base/win/WindowText.h"
 #include "dialogs/win/CenterWindow.h"
 #include "resources/resource.h"
-#include "service/CatalogueReload.h"
-#include "service/LocaleCatalogue.h"
 #include "service/SystemInfo.h"
-#include "service/TicketCount.h"
-#include "service/TicketList.h"
-
-#include <set>
-#include <vector>
 
 namespace {
 
@@ -34,16 +29,6 @@ bool setupIsRunning() {
 }
 
 constexpr UINT topWithoutMoving = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE;
-constexpr int ticketCountPeriodMs = 300000;
-constexpr int pickPeriodMs = 100;
-
-// Longest question read from the question box.
-constexpr int questionLimit = 4096;
-
-// The caption of the question group with the number of questions on offer.
-String questionCue(int tickets) {
-    return String::format(u"Nach was suchst du?             (%i Tickets verf\u00fcgbar)", tickets);
-}
 
 bool isSelection(WORD notification) {
     return notification == CBN_SELCHANGE || notification == CBN_SELENDOK;
@@ -60,100 +45,24 @@ const void* selectedItemData(HWND box) {
 
 } // namespace
 
-INT_PTR Lotse::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_INITDIALOG: {
-        const String osName = SystemInfo::osDescription();
-        SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-        centerWindow(dialog);
-        SetWindowTextW(dialog, wide(mainWindowTitle(title, version)));
-        SetWindowPos(dialog, HWND_TOP, 0, 0, 0, 0, topWithoutMoving);
-        softwareCompleter.setListener(this);
-        softwareBox.attach(softwareCompleter, GetDlgItem(dialog, IDC_MAIN_SOFTWARE));
-        softwareCompleter.fill();
-        questionCompleter.setListener(this);
-        questionBox.attach(questionCompleter, GetDlgItem(dialog, IDC_MAIN_QUESTION));
-        preselectOperatingSystem(osName);
-        fillLanguages();
-        updateTicketCount();
-        EnableWindow(GetDlgItem(dialog, IDC_MAIN_CREATE_TICKET), FALSE);
-        attachOverlay();
-        SetTimer(dialog, ticketCountTimer, ticketCountPeriodMs, nullptr);
-        break;
-    }
+MainWindow::MainWindow(Settings& settingsDialog, Info& infoDialog, CreateTicket& ticketDialog,
+                       int32_t& quitFlag)
+    : settings(settingsDialog), info(infoDialog), createTicket(ticketDialog), quit(quitFlag) {}
 
-    case WM_COMMAND: {
-        const WORD notification = HIWORD(wParam);
-        switch (LOWORD(wParam)) {
-        case IDC_MAIN_SOFTWARE:
-            if (isSelection(notification)) {
-                LRESULT position =
-                    SendDlgItemMessageW(dialog, IDC_MAIN_SOFTWARE, CB_GETCURSEL, 0, 0);
-                if (position != CB_ERR)
-                    selectSoftware(static_cast<int>(position), localeId, true);
-            }
-            break;
-        case IDC_MAIN_LANGUAGE:
-            if (isSelection(notification)) {
-                auto* locale = static_cast<const LocaleEntry*>(
-                    selectedItemData(GetDlgItem(dialog, IDC_MAIN_LANGUAGE)));
-                if (locale)
-                    selectSoftware(keepSoftware, locale->id, true);
-            }
-            break;
-        case IDC_MAIN_QUESTION:
-            if (notification == CBN_EDITUPDATE) {
-                selectedTicket = nullptr;
-                EnableWindow(GetDlgItem(dialog, IDC_MAIN_SHOW_SOLUTION), FALSE);
-            } else if (isSelection(notification)) {
-                selectedTicket = static_cast<const Ticket*>(
-                    selectedItemData(GetDlgItem(dialog, IDC_MAIN_QUESTION)));
-                EnableWindow(GetDlgItem(dialog, IDC_MAIN_SHOW_SOLUTION), selectedTicket != nullptr);
-            }
-            break;
-        case IDC_MAIN_SHOW_SOLUTION:
-            if (selectedTicket)
-                showSolution(*selectedTicket);
-            break;
-        case IDC_MAIN_CREATE_TICKET:
-            createTicketFromQuestion();
-            break;
-        case IDC_MAIN_SOLVE_TICKETS:
-            hideMainWindow();
-            reloadCatalogues();
-            fillLanguages();
-            solveTickets();
-            break;
-        case IDC_MAIN_PICK:
-            if (picking)
-                cancelPick();
-            else
-                startPick();
-            break;
-        case IDCANCEL:
-        case IDCLOSE:
-            hideMainWindow();
-            break;
-        case ID_TRAY_OPEN:
-            showMainWindow();
-            break;
-        case ID_TRAY_SETTINGS:
-            settings.create(IDD_SETTINGS, nullptr, false, true);
-            break;
-        case ID_TRAY_INFO:
-            info.create(IDD_INFO, nullptr, false, true);
-            break;
-        case ID_TRAY_QUIT:
-            quit = 1;
-            break;
-        }
+INT_PTR MainWindow::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        initialise(dialog);
         break;
-    }
+
+    case WM_COMMAND:
+        onCommand(LOWORD(wParam), HIWORD(wParam));
+        break;
 
     case TrayIcon::callbackMessage:
         switch (static_cast<UINT>(lParam)) {
         case WM_LBUTTONDBLCLK:
-            showMainWindow();
+            show();
             break;
         case WM_RBUTTONDOWN:
         case WM_CONTEXTMENU:
@@ -163,14 +72,7 @@ INT_PTR Lotse::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
         break;
 
     case WM_TIMER:
-        if (wParam == pickTimer) {
-            stepPick();
-        } else if (wParam == showAfterPickTimer) {
-            showMainWindow();
-            KillTimer(dialog, showAfterPickTimer);
-        } else if (wParam == ticketCountTimer) {
-            updateTicketCount();
-        }
+        model.onTimer(static_cast<int>(wParam));
         break;
 
     case WM_SETTINGCHANGE:
@@ -178,22 +80,117 @@ INT_PTR Lotse::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
         break;
 
     case WM_QUIT:
-        hideMainWindow();
+        hide();
+        break;
+
+    case WM_DESTROY:
+        // No hook, timer or frame of a pick outlives the window.
+        model.cancelPick();
+        model.attach(nullptr, nullptr);
         break;
     }
     return 0;
 }
 
-void Lotse::onSettingChange(WPARAM wParam) {
+void MainWindow::initialise(HWND dialog) {
+    const String osName = SystemInfo::osDescription();
+    SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    centerWindow(dialog);
+    SetWindowTextW(dialog, wide(mainWindowTitle(title, version)));
+    SetWindowPos(dialog, HWND_TOP, 0, 0, 0, 0, topWithoutMoving);
+    model.attach(this, this);
+    softwareBox.attach(model.softwareCompleter, GetDlgItem(dialog, IDC_MAIN_SOFTWARE));
+    model.softwareCompleter.fill();
+    questionBox.attach(model.questionCompleter, GetDlgItem(dialog, IDC_MAIN_QUESTION));
+    model.initialise(osName);
+    screen.attachOverlay(moduleInstance, dialog);
+}
+
+void MainWindow::onCommand(WORD id, WORD notification) {
+    switch (id) {
+    case IDC_MAIN_SOFTWARE:
+        if (isSelection(notification)) {
+            LRESULT position = SendDlgItemMessageW(window, IDC_MAIN_SOFTWARE, CB_GETCURSEL, 0, 0);
+            if (position != CB_ERR)
+                model.selectSoftware(static_cast<int>(position), model.localeId, true);
+        }
+        break;
+    case IDC_MAIN_LANGUAGE:
+        if (isSelection(notification)) {
+            auto* locale = static_cast<const LocaleEntry*>(
+                selectedItemData(GetDlgItem(window, IDC_MAIN_LANGUAGE)));
+            if (locale)
+                model.chooseLanguage(locale->id);
+        }
+        break;
+    case IDC_MAIN_QUESTION:
+        if (notification == CBN_EDITUPDATE)
+            model.questionEdited();
+        else if (isSelection(notification))
+            model.chooseTicket(static_cast<const Ticket*>(
+                selectedItemData(GetDlgItem(window, IDC_MAIN_QUESTION))));
+        break;
+    case IDC_MAIN_SHOW_SOLUTION:
+        if (model.selectedTicket)
+            showSolution(*model.selectedTicket);
+        break;
+    case IDC_MAIN_CREATE_TICKET:
+        createTicketFromQuestion();
+        break;
+    case IDC_MAIN_SOLVE_TICKETS:
+        hide();
+        model.reloadLists();
+        solveTickets();
+        break;
+    case IDC_MAIN_PICK:
+        model.pickButton();
+        break;
+    case IDCANCEL:
+    case IDCLOSE:
+        hide();
+        break;
+    case ID_TRAY_OPEN:
+        show();
+        break;
+    case ID_TRAY_SETTINGS:
+        settings.create(IDD_SETTINGS, nullptr, false, true);
+        break;
+    case ID_TRAY_INFO:
+        info.create(IDD_INFO, nullptr, false, true);
+        break;
+    case ID_TRAY_QUIT:
+        quit = 1;
+        break;
+    }
+}
+
+void MainWindow::close(INT_PTR result) {
+    model.cancelPick();
+    Template::close(result);
+}
+
+void MainWindow::show() {
+    if (!window)
+        return;
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+}
+
+void MainWindow::hide() {
+    if (window)
+        ShowWindow(window, SW_HIDE);
+}
+
+void MainWindow::onSettingChange(WPARAM wParam) {
     if (setupIsRunning()) {
         if (wParam == quitRequest)
             quit = 1;
     } else if (wParam == SingleInstance::showRequest) {
-        showMainWindow();
+        show();
     }
 }
 
-void Lotse::showTrayMenu() {
+void MainWindow::showTrayMenu() {
     HMENU menu = LoadMenuW(moduleInstance ? moduleInstance : GetModuleHandleW(nullptr),
                            MAKEINTRESOURCEW(IDR_TRAY_MENU));
     if (!menu)
@@ -208,142 +205,147 @@ void Lotse::showTrayMenu() {
     DestroyMenu(menu);
 }
 
-void Lotse::onTextChanged() {
-    const String question = dialogItemText(window, IDC_MAIN_QUESTION, questionLimit);
-    selectedTicket = nullptr;
-    EnableWindow(GetDlgItem(window, IDC_MAIN_CREATE_TICKET), question.length() >= 3);
-    EnableWindow(GetDlgItem(window, IDC_MAIN_SHOW_SOLUTION), FALSE);
-}
-
-void Lotse::selectSoftware(int p, int locale, bool fromList) {
-    bool softwareChanged = false;
-    if (fromList) {
-        // Every position of the list counts, the first one too: filtered by
-        // typing, the list may hold just the one entry the user wants.
-        if (p >= 0) {
-            auto* entry = reinterpret_cast<const SoftwareEntry*>(
-                SendDlgItemMessageW(window, IDC_MAIN_SOFTWARE, CB_GETITEMDATA, p, 0));
-            if (entry && reinterpret_cast<LRESULT>(entry) != CB_ERR) {
-                currentSoftware = *entry;
-                softwareChanged = true;
-            }
-        }
-    } else if (p > 0) {
-        currentSoftware = SoftwareCatalogue::instance().entry(p);
-        softwareChanged = true;
-    }
-    if (locale >= 1 && locale != localeId)
-        localeId = locale;
-    if (softwareChanged)
-        fillLanguages();
-
-    // The questions of the software in the language. The chosen ticket was
-    // one of the old list's records, which go now.
-    questionCompleter.clear();
-    questionCompleter.softwareFilter = currentSoftware.id;
-    questionCompleter.localeFilter = localeId;
-    questionCompleter.fill();
-    onTextChanged();
-    SetDlgItemTextW(window, IDC_MAIN_QUESTION_GROUP, wide(questionCue(questionCompleter.count())));
-}
-
-void Lotse::fillLanguages() {
-    std::set<int> locales;
-    TicketList::instance().localesFor(currentSoftware.id, locales);
-    if (!locales.empty() && locales.count(localeId) == 0)
-        localeId = *locales.begin();
-
-    HWND box = GetDlgItem(window, IDC_MAIN_LANGUAGE);
-    SendMessageW(box, CB_RESETCONTENT, 0, 0);
-    if (!window)
-        return;
-    // Find-or-insert up to the growing count: every language is visited in
-    // id order, and ids missing below the largest get empty entries.
-    LocaleCatalogue& catalogue = LocaleCatalogue::instance();
-    const LocaleEntry* chosen = nullptr;
-    for (int i = 0; i < catalogue.count(); ++i) {
-        LocaleEntry& entry = catalogue.get(i);
-        if (entry.description.empty())
-            continue;
-        LRESULT position =
-            SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(entry.description)));
-        if (position < 0)
-            continue;
-        SendMessageW(box, CB_SETITEMDATA, static_cast<WPARAM>(position),
-                     reinterpret_cast<LPARAM>(&entry));
-        if (entry.id == localeId)
-            chosen = &entry;
-    }
-    // Selected once all are in: the sorted list moves items as others arrive.
-    const LRESULT items = SendMessageW(box, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; chosen && i < items; ++i) {
-        if (SendMessageW(box, CB_GETITEMDATA, static_cast<WPARAM>(i), 0) ==
-            reinterpret_cast<LRESULT>(chosen)) {
-            SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
-            break;
-        }
-    }
-}
-
-void Lotse::updateTicketCount() {
-    const TicketCountUpdate update = fetchTicketCount();
-    if (!update.show)
-        return;
-    SetDlgItemTextW(window, IDC_MAIN_TICKET_COUNT, wide(update.unsolvedText));
-    if (update.reload) {
-        reloadCatalogues();
-        fillLanguages();
-    }
-}
-
-void Lotse::preselectOperatingSystem(const String& osName) {
-    const std::vector<SoftwareEntry> matches = SoftwareCatalogue::instance().search(osName, true);
-    if (matches.empty() || matches.front().id <= 0)
-        return;
-    selectSoftware(matches.front().id, localeId, false);
-    SendDlgItemMessageW(window, IDC_MAIN_SOFTWARE, CB_SELECTSTRING, 0,
-                        reinterpret_cast<LPARAM>(wide(displayText(currentSoftware))));
-}
-
-void Lotse::showSolution(const Ticket&) {
-    hideMainWindow();
+void MainWindow::showSolution(const Ticket&) {
+    hide();
     // The solution navigator takes over here and shows the main window again
     // when it closes. Until it exists the main window comes back at once.
-    showMainWindow();
+    show();
 }
 
-void Lotse::createTicketFromQuestion() {
-    const String question = dialogItemText(window, IDC_MAIN_QUESTION, questionLimit);
-    hideMainWindow();
+void MainWindow::createTicketFromQuestion() {
+    const String question = questionText();
+    hide();
     // A dialog that is already open keeps the software, language and question it
     // shows and sends; create then only brings it to the front.
     if (!createTicket.window || !IsWindow(createTicket.window)) {
-        createTicket.software = currentSoftware;
-        createTicket.localeId = localeId;
+        createTicket.software = model.currentSoftware;
+        createTicket.localeId = model.localeId;
         createTicket.question = question;
+        createTicket.listsReloaded = [this] { model.fillLanguages(); };
     }
     if (createTicket.create(IDD_CREATE_TICKET, nullptr, false, true) == 1) {
         SetDlgItemTextW(window, IDC_MAIN_QUESTION, L"");
         // The buttons follow the emptied question.
-        onTextChanged();
+        model.onTextChanged();
     }
-    showMainWindow();
-    updateTicketCount();
+    show();
+    model.updateTicketCount();
 }
 
-void Lotse::solveTickets() {
+void MainWindow::solveTickets() {
     // The list of open tickets (dialog 113) and the recorder for the chosen
     // one open here. Until they exist no ticket is chosen: the count is
     // refreshed and the main window comes back.
-    updateTicketCount();
-    showMainWindow();
+    model.updateTicketCount();
+    show();
 }
 
-// The on-screen pick comes with the overlay and the click monitor; until then
-// "Software wählen" starts nothing and timer 3 never runs.
-void Lotse::startPick() {}
+const SoftwareEntry* MainWindow::softwareAt(int position) {
+    LRESULT data = SendDlgItemMessageW(window, IDC_MAIN_SOFTWARE, CB_GETITEMDATA,
+                                       static_cast<WPARAM>(position), 0);
+    return data == CB_ERR ? nullptr : reinterpret_cast<const SoftwareEntry*>(data);
+}
 
-void Lotse::stepPick() {}
+String MainWindow::softwareText() {
+    return dialogItemText(window, IDC_MAIN_SOFTWARE, MainWindowModel::softwareTextLimit);
+}
 
-// The overlay window does not exist yet; nothing to hand over.
-void Lotse::attachOverlay() {}
+void MainWindow::setSoftwareText(const String& text) {
+    SetDlgItemTextW(window, IDC_MAIN_SOFTWARE, wide(text));
+}
+
+int MainWindow::selectSoftwareStartingWith(const String& text) {
+    LRESULT position = SendDlgItemMessageW(window, IDC_MAIN_SOFTWARE, CB_SELECTSTRING, 0,
+                                           reinterpret_cast<LPARAM>(wide(text)));
+    return position == CB_ERR ? -1 : static_cast<int>(position);
+}
+
+void MainWindow::clearLanguages() {
+    SendDlgItemMessageW(window, IDC_MAIN_LANGUAGE, CB_RESETCONTENT, 0, 0);
+}
+
+void MainWindow::addLanguage(const String& description, const LocaleEntry* entry) {
+    HWND box = GetDlgItem(window, IDC_MAIN_LANGUAGE);
+    LRESULT position =
+        SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(description)));
+    if (position >= 0)
+        SendMessageW(box, CB_SETITEMDATA, static_cast<WPARAM>(position),
+                     reinterpret_cast<LPARAM>(entry));
+}
+
+void MainWindow::selectLanguage(const LocaleEntry* entry) {
+    HWND box = GetDlgItem(window, IDC_MAIN_LANGUAGE);
+    const LRESULT items = SendMessageW(box, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < items; ++i) {
+        if (SendMessageW(box, CB_GETITEMDATA, static_cast<WPARAM>(i), 0) ==
+            reinterpret_cast<LRESULT>(entry)) {
+            SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+            return;
+        }
+    }
+}
+
+String MainWindow::questionText() {
+    return dialogItemText(window, IDC_MAIN_QUESTION, MainWindowModel::questionLimit);
+}
+
+void MainWindow::enableCreateTicket(bool enable) {
+    EnableWindow(GetDlgItem(window, IDC_MAIN_CREATE_TICKET), enable);
+}
+
+void MainWindow::enableShowSolution(bool enable) {
+    EnableWindow(GetDlgItem(window, IDC_MAIN_SHOW_SOLUTION), enable);
+}
+
+void MainWindow::setQuestionCue(const String& text) {
+    SetDlgItemTextW(window, IDC_MAIN_QUESTION_GROUP, wide(text));
+}
+
+void MainWindow::setTicketCount(const String& text) {
+    SetDlgItemTextW(window, IDC_MAIN_TICKET_COUNT, wide(text));
+}
+
+void MainWindow::setPickButtonText(const String& text) {
+    SetDlgItemTextW(window, IDC_MAIN_PICK, wide(text));
+}
+
+void MainWindow::startTimer(int id, int milliseconds) {
+    SetTimer(window, static_cast<UINT_PTR>(id), static_cast<UINT>(milliseconds), nullptr);
+}
+
+void MainWindow::stopTimer(int id) {
+    KillTimer(window, static_cast<UINT_PTR>(id));
+}
+
+AutomationElementPtr MainWindow::elementUnderCursor() {
+    return screen.elementUnderCursor(model.automation);
+}
+
+bool MainWindow::cursorPosition(int& x, int& y) {
+    POINT cursor{};
+    if (!GetCursorPos(&cursor))
+        return false;
+    x = cursor.x;
+    y = cursor.y;
+    return true;
+}
+
+void MainWindow::installMouseHook() {
+    screen.installMouseHook();
+}
+
+void MainWindow::removeMouseHook() {
+    screen.removeMouseHook();
+}
+
+void MainWindow::frame(const AutomationElementPtr& element) {
+    screen.frame(model.automation, element);
+}
+
+VersionResource& MainWindow::versionResource() {
+    return versions;
+}
+
+uintptr_t MainWindow::mainWindow() {
+    return reinterpret_cast<uintptr_t>(window);
+}

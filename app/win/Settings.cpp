@@ -1,7 +1,6 @@
 #include "app/win/Settings.h"
 
 #include "app/win/Autostart.h"
-#include "app/win/Lotse.h"
 #include "dialogs/win/CenterWindow.h"
 #include "resources/resource.h"
 
@@ -10,15 +9,15 @@ INT_PTR Settings::dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
     case WM_INITDIALOG:
         centerWindow(window);
         // The registry is read each time: the user may have changed it elsewhere.
-        SendDlgItemMessageW(
-            window, IDC_SETTINGS_AUTOSTART, BM_SETCHECK,
-            Autostart::isEnabled(Lotse::instance().title) ? BST_CHECKED : BST_UNCHECKED, 0);
+        SendDlgItemMessageW(window, IDC_SETTINGS_AUTOSTART, BM_SETCHECK,
+                            Autostart::isEnabled(title) ? BST_CHECKED : BST_UNCHECKED, 0);
         break;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_SETTINGS_AUTOSTART:
-            Lotse::instance().setAutostart(SendDlgItemMessageW(window, IDC_SETTINGS_AUTOSTART,
-                                                               BM_GETCHECK, 0, 0) == BST_CHECKED);
+            if (setAutostart)
+                setAutostart(SendDlgItemMessageW(window, IDC_SETTINGS_AUTOSTART, BM_GETCHECK, 0,
+                                                 0) == BST_CHECKED);
             break;
         case IDOK:
         case IDCANCEL:

@@ -11,21 +11,24 @@ using namespace WindowTestSupport;
 namespace {
 
 // The application object's main window, created hidden as at start-up.
-class MainWindow : public testing::Test {
+class MainWindowShell : public testing::Test {
   protected:
     void SetUp() override {
         lotse.quit = 0;
-        lotse.create(IDD_MAIN, nullptr, true, false);
-        ASSERT_NE(lotse.window, nullptr);
-        ShowWindow(lotse.window, SW_HIDE);
+        mainWindow.create(IDD_MAIN, nullptr, true, false);
+        ASSERT_NE(mainWindow.window, nullptr);
+        ShowWindow(mainWindow.window, SW_HIDE);
     }
     void TearDown() override { lotse.quit = 0; }
 
-    void settingChange(WPARAM wParam) { SendMessageW(lotse.window, WM_SETTINGCHANGE, wParam, 0); }
-    void command(UINT id) { SendMessageW(lotse.window, WM_COMMAND, id, 0); }
-    bool visible() const { return IsWindowVisible(lotse.window); }
+    void settingChange(WPARAM wParam) {
+        SendMessageW(mainWindow.window, WM_SETTINGCHANGE, wParam, 0);
+    }
+    void command(UINT id) { SendMessageW(mainWindow.window, WM_COMMAND, id, 0); }
+    bool visible() const { return IsWindowVisible(mainWindow.window); }
 
     Lotse& lotse = Lotse::instance();
+    MainWindow& mainWindow = lotse.mainWindow;
 };
 
 // Holds the setup's mutex while it lives.
@@ -36,39 +39,39 @@ struct SetupRunning {
 
 } // namespace
 
-TEST_F(MainWindow, StartsHiddenWithTitleAndVersion) {
+TEST_F(MainWindowShell, StartsHiddenWithTitleAndVersion) {
     EXPECT_FALSE(visible());
-    EXPECT_EQ(windowText(lotse.window), String(u"Lotse - 1.0.2"));
+    EXPECT_EQ(windowText(mainWindow.window), String(u"Lotse - 1.0.2"));
     EXPECT_EQ(lotse.title, String(u"Lotse"));
     EXPECT_EQ(lotse.version, String(u"1.0.2"));
     ASSERT_EQ(lotse.buildDate.length(), 10);
     EXPECT_EQ(lotse.buildDate[2], u'.');
     EXPECT_EQ(lotse.buildDate[5], u'.');
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(lotse.window, IDC_MAIN_CREATE_TICKET)));
-    EXPECT_EQ(lotse.modeless, 1);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(mainWindow.window, IDC_MAIN_CREATE_TICKET)));
+    EXPECT_EQ(mainWindow.modeless, 1);
 
     // A second creation request only brings the existing window forward.
-    HWND first = lotse.window;
-    lotse.create(IDD_MAIN, nullptr, true, false);
-    EXPECT_EQ(lotse.window, first);
+    HWND first = mainWindow.window;
+    mainWindow.create(IDD_MAIN, nullptr, true, false);
+    EXPECT_EQ(mainWindow.window, first);
     EXPECT_EQ(threadWindowsTitled(u"Lotse - 1.0.2"), 1);
 }
 
-TEST_F(MainWindow, ShowsAndHidesOnCommandsAndSecondStartBroadcast) {
+TEST_F(MainWindowShell, ShowsAndHidesOnCommandsAndSecondStartBroadcast) {
     settingChange(0xFFFE); // a second start
     EXPECT_TRUE(visible());
     command(IDCANCEL); // close box: hide only
     EXPECT_FALSE(visible());
-    EXPECT_TRUE(IsWindow(lotse.window));
+    EXPECT_TRUE(IsWindow(mainWindow.window));
 
     command(ID_TRAY_OPEN);
     EXPECT_TRUE(visible());
     command(IDCLOSE);
     EXPECT_FALSE(visible());
 
-    SendMessageW(lotse.window, TrayIcon::callbackMessage, 0, WM_LBUTTONDBLCLK);
+    SendMessageW(mainWindow.window, TrayIcon::callbackMessage, 0, WM_LBUTTONDBLCLK);
     EXPECT_TRUE(visible());
-    SendMessageW(lotse.window, WM_QUIT, 0, 0); // reaching the window: hide
+    SendMessageW(mainWindow.window, WM_QUIT, 0, 0); // reaching the window: hide
     EXPECT_FALSE(visible());
 
     // Other broadcasts change nothing.
@@ -76,10 +79,10 @@ TEST_F(MainWindow, ShowsAndHidesOnCommandsAndSecondStartBroadcast) {
     settingChange(0xFFFF); // no setup running: not a quit request
     EXPECT_FALSE(visible());
     EXPECT_EQ(lotse.quit, 0);
-    EXPECT_TRUE(IsWindow(lotse.window));
+    EXPECT_TRUE(IsWindow(mainWindow.window));
 }
 
-TEST_F(MainWindow, WhileTheSetupRunsBroadcastsDoNotShowAndQuitRequestEnds) {
+TEST_F(MainWindowShell, WhileTheSetupRunsBroadcastsDoNotShowAndQuitRequestEnds) {
     {
         SetupRunning setup;
         settingChange(0xFFFE);
@@ -94,12 +97,12 @@ TEST_F(MainWindow, WhileTheSetupRunsBroadcastsDoNotShowAndQuitRequestEnds) {
     EXPECT_TRUE(visible());
 }
 
-TEST_F(MainWindow, TrayMenuQuitSetsTheQuitFlag) {
+TEST_F(MainWindowShell, TrayMenuQuitSetsTheQuitFlag) {
     command(ID_TRAY_QUIT);
     EXPECT_EQ(lotse.quit, 1);
 }
 
-TEST_F(MainWindow, SettingsAndInfoOpenModalOnceAndComeToFrontWhenOpen) {
+TEST_F(MainWindowShell, SettingsAndInfoOpenModalOnceAndComeToFrontWhenOpen) {
     struct Case {
         UINT command;
         Template* dialog;
@@ -112,7 +115,7 @@ TEST_F(MainWindow, SettingsAndInfoOpenModalOnceAndComeToFrontWhenOpen) {
         TimedSteps steps({[&] {
                               opened = c.dialog->window;
                               // A second request while the dialog is open.
-                              PostMessageW(lotse.window, WM_COMMAND, c.command, 0);
+                              PostMessageW(mainWindow.window, WM_COMMAND, c.command, 0);
                           },
                           [&] {
                               windowsWhileOpen = threadWindowsTitled(c.caption);

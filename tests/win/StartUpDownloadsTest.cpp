@@ -15,15 +15,15 @@ TEST(StartUpDownloads, FillTheFourCataloguesAndChooseTheDefaultLanguage) {
     const int savedPort = ServiceClient::port();
     ServiceClient::setServer(u"localhost", WinTestEnvironment::servicePort());
     Lotse& lotse = Lotse::instance();
-    lotse.localeId = 0;
+    lotse.mainWindow.model.localeId = 0;
 
     lotse.downloadCatalogues();
     EXPECT_GT(LocaleCatalogue::instance().count(), 0);
     EXPECT_GT(TicketList::instance().count(), 0);
     EXPECT_GT(SoftwareCatalogue::instance().count(), 0);
     EXPECT_GT(OsCatalogue::instance().count(), 0);
-    EXPECT_NE(lotse.localeId, 0);
-    EXPECT_EQ(lotse.localeId, LocaleCatalogue::instance().defaultLocaleId());
+    EXPECT_NE(lotse.mainWindow.model.localeId, 0);
+    EXPECT_EQ(lotse.mainWindow.model.localeId, LocaleCatalogue::instance().defaultLocaleId());
 
     // Without the service the catalogues end up empty and start-up goes on.
     ServiceClient::setServer(u"localhost", 1);

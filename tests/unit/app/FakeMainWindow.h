@@ -1,0 +1,160 @@
+#pragma once
+
+#include "app/MainWindowModel.h"
+#include "controls/ComboBoxView.h"
+#include "service/Json.h"
+
+#include <map>
+#include <utility>
+#include <vector>
+
+// A combo box in memory: its text and its list, sorted without regard to case
+// as the main window's boxes are.
+struct FakeCombo : ComboBoxView {
+    String content;
+    std::vector<std::pair<String, const void*>> items;
+    int selected = -1;
+
+    String selectedText() const { return selected < 0 ? String(u"<none>") : items[selected].first; }
+
+    void editSelection(int& start, int& end) override { start = end = content.length(); }
+    String text() override { return content; }
+    void setText(const String& text) override { content = text; }
+    void setEditSelection(int, int) override {}
+    void resetList() override {
+        items.clear();
+        selected = -1;
+    }
+    void addItem(const String& text, const void* data) override {
+        auto at = items.begin();
+        while (at != items.end() && !(text.lower() < at->first.lower()))
+            ++at;
+        items.insert(at, {text, data});
+    }
+    bool hasDropDownList() override { return true; }
+    void showDropDown(bool) override {}
+    void setMinVisible(int) override {}
+    void focusEdit() override {}
+    String clipboardText() override { return String(); }
+
+    // CB_SELECTSTRING with start index 0: from the second item on, wrapping.
+    int selectStartingWith(const String& text) {
+        const int n = static_cast<int>(items.size());
+        for (int k = 1; k <= n; ++k) {
+            const int i = k % n;
+            if (items[i].first.lower().startsWith(text.lower())) {
+                selected = i;
+                content = items[i].first;
+                return i;
+            }
+        }
+        return -1;
+    }
+};
+
+// The main window's controls and timers in memory.
+struct FakeMainWindow : MainWindowView {
+    FakeCombo software;
+    FakeCombo question;
+    FakeCombo language;
+    bool createEnabled = true;
+    bool showEnabled = true;
+    String cue;
+    String ticketCount = u"0";
+    String pickButton = u"Software w\u00e4hlen";
+    std::map<int, int> timers; // running timers and their periods
+    int shown = 0;
+
+    // Attaches the model and fills the boxes as the window does when it opens.
+    void open(MainWindowModel& model, PickPlatform* platform, const String& osName) {
+        model.attach(this, platform);
+        model.softwareCompleter.attach(&software);
+        model.softwareCompleter.fill();
+        model.questionCompleter.attach(&question);
+        model.initialise(osName);
+    }
+    // Chooses the item of the software box that reads `text`; false when none does.
+    bool chooseSoftware(MainWindowModel& model, const String& text) {
+        for (int i = 0; i < static_cast<int>(software.items.size()); ++i) {
+            if (software.items[i].first == text) {
+                software.selected = i;
+                model.selectSoftware(i, model.localeId, true);
+                return true;
+            }
+        }
+        return false;
+    }
+    // The records listed in the question box.
+    std::vector<const Ticket*> questions() const {
+        std::vector<const Ticket*> out;
+        for (const auto& item : question.items)
+            out.push_back(static_cast<const Ticket*>(item.second));
+        return out;
+    }
+
+    const SoftwareEntry* softwareAt(int position) override {
+        if (position < 0 || position >= static_cast<int>(software.items.size()))
+            return nullptr;
+        return static_cast<const SoftwareEntry*>(software.items[position].second);
+    }
+    String softwareText() override { return software.content.substr(0, 512); }
+    void setSoftwareText(const String& text) override { software.content = text; }
+    int selectSoftwareStartingWith(const String& text) override {
+        return software.selectStartingWith(text);
+    }
+    void clearLanguages() override { language.resetList(); }
+    void addLanguage(const String& description, const LocaleEntry* entry) override {
+        language.addItem(description, entry);
+    }
+    void selectLanguage(const LocaleEntry* entry) override {
+        for (int i = 0; i < static_cast<int>(language.items.size()); ++i)
+            if (language.items[i].second == entry)
+                language.selected = i;
+    }
+    String questionText() override { return question.content; }
+    void enableCreateTicket(bool enable) override { createEnabled = enable; }
+    void enableShowSolution(bool enable) override { showEnabled = enable; }
+    void setQuestionCue(const String& text) override { cue = text; }
+    void setTicketCount(const String& text) override { ticketCount = text; }
+    void setPickButtonText(const String& text) override { pickButton = text; }
+    void startTimer(int id, int milliseconds) override { timers[id] = milliseconds; }
+    void stopTimer(int id) override { timers.erase(id); }
+    void show() override { ++shown; }
+};
+
+constexpr int german = 1, english = 2, french = 3;
+constexpr int wildcard = 1, windows10 = 2, firefox = 5, vlc = 6, notepad = 7;
+
+// The lists the main window works on. Software 1 stands for any software.
+// Firefox has questions in German and French (and an open one in German, which
+// is never offered), VLC in English only.
+struct DemoLists {
+    SoftwareCatalogue catalogue;
+    TicketList tickets{catalogue};
+    LocaleCatalogue locales;
+
+    DemoLists() {
+        catalogue.loadFromReply(u"{\"1\":{},\"2\":{\"file_desc\":\"Windows 10\"},"
+                                u"\"5\":{\"file_desc\":\"Firefox\",\"file_version\":\"121.0\"},"
+                                u"\"6\":{\"file_desc\":\"VLC media player\",\"file_version\":"
+                                u"\"3.0\"},\"7\":{\"file_desc\":\"Notepad\"}}");
+        tickets.loadFromReply(
+            u"{\"1\":{\"question\":\"Wie l\u00f6sche ich den Verlauf?\",\"id_state\":\"2\","
+            u"\"id_locale\":\"1\",\"software_list\":\"5\"},"
+            u"\"2\":{\"question\":\"Comment effacer l'historique?\",\"id_state\":\"2\","
+            u"\"id_locale\":\"3\",\"software_list\":\"5\"},"
+            u"\"3\":{\"question\":\"How do I rotate a video?\",\"id_state\":\"2\","
+            u"\"id_locale\":\"2\",\"software_list\":\"6\"},"
+            u"\"4\":{\"question\":\"How do I cut a video?\",\"id_state\":\"3\","
+            u"\"id_locale\":\"2\",\"software_list\":\"6\"},"
+            u"\"5\":{\"question\":\"Wie \u00e4ndere ich das Hintergrundbild?\",\"id_state\":"
+            u"\"2\",\"id_locale\":\"1\",\"software_list\":\"2\"},"
+            u"\"6\":{\"question\":\"Wie drucke ich?\",\"id_state\":\"1\",\"id_locale\":\"1\","
+            u"\"software_list\":\"5\"}}");
+        locales.load(Json::parseText(u"{\"1\":{\"description\":\"Deutsch\",\"microsoft_lcid\":"
+                                     u"\"1031\"},\"2\":{\"description\":\"English\","
+                                     u"\"microsoft_lcid\":\"1033\"},\"3\":{\"description\":"
+                                     u"\"Fran\u00e7ais\",\"microsoft_lcid\":\"1036\"}}"),
+                     1031);
+    }
+};
