@@ -22,10 +22,21 @@ struct ProgramWindow {
     const char* module;
 };
 
+// A level of a trace exactly as the window-tree client describes it under Wine.
+struct Level {
+    const char* name;
+    const char* className;
+    const char* automationId;
+    const char* module;
+};
+
 struct Step {
     int action;       // 2..7
     Element element;  // for mouse actions
     const char* text; // for a text input (7); empty for a Return (6)
+    // The whole trace of a mouse action recorded on a program Wine ships; when
+    // empty, the trace is the element, the ticket's window and the desktop root.
+    std::vector<Level> trace = {};
 };
 
 struct DemoTicket {
@@ -44,9 +55,6 @@ struct DemoTicket {
 Step click(const char* name, const char* className, const char* automationId = "") {
     return Step{2, Element{name, className, automationId}, ""};
 }
-Step doubleClick(const char* name, const char* className, const char* automationId = "") {
-    return Step{3, Element{name, className, automationId}, ""};
-}
 Step rightClick(const char* name, const char* className, const char* automationId = "") {
     return Step{5, Element{name, className, automationId}, ""};
 }
@@ -55,6 +63,35 @@ Step type(const char* text) {
 }
 Step enter() {
     return Step{6, Element{"", "", ""}, ""};
+}
+
+// The desktop root under Wine: its window belongs to explorer.exe.
+const Level wineDesktop{"Desktop 1", "#32769", "", "explorer.exe"};
+
+// Mouse actions on Wine's Notepad and Task Manager, traced from the element up.
+Step wineClick(std::vector<Level> trace) {
+    trace.push_back(wineDesktop);
+    const Level& target = trace.front();
+    return Step{2, Element{target.name, target.className, target.automationId}, "",
+                std::move(trace)};
+}
+Step notepadEditClick() {
+    return wineClick(
+        {{"", "Edit", "0", "notepad.exe"}, {"Untitled - Notepad", "Notepad", "", "notepad.exe"}});
+}
+Step newTaskClick() {
+    return wineClick({{"New Task...", "Button", "1014", "taskmgr.exe"},
+                      {"", "#32770", "0", "taskmgr.exe"},
+                      {"Task Manager", "#32770", "", "taskmgr.exe"}});
+}
+Step openFieldClick() {
+    return wineClick({{"", "Edit", "1001", "taskmgr.exe"},
+                      {"Open:", "ComboBox", "12298", "taskmgr.exe"},
+                      {"Create New Task", "#32770", "", "taskmgr.exe"}});
+}
+Step createTaskOkClick() {
+    return wineClick(
+        {{"OK", "Button", "1", "taskmgr.exe"}, {"Create New Task", "#32770", "", "taskmgr.exe"}});
 }
 
 struct Asker {
@@ -73,6 +110,7 @@ const Asker askers[] = {
 // Wine's Notepad as Wine 8 shows it: the main window (class "Notepad") holds one
 // edit control; the window tree ends at the desktop window (class "#32769").
 const ProgramWindow wineNotepad{"Untitled - Notepad", "Notepad", "notepad.exe"};
+const ProgramWindow wineTaskManager{"Task Manager", "#32770", "taskmgr.exe"};
 const ProgramWindow windowsNotepad{"Unbenannt - Editor", "Notepad", "notepad.exe"};
 const ProgramWindow settings{"Einstellungen", "ApplicationFrameWindow", "applicationframehost.exe"};
 const ProgramWindow settingsEn{"Settings", "ApplicationFrameWindow", "applicationframehost.exe"};
@@ -108,6 +146,7 @@ enum : int64_t {
     SevenZip = 11,
     Thunderbird = 12,
     Windows7 = 13,
+    WineTaskManager = 14,
 };
 enum : int64_t {
     Win10Pro = 1,
@@ -128,7 +167,7 @@ std::vector<DemoTicket> demoTickets() {
          "Wie schreibe ich einen Text in den Editor?",
          0,
          &wineNotepad,
-         {click("", "Edit"), type("HALLO"), enter()}},
+         {notepadEditClick(), type("HALLO"), enter()}},
         {2,
          English,
          {WineNotepad},
@@ -138,7 +177,7 @@ std::vector<DemoTicket> demoTickets() {
          "How do I type a line of text into Notepad?",
          1,
          &wineNotepad,
-         {click("", "Edit"), type("HALLO"), enter()}},
+         {notepadEditClick(), type("HALLO"), enter()}},
         {3,
          German,
          {WineNotepad},
@@ -306,7 +345,7 @@ std::vector<DemoTicket> demoTickets() {
          "Wie kopiere ich Text in die Zwischenablage?",
          2,
          &wineNotepad,
-         {doubleClick("", "Edit"), rightClick("", "Edit"), click("Kopieren", "", "")}},
+         {notepadEditClick(), rightClick("", "Edit", "0"), click("Kopieren", "", "")}},
         {19,
          English,
          {AnySoftware},
@@ -326,7 +365,7 @@ std::vector<DemoTicket> demoTickets() {
          "How do I copy text to the clipboard?",
          4,
          &wineNotepad,
-         {doubleClick("", "Edit"), rightClick("", "Edit"), click("Copy", "", "")}},
+         {notepadEditClick(), rightClick("", "Edit", "0"), click("Copy", "", "")}},
         {21,
          German,
          {AnySoftware},
@@ -625,6 +664,36 @@ std::vector<DemoTicket> demoTickets() {
          &firefox,
          {click("Ouvrir le menu de l’application", "", "PanelUI-menu-button"),
           click("Historique", "", "appMenu-history-button")}},
+        {49,
+         German,
+         {WineTaskManager},
+         Win7,
+         TicketSolved,
+         "2025-11-20 10:00:00",
+         "Wie starte ich ein Programm mit dem Task-Manager?",
+         3,
+         &wineTaskManager,
+         {newTaskClick(), openFieldClick(), type("NOTEPAD"), createTaskOkClick()}},
+        {50,
+         English,
+         {WineTaskManager},
+         Win7,
+         TicketConfirmed,
+         "2025-11-21 15:30:00",
+         "How do I start a program from the Task Manager?",
+         4,
+         &wineTaskManager,
+         {newTaskClick(), openFieldClick(), type("NOTEPAD"), createTaskOkClick()}},
+        {51,
+         German,
+         {WineTaskManager},
+         Win7,
+         TicketOpen,
+         "2025-12-04 17:45:00",
+         "Wie öffne ich den Editor über den Task-Manager?",
+         1,
+         nullptr,
+         {}},
     };
 }
 
@@ -646,17 +715,22 @@ void insertCapture(Database& database, const DemoTicket& ticket) {
         action.bind(4, mouse ? "" : step.text).run();
         if (!mouse)
             continue;
-        // The element, the program's window, the desktop root. The root's own
-        // process cannot be read, so a recording repeats the module of the level
-        // below it.
-        const Element levels[] = {step.element, Element{window.name, window.className, ""},
-                                  Element{"Desktop", "#32769", ""}};
-        for (size_t j = 0; j < 3; ++j) {
+        // Without a recorded trace: the element, the program's window, the
+        // desktop root. The root's own process cannot be read there, so a
+        // recording repeats the module of the level below it.
+        std::vector<Level> levels = step.trace;
+        if (levels.empty()) {
+            levels = {{step.element.name, step.element.className, step.element.automationId,
+                       window.module},
+                      {window.name, window.className, "", window.module},
+                      {"Desktop", "#32769", "", window.module}};
+        }
+        for (size_t j = 0; j < levels.size(); ++j) {
             element.reset();
             element.bind(1, captureId).bind(2, static_cast<int64_t>(i));
             element.bind(3, static_cast<int64_t>(j)).bind(4, levels[j].name);
             element.bind(5, levels[j].className).bind(6, levels[j].automationId);
-            element.bind(7, window.module).run();
+            element.bind(7, levels[j].module).run();
         }
     }
     Statement link(database, "UPDATE ticket SET id_capture = ? WHERE id = ?");
@@ -727,6 +801,9 @@ bool seedDemoData(Database& database, std::string& error) {
         {Thunderbird, German, "Thunderbird", "Thunderbird", "115.6", "115.6.1", "thunderbird.exe"},
         // What Wine 8 reports by default, so the demo preselects its system.
         {Windows7, German, "Windows 7", "Microsoft Windows", "", "", "explorer.exe"},
+        // Wine's taskmgr.exe as its version resource names it.
+        {WineTaskManager, German, "Wine Task Manager", "Task Manager by Brian Palmer", "1.0",
+         "1.0.0.1", "taskmgr.exe"},
     };
     for (const auto& row : catalogue) {
         software.reset();
