@@ -68,8 +68,10 @@ bool Overlay::show(AutomationClient* client, const AutomationElementPtr& element
                                             static_cast<long long>(rect.bottom) - rect.top);
     view.setFrameImage(image.empty() ? nullptr : &image);
     hasFrameImage = !image.empty();
-    if (view.windowExists())
+    if (view.windowExists()) {
+        view.raiseWindow();
         view.repaint();
+    }
     return true;
 }
 

@@ -28,6 +28,9 @@ class OverlayView {
     // Destroys the window and unregisters its class.
     virtual void destroyWindow() = 0;
     virtual void showWindow(bool show) = 0;
+    // Puts the window above every other top-most window: the program of the
+    // framed element may have come to the front since, over the frame.
+    virtual void raiseWindow() = 0;
     // Paints the whole window anew, background included.
     virtual void repaint() = 0;
 

@@ -1,5 +1,8 @@
 #include "app/win/Lotse.h"
 
+#include "automation/win/OverlayWindow.h"
+#include "recording/win/InputHooks.h"
+
 #include "service/CatalogueReload.h"
 
 #include "app/PeriodicCheck.h"
@@ -84,7 +87,9 @@ bool Lotse::run(HINSTANCE module) {
     runMainLoop();
 
     TrayIcon::remove(trayIcon);
-    mainWindow.screen.shutdownOverlay();
+    // "Beenden" may come in the middle of a pick.
+    removeInputHooks();
+    OverlayWindow::instance().shutdown();
     return true;
 }
 

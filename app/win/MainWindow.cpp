@@ -6,9 +6,12 @@
 #include "app/win/Settings.h"
 #include "app/win/SingleInstance.h"
 #include "app/win/TrayIcon.h"
+#include "automation/win/ElementUnderCursor.h"
+#include "automation/win/OverlayWindow.h"
 #include "base/win/WideText.h"
 #include "base/win/WindowText.h"
 #include "dialogs/win/CenterWindow.h"
+#include "recording/win/InputHooks.h"
 #include "resources/resource.h"
 #include "service/SystemInfo.h"
 
@@ -103,7 +106,7 @@ void MainWindow::initialise(HWND dialog) {
     model.softwareCompleter.fill();
     questionBox.attach(model.questionCompleter, GetDlgItem(dialog, IDC_MAIN_QUESTION));
     model.initialise(osName);
-    screen.attachOverlay(moduleInstance, dialog);
+    OverlayWindow::instance().attach(moduleInstance, dialog);
 }
 
 void MainWindow::onCommand(WORD id, WORD notification) {
@@ -318,7 +321,7 @@ void MainWindow::stopTimer(int id) {
 }
 
 AutomationElementPtr MainWindow::elementUnderCursor() {
-    return screen.elementUnderCursor(model.automation);
+    return ::elementUnderCursor(model.automation);
 }
 
 bool MainWindow::cursorPosition(int& x, int& y) {
@@ -331,15 +334,15 @@ bool MainWindow::cursorPosition(int& x, int& y) {
 }
 
 void MainWindow::installMouseHook() {
-    screen.installMouseHook();
+    ::installMouseHook();
 }
 
 void MainWindow::removeMouseHook() {
-    screen.removeMouseHook();
+    ::removeMouseHook();
 }
 
 void MainWindow::frame(const AutomationElementPtr& element) {
-    screen.frame(model.automation, element);
+    OverlayWindow::instance().show(model.automation, element);
 }
 
 VersionResource& MainWindow::versionResource() {

@@ -4,7 +4,6 @@
 #include "app/MainWindowView.h"
 #include "app/PickPlatform.h"
 #include "app/win/FileVersionResource.h"
-#include "app/win/ScreenPickCalls.h"
 #include "controls/win/AutoCompleteWindow.h"
 #include "dialogs/win/Template.h"
 
@@ -41,7 +40,6 @@ class MainWindow : public Template, public MainWindowView, public PickPlatform {
     MainWindowModel model;
     AutoCompleteWindow softwareBox;
     AutoCompleteWindow questionBox;
-    ScreenPickCalls screen;
 
     // MainWindowView
     const SoftwareEntry* softwareAt(int position) override;

@@ -1,7 +1,12 @@
 #include "automation/win/AutomationClients.h"
 
-// Until the two Windows clients are in, the program runs without one: every
-// element operation answers none.
+#include "automation/win/UiaAutomationClient.h"
+#include "automation/win/WindowTreeClient.h"
+
 std::unique_ptr<AutomationClient> createAutomationClient() {
-    return nullptr;
+    if (std::unique_ptr<AutomationClient> uia = createUiAutomationClient())
+        return uia;
+    // No UI Automation (Wine, stripped systems): standard controls are still
+    // windows, and the window tree describes and finds them.
+    return std::make_unique<WindowTreeClient>();
 }

@@ -104,6 +104,17 @@ void OverlayWindow::showWindow(bool show) {
         ShowWindow(handle, show ? SW_SHOWNA : SW_HIDE);
 }
 
+void OverlayWindow::raiseWindow() {
+    if (!windowExists())
+        return;
+    // Out of the top-most band and back in: a window already first in the
+    // z-order would otherwise not be stacked anew on the screen (Wine keeps its
+    // X windows in their old order then).
+    constexpr UINT keep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    SetWindowPos(handle, HWND_NOTOPMOST, 0, 0, 0, 0, keep);
+    SetWindowPos(handle, HWND_TOPMOST, 0, 0, 0, 0, keep);
+}
+
 void OverlayWindow::repaint() {
     if (windowExists())
         InvalidateRect(handle, nullptr, TRUE);

@@ -56,6 +56,7 @@ class OverlayWindow : public OverlayView {
     void moveWindow(const ElementRect& area) override;
     void destroyWindow() override;
     void showWindow(bool show) override;
+    void raiseWindow() override;
     void repaint() override;
     void setFrameImage(const FrameImage* image) override;
     void blendFrame(int x, int y) override;

@@ -18,7 +18,7 @@ struct FakeView : OverlayView {
     bool shown = false;
     bool failCreate = false;
     ElementRect area;
-    int creates = 0, destroys = 0, repaints = 0, images = 0, releases = 0;
+    int creates = 0, destroys = 0, repaints = 0, images = 0, releases = 0, raises = 0;
     FrameImage image;
     std::vector<std::string> log;
 
@@ -42,6 +42,7 @@ struct FakeView : OverlayView {
         shown = show;
         log.push_back(show ? "show" : "hide");
     }
+    void raiseWindow() override { ++raises; }
     void repaint() override { ++repaints; }
     void setFrameImage(const FrameImage* i) override {
         if (i) {
@@ -160,9 +161,11 @@ TEST(Overlay, ShowReturnsAndKeepsTheMark) {
     EXPECT_EQ(f.view.image.width, 102);
 
     // The same rectangle again: true, no new image, no new window.
+    EXPECT_EQ(f.view.raises, 1); // a new mark goes on top of everything
     EXPECT_TRUE(f.overlay.show(&f.tree, button));
     EXPECT_EQ(f.view.images, 1);
     EXPECT_EQ(f.view.creates, 1);
+    EXPECT_EQ(f.view.raises, 1);
 
     // A moved element: a new image, the previous one released by replacing it.
     f.tree.properties(button)->rect = {110, 200, 210, 250};

@@ -5,7 +5,10 @@
 //   post TITLE MESSAGE WPARAM LPARAM  post any message to it
 //   visible TITLE                  exit code 0 visible, 1 hidden, 2 no such window
 //   rect TITLE                     print "x y width height" of the window
-//   item-rect TITLE ID             the same for the window's control ID
+//   item-rect TITLE ID             the same for the window's control ID (at any depth)
+//   move TITLE X Y                 move the window to X, Y (screen), keeping its size
+//   zorder                         print the visible top-level windows, topmost first:
+//                                  "class|title|exstyle" one per line
 //   item-text TITLE ID             print the text of its control ID (UTF-8)
 // Numbers may be decimal or 0x-hexadecimal. Exit code 2 means a missing window,
 // 3 a usage error.
@@ -31,6 +34,28 @@ HWND findWindow(const wchar_t* title) {
     return nullptr;
 }
 
+// The control with that id among the window's children, or deeper (a property
+// page inside a dialog holds its own controls).
+HWND findItem(HWND window, int id) {
+    if (HWND item = GetDlgItem(window, id))
+        return item;
+    struct Search {
+        int id;
+        HWND found;
+    } search{id, nullptr};
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            if (GetDlgCtrlID(child) != s->id)
+                return TRUE;
+            s->found = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -51,6 +76,18 @@ int wmain(int argc, wchar_t** argv) {
         DWORD_PTR result = 0;
         SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, static_cast<WPARAM>(number(argv[2])),
                             0, SMTO_ABORTIFHUNG, 5000, &result);
+        return 0;
+    }
+    if (!std::wcscmp(command, L"zorder") && argc == 2) {
+        for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+            if (!IsWindowVisible(w))
+                continue;
+            wchar_t name[256] = {}, text[256] = {};
+            GetClassNameW(w, name, 256);
+            GetWindowTextW(w, text, 256);
+            std::printf("%ls|%ls|%lx\n", name, text,
+                        static_cast<unsigned long>(GetWindowLongPtrW(w, GWL_EXSTYLE)));
+        }
         return 0;
     }
     if (argc < 3)
@@ -75,8 +112,14 @@ int wmain(int argc, wchar_t** argv) {
                     rect.bottom - rect.top);
         return 0;
     }
+    if (!std::wcscmp(command, L"move") && argc == 5)
+        return SetWindowPos(window, nullptr, static_cast<int>(number(argv[3])),
+                            static_cast<int>(number(argv[4])), 0, 0,
+                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)
+                   ? 0
+                   : 1;
     if (!std::wcscmp(command, L"item-rect") && argc == 4) {
-        HWND item = GetDlgItem(window, static_cast<int>(number(argv[3])));
+        HWND item = findItem(window, static_cast<int>(number(argv[3])));
         if (!item)
             return 2;
         RECT rect{};
