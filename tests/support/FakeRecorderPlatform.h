@@ -18,10 +18,8 @@ class FakeRecorderPlatform : public RecorderPlatform {
     uintptr_t window = 0x1000;
 
     AutomationElementPtr marked; // what the overlay marks; null for no mark
-    int overlayShows = 0;
     int overlayShutdowns = 0;
     bool hooksInstalled = false;
-    int hookInstalls = 0;
     std::vector<String> activated;
     int mainWindowShown = 0;
 
@@ -39,11 +37,9 @@ class FakeRecorderPlatform : public RecorderPlatform {
         return true;
     }
     bool showOverlay(const AutomationElementPtr& element) override {
-        ++overlayShows;
         marked = element;
-        if (!element || !client)
-            return false;
-        return !client->boundingRect(element).value_or(ElementRect()).isEmpty();
+        return element && client &&
+               !client->boundingRect(element).value_or(ElementRect()).isEmpty();
     }
     void shutdownOverlay() override {
         ++overlayShutdowns;
@@ -52,7 +48,6 @@ class FakeRecorderPlatform : public RecorderPlatform {
     void installInputHooks() override {
         KeyMonitor::instance().reset();
         hooksInstalled = true;
-        ++hookInstalls;
     }
     void removeInputHooks() override {
         KeyMonitor::instance().reset();

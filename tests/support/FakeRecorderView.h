@@ -24,7 +24,6 @@ class FakeRecorderView : public RecorderView {
     bool saveEnabled = false;
     std::map<int, int> timers; // running timers: id -> period
     std::vector<Message> messages;
-    int debugOpened = 0;
     int debugRefreshed = 0;
     int endedWith = -1; // the result of endDialog; -1 while open
 
@@ -44,9 +43,7 @@ class FakeRecorderView : public RecorderView {
     void showMessage(const String& text, const String& caption) override {
         messages.push_back({text, caption});
     }
-    void openDebugWindow() override { ++debugOpened; }
+    void openDebugWindow() override {}
     void refreshDebugWindow() override { ++debugRefreshed; }
     void endDialog(int result) override { endedWith = result; }
-
-    bool timerRunning(int id) const { return timers.count(id) != 0; }
 };
