@@ -1,0 +1,36 @@
+#pragma once
+
+#include "base/String.h"
+
+// What the recorder needs of its dialog. The window layer answers with the
+// controls of dialog 103 (recording/win/SolutionCapture); tests record the calls.
+class RecorderView {
+  public:
+    virtual ~RecorderView() = default;
+
+    // The ticket's question (edit 1030).
+    virtual void setQuestion(const String& text) = 0;
+    // The "Debug" button (1013).
+    virtual void showDebugButton(bool show) = 0;
+    // The list of recorded actions (list box 1023): append a line, select a line
+    // (-1 removes the selection), empty it.
+    virtual void addLine(const String& text) = 0;
+    virtual void selectLine(int index) = 0;
+    virtual void resetList() = 0;
+    // The label of the element under the cursor (edit 1026).
+    virtual void setHoveredLabel(const String& text) = 0;
+    // Button 1009 and "Speichern" (1022).
+    virtual void setRecordButtonText(const String& text) = 0;
+    virtual void enableSave(bool enable) = 0;
+    // The dialog's timers; starting a running timer restarts it.
+    virtual void startTimer(int id, int periodMs) = 0;
+    virtual void stopTimer(int id) = 0;
+    // A message box owned by the dialog with an OK button; returns when closed.
+    virtual void showMessage(const String& text, const String& caption) = 0;
+    // The debug window over the recorder's inspected trace and element: open it
+    // (or bring it to the front), and refresh its text if it is open.
+    virtual void openDebugWindow() = 0;
+    virtual void refreshDebugWindow() = 0;
+    // Ends the dialog with that result.
+    virtual void endDialog(int result) = 0;
+};
