@@ -16,7 +16,7 @@
 
 struct FakeNavigatorView : NavigatorView {
     bool exists = false;
-    int creates = 0, destroys = 0, fronts = 0, tickStops = 0, mainShown = 0;
+    int creates = 0, destroys = 0, fronts = 0, mainShown = 0;
     bool timerArmed = false;
     uint64_t armedAt = 0;
     const uint64_t* clock = nullptr; // when the application timer was armed
@@ -28,7 +28,6 @@ struct FakeNavigatorView : NavigatorView {
     };
     std::vector<FeedbackCall> feedbacks;
     const ElementTrace* debugTrace = nullptr;
-    int debugRefreshes = 0;
 
     bool windowExists() override { return exists; }
     bool createWindow() override {
@@ -43,7 +42,7 @@ struct FakeNavigatorView : NavigatorView {
         exists = false;
         timerArmed = false;
     }
-    void stopTick() override { ++tickStops; }
+    void stopTick() override {}
     void armApplicationTimer() override {
         timerArmed = true;
         armedAt = clock ? *clock : 0;
@@ -52,7 +51,6 @@ struct FakeNavigatorView : NavigatorView {
     void setInstruction(const String& text) override { instruction = text; }
     void refreshDebug(const ElementTrace* trace, const AutomationElementPtr*) override {
         debugTrace = trace;
-        ++debugRefreshes;
     }
     void showMainWindow() override { ++mainShown; }
     void showError(const String& text) override { errors.push_back(text); }
@@ -93,7 +91,7 @@ struct FakePlaybackPlatform : PlaybackPlatform {
     Overlay overlay{overlayView};
     int overlayShows = 0, overlayRemovals = 0;
     bool hooksInstalled = false;
-    int hookInstalls = 0, hookRemovals = 0, doubleInstalls = 0;
+    int hookInstalls = 0, doubleInstalls = 0;
     int cursorX = 0, cursorY = 0;
     std::vector<String> debugLines;
 
@@ -128,7 +126,6 @@ struct FakePlaybackPlatform : PlaybackPlatform {
     }
     void removeInputHooks() override {
         hooksInstalled = false;
-        ++hookRemovals;
         keys.reset();
     }
     void cursorPosition(int& x, int& y) override { x = cursorX, y = cursorY; }
