@@ -1,0 +1,222 @@
+#include "playback/SolutionPlayback.h"
+
+#include "automation/ApplicationActivation.h"
+#include "automation/ElementSearch.h"
+#include "automation/TraceText.h"
+#include "playback/TicketSoftware.h"
+
+#include <algorithm>
+
+SolutionPlayback::SolutionPlayback(NavigatorView& view, PlaybackPlatform& platform,
+                                   AutomationClient*& client, SoftwareCatalogue& catalogue,
+                                   ClickMonitor& clicks, KeyMonitor& keys)
+    : view(view), platform(platform), automation(client), catalogue(catalogue), clicks(clicks),
+      keys(keys) {}
+
+void SolutionPlayback::start(const Ticket& ticket) {
+    // The debug window must not keep pointing into the capture replaced here.
+    view.refreshDebug(nullptr, nullptr);
+    releaseHooksAndOverlay();
+    found.reset();
+    trace = nullptr;
+    played = ticket;
+    platform.downloadCapture(played);
+    stepIndex = 0;
+    partialMatch = 0;
+    waitingForApplication = 1;
+    kind = Action::none;
+    checked = false;
+    missing = false;
+
+    const auto& actions = played.capture.actions;
+    if (actions.empty() || actions.front().trace.elements.empty()) {
+        // Without a first element there is no program to wait for. The box runs
+        // its own message loop: no tick may play on meanwhile.
+        running = false;
+        view.showError(actions.empty() ? emptyCaptureText : noApplicationText);
+        close();
+        return;
+    }
+    running = true;
+    if (!view.windowExists() && !view.createWindow()) {
+        close();
+        return;
+    }
+    view.bringToFront();
+}
+
+void SolutionPlayback::tick() {
+    if (!running)
+        return;
+    if (waitingForApplication)
+        checkApplication(false);
+    else
+        guide();
+}
+
+void SolutionPlayback::applicationTimer() {
+    if (!isWaitingForApplication()) {
+        view.stopApplicationTimer();
+        return;
+    }
+    checkApplication(true);
+}
+
+String SolutionPlayback::awaitedSoftware() {
+    const SoftwareEntry* software = ticketSoftware(played, catalogue);
+    return software ? software->file_desc : String();
+}
+
+bool SolutionPlayback::checkApplication(bool fromTimer) {
+    const uint64_t now = platform.now();
+    if (checked && now - lastCheck < static_cast<uint64_t>(applicationCheckMs))
+        return false;
+    checked = true;
+    lastCheck = now;
+    if (activation(now) == Activation::broughtFront) {
+        beginGuiding();
+        return true;
+    }
+    if (!fromTimer) {
+        view.setInstruction(String::format(waitingFormat, awaitedSoftware()));
+        view.armApplicationTimer();
+    }
+    return false;
+}
+
+int SolutionPlayback::activation(uint64_t now) {
+    std::vector<uint32_t> processes = platform.processIds();
+    std::sort(processes.begin(), processes.end());
+    if (missing && !processes.empty() && processes == knownProcesses &&
+        now - lastWalk < static_cast<uint64_t>(fullCheckMs))
+        return Activation::notRunning;
+    const String& module = played.capture.actions.front().trace.elements.front().moduleName;
+    const int result = platform.activateApplication(module);
+    missing = result == Activation::notRunning;
+    lastWalk = now;
+    knownProcesses = std::move(processes);
+    return result;
+}
+
+void SolutionPlayback::beginGuiding() {
+    // Left armed, the timer would find the program again later and start over.
+    view.stopApplicationTimer();
+    partialMatch = selectStep(stepIndex);
+    updateActionText();
+    platform.installInputHooks();
+    guiding = true;
+    waitingForApplication = 0;
+}
+
+void SolutionPlayback::guide() {
+    if (found) {
+        const ActionKind click = clicks.takeClick();
+        if (!platform.showOverlay(automation, found)) {
+            platform.debugLine(u"elem rect is empty\n");
+            partialMatch = selectStep(stepIndex);
+            return;
+        }
+        if (click == Action::none || click != kind)
+            return;
+        int x = 0, y = 0;
+        platform.cursorPosition(x, y);
+        const ElementRect frame = platform.overlayRect();
+        // The frame's edges count as inside.
+        if (frame.left <= x && x <= frame.right && frame.top <= y && y <= frame.bottom)
+            nextStep();
+        return;
+    }
+
+    platform.showOverlay(automation, nullptr);
+    if (kind == Action::textInput) {
+        // Compared in place: the typed text keeps growing until it matches.
+        if (trace && !keys.text.empty() && keys.text == trace->enteredText) {
+            keys.text.clear();
+            nextStep();
+        }
+        return;
+    }
+    const ActionKind click = clicks.takeClick();
+    const ActionKind key = keys.takeKeys().state;
+    if ((click != Action::none && click == kind) || (key != Action::none && key == kind))
+        nextStep();
+}
+
+int SolutionPlayback::selectStep(int index) {
+    const auto& actions = played.capture.actions;
+    if (index < 0 || index >= static_cast<int>(actions.size()))
+        return 0;
+    trace = &played.capture.actions[static_cast<size_t>(index)].trace;
+    kind = actions[static_cast<size_t>(index)].kind;
+
+    // The previous step's element goes before the search, not after it.
+    found.reset();
+    int result = 0;
+    if (!trace->elements.empty()) {
+        for (int attempt = 0; attempt < searchAttempts && !found; ++attempt) {
+            found = findElement(automation, *trace, 0);
+            if (!found)
+                platform.sleep(searchRetryMs);
+        }
+        if (!found) {
+            found = findElement(automation, *trace, 1);
+            if (found)
+                result = 1;
+        }
+    }
+    return result;
+}
+
+void SolutionPlayback::nextStep() {
+    platform.removeOverlayWindow();
+    if (!partialMatch)
+        ++stepIndex;
+    if (stepIndex != static_cast<int>(played.capture.actions.size())) {
+        partialMatch = selectStep(stepIndex);
+        updateActionText();
+        return;
+    }
+    const AutomationElementPtr last = found;
+    const bool askFeedback = played.id_state == TicketSolved;
+    close();
+    if (askFeedback)
+        view.openFeedback(played, last);
+}
+
+void SolutionPlayback::updateActionText() {
+    if (trace) {
+        const String target = traceLabel(*trace);
+        const String label = actionLabel(kind);
+        if (target.empty())
+            view.setInstruction(label);
+        else
+            view.setInstruction(String::format(
+                u"%s%s\"%s\"", label, kind == Action::textInput ? u" " : u" auf ", target));
+    }
+    view.refreshDebug(trace, &found);
+}
+
+void SolutionPlayback::close() {
+    view.stopTick();
+    releaseHooksAndOverlay();
+    running = false;
+    waitingForApplication = 0;
+    view.destroyWindow();
+    found.reset();
+    view.showMainWindow();
+}
+
+void SolutionPlayback::shutdown() {
+    releaseHooksAndOverlay();
+    running = false;
+    waitingForApplication = 0;
+    found.reset();
+}
+
+void SolutionPlayback::releaseHooksAndOverlay() {
+    if (!guiding)
+        return;
+    guiding = false;
+    platform.removeInputHooks();
+    platform.showOverlay(automation, nullptr);
+}

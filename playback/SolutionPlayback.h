@@ -1,0 +1,119 @@
+#pragma once
+
+#include "app/SoftwareCatalogue.h"
+#include "automation/AutomationClient.h"
+#include "playback/NavigatorView.h"
+#include "playback/PlaybackPlatform.h"
+#include "recording/Capture.h"
+#include "recording/InputMonitors.h"
+#include "service/Ticket.h"
+
+#include <cstdint>
+#include <vector>
+
+// The decisions of the solution navigator: plays a ticket's capture back to the
+// user step by step. It waits until the recorded program is in front, finds each
+// step's element, has the overlay frame it, shows what to do there and moves on
+// when the monitors report that the user did it. It never acts itself. The
+// window drives it with two timers: tick() every 10 ms, applicationTimer()
+// every 1000 ms while the program is awaited.
+class SolutionPlayback {
+  public:
+    // `client` is the program's automation client, read at every search (it may
+    // be made after the navigator). The catalogue names the awaited program.
+    SolutionPlayback(NavigatorView& view, PlaybackPlatform& platform, AutomationClient*& client,
+                     SoftwareCatalogue& catalogue = SoftwareCatalogue::instance(),
+                     ClickMonitor& clicks = ClickMonitor::instance(),
+                     KeyMonitor& keys = KeyMonitor::instance());
+    SolutionPlayback(const SolutionPlayback&) = delete;
+    SolutionPlayback& operator=(const SolutionPlayback&) = delete;
+
+    // Plays a copy of the ticket (the ticket list may be reloaded meanwhile),
+    // its capture downloaded first. A running playback gives way to it in the
+    // same window. A capture without actions, or whose first action names no
+    // element (and so no program), is not played: an error box, then close().
+    void start(const Ticket& ticket);
+
+    // Timer 2: the application check while waiting, else one guiding step.
+    void tick();
+    // Timer 6: the application check while waiting.
+    void applicationTimer();
+
+    // Makes action i current and searches its element: up to four times, 250 ms
+    // apart, then its parent once. 1 when only the parent was found, else 0; an
+    // index past the end changes nothing.
+    int selectStep(int index);
+    // The user did the current step (or acted on its parent): the next one, or the
+    // end of the playback.
+    void nextStep();
+    // Shows the current step's instruction.
+    void updateActionText();
+    // Ends the playback at any point and shows the main window.
+    void close();
+    // Ends the playback without any window work (the navigator goes away).
+    void shutdown();
+
+    bool isRunning() const { return running; }
+    bool isWaitingForApplication() const { return running && waitingForApplication; }
+    int step() const { return stepIndex; }
+    bool isPartialMatch() const { return partialMatch != 0; }
+    ActionKind currentKind() const { return kind; }
+    ElementTrace* currentTrace() const { return trace; }
+    const AutomationElementPtr& foundElement() const { return found; }
+    const Ticket& ticket() const { return played; }
+
+    // The awaited program's name: the file_desc of the catalogue entry of the
+    // ticket's smallest software id, empty for a ticket without software.
+    String awaitedSoftware();
+
+    static constexpr int tickMs = 10;
+    static constexpr int applicationTimerMs = 1000;
+    // The application check lists the processes at most this often.
+    static constexpr int applicationCheckMs = 250;
+    // Bringing the program to the front walks every process and window. While
+    // the program is missing that walk is repeated only when a process started
+    // or ended, or after this long (a reused process id goes unnoticed no longer).
+    static constexpr int fullCheckMs = 2000;
+    static constexpr int searchAttempts = 4;
+    static constexpr int searchRetryMs = 250;
+
+    static constexpr char16_t waitingFormat[] = u"Bitte öffne die Anwendung '%s'";
+    static constexpr char16_t emptyCaptureText[] =
+        u"Zu dieser Lösung konnten keine Schritte geladen werden.";
+    static constexpr char16_t noApplicationText[] =
+        u"Der erste Schritt dieser Lösung nennt keine Anwendung, daher kann sie nicht "
+        u"gezeigt werden.";
+
+  private:
+    // Runs the application check when it is due; true when guiding began.
+    bool checkApplication(bool fromTimer);
+    // activateApplicationWindow for the first element's program, unless the
+    // process list shows that it is still missing.
+    int activation(uint64_t now);
+    void beginGuiding();
+    void guide();
+    void releaseHooksAndOverlay();
+
+    NavigatorView& view;
+    PlaybackPlatform& platform;
+    AutomationClient*& automation;
+    SoftwareCatalogue& catalogue;
+    ClickMonitor& clicks;
+    KeyMonitor& keys;
+
+    Ticket played;
+    bool running = false;
+    int32_t waitingForApplication = 0;
+    int stepIndex = 0;
+    ElementTrace* trace = nullptr; // into played's capture
+    AutomationElementPtr found;
+    ActionKind kind = Action::none;
+    int32_t partialMatch = 0;
+    // Hooks and overlay are the playback's only from the start of guiding.
+    bool guiding = false;
+    bool checked = false;
+    uint64_t lastCheck = 0;
+    bool missing = false; // the last walk did not find the program
+    uint64_t lastWalk = 0;
+    std::vector<uint32_t> knownProcesses; // sorted, as of the last walk
+};

@@ -1,0 +1,63 @@
+#include "playback/win/PlaybackPlatformApi.h"
+
+#include "automation/win/DesktopWindowsApi.h"
+#include "automation/win/OverlayWindow.h"
+#include "automation/win/ProcessModules.h"
+#include "base/DebugOutput.h"
+#include "playback/CaptureDownload.h"
+#include "recording/win/InputHooks.h"
+
+#include <windows.h>
+
+std::vector<uint32_t> PlaybackPlatformApi::processIds() {
+    const std::vector<DWORD> ids = runningProcessIds();
+    return std::vector<uint32_t>(ids.begin(), ids.end());
+}
+
+void PlaybackPlatformApi::downloadCapture(Ticket& ticket) {
+    ::downloadCapture(ticket);
+}
+
+int PlaybackPlatformApi::activateApplication(const String& moduleName) {
+    return activateApplicationWindow(moduleName);
+}
+
+bool PlaybackPlatformApi::showOverlay(AutomationClient* client,
+                                      const AutomationElementPtr& element) {
+    return OverlayWindow::instance().show(client, element);
+}
+
+ElementRect PlaybackPlatformApi::overlayRect() {
+    return OverlayWindow::instance().rect();
+}
+
+void PlaybackPlatformApi::removeOverlayWindow() {
+    OverlayWindow::instance().removeWindow();
+}
+
+void PlaybackPlatformApi::installInputHooks() {
+    ::installInputHooks();
+}
+
+void PlaybackPlatformApi::removeInputHooks() {
+    ::removeInputHooks();
+}
+
+void PlaybackPlatformApi::cursorPosition(int& x, int& y) {
+    POINT point{};
+    GetCursorPos(&point);
+    x = point.x;
+    y = point.y;
+}
+
+uint64_t PlaybackPlatformApi::now() {
+    return GetTickCount64();
+}
+
+void PlaybackPlatformApi::sleep(int milliseconds) {
+    Sleep(static_cast<DWORD>(milliseconds));
+}
+
+void PlaybackPlatformApi::debugLine(const String& text) {
+    debugOutput(text);
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "automation/AutomationClient.h"
+#include "dialogs/win/Template.h"
+#include "playback/NavigatorView.h"
+#include "playback/SolutionPlayback.h"
+#include "playback/win/Feedback.h"
+#include "playback/win/PlaybackPlatformApi.h"
+#include "recording/win/Debug.h"
+#include "service/Ticket.h"
+
+#include <functional>
+
+// Dialog 105 "Solution navigator": the small top-most window that tells the
+// user, step by step, what to do in the framed place while a ticket's solution
+// plays (SolutionPlayback decides; this class is its window). Modeless,
+// without owner; timer 2 (10 ms) ticks the playback, timer 6 (1000 ms) repeats
+// the application check.
+class SolutionNavigator : public Template, private NavigatorView {
+  public:
+    // `client` is the program's automation client pointer, read at every use;
+    // `showMainWindow` brings the main window back when a playback ends.
+    SolutionNavigator(AutomationClient*& client, std::function<void()> showMainWindow);
+    // An open playback ends without showing the main window.
+    ~SolutionNavigator() override;
+
+    // Plays the ticket's solution (a copy of the ticket is kept); a running
+    // playback gives way to it in the same window.
+    void start(const Ticket& ticket);
+    // Ends the playback: hooks, frame and window go, the main window comes back.
+    void close(INT_PTR result) override;
+    INT_PTR dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    const SolutionPlayback& playback() const { return model; }
+
+    static constexpr UINT_PTR tickTimer = 2;
+    static constexpr UINT_PTR applicationTimer = 6;
+    // The instruction's font height: 12 points at 96 dots per inch.
+    static constexpr int instructionFontHeight = -16;
+
+    Feedback feedback;
+    Debug debug;
+
+  private:
+    void initialize(HWND dialog);
+
+    // NavigatorView
+    bool windowExists() override;
+    bool createWindow() override;
+    void bringToFront() override;
+    void destroyWindow() override;
+    void stopTick() override;
+    void armApplicationTimer() override;
+    void stopApplicationTimer() override;
+    void setInstruction(const String& text) override;
+    void refreshDebug(const ElementTrace* trace, const AutomationElementPtr* element) override;
+    void showMainWindow() override;
+    void showError(const String& text) override;
+    void openFeedback(const Ticket& ticket, const AutomationElementPtr& element) override;
+
+    AutomationClient*& automation;
+    std::function<void()> mainWindow;
+    PlaybackPlatformApi platform;
+    SolutionPlayback model;
+    HFONT instructionFont = nullptr;
+};

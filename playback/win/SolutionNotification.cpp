@@ -1,0 +1,44 @@
+#include "playback/win/SolutionNotification.h"
+
+#include "app/SoftwareCatalogue.h"
+#include "base/win/WideText.h"
+#include "dialogs/win/CenterWindow.h"
+#include "playback/TicketSoftware.h"
+#include "resources/resource.h"
+
+void SolutionNotification::announce(const Ticket& solved) {
+    ticket = solved;
+    if (!window)
+        create(IDD_SOLUTION_NOTIFICATION, nullptr, true, true);
+    if (window)
+        SetForegroundWindow(window);
+}
+
+INT_PTR SolutionNotification::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG: {
+        const SoftwareEntry* software = ticketSoftware(ticket, SoftwareCatalogue::instance());
+        centerWindow(dialog);
+        SetDlgItemTextW(dialog, IDC_NOTIFICATION_QUESTION, wide(ticket.question));
+        SetDlgItemTextW(dialog, IDC_NOTIFICATION_SOFTWARE,
+                        wide(software ? displayText(*software) : String()));
+        break;
+    }
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDC_NOTIFICATION_SHOW:
+            navigator.start(ticket);
+            close(0);
+            break;
+        case IDCANCEL:
+        case IDCLOSE:
+            close(0);
+            break;
+        }
+        break;
+    case WM_QUIT:
+        close(0);
+        break;
+    }
+    return 0;
+}

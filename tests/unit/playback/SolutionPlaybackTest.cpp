@@ -1,0 +1,348 @@
+#include "playback/SolutionPlayback.h"
+
+#include "automation/ElementDescription.h"
+#include "tests/StringPrinter.h"
+#include "tests/support/MemoryAutomation.h"
+#include "tests/support/PlaybackFakes.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr uint32_t keyDown = 0x100;
+
+// A program "editor.exe" with a window holding the button "Speichern" at
+// (100, 100)-(200, 140), a ticket about it and a playback over fakes.
+struct Desk {
+    MemoryAutomation tree;
+    AutomationClient* client = &tree;
+    SoftwareCatalogue catalogue;
+    ClickMonitor clicks;
+    KeyMonitor keys;
+    FakeNavigatorView view;
+    FakePlaybackPlatform platform{keys};
+    SolutionPlayback playback{view, platform, client, catalogue, clicks, keys};
+    AutomationElementPtr window, save;
+
+    Desk() {
+        view.clock = &platform.clock;
+        MemoryAutomation::Properties frame;
+        frame.name = String(u"Unbenannt - Editor");
+        frame.className = u"Notepad";
+        frame.processId = 7;
+        frame.rect = {0, 0, 800, 600};
+        window = tree.add(tree.root(), frame);
+        save = add(u"Speichern", u"1", {100, 100, 200, 140});
+        tree.setProcessModule(7, {u"Editor.exe", u"C:\\Programme\\Editor.exe"});
+        catalogue.entry(5).file_desc = u"Editor";
+    }
+    AutomationElementPtr add(const char16_t* name, const char16_t* id, ElementRect rect,
+                             const char16_t* className = u"Button") {
+        MemoryAutomation::Properties button;
+        button.name = String(name);
+        button.className = className;
+        button.automationId = id;
+        button.processId = 7;
+        button.rect = rect;
+        return tree.add(window, button);
+    }
+    CaptureAction on(const AutomationElementPtr& element, ActionKind kind = Action::leftClick) {
+        CaptureAction action;
+        action.kind = kind;
+        action.trace = buildTrace(&tree, element);
+        return action;
+    }
+    static CaptureAction typed(const char16_t* text) {
+        CaptureAction action;
+        action.kind = Action::textInput;
+        action.trace.enteredText = text;
+        return action;
+    }
+    static CaptureAction enter() {
+        CaptureAction action;
+        action.kind = Action::enterKey;
+        return action;
+    }
+    Ticket ticket(std::vector<CaptureAction> actions, int state = TicketSolved) {
+        Ticket t;
+        t.id = 12;
+        t.id_capture = 3;
+        t.id_state = state;
+        t.software_list = {9, 5};
+        platform.capture.actions = std::move(actions);
+        return t;
+    }
+    void tick(int count = 1) {
+        for (int i = 0; i < count; ++i) {
+            platform.clock += SolutionPlayback::tickMs;
+            playback.tick();
+        }
+    }
+    // Starts with the program in front; the first tick begins guiding.
+    void guide(const Ticket& t) {
+        platform.activation = Activation::broughtFront;
+        playback.start(t);
+        tick();
+    }
+    void click(ActionKind kind, int x, int y) {
+        platform.cursorX = x, platform.cursorY = y;
+        clicks.state = kind;
+        tick();
+    }
+    void type(const char* virtualKeys) {
+        for (const char* k = virtualKeys; *k; ++k) {
+            keys.note(keyDown, static_cast<uint8_t>(*k));
+            tick();
+        }
+    }
+};
+
+TEST(SolutionPlayback, WaitsForTheProgramCheckingAtMostEvery250Ms) {
+    Desk d;
+    d.playback.start(d.ticket({d.on(d.save)}));
+    EXPECT_EQ(d.platform.downloads, 1);
+    EXPECT_EQ(d.view.creates, 1);
+    EXPECT_EQ(d.view.fronts, 1);
+    EXPECT_TRUE(d.playback.isWaitingForApplication());
+
+    // 10 s of ticks, with the 1000 ms timer firing whenever its period ran out.
+    for (int i = 0; i < 1000; ++i) {
+        d.tick();
+        if (d.view.timerArmed && d.platform.clock - d.view.armedAt >= 1000) {
+            d.view.armedAt = d.platform.clock;
+            d.playback.applicationTimer();
+        }
+    }
+    EXPECT_GE(d.platform.processLists, 39);
+    EXPECT_LE(d.platform.processLists, 41);
+    // Nothing started or ended: the walk over processes and windows runs only
+    // every two seconds.
+    EXPECT_GE(d.platform.checkedModules.size(), 4u);
+    EXPECT_LE(d.platform.checkedModules.size(), 6u);
+    EXPECT_EQ(d.platform.checkedModules.front(), String(u"editor.exe"));
+    // The smallest software id names the program.
+    EXPECT_EQ(d.view.instruction, String(u"Bitte öffne die Anwendung 'Editor'"));
+    EXPECT_EQ(d.platform.hookInstalls, 0);
+    EXPECT_EQ(d.platform.overlayShows, 0);
+
+    // The check after the program started finds it and shows the first
+    // instruction in that tick.
+    d.platform.processes.push_back(300);
+    d.platform.activation = Activation::broughtFront;
+    d.platform.clock += SolutionPlayback::applicationCheckMs;
+    d.playback.tick();
+    EXPECT_FALSE(d.playback.isWaitingForApplication());
+    EXPECT_EQ(d.view.instruction, String(u"Linker Mausklick auf \"Speichern\""));
+    EXPECT_EQ(d.platform.hookInstalls, 1);
+    EXPECT_FALSE(d.view.timerArmed);
+    // The timer finds the program no second time.
+    d.playback.applicationTimer();
+    EXPECT_EQ(d.platform.hookInstalls, 1);
+
+    // A software the catalogue does not know names nothing. A program that runs
+    // without a window yet is looked at on every check.
+    Desk unknown;
+    Ticket t = unknown.ticket({unknown.on(unknown.save)});
+    t.software_list = {77};
+    unknown.platform.activation = Activation::noWindow;
+    unknown.playback.start(t);
+    unknown.tick(100);
+    EXPECT_EQ(unknown.view.instruction, String(u"Bitte öffne die Anwendung ''"));
+    EXPECT_EQ(unknown.platform.checkedModules.size(), 4u);
+}
+
+TEST(SolutionPlayback, FramedStepMovesOnOnlyForItsClickInsideTheFrame) {
+    Desk d;
+    auto close = d.add(u"Schließen", u"2", {300, 100, 400, 140});
+    d.guide(d.ticket({d.on(d.save), d.on(close, Action::rightClick)}));
+    std::weak_ptr<AutomationElement> first = d.playback.foundElement();
+    ASSERT_FALSE(first.expired());
+    d.tick();
+    EXPECT_EQ(d.platform.overlayRect(), (ElementRect{100, 100, 200, 140}));
+
+    d.click(Action::rightClick, 150, 120); // inside, wrong kind
+    d.click(Action::leftClick, 201, 120);  // right kind, outside
+    d.click(Action::none, 150, 120);       // nothing pending
+    EXPECT_EQ(d.playback.step(), 0);
+    EXPECT_EQ(d.platform.overlayRemovals, 0);
+
+    d.click(Action::leftClick, 200, 140); // the frame's corner counts as inside
+    EXPECT_EQ(d.playback.step(), 1);
+    EXPECT_EQ(d.platform.overlayRemovals, 1);
+    EXPECT_TRUE(first.expired()); // the previous step's element is let go
+    EXPECT_EQ(d.view.instruction, String(u"Rechter Mausklick auf \"Schließen\""));
+
+    // The last step closes; a ticket in state 2 then asks for feedback with it.
+    d.tick();
+    d.click(Action::rightClick, 300, 100);
+    EXPECT_FALSE(d.playback.isRunning());
+    EXPECT_EQ(d.view.destroys, 1);
+    EXPECT_EQ(d.view.mainShown, 1);
+    EXPECT_FALSE(d.platform.hooksInstalled);
+    ASSERT_EQ(d.view.feedbacks.size(), 1u);
+    EXPECT_EQ(d.view.feedbacks[0].ticketId, 12);
+    EXPECT_TRUE(d.tree.sameElement(d.view.feedbacks[0].element, close));
+    std::weak_ptr<AutomationElement> last = d.view.feedbacks[0].element;
+    d.view.feedbacks.clear();
+    EXPECT_TRUE(last.expired()); // the playback holds no element after closing
+
+    // Any other state: the navigator only closes.
+    Desk confirmed;
+    confirmed.guide(confirmed.ticket({confirmed.on(confirmed.save)}, TicketConfirmed));
+    confirmed.tick();
+    confirmed.click(Action::leftClick, 150, 120);
+    EXPECT_FALSE(confirmed.playback.isRunning());
+    EXPECT_TRUE(confirmed.view.feedbacks.empty());
+}
+
+TEST(SolutionPlayback, LateFindKeepsTheStepAndSearchesAgainAfterTheClick) {
+    Desk d;
+    auto menu = d.add(u"Datei", u"3", {0, 0, 50, 20}, u"MenuItem");
+    const CaptureAction step = d.on(menu);
+    d.tree.remove(menu);
+    // The menu item shows only after every direct attempt, for the last search.
+    d.platform.afterSleep = [&](int sleeps) {
+        if (sleeps == SolutionPlayback::searchAttempts)
+            d.add(u"Datei", u"3", {0, 0, 50, 20}, u"MenuItem");
+    };
+    d.guide(d.ticket({step, d.on(d.save)}));
+    EXPECT_TRUE(d.playback.isPartialMatch());
+    EXPECT_EQ(d.platform.sleeps, SolutionPlayback::searchAttempts);
+    d.tick();
+    EXPECT_EQ(d.platform.overlayRect(), (ElementRect{0, 0, 50, 20}));
+
+    d.click(Action::leftClick, 10, 10);
+    EXPECT_EQ(d.playback.step(), 0);
+    EXPECT_EQ(d.platform.overlayRemovals, 1);
+    EXPECT_FALSE(d.playback.isPartialMatch()); // found at once this time
+    EXPECT_EQ(d.platform.sleeps, SolutionPlayback::searchAttempts);
+    EXPECT_EQ(d.view.instruction, String(u"Linker Mausklick auf \"Datei\""));
+    d.tick();
+    d.click(Action::leftClick, 10, 10);
+    EXPECT_EQ(d.playback.step(), 1);
+}
+
+TEST(SolutionPlayback, ElementThatLosesItsRectangleIsSearchedAgain) {
+    Desk d;
+    d.guide(d.ticket({d.on(d.save)}));
+    d.tick();
+    d.tree.properties(d.save)->rect = {};
+    const int searches = d.tree.findChildrenCalls;
+    d.tick();
+    ASSERT_EQ(d.platform.debugLines.size(), 1u);
+    EXPECT_EQ(d.platform.debugLines[0], String(u"elem rect is empty\n"));
+    EXPECT_GT(d.tree.findChildrenCalls, searches);
+
+    // Gone for good: a second of retries, then the step is shown without a frame
+    // and a matching click anywhere completes it.
+    d.tree.remove(d.save);
+    d.tick();
+    EXPECT_EQ(d.platform.sleeps, SolutionPlayback::searchAttempts);
+    EXPECT_EQ(d.playback.foundElement(), nullptr);
+    EXPECT_EQ(d.view.instruction, String(u"Linker Mausklick auf \"Speichern\""));
+    d.click(Action::leftClick, 1000, 900);
+    EXPECT_FALSE(d.playback.isRunning());
+    EXPECT_TRUE(d.platform.overlayRect().isEmpty());
+}
+
+TEST(SolutionPlayback, TypedTextAndEnterStepsMoveOnWhereverTheUserIs) {
+    Desk d;
+    d.guide(d.ticket({d.on(d.save), Desk::typed(u"HALLO"), Desk::typed(u"HALLO"), Desk::enter()}));
+    d.tick();
+    d.click(Action::leftClick, 150, 120);
+    EXPECT_EQ(d.view.instruction, String(u"Texteingabe \"HALLO\""));
+    EXPECT_EQ(d.playback.foundElement(), nullptr);
+
+    d.type("HALL"); // lower-case typing gives the same virtual-key codes
+    EXPECT_EQ(d.playback.step(), 1);
+    d.clicks.state = Action::leftClick; // clicks do not count for text
+    d.type("O");
+    EXPECT_EQ(d.playback.step(), 2);
+    EXPECT_TRUE(d.keys.text.empty());
+
+    d.type("HALLX");
+    EXPECT_EQ(d.playback.step(), 2);
+    d.type("\bO");
+    EXPECT_EQ(d.playback.step(), 3);
+    EXPECT_EQ(d.view.instruction, String(u"Eingabetaste"));
+
+    d.clicks.state = Action::leftClick; // another kind is dropped
+    d.tick();
+    EXPECT_EQ(d.playback.step(), 3);
+    d.type("\r");
+    EXPECT_FALSE(d.playback.isRunning());
+    ASSERT_EQ(d.view.feedbacks.size(), 1u);
+    EXPECT_EQ(d.view.feedbacks[0].element, nullptr);
+
+    // A key left over from an earlier step holds the text step until deleted.
+    Desk left;
+    left.guide(left.ticket({left.on(left.save), Desk::typed(u"HALLO")}));
+    left.tick();
+    left.keys.note(keyDown, 'Q');
+    left.click(Action::leftClick, 150, 120);
+    left.type("HALLO");
+    EXPECT_EQ(left.playback.step(), 1);
+    EXPECT_EQ(left.keys.text, String(u"QHALLO"));
+}
+
+TEST(SolutionPlayback, StartWhileRunningReusesTheWindowWithoutStackingHooks) {
+    Desk d;
+    d.guide(d.ticket({d.on(d.save)}));
+    d.tick();
+    ASSERT_TRUE(d.platform.hooksInstalled);
+    std::weak_ptr<AutomationElement> old = d.playback.foundElement();
+
+    d.platform.activation = Activation::notRunning;
+    d.playback.start(d.ticket({d.on(d.window)}));
+    EXPECT_EQ(d.view.creates, 1);
+    EXPECT_TRUE(d.playback.isWaitingForApplication());
+    EXPECT_FALSE(d.platform.hooksInstalled);
+    EXPECT_TRUE(d.platform.overlayRect().isEmpty()); // the old frame is gone
+    EXPECT_TRUE(old.expired());
+    EXPECT_EQ(d.view.debugTrace, nullptr);
+
+    d.tick();
+    EXPECT_EQ(d.view.instruction, String(u"Bitte öffne die Anwendung 'Editor'"));
+    d.platform.processes.push_back(300);
+    d.platform.activation = Activation::broughtFront;
+    d.tick(25);
+    EXPECT_EQ(d.platform.hookInstalls, 2);
+    EXPECT_EQ(d.platform.doubleInstalls, 0);
+    EXPECT_EQ(d.view.instruction, String(u"Linker Mausklick auf \"Unbenannt - Editor\""));
+
+    // The close box: hooks, frame and window go, the main window comes back.
+    d.tick();
+    d.playback.close();
+    EXPECT_FALSE(d.platform.hooksInstalled);
+    EXPECT_TRUE(d.platform.overlayRect().isEmpty());
+    EXPECT_FALSE(d.view.exists);
+    EXPECT_EQ(d.view.mainShown, 1);
+    EXPECT_EQ(d.playback.foundElement(), nullptr);
+    EXPECT_TRUE(d.view.feedbacks.empty());
+}
+
+TEST(SolutionPlayback, CaptureWithoutAProgramIsNotPlayed) {
+    Desk d;
+    d.playback.start(d.ticket({}));
+    ASSERT_EQ(d.view.errors.size(), 1u);
+    EXPECT_EQ(d.view.errors[0], String(SolutionPlayback::emptyCaptureText));
+    EXPECT_EQ(d.view.creates, 0);
+    EXPECT_EQ(d.view.mainShown, 1);
+    d.tick();
+    EXPECT_TRUE(d.platform.checkedModules.empty());
+
+    // A running playback gives way; the new one starting with Enter is refused.
+    d.guide(d.ticket({d.on(d.save)}));
+    ASSERT_TRUE(d.platform.hooksInstalled);
+    d.playback.start(d.ticket({Desk::enter(), d.on(d.save)}));
+    EXPECT_EQ(d.view.errors.back(), String(SolutionPlayback::noApplicationText));
+    EXPECT_FALSE(d.playback.isRunning());
+    EXPECT_FALSE(d.view.exists);
+    EXPECT_FALSE(d.platform.hooksInstalled);
+    const size_t checks = d.platform.checkedModules.size();
+    d.tick(100);
+    d.playback.applicationTimer();
+    EXPECT_EQ(d.platform.checkedModules.size(), checks);
+}
+
+} // namespace

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# A navigator waiting for a program that is not running costs less than 5 % of
+# one core over 10 s, the Wine server's share included: the application check
+# (a walk over every process) runs at most every 250 ms, not on every tick.
+set -uo pipefail
+source "$LOTSE_TOP/scripts/wine-env.sh"
+source "$LOTSE_TOP/tests/win/process-tools.sh"
+tests_exe="$LOTSE_WIN_BUILD/lotse_wintests.exe"
+out=$(mktemp)
+trap 'rm -f "$out"; lotse_wine_cleanup' EXIT
+
+wine "$tests_exe" --gtest_also_run_disabled_tests \
+    --gtest_filter='SolutionNavigator.DISABLED_WaitsTwelveSecondsForAMissingProgram' >"$out" 2>&1 &
+runner=$!
+for _ in $(seq 1 300); do
+    grep -q "navigator waiting" "$out" && break
+    sleep 0.1
+done
+grep -q "navigator waiting" "$out" || fail "the navigator did not start waiting: $(cat "$out")"
+
+# CPU ticks (user + system) of this prefix's test program and its Wine server.
+cpu_ticks() {
+    local dir pid first program=0 server=0 t
+    for dir in /proc/[0-9]*; do
+        pid=${dir#/proc/}
+        tr '\0' '\n' 2>/dev/null <"$dir/environ" | grep -qx "WINEPREFIX=$WINEPREFIX" || continue
+        first=$(tr '\0' '\n' 2>/dev/null <"$dir/cmdline" | head -n1)
+        t=$(awk '{print $14 + $15}' "$dir/stat" 2>/dev/null) || continue
+        case "$first" in
+        "$tests_exe") program=$((program + t)) ;;
+        *wineserver*) server=$((server + t)) ;;
+        esac
+    done
+    echo "$program $server"
+}
+hz=$(getconf CLK_TCK)
+sleep 1
+read -r program_before server_before < <(cpu_ticks)
+sleep 10
+read -r program_after server_after < <(cpu_ticks)
+wait "$runner"
+rc=$?
+program=$((program_after - program_before))
+server=$((server_after - server_before))
+used=$((program + server))
+percent=$(awk -v t="$used" -v hz="$hz" 'BEGIN { printf "%.1f", t * 100 / (10 * hz) }')
+echo "waiting navigator: $used ticks ($program program, $server Wine server) of $((10 * hz))" \
+    "in 10 s = $percent % of one core"
+[ "$rc" -eq 0 ] || fail "the waiting navigator test failed: $(cat "$out")"
+[ "$program_before" -gt 0 ] || fail "the test program was not found"
+awk -v p="$percent" 'BEGIN { exit !(p < 5) }' || fail "the waiting navigator used $percent % of a core"
