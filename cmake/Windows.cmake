@@ -43,11 +43,11 @@ list(FILTER LOTSE_WIN_TEST_SOURCES EXCLUDE REGEX "/tests/win/helper/")
 add_executable(lotse_wintests ${LOTSE_WIN_TEST_SOURCES} ${LOTSE_RESOURCES})
 target_link_libraries(lotse_wintests PRIVATE lotse_test_support lotse_win gtest gmock ${LOTSE_STATIC_RUNTIME})
 
-# The recorder for one ticket, for the end-to-end scripts (the ticket list that
-# opens it in the program is not there yet).
-add_executable(lotse_record_ticket tests/win/driver/RecordTicket.cpp ${LOTSE_RESOURCES})
-target_link_libraries(lotse_record_ticket PRIVATE lotse_win ${LOTSE_STATIC_RUNTIME})
-target_link_options(lotse_record_ticket PRIVATE -municode -mwindows)
+# The program's parts that the end-to-end scripts reach without a way in from
+# the program yet: asking as this computer's user, recording for one ticket.
+add_executable(lotse_e2e_driver tests/win/driver/EndToEndDriver.cpp ${LOTSE_RESOURCES})
+target_link_libraries(lotse_e2e_driver PRIVATE lotse_win ${LOTSE_STATIC_RUNTIME})
+target_link_options(lotse_e2e_driver PRIVATE -municode)
 
 # Helper of the test scripts: holds named mutexes, sends broadcasts and
 # messages to windows found by title, reports their state.

@@ -111,19 +111,23 @@ void SolutionPlayback::beginGuiding() {
 void SolutionPlayback::guide() {
     if (found) {
         const ActionKind click = clicks.takeClick();
+        // The click counts against the frame the user saw when clicking: the
+        // click itself may close the element's window (an OK button), which
+        // leaves nothing to frame again. The frame's edges count as inside.
+        if (click != Action::none && click == kind) {
+            int x = 0, y = 0;
+            platform.cursorPosition(x, y);
+            const ElementRect frame = platform.overlayRect();
+            if (!frame.isEmpty() && frame.left <= x && x <= frame.right && frame.top <= y &&
+                y <= frame.bottom) {
+                nextStep();
+                return;
+            }
+        }
         if (!platform.showOverlay(automation, found)) {
             platform.debugLine(u"elem rect is empty\n");
             partialMatch = selectStep(stepIndex);
-            return;
         }
-        if (click == Action::none || click != kind)
-            return;
-        int x = 0, y = 0;
-        platform.cursorPosition(x, y);
-        const ElementRect frame = platform.overlayRect();
-        // The frame's edges count as inside.
-        if (frame.left <= x && x <= frame.right && frame.top <= y && y <= frame.bottom)
-            nextStep();
         return;
     }
 

@@ -1,10 +1,5 @@
 #include "app/win/Lotse.h"
 
-#include "automation/win/OverlayWindow.h"
-#include "recording/win/InputHooks.h"
-
-#include "service/CatalogueReload.h"
-
 #include "app/PeriodicCheck.h"
 #include "app/SoftwareCatalogue.h"
 #include "app/VersionGate.h"
@@ -14,10 +9,14 @@
 #include "app/win/SingleInstance.h"
 #include "app/win/TrayIcon.h"
 #include "automation/win/AutomationClients.h"
+#include "automation/win/OverlayWindow.h"
+#include "recording/win/InputHooks.h"
 #include "resources/resource.h"
+#include "service/CatalogueReload.h"
 #include "service/LocaleCatalogue.h"
 #include "service/OsCatalogue.h"
 #include "service/ServiceClient.h"
+#include "service/SolvedTicketCheck.h"
 #include "service/TicketList.h"
 
 #include "LotseConfig.h"
@@ -55,6 +54,7 @@ Lotse::Lotse() {
 Lotse::~Lotse() {
     // The client and its elements hold COM objects, which must go while COM is
     // still up.
+    closePlayback();
     mainWindow.model.releaseAutomation();
     automation.reset();
     if (comInitialized)
@@ -86,6 +86,7 @@ bool Lotse::run(HINSTANCE module) {
 
     runMainLoop();
 
+    closePlayback();
     TrayIcon::remove(trayIcon);
     // "Beenden" may come in the middle of a pick.
     removeInputHooks();
@@ -134,7 +135,25 @@ void Lotse::downloadCatalogues() {
     mainWindow.model.localeId = LocaleCatalogue::instance().defaultLocaleId();
 }
 
-void Lotse::checkTickets() {}
+void Lotse::checkTickets() {
+    const SolvedTicketReport report = checkSolvedTickets();
+    if (report.reload) {
+        // The solved tickets come with their new state and capture id.
+        mainWindow.model.updateTicketCount();
+        TicketList::instance().download();
+    }
+    for (int id : report.ticketIds)
+        notification.announce(TicketList::instance().find(id));
+}
+
+void Lotse::closePlayback() {
+    for (SolutionNavigator* playing : {&navigator, &notification.navigator}) {
+        if (playing->window)
+            playing->close(0);
+    }
+    if (notification.window)
+        notification.close(0);
+}
 
 void Lotse::cancelPick() {
     mainWindow.model.cancelPick();

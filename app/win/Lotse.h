@@ -5,6 +5,8 @@
 #include "app/win/MainWindow.h"
 #include "app/win/Settings.h"
 #include "automation/AutomationClient.h"
+#include "playback/win/SolutionNavigator.h"
+#include "playback/win/SolutionNotification.h"
 #include "base/String.h"
 
 #include <cstdint>
@@ -55,7 +57,11 @@ class Lotse {
     CreateTicket createTicket;
     NOTIFYICONDATAW trayIcon{};
     int32_t quit = 0;
-    MainWindow mainWindow{settings, info, createTicket, quit};
+    MainWindow mainWindow{settings, info, createTicket, navigator, quit};
+    // "Lösung zeigen" of the main window plays here; the notification of a
+    // solved ticket has its own.
+    SolutionNavigator navigator{mainWindow.model.automation, [this] { mainWindow.show(); }};
+    SolutionNotification notification{mainWindow.model.automation, [this] { mainWindow.show(); }};
 
   private:
     Lotse();
@@ -64,6 +70,9 @@ class Lotse {
     void makeDpiAware();
     void createAutomation();
     void runMainLoop();
+    // Ends a running playback and closes the notification, so nothing holds an
+    // element when the client goes.
+    void closePlayback();
 
     bool comInitialized = false;
 };

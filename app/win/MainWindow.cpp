@@ -6,6 +6,7 @@
 #include "app/win/Settings.h"
 #include "app/win/SingleInstance.h"
 #include "app/win/TrayIcon.h"
+#include "playback/win/SolutionNavigator.h"
 #include "automation/win/ElementUnderCursor.h"
 #include "automation/win/OverlayWindow.h"
 #include "base/win/WideText.h"
@@ -49,8 +50,9 @@ const void* selectedItemData(HWND box) {
 } // namespace
 
 MainWindow::MainWindow(Settings& settingsDialog, Info& infoDialog, CreateTicket& ticketDialog,
-                       int32_t& quitFlag)
-    : settings(settingsDialog), info(infoDialog), createTicket(ticketDialog), quit(quitFlag) {}
+                       SolutionNavigator& solutionNavigator, int32_t& quitFlag)
+    : settings(settingsDialog), info(infoDialog), createTicket(ticketDialog),
+      navigator(solutionNavigator), quit(quitFlag) {}
 
 INT_PTR MainWindow::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -208,11 +210,10 @@ void MainWindow::showTrayMenu() {
     DestroyMenu(menu);
 }
 
-void MainWindow::showSolution(const Ticket&) {
+void MainWindow::showSolution(const Ticket& ticket) {
     hide();
-    // The solution navigator takes over here and shows the main window again
-    // when it closes. Until it exists the main window comes back at once.
-    show();
+    // The navigator shows the main window again when the playback ends.
+    navigator.start(ticket);
 }
 
 void MainWindow::createTicketFromQuestion() {

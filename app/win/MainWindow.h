@@ -13,6 +13,7 @@
 class CreateTicket;
 class Info;
 class Settings;
+class SolutionNavigator;
 
 // The main window, the modeless dialog 101: hands the messages of its controls,
 // its timers, the tray icon's notifications and the start-up broadcasts to its
@@ -21,7 +22,8 @@ class MainWindow : public Template, public MainWindowView, public PickPlatform {
   public:
     // The dialogs the window opens, and the application's quit flag, which the
     // tray menu's "Beenden" and the setup's request set.
-    MainWindow(Settings& settings, Info& info, CreateTicket& createTicket, int32_t& quit);
+    MainWindow(Settings& settings, Info& info, CreateTicket& createTicket,
+               SolutionNavigator& navigator, int32_t& quit);
 
     INT_PTR dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     // Ends a pick in progress, then closes as every dialog does.
@@ -82,6 +84,7 @@ class MainWindow : public Template, public MainWindowView, public PickPlatform {
     Settings& settings;
     Info& info;
     CreateTicket& createTicket;
+    SolutionNavigator& navigator;
     int32_t& quit;
     FileVersionResource versions;
 };

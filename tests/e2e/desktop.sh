@@ -6,8 +6,9 @@ title="Lotse - 1.0.2"
 shots=${LOTSE_SCREENSHOTS:-$(dirname "$LOTSE_WIN_BUILD")/screenshots}
 mkdir -p "$shots"
 
-# Runs a Windows program inside the same desktop.
-lotse_in_desktop() { wine explorer /desktop=lotse "$@"; }
+# Runs a Windows program inside the same desktop (made at 1280x1024 when it
+# does not exist yet).
+lotse_in_desktop() { wine explorer /desktop=lotse,1280x1024 "$@"; }
 
 # Starts lotse.exe in the desktop and waits until its (hidden) main window exists.
 lotse_start_in_desktop() {

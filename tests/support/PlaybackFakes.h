@@ -69,6 +69,7 @@ struct QuietOverlayView : OverlayView {
     void moveWindow(const ElementRect&) override {}
     void destroyWindow() override { exists = false; }
     void showWindow(bool) override {}
+    void raiseWindow() override {}
     void repaint() override {}
     void setFrameImage(const FrameImage*) override {}
     void blendFrame(int, int) override {}

@@ -223,6 +223,17 @@ TEST(SolutionPlayback, LateFindKeepsTheStepAndSearchesAgainAfterTheClick) {
 }
 
 TEST(SolutionPlayback, ElementThatLosesItsRectangleIsSearchedAgain) {
+    // A click inside the frame that closes the element's window (as OK does)
+    // completes the step, even when the element is gone by the next tick.
+    Desk closing;
+    auto ok = closing.add(u"OK", u"1", {300, 100, 400, 140});
+    closing.guide(closing.ticket({closing.on(ok), closing.on(closing.save)}));
+    closing.tick();
+    closing.tree.remove(ok);
+    closing.click(Action::leftClick, 350, 120);
+    EXPECT_EQ(closing.playback.step(), 1);
+    EXPECT_TRUE(closing.platform.debugLines.empty());
+
     Desk d;
     d.guide(d.ticket({d.on(d.save)}));
     d.tick();
