@@ -179,4 +179,4 @@ xdotool key Return
 echo "feedback YES stored: ticket $ticket confirmed"
 
 helper command "$title" 40003 >/dev/null
-lotse_wait_count 0 100 || fail "lotse.exe did not end"
+lotse_wait_count 0 300 || fail "lotse.exe did not end"

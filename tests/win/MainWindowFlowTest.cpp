@@ -190,8 +190,13 @@ TEST_F(MainWindowFlow, OpensWithTheCataloguesAndItsControlsDriveTheModel) {
     ASSERT_NE(model.selectedTicket, nullptr);
     EXPECT_EQ(model.selectedTicket->question, selectedText(question));
     EXPECT_TRUE(enabled(IDC_MAIN_SHOW_SOLUTION));
-    // "Lösung zeigen" hands over to the navigator, which gives the window back.
+    // "Lösung zeigen" hands over to the navigator, which waits for Firefox here
+    // and gives the window back when it is closed.
     click(IDC_MAIN_SHOW_SOLUTION);
+    EXPECT_FALSE(IsWindowVisible(mainWindow.window));
+    ASSERT_TRUE(IsWindow(lotse.navigator.window));
+    SendMessageW(lotse.navigator.window, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_FALSE(lotse.navigator.window);
     EXPECT_TRUE(IsWindowVisible(mainWindow.window));
     SendMessageW(mainWindow.window, WM_COMMAND, MAKEWPARAM(IDC_MAIN_QUESTION, CBN_EDITUPDATE),
                  reinterpret_cast<LPARAM>(question));
