@@ -168,8 +168,10 @@ lotse_wait_window "Untitled - Notepad" 200 >/dev/null || fail "Notepad did not s
 lotse_wait_visible "$feedbackPattern" 100 || fail "no feedback question after the last step"
 lotse_is_visible "$navigator" && fail "the navigator stayed open"
 # Under Wine a window mapped later covers even top-most ones: Notepad, which
-# the last step started, goes before the answer.
+# the last step started, and the main window, which came back, go before the
+# answer.
 close_notepads
+helper command "$title" 2 >/dev/null
 sleep 0.5
 shoot feedback.png
 click_on "$feedback" 1046
