@@ -40,10 +40,15 @@ trap 'lotse_wine_cleanup; stop_service' EXIT
 
 wine explorer /desktop=Lotse,1280x1024 "$LOTSE_WIN_BUILD/lotse.exe" >/dev/null 2>&1 &
 desktop=$!
+# The demo's recorded solutions play on Wine's Notepad and Task Manager.
+lotse_wait_window "Lotse - 1.0.2" 300 >/dev/null 2>&1 || true
+for program in notepad taskmgr; do
+    wine explorer /desktop=Lotse,1280x1024 "$program" >/dev/null 2>&1 &
+done
 echo "run: Lotse started on display $DISPLAY; it sits in the notification area. Press Pause to open it."
 if [ -z "${LOTSE_DISPLAY:-}" ]; then
     # Headless: open the main window once and save what it looks like.
-    if lotse_wait_window "Lotse - 1.0.2" 300 >/dev/null 2>&1 || sleep 5; then
+    if lotse_wait_window "Task Manager" 300 >/dev/null 2>&1 || sleep 5; then
         xdotool key Pause
         sleep 2
         import -window root "$build/screenshots/run-desktop.png" 2>/dev/null &&
