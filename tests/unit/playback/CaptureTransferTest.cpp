@@ -23,25 +23,16 @@ Capture parsed(const String& reply) {
 } // namespace
 
 TEST(CaptureUpload, DocumentHoldsEachActionWithItsTraceOrItsText) {
-    Capture capture;
-    CaptureAction click;
-    click.kind = Action::leftClick;
-    click.trace.elements.resize(3);
-    click.trace.elements[0].name = String(u"\"OK\"");
-    click.trace.elements[0].className = u"Button";
-    click.trace.elements[0].automationId = u"1";
-    click.trace.elements[0].moduleName = u"TaskMgr.EXE";
-    click.trace.elements[0].modulePath = u"C:\\secret\\taskmgr.exe";
-    click.trace.elements[0].matchNote = u"AID and Name";
-    click.trace.elements[1].name = std::nullopt; // absent goes out empty
-    click.trace.elements[2].className = u"#32769";
-    CaptureAction typed;
-    typed.kind = Action::textInput;
+    CaptureAction click{Action::leftClick};
+    click.trace.elements = {{String(u"\"OK\""), u"Button", u"1", u"TaskMgr.EXE",
+                             u"C:\\secret\\taskmgr.exe", u"AID and Name"},
+                            {std::nullopt}, // absent goes out empty
+                            {String(), u"#32769"}};
+    CaptureAction typed{Action::textInput};
     typed.trace.enteredText = u"notepad";
-    CaptureAction enter;
-    enter.kind = Action::enterKey;
+    CaptureAction enter{Action::enterKey};
     enter.keyText = u"NOTEPAD";
-    capture.actions = {click, typed, enter};
+    Capture capture{{click, typed, enter}};
 
     ElementPtr doc = captureDocument(42, capture);
     EXPECT_EQ(keys(doc), (std::vector<String>{u"0", u"1", u"2", u"cnt", u"code", u"tno"}));
@@ -116,14 +107,11 @@ TEST(CaptureDownload, RepliesBecomeActionsWithTracesFilledWhereMembersAreMissing
 TEST(CaptureDownload, LargeCapturesComeWhole) {
     Capture recorded;
     for (int i = 0; i < 10000; ++i) {
-        CaptureAction action;
-        action.kind = i % 2 ? Action::textInput : Action::leftClick;
-        if (i % 2) {
+        CaptureAction action{i % 2 ? Action::textInput : Action::leftClick};
+        if (i % 2)
             action.trace.enteredText = String::format(u"Text %i", i);
-        } else {
-            action.trace.elements.resize(4);
-            action.trace.elements[0].name = String::format(u"Button %i", i);
-        }
+        else
+            action.trace.elements = {{String::format(u"Button %i", i)}, {}, {}, {}};
         recorded.actions.push_back(action);
     }
     // The service's reply form of the same capture.
