@@ -181,47 +181,41 @@ bool MemoryAutomation::sameElement(const AutomationElementPtr& a, const Automati
     return x && x == nodeOf(b);
 }
 
+template <typename T>
+std::optional<T> MemoryAutomation::read(const AutomationElementPtr& element, T Properties::*field) {
+    std::shared_ptr<Node> node = queried(element);
+    if (!node)
+        return std::nullopt;
+    return node->properties.*field;
+}
+
 std::optional<String> MemoryAutomation::name(const AutomationElementPtr& element) {
     std::shared_ptr<Node> node = queried(element);
     return node ? node->properties.name : std::nullopt;
 }
 
 std::optional<String> MemoryAutomation::className(const AutomationElementPtr& element) {
-    std::shared_ptr<Node> node = queried(element);
-    if (!node)
-        return std::nullopt;
-    return node->properties.className;
+    return read(element, &Properties::className);
 }
 
 std::optional<String> MemoryAutomation::automationId(const AutomationElementPtr& element) {
-    std::shared_ptr<Node> node = queried(element);
-    if (!node)
-        return std::nullopt;
-    return node->properties.automationId;
+    return read(element, &Properties::automationId);
 }
 
 std::optional<uint32_t> MemoryAutomation::processId(const AutomationElementPtr& element) {
-    std::shared_ptr<Node> node = queried(element);
-    if (!node)
-        return std::nullopt;
-    return node->properties.processId;
+    return read(element, &Properties::processId);
 }
 
 uintptr_t MemoryAutomation::nativeWindow(const AutomationElementPtr& element) {
-    std::shared_ptr<Node> node = queried(element);
-    return node ? node->properties.nativeWindow : 0;
+    return read(element, &Properties::nativeWindow).value_or(0);
 }
 
 std::optional<ElementRect> MemoryAutomation::boundingRect(const AutomationElementPtr& element) {
-    std::shared_ptr<Node> node = queried(element);
-    if (!node)
-        return std::nullopt;
-    return node->properties.rect;
+    return read(element, &Properties::rect);
 }
 
 std::vector<int32_t> MemoryAutomation::runtimeId(const AutomationElementPtr& element) {
-    std::shared_ptr<Node> node = queried(element);
-    return node ? node->properties.runtimeId : std::vector<int32_t>();
+    return read(element, &Properties::runtimeId).value_or(std::vector<int32_t>());
 }
 
 std::optional<ProcessModule> MemoryAutomation::processModule(uint32_t processId) {

@@ -1,6 +1,7 @@
 #include "tests/unit/app/FakeMainWindow.h"
 
 #include "tests/StringPrinter.h"
+#include "tests/support/FakeVersionResource.h"
 #include "tests/support/MemoryAutomation.h"
 
 #include <gtest/gtest.h>
@@ -12,9 +13,11 @@ namespace {
 constexpr uint32_t mouseLeftDown = 0x201;
 constexpr uintptr_t mainWindowHandle = 0x101;
 
-// The pick's platform over an in-memory tree. Every call that matters for the
-// order of the pick's work is logged, tree queries once per run of them.
-struct FakeScreen : PickPlatform, VersionResource {
+// The pick's platform over an in-memory tree, and the version resources of its
+// executables: a German FileDescription for those listed. Every call that
+// matters for the order of the pick's work is logged, tree queries once per run
+// of them.
+struct FakeScreen : PickPlatform, FakeResource {
     MemoryAutomation tree;
     AutomationElementPtr underCursor;
     int x = 0, y = 0;
@@ -22,10 +25,11 @@ struct FakeScreen : PickPlatform, VersionResource {
     std::vector<AutomationElementPtr> frames; // null: hidden
     std::vector<std::string> log;
     std::map<String, String> descriptions; // executable path -> FileDescription
-    String path;
 
     FakeScreen() {
         tree.beforeCall = [this](int) { note("query"); };
+        hasFixed = false;
+        translations = {{0x0407, 0x04b0}};
     }
     void note(const std::string& entry) {
         if (log.empty() || log.back() != entry)
@@ -33,7 +37,6 @@ struct FakeScreen : PickPlatform, VersionResource {
     }
     AutomationElementPtr framed() const { return frames.empty() ? nullptr : frames.back(); }
 
-    // PickPlatform
     AutomationElementPtr elementUnderCursor() override { return underCursor; }
     bool cursorPosition(int& cx, int& cy) override {
         cx = x, cy = y;
@@ -53,24 +56,13 @@ struct FakeScreen : PickPlatform, VersionResource {
     }
     VersionResource& versionResource() override { return *this; }
     uintptr_t mainWindow() override { return mainWindowHandle; }
-
-    // VersionResource: a description in German for the executables listed.
     uint32_t size(const String& file) override {
         note("version");
-        path = file;
-        return descriptions.count(file) ? 512 : 0;
-    }
-    bool read(const String&, uint32_t) override { return true; }
-    bool queryFixedInfo(FixedFileVersion&) override { return false; }
-    bool queryTranslations(std::vector<VersionTranslation>& out) override {
-        out = {{0x0407, 0x04b0}};
-        return true;
-    }
-    bool queryString(const String& block, String& out) override {
-        if (block != String(u"\\StringFileInfo\\040704b0\\FileDescription"))
-            return false;
-        out = descriptions[path];
-        return true;
+        auto found = descriptions.find(file);
+        if (found == descriptions.end())
+            return 0;
+        strings = {{u"\\StringFileInfo\\040704b0\\FileDescription", found->second}};
+        return 512;
     }
 };
 
