@@ -7,7 +7,7 @@
 #include <vector>
 
 // The recorder's dialog as the tests see it: the list's lines and selection,
-// the texts, the running timers and every message box.
+// the button texts, the running timers and every message box.
 class FakeRecorderView : public RecorderView {
   public:
     struct Message {
@@ -15,8 +15,6 @@ class FakeRecorderView : public RecorderView {
         String caption;
     };
 
-    String question;
-    bool debugButtonShown = true;
     std::vector<String> lines;
     int selectedLine = -1;
     String hoveredLabel;
@@ -27,8 +25,8 @@ class FakeRecorderView : public RecorderView {
     int debugRefreshed = 0;
     int endedWith = -1; // the result of endDialog; -1 while open
 
-    void setQuestion(const String& text) override { question = text; }
-    void showDebugButton(bool show) override { debugButtonShown = show; }
+    void setQuestion(const String&) override {}
+    void showDebugButton(bool) override {}
     void addLine(const String& text) override { lines.push_back(text); }
     void selectLine(int index) override { selectedLine = index; }
     void resetList() override {

@@ -1,5 +1,4 @@
-#include "controls/AutoCompleteSoftware.h"
-#include "controls/AutoCompleteSolutions.h"
+#include "controls/AutoComplete.h"
 #include "controls/TextEditing.h"
 #include "tests/StringPrinter.h"
 
@@ -213,47 +212,4 @@ TEST_F(AutoCompleteTest, FifteenWhileTypingAllForEmptyText) {
     EXPECT_TRUE(box.log.empty());
     source.clear();
     EXPECT_TRUE(box.list.empty());
-}
-
-TEST(AutoComplete, SoftwareAndSolutionSourcesCopyTheirResults) {
-    SoftwareCatalogue catalogue;
-    catalogue.entry(3) =
-        SoftwareEntry{3, 1031, u"Foo Editor", u"Foo", u"2.1", u"2.1.0", u"foo.exe", true};
-    catalogue.entry(5) = SoftwareEntry{5, 1031, u"Bar", u"", u"", u"", u"bar.exe", false};
-    AutoCompleteSoftware software(catalogue);
-    FakeBox box;
-    software.attach(&box);
-    software.search(u"EDIT");
-    ASSERT_EQ(software.count(), 1);
-    EXPECT_EQ(software.text(0), String(u"Foo Editor - v2.1"));
-    auto* entry = static_cast<const SoftwareEntry*>(software.item(0));
-    EXPECT_EQ(entry, &software.results[0]);
-    EXPECT_EQ(entry->id, 3);
-    software.search(u"");
-    EXPECT_EQ(software.count(), 2);
-    EXPECT_EQ(software.text(1), String(u"Bar"));
-    software.clear();
-    EXPECT_EQ(software.count(), 0);
-
-    TicketList tickets(catalogue);
-    Ticket& t = tickets.find(10);
-    t.question = u"Wie drucke ich?";
-    t.questionLower = t.question.lower();
-    t.id_state = 2;
-    t.id_locale = 1031;
-    t.software_list = {3};
-    AutoCompleteSolutions solutions(tickets);
-    solutions.softwareFilter = 3;
-    solutions.localeFilter = 1031;
-    solutions.search(u"DRUCKE");
-    ASSERT_EQ(solutions.count(), 1);
-    EXPECT_EQ(solutions.text(0), String(u"Wie drucke ich?"));
-    auto* ticket = static_cast<const Ticket*>(solutions.item(0));
-    EXPECT_EQ(ticket, &solutions.results[0]);
-    // The results are copies: the list may change under them.
-    t.question = u"changed";
-    EXPECT_EQ(ticket->question, String(u"Wie drucke ich?"));
-    solutions.localeFilter = 1033;
-    solutions.search(u"");
-    EXPECT_EQ(solutions.count(), 0);
 }

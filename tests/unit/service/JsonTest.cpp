@@ -1,4 +1,5 @@
 #include "service/Json.h"
+#include "service/Utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -6,23 +7,8 @@
 
 namespace {
 
-// Printable form for failure messages (the tests use ASCII and Latin-1 only).
 std::string show(const String& s) {
-    std::string out;
-    for (int i = 0; i < s.length(); ++i) {
-        char16_t c = s[i];
-        if (c == u'\n')
-            out += "<LF>";
-        else if (c == u'\r')
-            out += "<CR>";
-        else if (c == u'\t')
-            out += "<TAB>";
-        else if (c < 0x80)
-            out += static_cast<char>(c);
-        else
-            out += "<" + std::to_string(c) + ">";
-    }
-    return out;
+    return Utf8::encode(s);
 }
 
 ElementPtr parse(const char16_t* text) {
@@ -100,11 +86,11 @@ TEST(Json, EveryEscapeIsDecodedInKeysAndValues) {
     ElementPtr r = parse(u"{\"n\":\"Zeile\\nZwei\",\"q\":\"a\\\"b\",\"s\":\"a\\/b\","
                          u"\"bs\":\"x\\\\y\",\"t\":\"c\\td\\re\",\"u\":\"\\u00e4\\u20AC\","
                          u"\"c\":\"\\b\\f\\u0001\",\"k\\\"ey\":\"1\"}");
-    EXPECT_EQ(textOf(r, u"n"), "Zeile<LF>Zwei");
+    EXPECT_EQ(textOf(r, u"n"), "Zeile\nZwei");
     EXPECT_EQ(textOf(r, u"q"), "a\"b");
     EXPECT_EQ(textOf(r, u"s"), "a/b");
     EXPECT_EQ(textOf(r, u"bs"), "x\\y");
-    EXPECT_EQ(textOf(r, u"t"), "c<TAB>d<CR>e");
+    EXPECT_EQ(textOf(r, u"t"), "c\td\re");
     EXPECT_EQ(Json::memberText(r, u"u"), String(u"\u00e4\u20ac"));
     EXPECT_EQ(Json::memberText(r, u"c"), String(u"\b\f\u0001"));
     EXPECT_EQ(textOf(r, u"k\"ey"), "1");
