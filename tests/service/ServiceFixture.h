@@ -92,7 +92,6 @@ class ServiceProcess {
         return status;
     }
 
-    bool running() const { return pid > 0 && waitpid(pid, nullptr, WNOHANG) == 0; }
     int port() const { return servicePort; }
     const std::string& databasePath() const { return database; }
     const std::string& error() const { return reason; }

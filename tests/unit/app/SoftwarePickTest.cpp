@@ -77,21 +77,18 @@ struct SoftwarePickTest : testing::Test, DemoLists {
 
     void SetUp() override {
         MemoryAutomation& tree = screen.tree;
-        AutomationElementPtr main = tree.add(
-            tree.root(),
-            {u"Lotse - 1.0.2", u"#32770", String(), 1, mainWindowHandle, {100, 100, 600, 400}});
+        AutomationElementPtr main =
+            tree.add(tree.root(),
+                     {u"Lotse - 1.0.2", u"#32770", u"", 1, mainWindowHandle, {100, 100, 600, 400}});
         pickButton = tree.add(
             main, {u"Software w\u00e4hlen", u"Button", u"1034", 1, 0x102, {300, 150, 400, 170}});
-        editor = tree.add(tree.root(), {u"Foo Editor 2.1 - notes.txt",
-                                        u"FooFrame",
-                                        String(),
-                                        77,
-                                        0x201,
-                                        {700, 100, 1200, 600}});
-        editorText = tree.add(editor, {String(), u"Edit", u"15", 77, 0x202, {710, 150, 1190, 590}});
-        firefoxWindow = tree.add(
+        editor = tree.add(
             tree.root(),
-            {u"Mozilla Firefox", u"MozillaWindowClass", String(), 88, 0x301, {0, 0, 640, 480}});
+            {u"Foo Editor 2.1 - notes.txt", u"FooFrame", u"", 77, 0x201, {700, 100, 1200, 600}});
+        editorText = tree.add(editor, {String(), u"Edit", u"15", 77, 0x202, {710, 150, 1190, 590}});
+        firefoxWindow =
+            tree.add(tree.root(),
+                     {u"Mozilla Firefox", u"MozillaWindowClass", u"", 88, 0x301, {0, 0, 640, 480}});
         tree.setProcessModule(77, {u"FooEdit.exe", u"C:\\Foo\\FooEdit.exe"});
         tree.setProcessModule(88, {u"firefox.exe", u"C:\\Firefox\\firefox.exe"});
         screen.descriptions[u"C:\\Foo\\FooEdit.exe"] = u"Foo Editor";
