@@ -18,8 +18,6 @@ struct FakeNavigatorView : NavigatorView {
     bool exists = false;
     int creates = 0, destroys = 0, mainShown = 0;
     bool timerArmed = false;
-    uint64_t armedAt = 0;
-    const uint64_t* clock = nullptr; // when the application timer was armed
     String instruction;
     std::vector<String> errors;
     struct FeedbackCall {
@@ -43,10 +41,7 @@ struct FakeNavigatorView : NavigatorView {
         timerArmed = false;
     }
     void stopTick() override {}
-    void armApplicationTimer() override {
-        timerArmed = true;
-        armedAt = clock ? *clock : 0;
-    }
+    void armApplicationTimer() override { timerArmed = true; }
     void stopApplicationTimer() override { timerArmed = false; }
     void setInstruction(const String& text) override { instruction = text; }
     void refreshDebug(const ElementTrace* trace, const AutomationElementPtr*) override {

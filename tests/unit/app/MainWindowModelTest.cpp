@@ -6,19 +6,7 @@
 
 namespace {
 
-struct MainWindowModelTest : testing::Test, DemoLists {
-    ClickMonitor clicks;
-    MainWindowModel model{catalogue, tickets, locales, clicks};
-    FakeMainWindow window;
-    TicketCountUpdate count = decideTicketCount(u"{\"unsolved\":\"4\",\"total\":\"6\"}", 6);
-    int reloads = 0;
-
-    void SetUp() override {
-        model.localeId = locales.defaultLocaleId();
-        model.fetchCount = [this] { return count; };
-        model.reload = [this] { ++reloads; };
-    }
-
+struct MainWindowModelTest : testing::Test, MainWindowDesk {
     // The number of questions the search offers for software and language.
     int offered(int software, int locale) {
         std::vector<Ticket> found;
@@ -54,14 +42,11 @@ TEST_F(MainWindowModelTest, OpensWithTheSoftwareTheSystemNamesAndItsQuestions) {
     EXPECT_EQ(reloads, 0);
 
     // A system the catalogue does not name leaves the software unchosen.
-    MainWindowModel other{catalogue, tickets, locales, clicks};
-    FakeMainWindow otherWindow;
-    other.localeId = german;
-    other.fetchCount = [this] { return count; };
-    otherWindow.open(other, nullptr, u"Windows Vista");
-    EXPECT_EQ(other.currentSoftware.id, 0);
-    EXPECT_EQ(otherWindow.software.selected, -1);
-    EXPECT_EQ(otherWindow.language.selectedText(), String(u"Deutsch"));
+    MainWindowDesk other;
+    other.window.open(other.model, nullptr, u"Windows Vista");
+    EXPECT_EQ(other.model.currentSoftware.id, 0);
+    EXPECT_EQ(other.window.software.selected, -1);
+    EXPECT_EQ(other.window.language.selectedText(), String(u"Deutsch"));
 }
 
 TEST_F(MainWindowModelTest, ChoosingSoftwareOrLanguageSwitchesLanguageAndRecountsQuestions) {

@@ -68,11 +68,8 @@ struct FakeScreen : PickPlatform, FakeResource {
 
 // The main window with a button, an editor whose title names its version and
 // Firefox, which the catalogue knows.
-struct SoftwarePickTest : testing::Test, DemoLists {
+struct SoftwarePickTest : testing::Test, MainWindowDesk {
     FakeScreen screen;
-    ClickMonitor clicks;
-    MainWindowModel model{catalogue, tickets, locales, clicks};
-    FakeMainWindow window;
     AutomationElementPtr pickButton, editor, editorText, firefoxWindow;
 
     void SetUp() override {
@@ -95,8 +92,6 @@ struct SoftwarePickTest : testing::Test, DemoLists {
         screen.descriptions[u"C:\\Firefox\\firefox.exe"] = u"Firefox";
 
         model.automation = &screen.tree;
-        model.localeId = german;
-        model.fetchCount = [] { return TicketCountUpdate(); };
         window.open(model, &screen, u"Windows 10 Pro");
         ASSERT_EQ(model.currentSoftware.id, windows10);
     }
