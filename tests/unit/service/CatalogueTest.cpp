@@ -60,25 +60,6 @@ TEST(LocaleCatalogue, FindsTheSystemLanguageAndKeepsItWhenNoneMatches) {
     EXPECT_EQ(c.count(), 4);
 }
 
-TEST(OsCatalogue, FillsFromReply) {
-    OsCatalogue c;
-    c.load(reply(u"{\"1\":{\"id_platform\":\"2\",\"major\":\"6\",\"minor\":\"2\","
-                 u"\"build_no\":\"22631\",\"desc\":\"Windows 11 Pro\"},\"2\":\"x\","
-                 u"\"10\":{\"desc\":\"Windows 10 Home\",\"build_no\":\"19045\"}}"));
-    EXPECT_EQ(ids(c), (std::vector<int>{1, 2, 10}));
-    const OsEntry& first = c.get(1);
-    EXPECT_EQ(first.id, 1);
-    EXPECT_EQ(first.idPlatform, 2);
-    EXPECT_EQ(first.major, 6);
-    EXPECT_EQ(first.minor, 2);
-    EXPECT_EQ(first.buildNo, 22631);
-    EXPECT_EQ(first.desc, String(u"Windows 11 Pro"));
-    EXPECT_EQ(c.get(2).id, 2); // not an object: the id only
-    EXPECT_EQ(c.get(10).buildNo, 19045);
-    c.load(reply(u""));
-    EXPECT_EQ(c.count(), 0);
-}
-
 TEST(Catalogues, DownloadWithoutServiceLeavesThemEmpty) {
     LocaleCatalogue& locales = LocaleCatalogue::instance();
     OsCatalogue& systems = OsCatalogue::instance();
