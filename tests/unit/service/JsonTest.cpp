@@ -199,27 +199,3 @@ TEST(Json, WritingEscapesPlainTextExactlyOnce) {
     Json::ElementMap::setString(root, u"k\"\\", String(u"\u0001\u001f\u007f", 3));
     EXPECT_EQ(written(root), "{\"k\\\"\\\\\":\"\\u0001\\u001f\x7f\"}");
 }
-
-TEST(Json, AnyTextSurvivesWritingAndParsing) {
-    const String awkward[] = {u"",
-                              u"C:\\temp\\new",
-                              u"\\\\server\\share\\",
-                              u"endet mit Backslash\\",
-                              u"Er sagte \"Hallo\\\" und ging.",
-                              u"Zeile eins\nZwei\r\nDrei\tVier",
-                              u"Grüße aus Köln – ÄÖÜäöüß €",
-                              u"Emoji \U0001F600 und \U0001F44D\U0001F3FD",
-                              u"{\"json\":\"im Text\"}, [1, 2]: ok",
-                              u"\\u00e4 \\n \\/ wörtlich"};
-    ElementPtr root = Json::makeRoot();
-    ElementPtr nested = Json::ElementMap::addMap(root, u"0");
-    for (int i = 0; i < static_cast<int>(std::size(awkward)); ++i) {
-        Json::ElementMap::setString(root, String::format(u"t%i", i), awkward[i]);
-        Json::ElementMap::setString(nested, awkward[i], awkward[i]); // as key too
-    }
-    ElementPtr back = Json::parseText(Json::writeText(root));
-    for (int i = 0; i < static_cast<int>(std::size(awkward)); ++i) {
-        EXPECT_EQ(Json::memberText(back, String::format(u"t%i", i)), awkward[i]) << i;
-        EXPECT_EQ(Json::memberText(Json::member(back, u"0"), awkward[i]), awkward[i]) << i;
-    }
-}
