@@ -89,9 +89,6 @@ TEST_F(RecorderTest, TypedTextClicksAndReturns) {
     type({'A', 'B', 'C'});
     click(rightDown);
     click();
-    EXPECT_EQ(lines().size(), 4u);
-    EXPECT_EQ(lines()[2], String(u"Rechter Mausklick -> OK"));
-    EXPECT_EQ(lines()[3], String(u"Linker Mausklick -> OK"));
 
     // Return takes the text typed before it and leaves the element: a click
     // there records nothing until another element has been hovered.
@@ -100,9 +97,6 @@ TEST_F(RecorderTest, TypedTextClicksAndReturns) {
     recorder.recordStep();
     type({0x0D});
     recorder.recordStep();
-    EXPECT_EQ(lines().size(), 7u);
-    EXPECT_EQ(lines()[4], String(u"Texteingabe -> AC"));
-    EXPECT_EQ(lines()[5], String(u"Eingabetaste"));
     EXPECT_EQ(action(5).kind, Action::enterKey);
     EXPECT_EQ(action(5).keyText, String(u"AC"));
     EXPECT_TRUE(action(5).trace.empty());
@@ -113,7 +107,10 @@ TEST_F(RecorderTest, TypedTextClicksAndReturns) {
     hover(ok);
     hover(edit);
     click();
-    EXPECT_EQ(lines().back(), String(u"Linker Mausklick -> Edit"));
+    EXPECT_EQ(lines(),
+              (Lines{u"Texteingabe -> ABC", u"Linker Mausklick -> OK", u"Rechter Mausklick -> OK",
+                     u"Linker Mausklick -> OK", u"Texteingabe -> AC", u"Eingabetaste",
+                     u"Eingabetaste", u"Linker Mausklick -> Edit"}));
     EXPECT_TRUE(platform.hooksInstalled);
 }
 
