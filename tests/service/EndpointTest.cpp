@@ -1,13 +1,16 @@
-// Every reading endpoint over HTTPS against the demo data, read by the
-// program's own downloads.
+// The endpoints over HTTPS against the demo data, through the program's own
+// downloads, ticket request, count rule and version gate.
 
 #include "../StringPrinter.h"
 #include "ServiceFixture.h"
 #include "app/SoftwareCatalogue.h"
+#include "app/VersionGate.h"
 #include "playback/CaptureDownload.h"
 #include "service/CatalogueReload.h"
+#include "service/CreateTicketRequest.h"
 #include "service/LocaleCatalogue.h"
 #include "service/OsCatalogue.h"
+#include "service/TicketCount.h"
 #include "service/TicketList.h"
 
 using Endpoints = ServiceFixture;
@@ -57,7 +60,7 @@ TEST_F(Endpoints, CataloguesOfTheDemoData) {
     EXPECT_EQ(catalogue.entry(3).file_desc, String(u"Windows 11"));
 }
 
-TEST_F(Endpoints, TicketsMatchTheCountAndEverySolvedOneHasItsCapture) {
+TEST_F(Endpoints, TicketsMatchTheCountSolvedOnesHaveCapturesAndNewOnesComeBack) {
     reloadCatalogues();
     ElementPtr count = postCodeParsed(u"getticketcnt.php");
     TicketList& tickets = TicketList::instance();
@@ -102,4 +105,43 @@ TEST_F(Endpoints, TicketsMatchTheCountAndEverySolvedOneHasItsCapture) {
     EXPECT_EQ(actions[1].kind, Action::textInput);
     EXPECT_EQ(actions[1].trace.enteredText, String(u"HALLO"));
     EXPECT_EQ(actions[2].kind, Action::enterKey);
+
+    // A question from this computer: the count asks for the reload that brings it.
+    EXPECT_FALSE(fetchTicketCount().reload);
+    const int before = tickets.count();
+    const String question = u"Wie drucke ich \"alles\" aus?\nZweite Zeile & 100% = äöü";
+    const String reply =
+        CreateTicketRequest::forThisComputer(question, SoftwareCatalogue::instance().entry(10), 1)
+            .send();
+    ASSERT_TRUE(createTicketSucceeded(reply)) << utf8(reply);
+    TicketCountUpdate update = fetchTicketCount();
+    EXPECT_TRUE(update.show && update.reload);
+    EXPECT_EQ(update.total, before + 1);
+    reloadCatalogues();
+    EXPECT_FALSE(fetchTicketCount().reload);
+    const Ticket& created = std::prev(tickets.end())->second;
+    EXPECT_EQ(created.question, question);
+    EXPECT_EQ(created.id_state, TicketWaiting);
+    EXPECT_EQ(created.id_locale, 1);
+    EXPECT_EQ(created.software_list, (std::set<int>{10}));
+
+    // Refused: the service's text is shown.
+    const String refused = CreateTicketRequest::forThisComputer(u"", SoftwareEntry(), 1).send();
+    EXPECT_FALSE(createTicketSucceeded(refused));
+    EXPECT_EQ(createTicketFailureText(refused),
+              String(u"Das Ticket konnte nicht angelegt werden: Fehler: die Frage ist leer"));
+}
+
+TEST_F(Endpoints, VersionGateAgainstTheService) {
+    std::vector<String> shown;
+    VersionGate gate;
+    gate.fetch = fetchCurrentVersion;
+    gate.wait = [](int) { ADD_FAILURE() << "the service answered; nothing to wait for"; };
+    gate.showNewVersion = [&shown](const String&, const String& newer) {
+        shown.push_back(newer);
+        return false;
+    };
+    EXPECT_TRUE(gate.check(u"1.0.2"));
+    EXPECT_FALSE(gate.check(u"1.0.1"));
+    EXPECT_EQ(shown, (std::vector<String>{u"1.0.2"}));
 }
