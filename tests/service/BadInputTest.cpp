@@ -5,6 +5,7 @@
 #include "../StringPrinter.h"
 #include "ServiceFixture.h"
 #include "server/ServiceHandlers.h"
+#include "service/FeedbackRequest.h"
 
 #include <random>
 
@@ -125,11 +126,9 @@ TEST_F(BadInput, CreateTicketNeedsEveryMemberAndKnownIds) {
 
 TEST_F(BadInput, FeedbackNeedsAKnownTicketAndYesOrNo) {
     auto feedback = [](const char16_t* ticket, const char16_t* answer) {
-        Members members{{u"ticketid", ticket}, {u"feedback", answer}, {u"sw_id", u"0"}};
-        for (const char16_t* key : {u"sw_file_desc", u"sw_product_name", u"sw_file_version",
-                                    u"sw_file_version_full", u"sw_module_name"})
-            members[key] = String();
-        return bytes(document(members));
+        ElementPtr doc = feedbackDocument(0, SoftwareEntry(), feedbackYes);
+        Json::ElementMap::setString(doc, u"ticketid", ticket);
+        return bytes(Json::ElementMap::setString(doc, u"feedback", answer));
     };
     expectRefused("feedback.php", feedback(u"99999", u"YES"), 404, unknownTicket);
     expectRefused("feedback.php", feedback(u"1", u"MAYBE"), 400, invalid("feedback"));

@@ -5,6 +5,7 @@
 #include "ServiceFixture.h"
 #include "playback/CaptureDownload.h"
 #include "recording/CaptureUpload.h"
+#include "service/FeedbackRequest.h"
 
 namespace {
 
@@ -30,17 +31,6 @@ ElementPtr counts() {
 
 String checkTicket(const String& guid, const String& user) {
     return postDocument(u"checkticket.php", document({{u"hw_guid", guid}, {u"username", user}}));
-}
-
-String feedback(int ticketId, const char16_t* answer) {
-    Members members{{u"ticketid", String::format(u"%i", ticketId)},
-                    {u"sw_id", u"0"},
-                    {u"sw_module_name", u"notepad.exe"},
-                    {u"feedback", answer}};
-    for (const char16_t* key :
-         {u"sw_file_desc", u"sw_product_name", u"sw_file_version", u"sw_file_version_full"})
-        members[key] = String();
-    return postDocument(u"feedback.php", document(members));
 }
 
 // A click on a button inside a window, a text input and a Return, as the
@@ -91,7 +81,7 @@ TEST_F(TicketLife, CreatedOpenSolvedReportedOnceAndConfirmed) {
     // Nothing solved yet; feedback on the open ticket is recorded but confirms
     // nothing.
     EXPECT_EQ(checkTicket(askerGuid, u"tester"), String(u"OK"));
-    EXPECT_EQ(feedback(id, u"YES"), String(u"OK"));
+    EXPECT_EQ(sendFeedback(id, SoftwareEntry(), feedbackYes), String(u"OK"));
     EXPECT_EQ(Json::memberText(ticket(id), u"id_state"), String(u"1"));
 
     const Capture solution = recordedSolution();
@@ -125,9 +115,9 @@ TEST_F(TicketLife, CreatedOpenSolvedReportedOnceAndConfirmed) {
     EXPECT_EQ(dumpTables(service.databasePath()), before);
 
     // "NO" is recorded and changes nothing; "YES" confirms.
-    EXPECT_EQ(feedback(id, u"NO"), String(u"OK"));
+    EXPECT_EQ(sendFeedback(id, SoftwareEntry(), feedbackNo), String(u"OK"));
     EXPECT_EQ(Json::memberText(ticket(id), u"id_state"), String(u"2"));
-    EXPECT_EQ(feedback(id, u"YES"), String(u"OK"));
+    EXPECT_EQ(sendFeedback(id, SoftwareEntry(), feedbackYes), String(u"OK"));
     EXPECT_EQ(Json::memberText(ticket(id), u"id_state"), String(u"3"));
     EXPECT_EQ(queryText(service.databasePath(),
                         "SELECT group_concat(answer, ',') FROM feedback WHERE id_ticket = " +
