@@ -10,18 +10,13 @@
 // the button texts, the running timers and every message box.
 class FakeRecorderView : public RecorderView {
   public:
-    struct Message {
-        String text;
-        String caption;
-    };
-
     std::vector<String> lines;
     int selectedLine = -1;
     String hoveredLabel;
     String recordButtonText;
     bool saveEnabled = false;
-    std::map<int, int> timers; // running timers: id -> period
-    std::vector<Message> messages;
+    std::map<int, int> timers;    // running timers: id -> period
+    std::vector<String> messages; // "caption: text"
     int debugRefreshed = 0;
     int endedWith = -1; // the result of endDialog; -1 while open
 
@@ -39,7 +34,7 @@ class FakeRecorderView : public RecorderView {
     void startTimer(int id, int periodMs) override { timers[id] = periodMs; }
     void stopTimer(int id) override { timers.erase(id); }
     void showMessage(const String& text, const String& caption) override {
-        messages.push_back({text, caption});
+        messages.push_back(caption + u": " + text);
     }
     void openDebugWindow() override {}
     void refreshDebugWindow() override { ++debugRefreshed; }

@@ -219,12 +219,10 @@ TEST_F(RecorderTest, SavingUploadsTheEntriesInListOrderAndCloses) {
     for (const CaptureAction& sent : platform.uploads[1].actions)
         kinds.push_back(sent.kind);
     EXPECT_EQ(kinds, (std::vector<ActionKind>{7, 2, 6}));
-    ASSERT_EQ(view.messages.size(), 2u);
-    EXPECT_EQ(view.messages[0].text, String(u"Fehler beim speichern: Datenbank voll"));
-    EXPECT_EQ(view.messages[0].caption, String(u"Fehler"));
-    EXPECT_EQ(view.messages[1].text,
-              String(u"Die Aufnahme von 3 Aktionen wurde erfolgreich gespeichert."));
-    EXPECT_EQ(view.messages[1].caption, String(u"Aufnahme gespeichert"));
+    EXPECT_EQ(view.messages,
+              (Lines{u"Fehler: Fehler beim speichern: Datenbank voll",
+                     u"Aufnahme gespeichert: Die Aufnahme von 3 Aktionen wurde erfolgreich "
+                     u"gespeichert."}));
     // Closed: overlay released, every timer stopped, the live elements gone.
     EXPECT_EQ(view.endedWith, 0);
     EXPECT_EQ(platform.mainWindowShown, 1);

@@ -119,18 +119,3 @@ TEST_F(TicketListTest, SearchFollowsReloadsAndInsertedTickets) {
     inserted.software_list = {4};
     EXPECT_EQ(search(u"", 4, 1031), (std::vector<int>{1, 3}));
 }
-
-TEST_F(TicketListTest, LocalesForSoftwareAndWildcard) {
-    std::set<int> locales;
-    list.localesFor(4, locales);
-    EXPECT_EQ(locales, (std::set<int>{1031, 1033}));
-    locales.clear();
-    list.localesFor(7, locales);
-    EXPECT_EQ(locales, (std::set<int>{1031}));
-    locales = {5};
-    list.localesFor(9, locales); // every ticket, the bare one (locale 0) included
-    EXPECT_EQ(locales, (std::set<int>{0, 5, 1031, 1033}));
-    locales.clear();
-    list.localesFor(123, locales);
-    EXPECT_TRUE(locales.empty());
-}
