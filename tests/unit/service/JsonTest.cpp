@@ -99,12 +99,9 @@ TEST(Json, LongTokensAreKeptWhole) {
     String longValue;
     for (int i = 0; i < 5000; ++i)
         longValue.append(static_cast<char16_t>(u'a' + i % 26));
-    String longKey = longValue.substr(0, 700);
-    String text = String(u"{\"") + longKey + u"\":\"" + longValue + u"\",\"z\":\"1\"}";
-    ElementPtr r = Json::parseText(text);
-    EXPECT_EQ(count(r), 2u);
-    EXPECT_EQ(Json::memberText(r, longKey), longValue);
-    EXPECT_EQ(textOf(r, u"z"), "1");
+    const String text =
+        String(u"{\"") + longValue.substr(0, 700) + u"\":\"" + longValue + u"\",\"z\":\"1\"}";
+    EXPECT_EQ(Json::writeText(Json::parseText(text)), text);
 }
 
 TEST(Json, UnterminatedInputEndsWithoutReadingFurther) {
@@ -131,18 +128,7 @@ TEST(Json, DeepNestingNeitherOverflowsTheStackNorFails) {
     for (int i = 0; i < depth; ++i)
         text.append(u'}');
     ElementPtr root = Json::parseText(text);
-    ElementPtr at = root;
-    int levels = 0;
-    while (Json::isObject(Json::member(at, u"k"))) {
-        at = Json::member(at, u"k");
-        ++levels;
-    }
-    EXPECT_EQ(levels, depth - 1);
-    EXPECT_EQ(textOf(at, u"k"), "leaf");
-    String out;
-    Json::write(root, out);
-    EXPECT_EQ(out.length(), text.length());
-    at.reset();
+    EXPECT_EQ(Json::writeText(root), text);
     root.reset(); // released without recursion
 }
 
