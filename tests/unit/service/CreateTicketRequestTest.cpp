@@ -40,15 +40,6 @@ TEST(CreateTicketRequest, DocumentHoldsEveryMemberEscapedInKeyOrder) {
     EXPECT_EQ(written, expected);
 
     EXPECT_EQ(r.body(), String(u"content=") + ServiceClient::percentEncode(written));
-
-    // Software without a catalogue entry is still sent, with id 0.
-    r.software = SoftwareEntry{};
-    r.software.module_name = u"tool.exe";
-    ElementPtr doc = r.document();
-    EXPECT_EQ(Json::memberText(doc, u"sw_id"), String(u"0"));
-    EXPECT_EQ(Json::memberText(doc, u"sw_id_locale"), String(u"1"));
-    EXPECT_EQ(Json::memberText(doc, u"sw_module_name"), String(u"tool.exe"));
-    EXPECT_EQ(Json::asMap(doc)->members.size(), 17u);
 }
 
 TEST(CreateTicketRequest, OnlyTheExactReplyOkSucceeds) {
