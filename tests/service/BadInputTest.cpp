@@ -226,7 +226,8 @@ TEST_F(BadInput, RandomBytesNeverStoreAnythingOrStopTheService) {
         RawReply reply =
             request(service.port(), std::string("/") + endpoints[round % 6], "POST", body);
         ASSERT_NE(reply.status, 0) << "round " << round;
-        if (reply.status != 200)
+        if (reply.status != 200) {
             EXPECT_EQ(reply.body.rfind("Fehler: ", 0), 0u) << "round " << round;
+        }
     }
 }

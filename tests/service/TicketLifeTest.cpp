@@ -36,14 +36,19 @@ String checkTicket(const String& guid, const String& user) {
 // A click on a button inside a window, a text input and a Return, as the
 // recorder keeps them; the texts hold what window titles and typing bring.
 Capture recordedSolution() {
-    CaptureAction click{Action::leftClick};
+    CaptureAction click{Action::leftClick, {}, {}};
     click.trace.elements = {
-        {String(u"\"Speichern\" unter…"), u"Button", u"1001", u"foo.exe"},
-        {String(u"Datei C:\\Daten\\new\\Brief.txt – Foo \U0001F600"), u"FooMain", u"", u"foo.exe"},
-        {String(u"Desktop"), u"#32769", u"", u"foo.exe"}};
-    CaptureAction typed{Action::textInput};
+        {String(u"\"Speichern\" unter…"), u"Button", u"1001", u"foo.exe", {}, {}},
+        {String(u"Datei C:\\Daten\\new\\Brief.txt – Foo \U0001F600"),
+         u"FooMain",
+         u"",
+         u"foo.exe",
+         {},
+         {}},
+        {String(u"Desktop"), u"#32769", u"", u"foo.exe", {}, {}}};
+    CaptureAction typed{Action::textInput, {}, {}};
     typed.trace.enteredText = u"HALLO \"WELT\" & ÄÖÜ C:\\temp\\new\t\\";
-    CaptureAction enter{Action::enterKey, u"HALLO"}; // the text stays on this computer
+    CaptureAction enter{Action::enterKey, u"HALLO", {}}; // the text stays on this computer
     return Capture{{click, typed, enter}};
 }
 

@@ -13,9 +13,9 @@ struct EditorTree {
         tree.setProcessModule(10, {u"NotePad.EXE", u"C:\\Windows\\NotePad.EXE"});
         window = tree.add(
             tree.root(),
-            {String(u"Unbenannt - Editor"), u"Notepad", u"", 10, 0x1234, {100, 100, 600, 400}});
-        pane = tree.add(window, {std::nullopt, u"Pane", u"", 10});
-        button = tree.add(pane, {String(u"OK"), u"Button", u"1", 10, 0, {120, 300, 200, 330}});
+            {String(u"Unbenannt - Editor"), u"Notepad", u"", 10, 0x1234, {100, 100, 600, 400}, {}});
+        pane = tree.add(window, {std::nullopt, u"Pane", u"", 10, 0, {}, {}});
+        button = tree.add(pane, {String(u"OK"), u"Button", u"1", 10, 0, {120, 300, 200, 330}, {}});
     }
     MemoryAutomation tree;
     AutomationElementPtr window, pane, button;
@@ -92,7 +92,8 @@ TEST(ElementOperations, WindowContainmentNeedsAWindow) {
 
 TEST(TraceText, LabelsFallBackToClassThenAutomationId) {
     ElementTrace onlyId;
-    onlyId.elements = {{std::nullopt, u"", u"1001"}, {String(u"Parent")}};
+    onlyId.elements = {{std::nullopt, u"", u"1001", {}, {}, {}},
+                       {String(u"Parent"), {}, {}, {}, {}, {}}};
     EXPECT_EQ(traceLabel(onlyId), String(u"1001"));
     EXPECT_EQ(traceShortLabel(onlyId), String());
     onlyId.elements[0].className = u"Edit";

@@ -23,7 +23,7 @@ AutomationElementPtr add(MemoryAutomation& tree, const AutomationElementPtr& par
 
 ElementDescriptor descriptor(const char16_t* name, const char16_t* className,
                              const char16_t* aid = u"") {
-    return ElementDescriptor{nameOf(name), className, aid};
+    return ElementDescriptor{nameOf(name), className, aid, {}, {}, {}};
 }
 
 // A trace of target, its ancestors and the desktop root, as recorded.

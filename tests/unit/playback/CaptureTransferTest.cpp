@@ -23,14 +23,14 @@ Capture parsed(const String& reply) {
 } // namespace
 
 TEST(CaptureUpload, DocumentHoldsEachActionWithItsTraceOrItsText) {
-    CaptureAction click{Action::leftClick};
+    CaptureAction click{Action::leftClick, {}, {}};
     click.trace.elements = {{String(u"\"OK\""), u"Button", u"1", u"TaskMgr.EXE",
                              u"C:\\secret\\taskmgr.exe", u"AID and Name"},
-                            {std::nullopt}, // absent goes out empty
-                            {String(), u"#32769"}};
-    CaptureAction typed{Action::textInput};
+                            {std::nullopt, {}, {}, {}, {}, {}}, // absent goes out empty
+                            {String(), u"#32769", {}, {}, {}, {}}};
+    CaptureAction typed{Action::textInput, {}, {}};
     typed.trace.enteredText = u"notepad";
-    CaptureAction enter{Action::enterKey};
+    CaptureAction enter{Action::enterKey, {}, {}};
     enter.keyText = u"NOTEPAD";
     Capture capture{{click, typed, enter}};
 

@@ -25,15 +25,16 @@ struct Desk {
     AutomationElementPtr window, save;
 
     Desk() {
-        window = tree.add(tree.root(),
-                          {String(u"Unbenannt - Editor"), u"Notepad", u"", 7, 0, {0, 0, 800, 600}});
+        window =
+            tree.add(tree.root(),
+                     {String(u"Unbenannt - Editor"), u"Notepad", u"", 7, 0, {0, 0, 800, 600}, {}});
         save = add(u"Speichern", u"1", {100, 100, 200, 140});
         tree.setProcessModule(7, {u"Editor.exe", u"C:\\Programme\\Editor.exe"});
         catalogue.entry(5).file_desc = u"Editor";
     }
     AutomationElementPtr add(const char16_t* name, const char16_t* id, ElementRect rect,
                              const char16_t* className = u"Button") {
-        return tree.add(window, {String(name), className, id, 7, 0, rect});
+        return tree.add(window, {String(name), className, id, 7, 0, rect, {}});
     }
     CaptureAction on(const AutomationElementPtr& element, ActionKind kind = Action::leftClick) {
         return {kind, {}, buildTrace(&tree, element)};
@@ -229,7 +230,7 @@ TEST(SolutionPlayback, ElementThatLosesItsRectangleIsSearchedAgain) {
 TEST(SolutionPlayback, TypedTextAndEnterStepsMoveOnWhereverTheUserIs) {
     Desk d;
     d.guide(d.ticket({d.on(d.save), Desk::typed(u"HALLO"), Desk::typed(u"HALLO"),
-                      CaptureAction{Action::enterKey}}));
+                      CaptureAction{Action::enterKey, {}, {}}}));
     d.tick();
     d.click(Action::leftClick, 150, 120);
     EXPECT_EQ(d.view.instruction, String(u"Texteingabe \"HALLO\""));
@@ -316,7 +317,7 @@ TEST(SolutionPlayback, CaptureWithoutAProgramIsNotPlayed) {
     // A running playback gives way; the new one starting with Enter is refused.
     d.guide(d.ticket({d.on(d.save)}));
     ASSERT_TRUE(d.platform.hooksInstalled);
-    d.playback.start(d.ticket({CaptureAction{Action::enterKey}, d.on(d.save)}));
+    d.playback.start(d.ticket({CaptureAction{Action::enterKey, {}, {}}, d.on(d.save)}));
     EXPECT_EQ(d.view.errors.back(), String(SolutionPlayback::noApplicationText));
     EXPECT_FALSE(d.playback.isRunning());
     EXPECT_FALSE(d.view.exists);
