@@ -1,6 +1,7 @@
 #include "service/OsVersionName.h"
 
 #include "service/SystemInfo.h"
+#include "service/Utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -9,19 +10,11 @@
 namespace {
 
 std::string ascii(const String& s) {
-    std::string out;
-    for (int i = 0; i < s.length(); ++i)
-        out += static_cast<char>(s[i]);
-    return out;
+    return Utf8::encode(s);
 }
 
 OsVersionRecord record(int platform, int major, int minor, unsigned build) {
-    OsVersionRecord r;
-    r.platformId = platform;
-    r.major = major;
-    r.minor = minor;
-    r.buildNumber = build;
-    return r;
+    return OsVersionRecord{platform, major, minor, build, 0, 0, 0};
 }
 
 std::string nameOf(OsVersionRecord r) {
