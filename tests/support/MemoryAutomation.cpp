@@ -83,7 +83,7 @@ AutomationElementPtr MemoryAutomation::add(const AutomationElementPtr& parent,
 AutomationElementPtr MemoryAutomation::add(const AutomationElementPtr& parent,
                                            std::optional<String> name, const String& className,
                                            const String& automationId, ElementRect rect) {
-    return add(parent, {std::move(name), className, automationId, 0, 0, rect});
+    return add(parent, {std::move(name), className, automationId, 0, 0, rect, {}});
 }
 
 void MemoryAutomation::remove(const AutomationElementPtr& element) {

@@ -50,8 +50,6 @@ TEST(MatchCondition, ModesApplyOnlyToWhatTheDescriptorHas) {
         for (size_t i = 0; i < c->terms.size(); ++i)
             EXPECT_EQ(c->terms[i].property, expected[mode][i]) << mode;
     }
-    EXPECT_EQ(matchModeText(0), String(u"AID and Name"));
-    EXPECT_EQ(matchModeText(5), String(u"Class"));
 
     // Nothing to compare: no mode applies.
     const ElementDescriptor bare = descriptor(nullptr, u"");
