@@ -16,7 +16,9 @@ struct MainWindowModelTest : testing::Test, MainWindowDesk {
     // The question list holds exactly the offered questions of software and language.
     void expectQuestionsOf(int software, int locale) {
         EXPECT_EQ(static_cast<int>(window.question.items.size()), offered(software, locale));
-        for (const Ticket* ticket : window.questions()) {
+        for (const auto& [text, item] : window.question.items) {
+            const Ticket* ticket = static_cast<const Ticket*>(item);
+            EXPECT_EQ(text, ticket->question); // each line reads as its record
             EXPECT_EQ(ticket->id_locale, locale);
             EXPECT_TRUE(ticket->software_list.count(software) || software == wildcard);
         }
