@@ -96,6 +96,7 @@ TEST_F(TicketListTest, SearchWordRules) {
     // Capitals find any letter case; two blanks separate two words, in any order.
     EXPECT_EQ(search(u"DOKUMENT  WIE", 9, 1031), (std::vector<int>{1}));
     EXPECT_EQ(search(u"geht  drucken", 9, 1031), (std::vector<int>{2}));
+    EXPECT_EQ(search(u"drucke\tich", 9, 1031), (std::vector<int>{})); // a tab is no blank
     // Only blanks: no words, every ticket that passes the filters.
     EXPECT_EQ(search(u"   ", 9, 1031), (std::vector<int>{1, 2, 6}));
     // Umlauts are not folded.
