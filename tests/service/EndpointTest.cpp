@@ -1,177 +1,147 @@
-// Every endpoint over HTTPS against the demo data, read the way the program
-// reads the replies.
+// The endpoints over HTTPS against the demo data, through the program's own
+// downloads, ticket request, count rule and version gate.
 
 #include "../StringPrinter.h"
 #include "ServiceFixture.h"
-#include "ServiceTestTools.h"
+#include "app/SoftwareCatalogue.h"
+#include "app/VersionGate.h"
+#include "playback/CaptureDownload.h"
+#include "service/CatalogueReload.h"
+#include "service/CreateTicketRequest.h"
 #include "service/LocaleCatalogue.h"
 #include "service/OsCatalogue.h"
-
-#include <map>
-#include <set>
-
-using namespace ServiceTestTools;
-
-namespace {
+#include "service/TicketCount.h"
+#include "service/TicketList.h"
 
 using Endpoints = ServiceFixture;
 
-size_t memberCount(const ElementPtr& map) {
-    return Json::asMap(map) ? Json::asMap(map)->members.size() : 0;
-}
-
-String text(const ElementPtr& map, const char16_t* key) {
-    return Json::memberText(map, key);
-}
-
-} // namespace
-
-TEST_F(Endpoints, VersionAnswersGetOnlyAndLanguagesComeGermanFirst) {
+TEST_F(Endpoints, CataloguesOfTheDemoData) {
     EXPECT_EQ(ServiceClient::send(u"localhost", u"curversion.php", String(), String(), u"GET"),
               String(u"1.0.2"));
     EXPECT_EQ(request(service.port(), "/curversion.php", "POST", "x=1").status, 405);
+    // WinINet may send the request target without its leading slash.
+    EXPECT_EQ(request(service.port(), "curversion.php", "GET", "").body, "1.0.2");
+    EXPECT_EQ(
+        request(service.port(), "getticketcnt.php", "POST", utf8(ServiceClient::codeBody())).body,
+        utf8(postCode(u"getticketcnt.php")));
 
-    ElementPtr locales = postCodeParsed(u"getlocalelist.php");
-    EXPECT_EQ(memberCount(locales), 3u);
-    ElementPtr german = Json::member(locales, u"1");
-    EXPECT_EQ(text(german, u"microsoft_lcid"), String(u"1031"));
-    EXPECT_EQ(text(german, u"description"), String(u"Deutsch"));
-    EXPECT_EQ(text(Json::member(locales, u"2"), u"microsoft_lcid"), String(u"1033"));
-    EXPECT_EQ(text(Json::member(locales, u"3"), u"description"), String(u"Français"));
+    reloadCatalogues();
+    LocaleCatalogue& locales = LocaleCatalogue::instance();
+    locales.download(1031);
+    ASSERT_EQ(locales.count(), 3);
+    EXPECT_EQ(locales.defaultLocaleId(), 1);
+    EXPECT_EQ(locales.get(1).description, String(u"Deutsch"));
+    EXPECT_EQ(locales.get(2).microsoftLcid, 1033);
+    EXPECT_EQ(locales.get(3).description, String(u"Français"));
 
-    // The program's own catalogue download reads the same reply.
-    LocaleCatalogue::instance().download(1031);
-    EXPECT_EQ(LocaleCatalogue::instance().count(), 3);
-    EXPECT_EQ(LocaleCatalogue::instance().defaultLocaleId(), 1);
-}
-
-TEST_F(Endpoints, OperatingSystemsIncludeWhatWineReports) {
-    ElementPtr systems = postCodeParsed(u"getoslist.php");
-    ASSERT_GE(memberCount(systems), 4u);
-    bool wine = false;
-    for (const auto& [key, entry] : Json::asMap(systems)->members) {
-        EXPECT_GT(key.toInt(), 0);
-        EXPECT_EQ(text(entry, u"id_platform"), String(u"2"));
-        if (text(entry, u"desc") == String(u"Windows 7")) {
-            wine = true;
-            EXPECT_EQ(text(entry, u"major"), String(u"6"));
-            EXPECT_EQ(text(entry, u"minor"), String(u"1"));
-            EXPECT_EQ(text(entry, u"build_no"), String(u"7601"));
-        }
+    bool wine = false; // the system Wine reports
+    EXPECT_GE(OsCatalogue::instance().count(), 4);
+    for (const auto& [id, os] : OsCatalogue::instance()) {
+        EXPECT_EQ(os.idPlatform, 2) << id;
+        wine |=
+            os.desc == String(u"Windows 7") && os.major == 6 && os.minor == 1 && os.buildNo == 7601;
     }
     EXPECT_TRUE(wine);
-    OsCatalogue::instance().download();
-    EXPECT_EQ(OsCatalogue::instance().count(), static_cast<int>(memberCount(systems)));
-}
 
-TEST_F(Endpoints, SoftwareCatalogueHasTheWildcardAndNotepad) {
     ElementPtr software = postCodeParsed(u"getsoftwarelist.php");
-    ASSERT_GE(memberCount(software), 10u);
-    int wildcards = 0;
     bool notepad = false;
     for (const auto& [key, entry] : Json::asMap(software)->members) {
         for (const char16_t* field : {u"id_locale", u"file_desc", u"product_name", u"file_version",
                                       u"file_version_full", u"supported", u"module_name"})
-            EXPECT_TRUE(Json::member(entry, field))
-                << "member " << utf8(field) << " of " << key.toInt();
-        if (text(entry, u"file_desc").empty() && text(entry, u"product_name").empty() &&
-            text(entry, u"file_version").empty()) {
-            ++wildcards;
-            EXPECT_EQ(key, String(u"1"));
-        }
-        if (text(entry, u"module_name") == String(u"notepad.exe") &&
-            text(entry, u"product_name") == String(u"Wine"))
-            notepad = true;
+            EXPECT_TRUE(Json::member(entry, field)) << utf8(field) << " of " << utf8(key);
+        notepad |= Json::memberText(entry, u"module_name") == String(u"notepad.exe") &&
+                   Json::memberText(entry, u"product_name") == String(u"Wine");
     }
-    EXPECT_EQ(wildcards, 1);
     EXPECT_TRUE(notepad);
-    EXPECT_EQ(text(Json::member(software, u"2"), u"file_desc"), String(u"Windows 10"));
-    EXPECT_EQ(text(Json::member(software, u"3"), u"file_desc"), String(u"Windows 11"));
+    SoftwareCatalogue& catalogue = SoftwareCatalogue::instance();
+    EXPECT_GE(catalogue.count(), 10);
+    EXPECT_EQ(catalogue.wildcardId(), 1);
+    EXPECT_EQ(catalogue.entry(2).file_desc, String(u"Windows 10"));
+    EXPECT_EQ(catalogue.entry(3).file_desc, String(u"Windows 11"));
 }
 
-TEST_F(Endpoints, TicketListMatchesTheCountAndEverySolvedTicketHasItsCapture) {
-    ElementPtr tickets = postCodeParsed(u"gettickets.php");
+TEST_F(Endpoints, TicketsMatchTheCountSolvedOnesHaveCapturesAndNewOnesComeBack) {
+    reloadCatalogues();
     ElementPtr count = postCodeParsed(u"getticketcnt.php");
-    const int total = Json::memberInt(count, u"total");
-    EXPECT_GE(total, 40);
-    EXPECT_EQ(static_cast<int>(memberCount(tickets)), total);
-
+    TicketList& tickets = TicketList::instance();
+    EXPECT_GE(tickets.count(), 40);
+    EXPECT_EQ(tickets.count(), Json::memberInt(count, u"total"));
     std::set<int> states;
-    std::map<int, std::set<int>> localesOfSoftware;
     int open = 0;
-    for (const auto& [key, entry] : Json::asMap(tickets)->members) {
-        const int state = Json::memberInt(entry, u"id_state");
-        states.insert(state);
-        open += state == 1;
-        EXPECT_FALSE(text(entry, u"question").empty());
-        EXPECT_EQ(text(entry, u"timestamp_created").length(), 19) << key.toInt();
-        EXPECT_GT(Json::memberInt(entry, u"id_operating_system"), 0);
-        const String list = text(entry, u"software_list");
-        ASSERT_FALSE(list.empty());
-        int from = 0;
-        while (true) {
-            const int semicolon = list.find(u";", from);
-            const int id = list.substr(from, semicolon < 0 ? -1 : semicolon - from).toInt();
-            EXPECT_GT(id, 0);
-            localesOfSoftware[id].insert(Json::memberInt(entry, u"id_locale"));
-            if (semicolon < 0)
-                break;
-            from = semicolon + 1;
-        }
-        const int capture = Json::memberInt(entry, u"id_capture");
-        if (state == 2 || state == 3) {
-            ASSERT_GT(capture, 0) << "ticket " << key.toInt();
-            const String reply =
-                ServiceClient::post(u"getcapture.php", ServiceClient::codeAndCaptureBody(capture));
-            EXPECT_GT(Json::memberInt(Json::parseText(reply), u"trace_cnt"), 0);
+    for (auto& [id, ticket] : tickets) {
+        states.insert(ticket.id_state);
+        open += ticket.id_state == TicketWaiting;
+        EXPECT_FALSE(ticket.question.empty()) << id;
+        EXPECT_EQ(ticket.timestamp_created.length(), 19) << id;
+        EXPECT_GT(ticket.id_operating_system, 0) << id;
+        EXPECT_FALSE(ticket.software_list.empty() || ticket.software_list.count(0)) << id;
+        if (ticket.id_state == TicketSolved || ticket.id_state == TicketConfirmed) {
+            Ticket copy = ticket;
+            EXPECT_TRUE(downloadCapture(copy) && !copy.capture.actions.empty()) << id;
         } else {
-            EXPECT_EQ(capture, 0);
+            EXPECT_EQ(ticket.id_capture, 0) << id;
         }
     }
     EXPECT_EQ(Json::memberInt(count, u"unsolved"), open);
     EXPECT_EQ(states, (std::set<int>{1, 2, 3, 4}));
-    // VLC (10) has English questions only.
-    EXPECT_EQ(localesOfSoftware[10], (std::set<int>{2}));
-    EXPECT_TRUE(localesOfSoftware[1].count(1) && localesOfSoftware[1].count(2));
+    std::set<int> vlc; // VLC (10) has English questions only
+    tickets.localesFor(10, vlc);
+    EXPECT_EQ(vlc, (std::set<int>{2}));
+
+    // The first ticket's solution can be played under Wine: Notepad's edit.
+    Ticket first = tickets.find(1);
+    EXPECT_EQ(first.question, String(u"Wie schreibe ich einen Text in den Editor?"));
+    EXPECT_EQ(first.id_state, TicketSolved);
+    EXPECT_EQ(first.software_list, (std::set<int>{4}));
+    ASSERT_TRUE(downloadCapture(first));
+    const std::vector<CaptureAction>& actions = first.capture.actions;
+    ASSERT_EQ(actions.size(), 3u);
+    EXPECT_EQ(actions[0].kind, Action::leftClick);
+    ASSERT_EQ(actions[0].trace.elements.size(), 3u);
+    EXPECT_EQ(actions[0].trace.elements[0].className, String(u"Edit"));
+    EXPECT_EQ(actions[0].trace.elements[0].moduleName, String(u"notepad.exe"));
+    EXPECT_EQ(actions[0].trace.elements[1].className, String(u"Notepad"));
+    EXPECT_EQ(actions[0].trace.elements[2].className, String(u"#32769"));
+    EXPECT_EQ(actions[1].kind, Action::textInput);
+    EXPECT_EQ(actions[1].trace.enteredText, String(u"HALLO"));
+    EXPECT_EQ(actions[2].kind, Action::enterKey);
+
+    // A question from this computer: the count asks for the reload that brings it.
+    EXPECT_FALSE(fetchTicketCount().reload);
+    const int before = tickets.count();
+    const String question = u"Wie drucke ich \"alles\" aus?\nZweite Zeile & 100% = äöü";
+    const String reply =
+        CreateTicketRequest::forThisComputer(question, SoftwareCatalogue::instance().entry(10), 1)
+            .send();
+    ASSERT_TRUE(createTicketSucceeded(reply)) << utf8(reply);
+    TicketCountUpdate update = fetchTicketCount();
+    EXPECT_TRUE(update.show && update.reload);
+    EXPECT_EQ(update.total, before + 1);
+    reloadCatalogues();
+    EXPECT_FALSE(fetchTicketCount().reload);
+    const Ticket& created = std::prev(tickets.end())->second;
+    EXPECT_EQ(created.question, question);
+    EXPECT_EQ(created.id_state, TicketWaiting);
+    EXPECT_EQ(created.id_locale, 1);
+    EXPECT_EQ(created.software_list, (std::set<int>{10}));
+
+    // Refused: the service's text is shown.
+    const String refused = CreateTicketRequest::forThisComputer(u"", SoftwareEntry(), 1).send();
+    EXPECT_FALSE(createTicketSucceeded(refused));
+    EXPECT_EQ(createTicketFailureText(refused),
+              String(u"Das Ticket konnte nicht angelegt werden: Fehler: die Frage ist leer"));
 }
 
-TEST_F(Endpoints, NotepadCaptureCanBePlayedUnderWine) {
-    ElementPtr tickets = postCodeParsed(u"gettickets.php");
-    ElementPtr first = Json::member(tickets, u"1");
-    EXPECT_EQ(text(first, u"question"), String(u"Wie schreibe ich einen Text in den Editor?"));
-    EXPECT_EQ(text(first, u"id_state"), String(u"2"));
-    EXPECT_EQ(text(first, u"software_list"), String(u"4"));
-
-    const String reply = ServiceClient::post(
-        u"getcapture.php",
-        ServiceClient::codeAndCaptureBody(Json::memberInt(first, u"id_capture")));
-    ElementPtr capture = Json::parseText(reply);
-    ASSERT_EQ(Json::memberInt(capture, u"trace_cnt"), 3);
-    ElementPtr click = Json::member(capture, u"0");
-    EXPECT_EQ(Json::memberInt(click, u"id_action"), 2);
-    ASSERT_EQ(Json::memberInt(click, u"elem_cnt"), 3);
-    EXPECT_EQ(text(click, u"entered_text"), String());
-    ElementPtr edit = Json::member(click, u"0");
-    EXPECT_EQ(text(edit, u"class_name"), String(u"Edit"));
-    EXPECT_EQ(text(edit, u"module_name"), String(u"notepad.exe"));
-    EXPECT_TRUE(Json::member(edit, u"automation_id"));
-    EXPECT_TRUE(Json::member(edit, u"name"));
-    EXPECT_EQ(text(Json::member(click, u"1"), u"class_name"), String(u"Notepad"));
-    EXPECT_EQ(text(Json::member(click, u"2"), u"class_name"), String(u"#32769"));
-
-    ElementPtr typed = Json::member(capture, u"1");
-    EXPECT_EQ(Json::memberInt(typed, u"id_action"), 7);
-    EXPECT_EQ(Json::memberInt(typed, u"elem_cnt"), 0);
-    EXPECT_EQ(text(typed, u"entered_text"), String(u"HALLO"));
-    EXPECT_EQ(Json::memberInt(Json::member(capture, u"2"), u"id_action"), 6);
-}
-
-TEST_F(Endpoints, RequestTargetWithoutLeadingSlashIsServed) {
-    const std::string body = utf8(ServiceClient::codeBody());
-    RawReply withSlash = request(service.port(), "/getticketcnt.php", "POST", body);
-    RawReply without = request(service.port(), "getticketcnt.php", "POST", body);
-    EXPECT_EQ(withSlash.status, 200);
-    EXPECT_EQ(without.status, 200);
-    EXPECT_EQ(without.body, withSlash.body);
-    EXPECT_EQ(request(service.port(), "curversion.php", "GET", "").body, "1.0.2");
+TEST_F(Endpoints, VersionGateAgainstTheService) {
+    std::vector<String> shown;
+    VersionGate gate;
+    gate.fetch = fetchCurrentVersion;
+    gate.wait = [](int) { ADD_FAILURE() << "the service answered; nothing to wait for"; };
+    gate.showNewVersion = [&shown](const String&, const String& newer) {
+        shown.push_back(newer);
+        return false;
+    };
+    EXPECT_TRUE(gate.check(u"1.0.2"));
+    EXPECT_FALSE(gate.check(u"1.0.1"));
+    EXPECT_EQ(shown, (std::vector<String>{u"1.0.2"}));
 }

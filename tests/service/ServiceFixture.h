@@ -1,26 +1,30 @@
 #pragma once
 
-// Starts a private lotse-service for a test: a fresh database in a temporary
-// folder (with demo data or empty), HTTPS on a free loopback port with the
-// development certificate, and ServiceClient pointed at it. Stopped and removed
-// again in teardown.
-//
-// Needs LOTSE_SERVICE_EXE (path of lotse-service) defined at compile time; the
-// certificate folder is $LOTSE_TLS_DIR or /usr/local/share/lotse-dev-ca.
+// A private lotse-service for a test: a fresh database in a temporary folder
+// (with demo data or empty), HTTPS on a free loopback port with the development
+// certificate ($LOTSE_TLS_DIR or /usr/local/share/lotse-dev-ca), and
+// ServiceClient pointed at it. Beside it the helpers of the service tests: raw
+// requests (for status codes and bodies the program never sends), request
+// documents as the program builds them, and reads of the database.
 
 #include "LotseConfig.h"
+#include "service/Json.h"
 #include "service/ServiceClient.h"
+#include "service/Utf8.h"
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <curl/curl.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <map>
 #include <poll.h>
 #include <spawn.h>
+#include <sqlite3.h>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
@@ -29,10 +33,6 @@
 
 extern char** environ;
 
-#ifndef LOTSE_SERVICE_EXE
-#error "LOTSE_SERVICE_EXE must name the lotse-service executable"
-#endif
-
 class ServiceProcess {
   public:
     ServiceProcess() = default;
@@ -40,9 +40,9 @@ class ServiceProcess {
     ServiceProcess& operator=(const ServiceProcess&) = delete;
     ~ServiceProcess() { stop(); }
 
-    // Makes the database (seeded with demo data when asked), starts the service
-    // and waits until it answers. False with a reason in error() otherwise.
-    bool start(bool seedDemo, const std::string& accessCode = std::string()) {
+    // Makes the database (seeded with demo data when asked) and starts the
+    // service. False with a reason in error() otherwise.
+    bool start(bool seedDemo) {
         stop();
         char pattern[] = "/tmp/lotse-service-test-XXXXXX";
         if (!mkdtemp(pattern))
@@ -53,46 +53,36 @@ class ServiceProcess {
             return fail("seeding the demo data failed");
         const char* tlsEnv = std::getenv("LOTSE_TLS_DIR");
         const std::string tls = tlsEnv && *tlsEnv ? tlsEnv : "/usr/local/share/lotse-dev-ca";
-        std::vector<std::string> args = {LOTSE_SERVICE_EXE,
-                                         "--db",
-                                         database,
-                                         "--port",
-                                         "0",
-                                         "--cert",
-                                         tls + "/localhost.crt",
-                                         "--key",
-                                         tls + "/localhost.key"};
-        if (!accessCode.empty()) {
-            args.push_back("--access-code");
-            args.push_back(accessCode);
-        }
-        if (!spawnServing(args))
-            return false;
+        int fds[2];
+        if (pipe(fds) != 0)
+            return fail("cannot make a pipe");
+        pid = spawn({LOTSE_SERVICE_EXE, "--db", database, "--port", "0", "--cert",
+                     tls + "/localhost.crt", "--key", tls + "/localhost.key"},
+                    fds[1]);
+        close(fds[1]);
+        output = fdopen(fds[0], "r");
+        // The service listens (connections wait) once it printed its port.
+        char line[128] = "";
+        pollfd ready{fds[0], POLLIN, 0};
+        if (pid <= 0 || poll(&ready, 1, 20000) <= 0 || !fgets(line, sizeof line, output) ||
+            std::sscanf(line, "listening on %d", &servicePort) != 1)
+            return fail(std::string("the service did not start: ") + line);
         ServiceClient::setServer(u"localhost", servicePort);
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            const String version =
-                ServiceClient::send(u"localhost", u"curversion.php", String(), String(), u"GET");
-            if (!version.empty())
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return fail("the service does not answer");
+        return true;
     }
 
-    // Sends `signal` (SIGTERM unless given), then waits for a clean exit
-    // (SIGKILL after 10 s). Returns the exit status (-1 when it had to be killed
-    // or was not running).
+    // Sends `signal`, then waits for a clean exit (SIGKILL after 10 s). The exit
+    // status, or -1 when it had to be killed or was not running.
     int stop(int signal = SIGTERM) {
         int status = -1;
         if (pid > 0) {
             kill(pid, signal);
-            status = waitFor(pid, std::chrono::seconds(10));
+            status = waitFor(pid, 10);
             pid = -1;
         }
-        if (output >= 0) {
-            close(output);
-            output = -1;
-        }
+        if (output)
+            fclose(output);
+        output = nullptr;
         if (!folder.empty()) {
             std::error_code ignored;
             std::filesystem::remove_all(folder, ignored);
@@ -102,18 +92,16 @@ class ServiceProcess {
         return status;
     }
 
-    bool running() const { return pid > 0 && waitpid(pid, nullptr, WNOHANG) == 0; }
     int port() const { return servicePort; }
     const std::string& databasePath() const { return database; }
     const std::string& error() const { return reason; }
 
-    // Runs a program to its end (its output discarded); its exit status, or -1.
+    // Runs a program to its end, its output discarded; its exit status, or -1.
     static int run(const std::vector<std::string>& args) {
         const int quiet = open("/dev/null", O_WRONLY);
-        pid_t child = spawn(args, quiet);
-        if (quiet >= 0)
-            close(quiet);
-        return child > 0 ? waitFor(child, std::chrono::seconds(60)) : -1;
+        const pid_t child = spawn(args, quiet);
+        close(quiet);
+        return child > 0 ? waitFor(child, 60) : -1;
     }
 
   private:
@@ -124,57 +112,23 @@ class ServiceProcess {
         argv.push_back(nullptr);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        if (stdoutFd >= 0)
-            posix_spawn_file_actions_adddup2(&actions, stdoutFd, STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, stdoutFd, STDOUT_FILENO);
         pid_t child = -1;
         const int rc = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
         return rc == 0 ? child : -1;
     }
 
-    static int waitFor(pid_t child, std::chrono::seconds limit) {
-        const auto end = std::chrono::steady_clock::now() + limit;
+    static int waitFor(pid_t child, int seconds) {
         int status = 0;
-        while (std::chrono::steady_clock::now() < end) {
-            const pid_t done = waitpid(child, &status, WNOHANG);
-            if (done == child)
+        for (int i = 0; i < seconds * 50; ++i) {
+            if (waitpid(child, &status, WNOHANG) == child)
                 return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            if (done < 0 && errno != EINTR)
-                return -1;
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
         kill(child, SIGKILL);
         waitpid(child, &status, 0);
         return -1;
-    }
-
-    // Starts the service with its stdout on a pipe and reads "listening on PORT".
-    bool spawnServing(const std::vector<std::string>& args) {
-        int fds[2];
-        if (pipe(fds) != 0)
-            return fail("cannot make a pipe");
-        pid = spawn(args, fds[1]);
-        close(fds[1]);
-        output = fds[0];
-        if (pid <= 0)
-            return fail("cannot start " + args[0]);
-        std::string line;
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (line.find('\n') == std::string::npos && std::chrono::steady_clock::now() < end) {
-            pollfd ready{output, POLLIN, 0};
-            if (poll(&ready, 1, 100) <= 0)
-                continue;
-            char buffer[256];
-            const ssize_t n = read(output, buffer, sizeof buffer);
-            if (n <= 0)
-                return fail("the service ended before listening");
-            line.append(buffer, static_cast<size_t>(n));
-        }
-        const std::string prefix = "listening on ";
-        if (line.compare(0, prefix.size(), prefix) != 0)
-            return fail("unexpected first line: " + line);
-        servicePort = std::atoi(line.c_str() + prefix.size());
-        return servicePort > 0 ? true : fail("no port in: " + line);
     }
 
     bool fail(const std::string& why) {
@@ -183,29 +137,146 @@ class ServiceProcess {
     }
 
     pid_t pid = -1;
-    int output = -1;
+    FILE* output = nullptr;
     int servicePort = 0;
-    std::string folder;
-    std::string database;
-    std::string reason;
+    std::string folder, database, reason;
 };
 
 // A test with its own service. Derive and override seedDemo() for an empty one.
 class ServiceFixture : public ::testing::Test {
   protected:
     virtual bool seedDemo() const { return true; }
-
     void SetUp() override { ASSERT_TRUE(service.start(seedDemo())) << service.error(); }
-
     void TearDown() override {
         EXPECT_EQ(service.stop(), 0) << "the service did not end cleanly";
         ServiceClient::setServer(LOTSE_SERVICE_HOST, LOTSE_SERVICE_PORT);
     }
-
-    // A POST to the test service.
-    static String post(const char16_t* endpoint, const String& body) {
-        return ServiceClient::post(endpoint, body);
-    }
-
     ServiceProcess service;
 };
+
+struct RawReply {
+    long status = 0;
+    std::string body;
+};
+
+// One request to the test service; `target` goes into the request line as it
+// is ("/gettickets.php", or "gettickets.php" as WinINet may send it). Status 0
+// when the exchange failed.
+inline RawReply request(int port, const std::string& target, const std::string& method,
+                        const std::string& body,
+                        const std::vector<std::string>& headers = {
+                            "Content-Type: application/x-www-form-urlencoded; charset=utf-8"}) {
+    RawReply reply;
+    CURL* curl = curl_easy_init();
+    curl_slist* list = curl_slist_append(nullptr, "Expect:");
+    for (const std::string& header : headers)
+        list = curl_slist_append(list, header.c_str());
+    const std::string url = "https://localhost:" + std::to_string(port) + "/";
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_REQUEST_TARGET, target.c_str());
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, list);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, 30L);
+    curl_easy_setopt(
+        curl, CURLOPT_WRITEFUNCTION, +[](char* data, size_t size, size_t n, void* to) {
+            static_cast<std::string*>(to)->append(data, size * n);
+            return size * n;
+        });
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reply.body);
+    if (method != "GET") {
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+        if (method != "POST")
+            curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, method.c_str());
+    }
+    if (curl_easy_perform(curl) == CURLE_OK)
+        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &reply.status);
+    curl_slist_free_all(list);
+    curl_easy_cleanup(curl);
+    return reply;
+}
+
+using Members = std::map<String, String>;
+
+// A request document as the program builds it, the access code in "code"
+// unless left out.
+inline ElementPtr document(const Members& members, bool withCode = true) {
+    ElementPtr root = Json::makeRoot();
+    if (withCode)
+        Json::ElementMap::setString(root, u"code", ServiceClient::accessCode());
+    for (const auto& [key, value] : members)
+        Json::ElementMap::setString(root, key, value);
+    return root;
+}
+
+// The members of a createticket request: the question and sensible defaults.
+inline Members ticketMembers(const String& question) {
+    return {{u"question", question},
+            {u"hw_guid", u"{aaaaaaaa-bbbb-cccc-dddd-eeeeeeeeeeee}"},
+            {u"username", u"tester"},
+            {u"sw_id", u"6"},
+            {u"sw_file_desc", u"Microsoft Excel"},
+            {u"sw_product_name", u"Microsoft Office"},
+            {u"sw_file_version", u"16.0"},
+            {u"sw_file_version_full", u"16.0.17328.20162"},
+            {u"sw_module_name", u"excel.exe"},
+            {u"sw_id_locale", u"1"},
+            {u"os_id_platform", u"2"},
+            {u"os_minor", u"2"},
+            {u"os_major", u"6"},
+            {u"os_build_no", u"19045"},
+            {u"os_description", u"Windows 10 Pro"},
+            {u"id_locale", u"1"}};
+}
+
+// Requests through the program's own transport.
+inline String postDocument(const char16_t* endpoint, const ElementPtr& doc) {
+    return ServiceClient::post(endpoint, ServiceClient::documentBody(doc));
+}
+inline String postCode(const char16_t* endpoint) {
+    return ServiceClient::post(endpoint, ServiceClient::codeBody());
+}
+inline ElementPtr postCodeParsed(const char16_t* endpoint) {
+    return Json::parseText(postCode(endpoint));
+}
+
+// The rows of a query, columns joined by "|" and rows by line breaks; "<none>"
+// when the database cannot be read.
+inline std::string queryText(const std::string& path, const std::string& sql) {
+    sqlite3* db = nullptr;
+    sqlite3_stmt* stmt = nullptr;
+    std::string out = "<none>";
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK) {
+        out.clear();
+        for (int row = 0; sqlite3_step(stmt) == SQLITE_ROW; ++row) {
+            for (int c = 0; c < sqlite3_column_count(stmt); ++c) {
+                const unsigned char* v = sqlite3_column_text(stmt, c);
+                out += (row && !c ? "\n"
+                        : c       ? "|"
+                                  : "") +
+                       std::string(v ? reinterpret_cast<const char*>(v) : "NULL");
+            }
+        }
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return out;
+}
+
+// Every row of every table, to compare the database before and after a request.
+inline std::string dumpTables(const std::string& path) {
+    std::string out;
+    std::string tables =
+        queryText(path, "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name") + "\n";
+    for (size_t at = 0, end; (end = tables.find('\n', at)) != std::string::npos; at = end + 1) {
+        const std::string table = tables.substr(at, end - at);
+        out += "[" + table + "]\n" +
+               queryText(path, "SELECT * FROM \"" + table + "\" ORDER BY 1, 2, 3") + "\n";
+    }
+    return out;
+}
+
+inline std::string utf8(const String& text) {
+    return Utf8::encode(text);
+}

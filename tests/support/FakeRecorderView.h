@@ -7,28 +7,21 @@
 #include <vector>
 
 // The recorder's dialog as the tests see it: the list's lines and selection,
-// the texts, the running timers and every message box.
+// the button texts, the running timers and every message box.
 class FakeRecorderView : public RecorderView {
   public:
-    struct Message {
-        String text;
-        String caption;
-    };
-
-    String question;
-    bool debugButtonShown = true;
     std::vector<String> lines;
     int selectedLine = -1;
     String hoveredLabel;
     String recordButtonText;
     bool saveEnabled = false;
-    std::map<int, int> timers; // running timers: id -> period
-    std::vector<Message> messages;
+    std::map<int, int> timers;    // running timers: id -> period
+    std::vector<String> messages; // "caption: text"
     int debugRefreshed = 0;
     int endedWith = -1; // the result of endDialog; -1 while open
 
-    void setQuestion(const String& text) override { question = text; }
-    void showDebugButton(bool show) override { debugButtonShown = show; }
+    void setQuestion(const String&) override {}
+    void showDebugButton(bool) override {}
     void addLine(const String& text) override { lines.push_back(text); }
     void selectLine(int index) override { selectedLine = index; }
     void resetList() override {
@@ -41,7 +34,7 @@ class FakeRecorderView : public RecorderView {
     void startTimer(int id, int periodMs) override { timers[id] = periodMs; }
     void stopTimer(int id) override { timers.erase(id); }
     void showMessage(const String& text, const String& caption) override {
-        messages.push_back({text, caption});
+        messages.push_back(caption + u": " + text);
     }
     void openDebugWindow() override {}
     void refreshDebugWindow() override { ++debugRefreshed; }

@@ -5,7 +5,7 @@
 #include <map>
 #include <vector>
 
-// A version resource held in memory; it notes every string it was asked for.
+// A version resource held in memory.
 struct FakeResource : VersionResource {
     uint32_t resourceSize = 1024;
     bool readable = true;
@@ -14,7 +14,6 @@ struct FakeResource : VersionResource {
     bool hasTranslations = true;
     std::vector<VersionTranslation> translations;
     std::map<String, String> strings;
-    std::vector<String> asked;
 
     uint32_t size(const String&) override { return resourceSize; }
     bool read(const String&, uint32_t) override { return readable; }
@@ -27,7 +26,6 @@ struct FakeResource : VersionResource {
         return hasTranslations;
     }
     bool queryString(const String& block, String& out) override {
-        asked.push_back(block);
         auto it = strings.find(block);
         if (it == strings.end())
             return false;

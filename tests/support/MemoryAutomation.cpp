@@ -1,5 +1,7 @@
 #include "tests/support/MemoryAutomation.h"
 
+#include <algorithm>
+
 struct MemoryAutomation::Node {
     Properties properties;
     std::weak_ptr<Node> parent;
@@ -53,10 +55,7 @@ bool satisfies(const MemoryAutomation::Properties& p, const ElementCondition& co
 } // namespace
 
 MemoryAutomation::MemoryAutomation() : desktop(std::make_shared<Node>()) {
-    desktop->properties.name = String(u"Desktop 1");
-    desktop->properties.className = u"#32769";
-    desktop->properties.rect = {0, 0, 1280, 1024};
-    desktop->properties.runtimeId = {42, 0};
+    desktop->properties = {String(u"Desktop 1"), u"#32769", u"", 0, 0, {0, 0, 1280, 1024}, {42, 0}};
 }
 
 MemoryAutomation::~MemoryAutomation() = default;
@@ -84,12 +83,7 @@ AutomationElementPtr MemoryAutomation::add(const AutomationElementPtr& parent,
 AutomationElementPtr MemoryAutomation::add(const AutomationElementPtr& parent,
                                            std::optional<String> name, const String& className,
                                            const String& automationId, ElementRect rect) {
-    Properties properties;
-    properties.name = std::move(name);
-    properties.className = className;
-    properties.automationId = automationId;
-    properties.rect = rect;
-    return add(parent, std::move(properties));
+    return add(parent, {std::move(name), className, automationId, 0, 0, rect, {}});
 }
 
 void MemoryAutomation::remove(const AutomationElementPtr& element) {
@@ -133,12 +127,9 @@ AutomationElementPtr MemoryAutomation::nextSibling(const AutomationElementPtr& e
     std::shared_ptr<Node> owner = node->parent.lock();
     if (!owner)
         return nullptr;
-    auto& siblings = owner->children;
-    for (size_t i = 0; i + 1 < siblings.size(); ++i) {
-        if (siblings[i] == node)
-            return handle(siblings[i + 1]);
-    }
-    return nullptr;
+    const auto& siblings = owner->children;
+    auto at = std::find(siblings.begin(), siblings.end(), node);
+    return at == siblings.end() || at + 1 == siblings.end() ? nullptr : handle(*(at + 1));
 }
 
 std::vector<AutomationElementPtr>
@@ -181,47 +172,41 @@ bool MemoryAutomation::sameElement(const AutomationElementPtr& a, const Automati
     return x && x == nodeOf(b);
 }
 
+template <typename T>
+std::optional<T> MemoryAutomation::read(const AutomationElementPtr& element, T Properties::*field) {
+    std::shared_ptr<Node> node = queried(element);
+    if (!node)
+        return std::nullopt;
+    return node->properties.*field;
+}
+
 std::optional<String> MemoryAutomation::name(const AutomationElementPtr& element) {
     std::shared_ptr<Node> node = queried(element);
     return node ? node->properties.name : std::nullopt;
 }
 
 std::optional<String> MemoryAutomation::className(const AutomationElementPtr& element) {
-    std::shared_ptr<Node> node = queried(element);
-    if (!node)
-        return std::nullopt;
-    return node->properties.className;
+    return read(element, &Properties::className);
 }
 
 std::optional<String> MemoryAutomation::automationId(const AutomationElementPtr& element) {
-    std::shared_ptr<Node> node = queried(element);
-    if (!node)
-        return std::nullopt;
-    return node->properties.automationId;
+    return read(element, &Properties::automationId);
 }
 
 std::optional<uint32_t> MemoryAutomation::processId(const AutomationElementPtr& element) {
-    std::shared_ptr<Node> node = queried(element);
-    if (!node)
-        return std::nullopt;
-    return node->properties.processId;
+    return read(element, &Properties::processId);
 }
 
 uintptr_t MemoryAutomation::nativeWindow(const AutomationElementPtr& element) {
-    std::shared_ptr<Node> node = queried(element);
-    return node ? node->properties.nativeWindow : 0;
+    return read(element, &Properties::nativeWindow).value_or(0);
 }
 
 std::optional<ElementRect> MemoryAutomation::boundingRect(const AutomationElementPtr& element) {
-    std::shared_ptr<Node> node = queried(element);
-    if (!node)
-        return std::nullopt;
-    return node->properties.rect;
+    return read(element, &Properties::rect);
 }
 
 std::vector<int32_t> MemoryAutomation::runtimeId(const AutomationElementPtr& element) {
-    std::shared_ptr<Node> node = queried(element);
-    return node ? node->properties.runtimeId : std::vector<int32_t>();
+    return read(element, &Properties::runtimeId).value_or(std::vector<int32_t>());
 }
 
 std::optional<ProcessModule> MemoryAutomation::processModule(uint32_t processId) {

@@ -79,6 +79,9 @@ class MemoryAutomation : public AutomationClient {
     bool query();
     // The live node of `element` after counting the query; null when it fails.
     std::shared_ptr<Node> queried(const AutomationElementPtr& element);
+    // One property of `element` as a query; none when it fails.
+    template <typename T>
+    std::optional<T> read(const AutomationElementPtr& element, T Properties::*field);
 
     std::shared_ptr<Node> desktop;
     int nextRuntimeId = 1;

@@ -16,10 +16,8 @@
 
 struct FakeNavigatorView : NavigatorView {
     bool exists = false;
-    int creates = 0, destroys = 0, fronts = 0, mainShown = 0;
+    int creates = 0, destroys = 0, mainShown = 0;
     bool timerArmed = false;
-    uint64_t armedAt = 0;
-    const uint64_t* clock = nullptr; // when the application timer was armed
     String instruction;
     std::vector<String> errors;
     struct FeedbackCall {
@@ -35,7 +33,7 @@ struct FakeNavigatorView : NavigatorView {
         exists = true;
         return true;
     }
-    void bringToFront() override { ++fronts; }
+    void bringToFront() override {}
     void destroyWindow() override {
         if (exists)
             ++destroys;
@@ -43,10 +41,7 @@ struct FakeNavigatorView : NavigatorView {
         timerArmed = false;
     }
     void stopTick() override {}
-    void armApplicationTimer() override {
-        timerArmed = true;
-        armedAt = clock ? *clock : 0;
-    }
+    void armApplicationTimer() override { timerArmed = true; }
     void stopApplicationTimer() override { timerArmed = false; }
     void setInstruction(const String& text) override { instruction = text; }
     void refreshDebug(const ElementTrace* trace, const AutomationElementPtr*) override {
@@ -80,7 +75,6 @@ struct FakePlaybackPlatform : PlaybackPlatform {
 
     KeyMonitor& keys;
     Capture capture; // what the service sends for any ticket with a capture id
-    int downloads = 0;
     int activation = Activation::notRunning;
     std::vector<String> checkedModules;
     std::vector<uint32_t> processes{4, 8, 120};
@@ -90,14 +84,13 @@ struct FakePlaybackPlatform : PlaybackPlatform {
     std::function<void(int sleeps)> afterSleep; // tests change the tree here
     QuietOverlayView overlayView;
     Overlay overlay{overlayView};
-    int overlayShows = 0, overlayRemovals = 0;
+    int overlayRemovals = 0;
     bool hooksInstalled = false;
     int hookInstalls = 0, doubleInstalls = 0;
     int cursorX = 0, cursorY = 0;
     std::vector<String> debugLines;
 
     void downloadCapture(Ticket& ticket) override {
-        ++downloads;
         if (ticket.id_capture != 0 && ticket.capture.actions.empty())
             ticket.capture = capture;
     }
@@ -110,7 +103,6 @@ struct FakePlaybackPlatform : PlaybackPlatform {
         return processes;
     }
     bool showOverlay(AutomationClient* client, const AutomationElementPtr& element) override {
-        ++overlayShows;
         return overlay.show(client, element);
     }
     ElementRect overlayRect() override { return overlay.rect(); }

@@ -3,6 +3,7 @@
 #include "app/MainWindowModel.h"
 #include "controls/ComboBoxView.h"
 #include "service/Json.h"
+#include "service/TicketCount.h"
 
 #include <map>
 #include <utility>
@@ -156,5 +157,21 @@ struct DemoLists {
                                      u"\"microsoft_lcid\":\"1033\"},\"3\":{\"description\":"
                                      u"\"Fran\u00e7ais\",\"microsoft_lcid\":\"1036\"}}"),
                      1031);
+    }
+};
+
+// The main window's model over the demo lists and the window in memory; the
+// ticket count answers `count` and reloads are counted.
+struct MainWindowDesk : DemoLists {
+    ClickMonitor clicks;
+    MainWindowModel model{catalogue, tickets, locales, clicks};
+    FakeMainWindow window;
+    TicketCountUpdate count = decideTicketCount(u"{\"unsolved\":\"4\",\"total\":\"6\"}", 6);
+    int reloads = 0;
+
+    MainWindowDesk() {
+        model.localeId = locales.defaultLocaleId();
+        model.fetchCount = [this] { return count; };
+        model.reload = [this] { ++reloads; };
     }
 };

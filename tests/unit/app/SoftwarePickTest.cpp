@@ -1,6 +1,7 @@
 #include "tests/unit/app/FakeMainWindow.h"
 
 #include "tests/StringPrinter.h"
+#include "tests/support/FakeVersionResource.h"
 #include "tests/support/MemoryAutomation.h"
 
 #include <gtest/gtest.h>
@@ -12,9 +13,11 @@ namespace {
 constexpr uint32_t mouseLeftDown = 0x201;
 constexpr uintptr_t mainWindowHandle = 0x101;
 
-// The pick's platform over an in-memory tree. Every call that matters for the
-// order of the pick's work is logged, tree queries once per run of them.
-struct FakeScreen : PickPlatform, VersionResource {
+// The pick's platform over an in-memory tree, and the version resources of its
+// executables: a German FileDescription for those listed. Every call that
+// matters for the order of the pick's work is logged, tree queries once per run
+// of them.
+struct FakeScreen : PickPlatform, FakeResource {
     MemoryAutomation tree;
     AutomationElementPtr underCursor;
     int x = 0, y = 0;
@@ -22,10 +25,11 @@ struct FakeScreen : PickPlatform, VersionResource {
     std::vector<AutomationElementPtr> frames; // null: hidden
     std::vector<std::string> log;
     std::map<String, String> descriptions; // executable path -> FileDescription
-    String path;
 
     FakeScreen() {
         tree.beforeCall = [this](int) { note("query"); };
+        hasFixed = false;
+        translations = {{0x0407, 0x04b0}};
     }
     void note(const std::string& entry) {
         if (log.empty() || log.back() != entry)
@@ -33,7 +37,6 @@ struct FakeScreen : PickPlatform, VersionResource {
     }
     AutomationElementPtr framed() const { return frames.empty() ? nullptr : frames.back(); }
 
-    // PickPlatform
     AutomationElementPtr elementUnderCursor() override { return underCursor; }
     bool cursorPosition(int& cx, int& cy) override {
         cx = x, cy = y;
@@ -53,61 +56,48 @@ struct FakeScreen : PickPlatform, VersionResource {
     }
     VersionResource& versionResource() override { return *this; }
     uintptr_t mainWindow() override { return mainWindowHandle; }
-
-    // VersionResource: a description in German for the executables listed.
     uint32_t size(const String& file) override {
         note("version");
-        path = file;
-        return descriptions.count(file) ? 512 : 0;
-    }
-    bool read(const String&, uint32_t) override { return true; }
-    bool queryFixedInfo(FixedFileVersion&) override { return false; }
-    bool queryTranslations(std::vector<VersionTranslation>& out) override {
-        out = {{0x0407, 0x04b0}};
-        return true;
-    }
-    bool queryString(const String& block, String& out) override {
-        if (block != String(u"\\StringFileInfo\\040704b0\\FileDescription"))
-            return false;
-        out = descriptions[path];
-        return true;
+        auto found = descriptions.find(file);
+        if (found == descriptions.end())
+            return 0;
+        strings = {{u"\\StringFileInfo\\040704b0\\FileDescription", found->second}};
+        return 512;
     }
 };
 
 // The main window with a button, an editor whose title names its version and
 // Firefox, which the catalogue knows.
-struct SoftwarePickTest : testing::Test, DemoLists {
+struct SoftwarePickTest : testing::Test, MainWindowDesk {
     FakeScreen screen;
-    ClickMonitor clicks;
-    MainWindowModel model{catalogue, tickets, locales, clicks};
-    FakeMainWindow window;
     AutomationElementPtr pickButton, editor, editorText, firefoxWindow;
 
     void SetUp() override {
         MemoryAutomation& tree = screen.tree;
         AutomationElementPtr main = tree.add(
             tree.root(),
-            {u"Lotse - 1.0.2", u"#32770", String(), 1, mainWindowHandle, {100, 100, 600, 400}});
+            {u"Lotse - 1.0.2", u"#32770", u"", 1, mainWindowHandle, {100, 100, 600, 400}, {}});
         pickButton = tree.add(
-            main, {u"Software w\u00e4hlen", u"Button", u"1034", 1, 0x102, {300, 150, 400, 170}});
+            main,
+            {u"Software w\u00e4hlen", u"Button", u"1034", 1, 0x102, {300, 150, 400, 170}, {}});
         editor = tree.add(tree.root(), {u"Foo Editor 2.1 - notes.txt",
                                         u"FooFrame",
-                                        String(),
+                                        u"",
                                         77,
                                         0x201,
-                                        {700, 100, 1200, 600}});
-        editorText = tree.add(editor, {String(), u"Edit", u"15", 77, 0x202, {710, 150, 1190, 590}});
+                                        {700, 100, 1200, 600},
+                                        {}});
+        editorText =
+            tree.add(editor, {String(), u"Edit", u"15", 77, 0x202, {710, 150, 1190, 590}, {}});
         firefoxWindow = tree.add(
             tree.root(),
-            {u"Mozilla Firefox", u"MozillaWindowClass", String(), 88, 0x301, {0, 0, 640, 480}});
+            {u"Mozilla Firefox", u"MozillaWindowClass", u"", 88, 0x301, {0, 0, 640, 480}, {}});
         tree.setProcessModule(77, {u"FooEdit.exe", u"C:\\Foo\\FooEdit.exe"});
         tree.setProcessModule(88, {u"firefox.exe", u"C:\\Firefox\\firefox.exe"});
         screen.descriptions[u"C:\\Foo\\FooEdit.exe"] = u"Foo Editor";
         screen.descriptions[u"C:\\Firefox\\firefox.exe"] = u"Firefox";
 
         model.automation = &screen.tree;
-        model.localeId = german;
-        model.fetchCount = [] { return TicketCountUpdate(); };
         window.open(model, &screen, u"Windows 10 Pro");
         ASSERT_EQ(model.currentSoftware.id, windows10);
     }
@@ -150,8 +140,6 @@ TEST_F(SoftwarePickTest, FramesForeignElementsAndReadsTheirSoftware) {
     EXPECT_EQ(model.pickedElement, editorText);
     ASSERT_EQ(model.pickTrace.elements.size(), 3u); // the field, the editor, the desktop
     EXPECT_EQ(model.pickTrace.elements[0].moduleName, String(u"fooedit.exe"));
-    EXPECT_EQ(model.currentSoftware.file_desc, String(u"Foo Editor"));
-    EXPECT_EQ(model.currentSoftware.file_version, String(u"2.1")); // from the title
     EXPECT_EQ(model.currentSoftware.module_name, String(u"fooedit.exe"));
     EXPECT_EQ(model.currentSoftware.id, 0);
     EXPECT_EQ(window.software.content, String(u"Foo Editor - v2.1"));
@@ -225,9 +213,6 @@ TEST_F(SoftwarePickTest, SoftwareOutsideTheCatalogueKeepsWhatThePickRead) {
     EXPECT_EQ(window.software.content, String(u"Foo Editor - v2.1"));
     // No question is offered, and the chosen one went with the list.
     EXPECT_TRUE(window.question.items.empty());
-    EXPECT_TRUE(model.questionCompleter.results.empty());
-    EXPECT_EQ(model.questionCompleter.softwareFilter, 0);
-    EXPECT_EQ(model.questionCompleter.localeFilter, german);
     EXPECT_EQ(model.selectedTicket, nullptr);
     EXPECT_FALSE(window.showEnabled);
     EXPECT_EQ(window.timers.at(MainWindowModel::showAfterPickTimer), 300);
@@ -258,10 +243,11 @@ TEST_F(SoftwarePickTest, ElementsLostOrUnreadableMidStepAreSurvived) {
     for (int call = 1; call <= 80; ++call) {
         for (bool closing : {false, true}) {
             SCOPED_TRACE(testing::Message() << "call " << call << (closing ? " closes" : ""));
-            AutomationElementPtr frameWindow = tree.add(
-                tree.root(), {u"Bar 1.0", u"BarFrame", String(), 77, 0x401, {700, 100, 1200, 600}});
-            AutomationElementPtr field =
-                tree.add(frameWindow, {String(), u"Edit", u"15", 77, 0x402, {710, 150, 1190, 590}});
+            AutomationElementPtr frameWindow =
+                tree.add(tree.root(),
+                         {u"Bar 1.0", u"BarFrame", String(), 77, 0x401, {700, 100, 1200, 600}, {}});
+            AutomationElementPtr field = tree.add(
+                frameWindow, {String(), u"Edit", u"15", 77, 0x402, {710, 150, 1190, 590}, {}});
             model.pickButton();
             tree.calls = 0;
             if (closing)
@@ -293,7 +279,6 @@ TEST_F(SoftwarePickTest, WithoutAnAutomationClientNothingIsFramed) {
     hover(editorText, 800, 300);
     hover(firefoxWindow, 300, 200);
     EXPECT_TRUE(screen.frames.empty());
-    EXPECT_TRUE(model.pickTrace.empty());
     click(); // nothing framed: dropped
     EXPECT_TRUE(model.picking);
     model.cancelPick(); // Escape

@@ -41,68 +41,41 @@ struct Script {
 
 } // namespace
 
-TEST(VersionGate, SameVersionGoesOnAndSpacesDoNotCount) {
-    Script s;
-    s.replies = {u"  1.0.2 "};
-    EXPECT_TRUE(s.gate().check(u"1.0.2"));
-    EXPECT_EQ(s.fetches, 1);
-    EXPECT_TRUE(s.waits.empty());
-    EXPECT_TRUE(s.dialogs.empty());
-}
-
-TEST(VersionGate, OtherVersionShowsBothAndEnds) {
-    Script s;
-    s.replies = {u"1.0.3"};
-    s.retries = {true}; // whatever the user does
-    EXPECT_FALSE(s.gate().check(u"1.0.2"));
-    ASSERT_EQ(s.dialogs.size(), 1u);
-    EXPECT_EQ(s.dialogs[0].first, String(u"1.0.2"));
-    EXPECT_EQ(s.dialogs[0].second, String(u"1.0.3"));
-
-    // A line break is not removed: it is another version.
-    Script t;
-    t.replies = {u"1.0.2\n"};
-    EXPECT_FALSE(t.gate().check(u"1.0.2"));
-    ASSERT_EQ(t.dialogs.size(), 1u);
-    EXPECT_EQ(t.dialogs[0].second, String(u"1.0.2\n"));
-}
-
-TEST(VersionGate, AnswerOnALaterAttemptAfterWaits) {
-    Script s;
-    s.replies = {u"", u" ", u"1.0.2"};
-    EXPECT_TRUE(s.gate().check(u"1.0.2"));
-    EXPECT_EQ(s.fetches, 3);
-    EXPECT_EQ(s.waits, (std::vector<int>{180000, 180000}));
-    EXPECT_TRUE(s.dialogs.empty());
-}
-
-TEST(VersionGate, FiveEmptyRepliesThenClosingTheDialogGoesOn) {
-    Script s;
-    s.retries = {false};
-    EXPECT_TRUE(s.gate().check(u"1.0.2"));
-    EXPECT_EQ(s.fetches, 5);
-    EXPECT_EQ(s.waits, std::vector<int>(5, 180000)); // also after the fifth
-    ASSERT_EQ(s.dialogs.size(), 1u);
-    EXPECT_EQ(s.dialogs[0].first, String(u"1.0.2"));
-    EXPECT_TRUE(s.dialogs[0].second.empty());
-}
-
-TEST(VersionGate, RetriesWithoutWaitingUntilAnAnswerDecides) {
-    // Still unreachable: the dialog comes again at once; then the same version.
-    Script same;
-    same.retries = {true, true};
-    same.replies = {u"", u"", u"", u"", u"", u"", u"1.0.2"};
-    EXPECT_TRUE(same.gate().check(u"1.0.2"));
-    EXPECT_EQ(same.fetches, 7);
-    EXPECT_EQ(same.waits.size(), 5u);
-    EXPECT_EQ(same.dialogs.size(), 2u);
-
-    // Retry answered with another version: ends without another dialog.
-    Script other;
-    other.retries = {true};
-    other.replies = {u"", u"", u"", u"", u"", u"2.0"};
-    EXPECT_FALSE(other.gate().check(u"1.0.2"));
-    EXPECT_EQ(other.dialogs.size(), 1u);
+TEST(VersionGate, RepliesAndAnswersDecideWhetherTheProgramGoesOn) {
+    struct Case {
+        std::deque<String> replies;
+        std::deque<bool> retries;
+        bool goesOn;
+        int fetches, waits;
+        std::vector<String> dialogs; // the versions shown beside the own 1.0.2
+    };
+    const String none;
+    const Case cases[] = {
+        // The same version; spaces do not count, a line break does.
+        {{u"  1.0.2 "}, {}, true, 1, 0, {}},
+        {{u"1.0.3"}, {true}, false, 1, 0, {u"1.0.3"}},
+        {{u"1.0.2\n"}, {}, false, 1, 0, {u"1.0.2\n"}},
+        // No answer: up to five attempts three minutes apart, then the dialog.
+        {{none, u" ", u"1.0.2"}, {}, true, 3, 2, {}},
+        {{}, {false}, true, 5, 5, {none}},
+        // Retry asks again at once until an answer decides.
+        {{none, none, none, none, none, none, u"1.0.2"}, {true, true}, true, 7, 5, {none, none}},
+        {{none, none, none, none, none, u"2.0"}, {true}, false, 6, 5, {none}},
+    };
+    for (const Case& c : cases) {
+        Script s;
+        s.replies = c.replies;
+        s.retries = c.retries;
+        EXPECT_EQ(s.gate().check(u"1.0.2"), c.goesOn) << c.fetches;
+        EXPECT_EQ(s.fetches, c.fetches);
+        EXPECT_EQ(s.waits, std::vector<int>(c.waits, 180000)) << c.fetches;
+        std::vector<String> shown;
+        for (const auto& [own, newer] : s.dialogs) {
+            EXPECT_EQ(own, String(u"1.0.2"));
+            shown.push_back(newer);
+        }
+        EXPECT_EQ(shown, c.dialogs) << c.fetches;
+    }
 }
 
 TEST(VersionGate, DialogTexts) {

@@ -1,24 +1,21 @@
 #include "app/VersionInfo.h"
+#include "tests/StringPrinter.h"
 #include "tests/support/FakeVersionResource.h"
 #include "tests/support/MemoryAutomation.h"
-#include "tests/StringPrinter.h"
 
 #include <gtest/gtest.h>
-
-#include <map>
 
 namespace {
 
 SoftwareEntry filledEntry() {
-    SoftwareEntry e;
-    e.id = 9;
-    e.id_locale = 1031;
-    e.supported = true;
-    e.file_desc = u"old";
-    e.product_name = u"old";
-    e.file_version = u"9.9";
-    e.file_version_full = u"9.9.9";
-    return e;
+    return SoftwareEntry{9, 1031, u"old", u"old", u"9.9", u"9.9.9", u"", true};
+}
+
+// Id, language and support, then the texts the resource fills, "|" apart.
+String fields(const SoftwareEntry& e) {
+    return String::format(u"%i|%i|%i|%s|%s|%s|%s|%s", e.id, e.id_locale, int(e.supported),
+                          e.file_desc, e.product_name, e.file_version, e.file_version_full,
+                          e.module_name);
 }
 
 } // namespace
@@ -33,15 +30,8 @@ TEST(VersionInfo, MajorFromProductMinorFromFileAndLaterTranslationWins) {
     res.strings[u"\\StringFileInfo\\040904b0\\FileVersion"] = u"1.2.3.4";
     SoftwareEntry e = filledEntry();
     EXPECT_EQ(readVersionInfo(res, nullptr, u"C:\\foo.exe", u"foo.exe", nullptr, e), 1);
-    EXPECT_EQ(e.file_version, String(u"5.2"));
-    EXPECT_EQ(e.file_desc, String(u"Editor")); // the later pair has none: kept
-    EXPECT_EQ(e.product_name, String(u"Foo Editor (en)"));
-    EXPECT_EQ(e.file_version_full, String(u"1.2.3.4"));
-    EXPECT_EQ(e.module_name, String(u"foo.exe"));
-    EXPECT_EQ(e.id, 9);
-    EXPECT_EQ(e.id_locale, 1031);
-    EXPECT_TRUE(e.supported);
-    EXPECT_EQ(res.asked.size(), 6u);
+    // The later pair has no FileDescription: the earlier one's is kept.
+    EXPECT_EQ(fields(e), String(u"9|1031|1|Editor|Foo Editor (en)|5.2|1.2.3.4|foo.exe"));
     EXPECT_EQ(displayText(e), String(u"Editor - v5.2"));
 }
 
@@ -57,9 +47,7 @@ TEST(VersionInfo, ZeroVersionWordsLeaveTheShortVersionToTheTitles) {
     res.strings[u"\\StringFileInfo\\040904b0\\FileVersion"] = u"2.1.0.77";
     SoftwareEntry e = filledEntry();
     EXPECT_EQ(readVersionInfo(res, &tree, u"foo.exe", u"foo.exe", edit, e), 1);
-    EXPECT_EQ(e.file_version, String(u"2.1"));
-    EXPECT_EQ(e.file_version_full, String(u"2.1")); // the titles replace both
-    EXPECT_TRUE(e.file_desc.empty());
+    EXPECT_EQ(fields(e), String(u"9|1031|1||Foo Editor|2.1|2.1|foo.exe")); // both from the title
     EXPECT_EQ(displayText(e), String(u" - v2.1"));
 }
 
@@ -70,12 +58,7 @@ TEST(VersionInfo, WithoutResourceTextsAreEmptiedAndResultIsZero) {
     FakeResource none;
     none.resourceSize = 0;
     EXPECT_EQ(readVersionInfo(none, &tree, u"bar.exe", u"bar.exe", window, e), 0);
-    EXPECT_TRUE(e.file_desc.empty());
-    EXPECT_TRUE(e.product_name.empty());
-    EXPECT_TRUE(e.file_version.empty()); // no name to look for in the titles
-    EXPECT_TRUE(e.file_version_full.empty());
-    EXPECT_EQ(e.module_name, String(u"bar.exe"));
-    EXPECT_EQ(displayText(e), String());
+    EXPECT_EQ(fields(e), String(u"9|1031|1|||||bar.exe")); // no name to look for in the titles
 
     // A readable resource without translation table gives 0 but keeps the numbers.
     FakeResource noTable;

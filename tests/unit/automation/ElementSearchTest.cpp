@@ -7,41 +7,35 @@
 
 namespace {
 
-using Props = MemoryAutomation::Properties;
+const ElementRect noRect{};
 
-Props props(std::optional<String> name, const String& className, const String& aid,
-            ElementRect rect = {10, 10, 50, 30}) {
-    Props p;
-    p.name = std::move(name);
-    p.className = className;
-    p.automationId = aid;
-    p.rect = rect;
-    return p;
+// A name, or none for a null one.
+std::optional<String> nameOf(const char16_t* name) {
+    return name ? std::optional<String>(name) : std::nullopt;
 }
 
-ElementDescriptor descriptor(std::optional<String> name, const String& className,
-                             const String& aid) {
-    ElementDescriptor d;
-    d.name = std::move(name);
-    d.className = className;
-    d.automationId = aid;
-    return d;
+// An element with a non-empty rectangle unless given one.
+AutomationElementPtr add(MemoryAutomation& tree, const AutomationElementPtr& parent,
+                         const char16_t* name, const char16_t* className, const char16_t* aid = u"",
+                         ElementRect rect = {10, 10, 50, 30}) {
+    return tree.add(parent, nameOf(name), className, aid, rect);
+}
+
+ElementDescriptor descriptor(const char16_t* name, const char16_t* className,
+                             const char16_t* aid = u"") {
+    return ElementDescriptor{nameOf(name), className, aid, {}, {}, {}};
 }
 
 // A trace of target, its ancestors and the desktop root, as recorded.
 ElementTrace traceOf(std::vector<ElementDescriptor> levels) {
-    ElementTrace trace;
-    trace.elements = std::move(levels);
-    trace.elements.push_back(descriptor(String(u"Desktop 1"), u"#32769", u""));
-    return trace;
+    levels.push_back(descriptor(u"Desktop 1", u"#32769"));
+    return ElementTrace{std::move(levels), String()};
 }
-
-const ElementRect noRect{};
 
 } // namespace
 
 TEST(MatchCondition, ModesApplyOnlyToWhatTheDescriptorHas) {
-    const ElementDescriptor full = descriptor(String(u"OK"), u"Button", u"1");
+    const ElementDescriptor full = descriptor(u"OK", u"Button", u"1");
     const std::vector<std::vector<ElementProperty>> expected = {
         {ElementProperty::AutomationId, ElementProperty::Name},
         {ElementProperty::AutomationId, ElementProperty::ClassName},
@@ -56,15 +50,13 @@ TEST(MatchCondition, ModesApplyOnlyToWhatTheDescriptorHas) {
         for (size_t i = 0; i < c->terms.size(); ++i)
             EXPECT_EQ(c->terms[i].property, expected[mode][i]) << mode;
     }
-    EXPECT_EQ(matchModeText(0), String(u"AID and Name"));
-    EXPECT_EQ(matchModeText(5), String(u"Class"));
 
     // Nothing to compare: no mode applies.
-    const ElementDescriptor bare = descriptor(std::nullopt, u"", u"");
+    const ElementDescriptor bare = descriptor(nullptr, u"");
     for (int mode = 0; mode < matchModeCount; ++mode)
         EXPECT_FALSE(matchCondition(bare, mode)) << mode;
     // A present, empty name applies to the name modes and compares with the empty text.
-    const ElementDescriptor emptyName = descriptor(String(), u"", u"");
+    const ElementDescriptor emptyName = descriptor(u"", u"");
     ASSERT_TRUE(matchCondition(emptyName, 4));
     EXPECT_TRUE(matchCondition(emptyName, 4)->terms[0].value.empty());
     EXPECT_FALSE(matchCondition(emptyName, 2)); // needs a class name too
@@ -74,16 +66,16 @@ TEST(MatchCondition, ModesApplyOnlyToWhatTheDescriptorHas) {
 TEST(FindElement, FindsAControlAgainInARebuiltTreeAndNotesHowEachLevelMatched) {
     // Recorded on one desktop...
     MemoryAutomation before;
-    auto window = before.add(before.root(), props(String(u"Task Manager"), u"#32770", u""));
-    auto button = before.add(window, props(String(u"New Task..."), u"Button", u"1008"));
+    auto window = add(before, before.root(), u"Task Manager", u"#32770");
+    auto button = add(before, window, u"New Task...", u"Button", u"1008");
     ElementTrace trace = buildTrace(&before, button);
 
     // ...found on another: other elements, other order, other runtime ids.
     MemoryAutomation after;
-    after.add(after.root(), props(String(u"Notepad"), u"Notepad", u""));
-    auto again = after.add(after.root(), props(String(u"Task Manager"), u"#32770", u""));
-    after.add(again, props(String(u"End Task"), u"Button", u"1009"));
-    auto target = after.add(again, props(String(u"New Task..."), u"Button", u"1008"));
+    add(after, after.root(), u"Notepad", u"Notepad");
+    auto again = add(after, after.root(), u"Task Manager", u"#32770");
+    add(after, again, u"End Task", u"Button", u"1009");
+    auto target = add(after, again, u"New Task...", u"Button", u"1008");
     trace.elements[0].found = true; // stale results of an earlier search go first
     trace.elements[0].matchNote = u"old";
 
@@ -121,48 +113,46 @@ TEST(FindElement, EmptyAndShortTracesOnlyResetTheResults) {
 
 TEST(FindElement, StricterModesWinForACandidateAndAtTheTarget) {
     MemoryAutomation tree;
-    auto window = tree.add(tree.root(), props(String(u"Dlg"), u"#32770", u""));
+    auto window = add(tree, tree.root(), u"Dlg", u"#32770");
     // Two children share the automation id; only one also has the name.
-    auto aidOnly = tree.add(window, props(String(u"Other"), u"Button", u"7"));
-    auto aidAndName = tree.add(window, props(String(u"Go"), u"Button", u"7"));
-    ElementTrace trace = traceOf(
-        {descriptor(String(u"Go"), u"Button", u"7"), descriptor(String(u"Dlg"), u"#32770", u"")});
+    add(tree, window, u"Other", u"Button", u"7");
+    auto aidAndName = add(tree, window, u"Go", u"Button", u"7");
+    ElementTrace trace =
+        traceOf({descriptor(u"Go", u"Button", u"7"), descriptor(u"Dlg", u"#32770")});
     EXPECT_TRUE(tree.sameElement(findElement(&tree, trace, 0), aidAndName));
     EXPECT_EQ(trace.elements[0].matchNote, String(u"AID and Name"));
-    (void)aidOnly;
 
     // Level 0 under two candidate windows: the first gives a visible Name match
     // (mode 4), the second a visible AID-and-name match (mode 0), which wins.
     MemoryAutomation twin;
-    auto first = twin.add(twin.root(), props(String(u"Twin"), u"Frame", u""));
-    auto second = twin.add(twin.root(), props(String(u"Twin"), u"Frame", u""));
-    auto byName = twin.add(first, props(String(u"Save"), u"Btn", u""));
-    auto hidden = twin.add(second, props(String(u"Save"), u"Btn", u"s", noRect));
-    auto strict = twin.add(second, props(String(u"Save"), u"X", u"s"));
-    ElementTrace saved = traceOf(
-        {descriptor(String(u"Save"), u"Other", u"s"), descriptor(String(u"Twin"), u"Frame", u"")});
+    auto first = add(twin, twin.root(), u"Twin", u"Frame");
+    auto second = add(twin, twin.root(), u"Twin", u"Frame");
+    add(twin, first, u"Save", u"Btn");
+    // Mode 0 too, found earlier, but an empty rectangle never wins.
+    add(twin, second, u"Save", u"Btn", u"s", noRect);
+    auto strict = add(twin, second, u"Save", u"X", u"s");
+    ElementTrace saved =
+        traceOf({descriptor(u"Save", u"Other", u"s"), descriptor(u"Twin", u"Frame")});
     EXPECT_TRUE(twin.sameElement(findElement(&twin, saved, 0), strict));
-    (void)byName;
-    (void)hidden; // mode 0 too, found earlier, but an empty rectangle never wins
 
     // A later visible match in the same mode does not replace the first.
     MemoryAutomation same;
-    auto a = same.add(same.root(), props(String(u"Twin"), u"Frame", u""));
-    auto b = same.add(same.root(), props(String(u"Twin"), u"Frame", u""));
-    auto firstSave = same.add(a, props(String(u"Save"), u"Btn", u""));
-    same.add(b, props(String(u"Save"), u"Btn", u""));
+    auto a = add(same, same.root(), u"Twin", u"Frame");
+    auto b = add(same, same.root(), u"Twin", u"Frame");
+    auto firstSave = add(same, a, u"Save", u"Btn");
+    add(same, b, u"Save", u"Btn");
     EXPECT_TRUE(same.sameElement(findElement(&same, saved, 0), firstSave));
     EXPECT_EQ(saved.elements[0].matchNote, String(u"Name")); // the last mode that matched
 }
 
 TEST(FindElement, FallbackWalksUnderTheParentOfTheDeepestMatch) {
     MemoryAutomation tree;
-    auto window = tree.add(tree.root(), props(String(u"Editor"), u"Frame", u""));
+    auto window = add(tree, tree.root(), u"Editor", u"Frame");
     // The target's level matches only elements with empty rectangles...
-    tree.add(window, props(String(u"Go"), u"Button", u"", noRect));
-    auto last = tree.add(window, props(String(u"Go"), u"Button", u"", noRect));
-    ElementTrace trace = traceOf(
-        {descriptor(String(u"Go"), u"Button", u"9"), descriptor(String(u"Editor"), u"Frame", u"")});
+    add(tree, window, u"Go", u"Button", u"", noRect);
+    auto last = add(tree, window, u"Go", u"Button", u"", noRect);
+    ElementTrace trace =
+        traceOf({descriptor(u"Go", u"Button", u"9"), descriptor(u"Editor", u"Frame")});
     // ...so the walk starts under the window and returns the first child with the
     // same name and class, rectangle or not.
     AutomationElementPtr found = findElement(&tree, trace, 0);
@@ -174,19 +164,17 @@ TEST(FindElement, FallbackWalksUnderTheParentOfTheDeepestMatch) {
     // Stop level 1: the walk ends at the window and the target comes from the
     // fallback alone, by name and class name, wherever it lies below.
     MemoryAutomation deep;
-    auto frame = deep.add(deep.root(), props(String(u"Editor"), u"Frame", u""));
-    auto left = deep.add(frame, props(String(u"L"), u"Pane", u""));
-    auto right = deep.add(frame, props(String(u"R"), u"Pane", u""));
-    auto inLeft = deep.add(left, props(String(u"Go"), u"Button", u"other"));
-    auto inRight = deep.add(right, props(String(u"Go"), u"Button", u"other"));
+    auto frame = add(deep, deep.root(), u"Editor", u"Frame");
+    auto left = add(deep, frame, u"L", u"Pane");
+    auto right = add(deep, frame, u"R", u"Pane");
+    add(deep, left, u"Go", u"Button", u"other");
+    auto inRight = add(deep, right, u"Go", u"Button", u"other");
     // Children of the start are compared first; then the last pushed is expanded.
-    ElementTrace nested =
-        traceOf({descriptor(String(u"Go"), u"Button", u"9"), descriptor(String(u"L"), u"Pane", u""),
-                 descriptor(String(u"Editor"), u"Frame", u"")});
+    ElementTrace nested = traceOf({descriptor(u"Go", u"Button", u"9"), descriptor(u"L", u"Pane"),
+                                   descriptor(u"Editor", u"Frame")});
     found = findElement(&deep, nested, 1);
     EXPECT_TRUE(deep.sameElement(found, inRight));
     EXPECT_EQ(nested.elements[0].matchNote, String(u"Started at -> PaneTree Walker"));
-    (void)inLeft;
 
     // Nothing of that name below: none, and the note says where the walk began.
     nested.elements[0].name = String(u"Missing");
@@ -197,12 +185,11 @@ TEST(FindElement, FallbackWalksUnderTheParentOfTheDeepestMatch) {
 
 TEST(FindElement, ALevelWithNothingToCompareEndsTheWalkThere) {
     MemoryAutomation tree;
-    auto window = tree.add(tree.root(), props(String(u"Editor"), u"Frame", u""));
-    auto pane = tree.add(window, props(std::nullopt, u"", u""));
-    auto target = tree.add(pane, props(String(u"Go"), u"Button", u""));
-    ElementTrace trace =
-        traceOf({descriptor(String(u"Go"), u"Button", u""), descriptor(std::nullopt, u"", u""),
-                 descriptor(String(u"Editor"), u"Frame", u"")});
+    auto window = add(tree, tree.root(), u"Editor", u"Frame");
+    auto pane = add(tree, window, nullptr, u"");
+    auto target = add(tree, pane, u"Go", u"Button");
+    ElementTrace trace = traceOf(
+        {descriptor(u"Go", u"Button"), descriptor(nullptr, u""), descriptor(u"Editor", u"Frame")});
     // The pane level produces no condition, so the target level has no candidates;
     // the fallback starts from the parent of the window (the root) and still finds it.
     AutomationElementPtr found = findElement(&tree, trace, 0);
@@ -213,10 +200,10 @@ TEST(FindElement, ALevelWithNothingToCompareEndsTheWalkThere) {
 
 TEST(FindElement, FailedQueriesAndVanishingElementsAreMisses) {
     MemoryAutomation tree;
-    auto window = tree.add(tree.root(), props(String(u"Editor"), u"Frame", u"w"));
-    auto target = tree.add(window, props(String(u"Go"), u"Button", u"9"));
-    ElementTrace trace = traceOf({descriptor(String(u"Go"), u"Button", u"9"),
-                                  descriptor(String(u"Editor"), u"Frame", u"w")});
+    auto window = add(tree, tree.root(), u"Editor", u"Frame", u"w");
+    auto target = add(tree, window, u"Go", u"Button", u"9");
+    ElementTrace trace =
+        traceOf({descriptor(u"Go", u"Button", u"9"), descriptor(u"Editor", u"Frame", u"w")});
 
     // A failed FindAll moves on to the next mode.
     tree.calls = 0;

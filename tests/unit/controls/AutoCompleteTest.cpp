@@ -1,5 +1,4 @@
-#include "controls/AutoCompleteSoftware.h"
-#include "controls/AutoCompleteSolutions.h"
+#include "controls/AutoComplete.h"
 #include "controls/TextEditing.h"
 #include "tests/StringPrinter.h"
 
@@ -71,51 +70,55 @@ struct Listener : AutoComplete::Interface {
     void onTextChanged() override { ++calls; }
 };
 
-} // namespace
-
-TEST(TextEditing, BackspaceAndInsertArithmetic) {
-    TextEdit e = deleteBackward(u"abcdef", 1, 4);
-    EXPECT_EQ(e.text, String(u"aef"));
-    EXPECT_EQ(e.caret, 1);
-    e = deleteBackward(u"abc", 2, 2);
-    EXPECT_EQ(e.text, String(u"ac"));
-    EXPECT_EQ(e.caret, 1);
-    e = deleteBackward(u"abc", 0, 0);
-    EXPECT_EQ(e.text, String(u"abc"));
-    EXPECT_EQ(e.caret, -1);
-
-    e = insertText(u"abcdef", 1, 4, u"X");
-    EXPECT_EQ(e.text, String(u"aXef"));
-    EXPECT_EQ(e.caret, 2);
-    e = insertText(u"ab", 2, 2, u"cde");
-    EXPECT_EQ(e.text, String(u"abcde"));
-    EXPECT_EQ(e.caret, 5);
-    // Positions past the text are clamped, the caret follows the insertion.
-    e = insertText(u"ab", 9, 12, u"c");
-    EXPECT_EQ(e.text, String(u"abc"));
-    EXPECT_EQ(e.caret, 3);
-    // A reversed selection is the same selection.
-    e = deleteBackward(u"abcdef", 4, 1);
-    EXPECT_EQ(e.text, String(u"aef"));
-
-    EXPECT_EQ(suggestionCount(40, false), 15);
-    EXPECT_EQ(suggestionCount(16, false), 15);
-    EXPECT_EQ(suggestionCount(15, false), 15);
-    EXPECT_EQ(suggestionCount(3, false), 3);
-    EXPECT_EQ(suggestionCount(40, true), 40);
-    EXPECT_EQ(suggestionCount(0, true), 0);
-    EXPECT_EQ(visibleSuggestions(40), 15);
-    EXPECT_EQ(visibleSuggestions(4), 4);
-}
-
-TEST(AutoComplete, TypingReplacesTheSelectionAndListsMatches) {
+struct AutoCompleteTest : testing::Test {
     FakeBox box;
     WordSource source;
     Listener listener;
+    AutoCompleteTest() {
+        source.attach(&box);
+        source.setListener(&listener);
+        box.owner = &source;
+    }
+    // The field holds `text` with the caret at its end when `c` is typed.
+    void typeAfter(const char16_t* text, char16_t c) {
+        box.content = text;
+        box.selStart = box.selEnd = box.content.length();
+        source.onChar(c);
+    }
+    // The calls on the box that typing `c` made.
+    std::vector<std::string> callsFor(char16_t c) {
+        box.log.clear();
+        source.onChar(c);
+        return box.log;
+    }
+};
+
+} // namespace
+
+TEST(TextEditing, BackspaceAndInsertClampTheSelection) {
+    struct Case {
+        const char16_t* text;
+        int start, end;
+        const char16_t* inserted; // null: Backspace
+        const char16_t* after;
+        int caret;
+    };
+    const Case cases[] = {
+        {u"abcdef", 1, 4, nullptr, u"aef", 1}, {u"abcdef", 4, 1, nullptr, u"aef", 1},
+        {u"abc", 2, 2, nullptr, u"ac", 1},     {u"abc", 0, 0, nullptr, u"abc", -1},
+        {u"abcdef", 1, 4, u"X", u"aXef", 2},   {u"ab", 2, 2, u"cde", u"abcde", 5},
+        {u"ab", 9, 12, u"c", u"abc", 3}, // positions past the text
+    };
+    for (const Case& c : cases) {
+        const TextEdit e = c.inserted ? insertText(c.text, c.start, c.end, c.inserted)
+                                      : deleteBackward(c.text, c.start, c.end);
+        EXPECT_EQ(e.text, String(c.after)) << &c - cases;
+        EXPECT_EQ(e.caret, c.caret) << &c - cases;
+    }
+}
+
+TEST_F(AutoCompleteTest, TypingReplacesTheSelectionAndListsMatches) {
     source.words = {u"alpha", u"alpine", u"beta"};
-    source.attach(&box);
-    source.setListener(&listener);
-    box.owner = &source;
     box.content = u"xyzal";
     box.selStart = 0, box.selEnd = 3;
 
@@ -128,10 +131,8 @@ TEST(AutoComplete, TypingReplacesTheSelectionAndListsMatches) {
     EXPECT_EQ(box.selEnd, 1);
     EXPECT_EQ(listener.calls, 1);
 
-    box.content = u"al";
-    box.selStart = box.selEnd = 2;
     box.log.clear();
-    source.onChar(u'p');
+    typeAfter(u"al", u'p');
     EXPECT_EQ(box.content, String(u"alp"));
     ASSERT_EQ(box.list.size(), 2u);
     EXPECT_EQ(box.list[0].first, String(u"alpha"));
@@ -146,13 +147,8 @@ TEST(AutoComplete, TypingReplacesTheSelectionAndListsMatches) {
     EXPECT_EQ(listener.calls, 2);
 }
 
-TEST(AutoComplete, BackspaceControlKeysAndPaste) {
-    FakeBox box;
-    WordSource source;
-    Listener listener;
+TEST_F(AutoCompleteTest, BackspaceControlKeysAndPaste) {
     source.words = {u"alpha"};
-    source.attach(&box);
-    source.setListener(&listener);
 
     // At the start of the text nothing is removed, the list is still rebuilt.
     box.content = u"alp";
@@ -163,28 +159,19 @@ TEST(AutoComplete, BackspaceControlKeysAndPaste) {
     EXPECT_EQ(box.selStart, -1);
     EXPECT_EQ(box.log, (std::vector<std::string>{"reset", "setText", "open", "sel -1,-1"}));
 
-    box.selStart = box.selEnd = 3;
-    source.onChar(AutoComplete::backspaceChar);
+    typeAfter(u"alp", AutoComplete::backspaceChar);
     EXPECT_EQ(box.content, String(u"al"));
     EXPECT_EQ(box.selStart, 2);
 
     // Copy, cut and other control characters change nothing; Tab is one of them.
-    box.log.clear();
     for (char16_t c : {AutoComplete::copyChar, AutoComplete::cutChar, char16_t(9), char16_t(1),
                        char16_t(0x7F), char16_t(0x85)})
-        source.onChar(c);
-    EXPECT_TRUE(box.log.empty());
+        EXPECT_TRUE(callsFor(c).empty()) << int(c);
     EXPECT_EQ(box.content, String(u"al"));
-
-    source.onChar(AutoComplete::enterChar);
-    EXPECT_EQ(box.log, (std::vector<std::string>{"close", "sel 0,-1"}));
-    box.log.clear();
-    source.onChar(AutoComplete::escapeChar);
-    EXPECT_EQ(box.log, (std::vector<std::string>{"close"}));
+    EXPECT_EQ(callsFor(AutoComplete::enterChar), (std::vector<std::string>{"close", "sel 0,-1"}));
+    EXPECT_EQ(callsFor(AutoComplete::escapeChar), (std::vector<std::string>{"close"}));
     box.dropDownStyle = false;
-    box.log.clear();
-    source.onChar(AutoComplete::escapeChar);
-    EXPECT_TRUE(box.log.empty());
+    EXPECT_TRUE(callsFor(AutoComplete::escapeChar).empty());
 
     // Paste inserts the clipboard at the caret; an empty clipboard removes the selection.
     box.content = u"a-z";
@@ -202,22 +189,15 @@ TEST(AutoComplete, BackspaceControlKeysAndPaste) {
     EXPECT_EQ(listener.calls, 13);
 }
 
-TEST(AutoComplete, FifteenWhileTypingAllForEmptyText) {
-    FakeBox box;
-    WordSource source;
-    source.attach(&box);
+TEST_F(AutoCompleteTest, FifteenWhileTypingAllForEmptyText) {
     for (int i = 0; i < 40; ++i)
         source.words.push_back(String::format(u"item %02i", i));
-    box.content = u"ite";
-    box.selStart = box.selEnd = 3;
-    source.onChar(u'm');
+    typeAfter(u"ite", u'm');
     ASSERT_EQ(box.list.size(), 15u);
     EXPECT_EQ(box.list[14].first, String(u"item 14"));
     EXPECT_EQ(box.minVisible, 15);
 
-    box.content = u"i";
-    box.selStart = box.selEnd = 1;
-    source.onChar(AutoComplete::backspaceChar);
+    typeAfter(u"i", AutoComplete::backspaceChar);
     EXPECT_EQ(box.list.size(), 40u);
     EXPECT_EQ(box.minVisible, 15);
 
@@ -230,47 +210,4 @@ TEST(AutoComplete, FifteenWhileTypingAllForEmptyText) {
     EXPECT_TRUE(box.log.empty());
     source.clear();
     EXPECT_TRUE(box.list.empty());
-}
-
-TEST(AutoComplete, SoftwareAndSolutionSourcesCopyTheirResults) {
-    SoftwareCatalogue catalogue;
-    catalogue.entry(3) =
-        SoftwareEntry{3, 1031, u"Foo Editor", u"Foo", u"2.1", u"2.1.0", u"foo.exe", true};
-    catalogue.entry(5) = SoftwareEntry{5, 1031, u"Bar", u"", u"", u"", u"bar.exe", false};
-    AutoCompleteSoftware software(catalogue);
-    FakeBox box;
-    software.attach(&box);
-    software.search(u"EDIT");
-    ASSERT_EQ(software.count(), 1);
-    EXPECT_EQ(software.text(0), String(u"Foo Editor - v2.1"));
-    auto* entry = static_cast<const SoftwareEntry*>(software.item(0));
-    EXPECT_EQ(entry, &software.results[0]);
-    EXPECT_EQ(entry->id, 3);
-    software.search(u"");
-    EXPECT_EQ(software.count(), 2);
-    EXPECT_EQ(software.text(1), String(u"Bar"));
-    software.clear();
-    EXPECT_EQ(software.count(), 0);
-
-    TicketList tickets(catalogue);
-    Ticket& t = tickets.find(10);
-    t.question = u"Wie drucke ich?";
-    t.questionLower = t.question.lower();
-    t.id_state = 2;
-    t.id_locale = 1031;
-    t.software_list = {3};
-    AutoCompleteSolutions solutions(tickets);
-    solutions.softwareFilter = 3;
-    solutions.localeFilter = 1031;
-    solutions.search(u"DRUCKE");
-    ASSERT_EQ(solutions.count(), 1);
-    EXPECT_EQ(solutions.text(0), String(u"Wie drucke ich?"));
-    auto* ticket = static_cast<const Ticket*>(solutions.item(0));
-    EXPECT_EQ(ticket, &solutions.results[0]);
-    // The results are copies: the list may change under them.
-    t.question = u"changed";
-    EXPECT_EQ(ticket->question, String(u"Wie drucke ich?"));
-    solutions.localeFilter = 1033;
-    solutions.search(u"");
-    EXPECT_EQ(solutions.count(), 0);
 }

@@ -10,22 +10,12 @@ TEST(DebugText, SearchOutcomeOfEachLevelThenTheFoundRectangle) {
     EXPECT_EQ(debugText(&tree, nullptr, nullptr), String());
 
     // A window matched by automation id and name whose button is gone.
-    MemoryAutomation::Properties window;
-    window.name = String(u"Editor");
-    window.className = u"Frame";
-    window.automationId = u"W1";
-    window.rect = {0, 0, 400, 300};
-    tree.add(tree.root(), window);
-    ElementTrace trace;
-    ElementDescriptor target, frame, root;
-    target.name = String(u"OK");
-    target.className = u"Button";
-    frame.name = String(u"Editor");
-    frame.className = u"Frame";
-    frame.automationId = u"W1";
-    root.name = String(u"Desktop 1");
-    root.className = u"#32769";
-    trace.elements = {target, frame, root};
+    tree.add(tree.root(), String(u"Editor"), u"Frame", u"W1", {0, 0, 400, 300});
+    const ElementDescriptor target{String(u"OK"), u"Button", {}, {}, {}, {}};
+    ElementTrace trace{{target,
+                        {String(u"Editor"), u"Frame", u"W1", {}, {}, {}},
+                        {String(u"Desktop 1"), u"#32769", {}, {}, {}, {}}},
+                       {}};
     EXPECT_EQ(findElement(&tree, trace, 0), nullptr);
     EXPECT_EQ(debugText(&tree, &trace, nullptr),
               String(u"Name(OK) Class(Button)  -> \u274C (Started at -> Frame)\n"
@@ -35,8 +25,7 @@ TEST(DebugText, SearchOutcomeOfEachLevelThenTheFoundRectangle) {
     // The element found: its rectangle as left, right, top, bottom.
     auto found = tree.add(tree.root(), String(u"OK"), u"Button", u"", {10, 20, 110, 60});
     EXPECT_EQ(debugText(&tree, nullptr, found), String(u"rect: 10 110 20 60"));
-    ElementTrace one;
-    one.elements = {target};
+    ElementTrace one{{target}, {}};
     EXPECT_EQ(debugText(&tree, &one, found),
               String(u"Name(OK) Class(Button)  -> \u274C\nrect: 10 110 20 60"));
     // An element that is gone shows zeros.

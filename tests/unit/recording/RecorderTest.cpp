@@ -89,9 +89,6 @@ TEST_F(RecorderTest, TypedTextClicksAndReturns) {
     type({'A', 'B', 'C'});
     click(rightDown);
     click();
-    EXPECT_EQ(lines().size(), 4u);
-    EXPECT_EQ(lines()[2], String(u"Rechter Mausklick -> OK"));
-    EXPECT_EQ(lines()[3], String(u"Linker Mausklick -> OK"));
 
     // Return takes the text typed before it and leaves the element: a click
     // there records nothing until another element has been hovered.
@@ -100,9 +97,6 @@ TEST_F(RecorderTest, TypedTextClicksAndReturns) {
     recorder.recordStep();
     type({0x0D});
     recorder.recordStep();
-    EXPECT_EQ(lines().size(), 7u);
-    EXPECT_EQ(lines()[4], String(u"Texteingabe -> AC"));
-    EXPECT_EQ(lines()[5], String(u"Eingabetaste"));
     EXPECT_EQ(action(5).kind, Action::enterKey);
     EXPECT_EQ(action(5).keyText, String(u"AC"));
     EXPECT_TRUE(action(5).trace.empty());
@@ -113,7 +107,10 @@ TEST_F(RecorderTest, TypedTextClicksAndReturns) {
     hover(ok);
     hover(edit);
     click();
-    EXPECT_EQ(lines().back(), String(u"Linker Mausklick -> Edit"));
+    EXPECT_EQ(lines(),
+              (Lines{u"Texteingabe -> ABC", u"Linker Mausklick -> OK", u"Rechter Mausklick -> OK",
+                     u"Linker Mausklick -> OK", u"Texteingabe -> AC", u"Eingabetaste",
+                     u"Eingabetaste", u"Linker Mausklick -> Edit"}));
     EXPECT_TRUE(platform.hooksInstalled);
 }
 
@@ -133,8 +130,6 @@ TEST_F(RecorderTest, ClicksWithoutAHoveredElementOrOnTheRecorderRecordNothing) {
 }
 
 TEST_F(RecorderTest, StartStopAndRestart) {
-    EXPECT_EQ(view.question, String(u"Wie speichere ich?"));
-    EXPECT_FALSE(view.debugButtonShown);
     recorder.toggleRecording();
     EXPECT_EQ(platform.activated, (Lines{u"notepad.exe"})); // the lowest id: 3
     EXPECT_EQ(view.timers, (std::map<int, int>{{2, 10}, {3, 100}, {6, 1000}}));
@@ -224,12 +219,10 @@ TEST_F(RecorderTest, SavingUploadsTheEntriesInListOrderAndCloses) {
     for (const CaptureAction& sent : platform.uploads[1].actions)
         kinds.push_back(sent.kind);
     EXPECT_EQ(kinds, (std::vector<ActionKind>{7, 2, 6}));
-    ASSERT_EQ(view.messages.size(), 2u);
-    EXPECT_EQ(view.messages[0].text, String(u"Fehler beim speichern: Datenbank voll"));
-    EXPECT_EQ(view.messages[0].caption, String(u"Fehler"));
-    EXPECT_EQ(view.messages[1].text,
-              String(u"Die Aufnahme von 3 Aktionen wurde erfolgreich gespeichert."));
-    EXPECT_EQ(view.messages[1].caption, String(u"Aufnahme gespeichert"));
+    EXPECT_EQ(view.messages,
+              (Lines{u"Fehler: Fehler beim speichern: Datenbank voll",
+                     u"Aufnahme gespeichert: Die Aufnahme von 3 Aktionen wurde erfolgreich "
+                     u"gespeichert."}));
     // Closed: overlay released, every timer stopped, the live elements gone.
     EXPECT_EQ(view.endedWith, 0);
     EXPECT_EQ(platform.mainWindowShown, 1);

@@ -8,13 +8,8 @@
 #include <gtest/gtest.h>
 
 TEST(Feedback, DocumentAndTheRuleOfSuccess) {
-    SoftwareEntry software;
-    software.id = 4;
-    software.file_desc = u"Wine Task Manager";
-    software.product_name = u"Task Manager";
-    software.file_version = u"1.0";
-    software.file_version_full = u"1.0.0.1";
-    software.module_name = u"taskmgr.exe";
+    const SoftwareEntry software{4,      1,          u"Wine Task Manager", u"Task Manager",
+                                 u"1.0", u"1.0.0.1", u"taskmgr.exe",       false};
     EXPECT_EQ(Json::writeText(feedbackDocument(17, software, feedbackNo)),
               String(u"{\"code\":\"") + ServiceClient::accessCode() +
                   u"\",\"feedback\":\"NO\",\"sw_file_desc\":\"Wine Task Manager\","

@@ -3,29 +3,26 @@
 
 #include <gtest/gtest.h>
 
-TEST(TicketCount, ShowsUnsolvedAndReloadsWhenTheTotalDiffers) {
-    const String reply = u"{\"unsolved\":\"12\",\"total\":\"340\"}";
-    TicketCountUpdate same = decideTicketCount(reply, 340);
-    EXPECT_TRUE(same.show);
-    EXPECT_EQ(same.unsolvedText, String(u"12"));
-    EXPECT_FALSE(same.reload);
-
-    TicketCountUpdate fewer = decideTicketCount(reply, 339);
-    EXPECT_TRUE(fewer.show);
-    EXPECT_TRUE(fewer.reload);
-    EXPECT_EQ(fewer.total, 340);
-
-    // Missing members read as 0.
-    TicketCountUpdate partial = decideTicketCount(u"{\"other\":\"1\"}", 0);
-    EXPECT_TRUE(partial.show);
-    EXPECT_EQ(partial.unsolvedText, String(u"0"));
-    EXPECT_FALSE(partial.reload);
-}
-
-TEST(TicketCount, FailedRequestChangesNothing) {
-    for (const char16_t* reply : {u"", u"{}", u"OK", u"<html>error</html>"}) {
-        TicketCountUpdate update = decideTicketCount(reply, 5);
-        EXPECT_FALSE(update.show) << static_cast<const void*>(reply);
-        EXPECT_FALSE(update.reload);
+TEST(TicketCount, ShowsUnsolvedAndReloadsWhenTheTotalDiffersAndFailuresChangeNothing) {
+    struct Case {
+        const char16_t* reply;
+        int inMemory;
+        const char16_t* shown; // null: nothing changes
+        bool reload;
+    };
+    const char16_t* counts = u"{\"unsolved\":\"12\",\"total\":\"340\"}";
+    const Case cases[] = {{counts, 340, u"12", false},
+                          {counts, 339, u"12", true},
+                          {u"{\"other\":\"1\"}", 0, u"0", false}, // missing members read as 0
+                          {u"", 5, nullptr, false},
+                          {u"{}", 5, nullptr, false},
+                          {u"OK", 5, nullptr, false},
+                          {u"<html>error</html>", 5, nullptr, false}};
+    for (const Case& c : cases) {
+        const TicketCountUpdate update = decideTicketCount(c.reply, c.inMemory);
+        EXPECT_EQ(update.show, c.shown != nullptr) << &c - cases;
+        EXPECT_EQ(update.unsolvedText, String(c.shown)) << &c - cases;
+        EXPECT_EQ(update.reload, c.reload) << &c - cases;
     }
+    EXPECT_EQ(decideTicketCount(counts, 339).total, 340);
 }

@@ -48,7 +48,7 @@ struct TicketListTest : ::testing::Test {
 
 } // namespace
 
-TEST_F(TicketListTest, ReadsEveryField) {
+TEST_F(TicketListTest, ReadsEveryFieldAndFindsOrInserts) {
     ASSERT_EQ(list.count(), 7);
     const Ticket& t = list.all().at(1);
     EXPECT_EQ(t.id, 1);
@@ -62,28 +62,17 @@ TEST_F(TicketListTest, ReadsEveryField) {
     EXPECT_EQ(t.timestamp_created, String(u"2024-01-02 10:11:12"));
     EXPECT_EQ(list.all().at(6).software_list, (std::set<int>{0}));
     EXPECT_EQ(parseSoftwareList(u"4;;x"), (std::set<int>{4, 0}));
+    EXPECT_EQ(list.all().at(8).id, 8); // not an object
+    EXPECT_TRUE(list.all().at(8).software_list.empty());
+    EXPECT_EQ(list.find(42).id, 42);
+    EXPECT_EQ(list.count(), 8);
 
-    const Ticket& bare = list.all().at(8);
-    EXPECT_EQ(bare.id, 8);
-    EXPECT_EQ(bare.id_state, 0);
-    EXPECT_TRUE(bare.software_list.empty());
-}
-
-TEST_F(TicketListTest, SameIdUnderTwoKeysKeepsTheLaterKey) {
+    // Keys 7 and 07 are one id: the later key in key order ("7") wins.
     list.loadFromReply(u"{\"7\":{\"question\":\"seven\"},\"07\":{\"question\":\"oh-seven\"}}");
     ASSERT_EQ(list.count(), 1);
     EXPECT_EQ(list.all().at(7).question, String(u"seven"));
-    EXPECT_EQ(list.all().at(7).id, 7);
     list.loadFromReply(u"not json");
     EXPECT_EQ(list.count(), 0);
-}
-
-TEST_F(TicketListTest, FindInsertsAnEmptyTicketThatCounts) {
-    EXPECT_EQ(list.find(2).question, String(u"Drucken geht nicht"));
-    Ticket& fresh = list.find(42);
-    EXPECT_EQ(fresh.id, 42);
-    EXPECT_TRUE(fresh.question.empty());
-    EXPECT_EQ(list.count(), 8);
 }
 
 TEST_F(TicketListTest, SearchFiltersByStateLanguageAndSoftware) {
@@ -107,6 +96,7 @@ TEST_F(TicketListTest, SearchWordRules) {
     // Capitals find any letter case; two blanks separate two words, in any order.
     EXPECT_EQ(search(u"DOKUMENT  WIE", 9, 1031), (std::vector<int>{1}));
     EXPECT_EQ(search(u"geht  drucken", 9, 1031), (std::vector<int>{2}));
+    EXPECT_EQ(search(u"drucke\tich", 9, 1031), (std::vector<int>{})); // a tab is no blank
     // Only blanks: no words, every ticket that passes the filters.
     EXPECT_EQ(search(u"   ", 9, 1031), (std::vector<int>{1, 2, 6}));
     // Umlauts are not folded.
@@ -129,19 +119,4 @@ TEST_F(TicketListTest, SearchFollowsReloadsAndInsertedTickets) {
     inserted.id_locale = 1031;
     inserted.software_list = {4};
     EXPECT_EQ(search(u"", 4, 1031), (std::vector<int>{1, 3}));
-}
-
-TEST_F(TicketListTest, LocalesForSoftwareAndWildcard) {
-    std::set<int> locales;
-    list.localesFor(4, locales);
-    EXPECT_EQ(locales, (std::set<int>{1031, 1033}));
-    locales.clear();
-    list.localesFor(7, locales);
-    EXPECT_EQ(locales, (std::set<int>{1031}));
-    locales = {5};
-    list.localesFor(9, locales); // every ticket, the bare one (locale 0) included
-    EXPECT_EQ(locales, (std::set<int>{0, 5, 1031, 1033}));
-    locales.clear();
-    list.localesFor(123, locales);
-    EXPECT_TRUE(locales.empty());
 }
