@@ -34,16 +34,11 @@ TEST(FileVersionResource, ReadsTheProgramsOwnVersionResource) {
     EXPECT_EQ(entry.module_name, String(u"lotse.exe"));
     EXPECT_EQ(entry.id, 7);
 
-    FixedFileVersion fixed;
-    ASSERT_TRUE(resource.queryFixedInfo(fixed));
-    EXPECT_EQ(fixed.productVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed.fileVersionMS, 0x00010000u);
-    std::vector<VersionTranslation> translations;
-    ASSERT_TRUE(resource.queryTranslations(translations));
-    ASSERT_EQ(translations.size(), 1u);
-    EXPECT_EQ(translations[0].language, 0x407);
-    EXPECT_EQ(translations[0].codePage, 1200);
-    String missing(u"unchanged");
+    String company, copyright, missing(u"unchanged");
+    EXPECT_TRUE(resource.queryString(u"\\StringFileInfo\\040704b0\\CompanyName", company));
+    EXPECT_EQ(company, String(u"Nordlicht"));
+    EXPECT_TRUE(resource.queryString(u"\\StringFileInfo\\040704b0\\LegalCopyright", copyright));
+    EXPECT_EQ(copyright, String(u"© Nordlicht"));
     EXPECT_FALSE(resource.queryString(u"\\StringFileInfo\\040704b0\\NoSuchValue", missing));
     EXPECT_EQ(missing, String(u"unchanged"));
 }
