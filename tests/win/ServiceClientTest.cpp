@@ -1,7 +1,11 @@
+#include "app/SoftwareCatalogue.h"
+#include "app/win/Lotse.h"
+#include "service/CreateTicketRequest.h"
 #include "service/LocaleCatalogue.h"
 #include "service/OsCatalogue.h"
 #include "service/ServiceClient.h"
 #include "service/SystemInfo.h"
+#include "service/TicketList.h"
 #include "tests/win/WinTestEnvironment.h"
 
 #include "LotseConfig.h"
@@ -72,23 +76,11 @@ TEST_F(ServiceClientWin, DocumentRoundTripThroughTheService) {
     ASSERT_NE(localeId, 0);
 
     const String question = uniqueQuestion();
-    ElementPtr doc = Json::makeRoot();
-    using Json::ElementMap;
-    ElementMap::setString(doc, u"question", question);
-    ElementMap::setString(doc, u"code", ServiceClient::accessCode());
-    SystemInfo::addIdentity(doc);
-    SystemInfo::addOperatingSystem(doc);
-    ElementMap::setString(doc, u"sw_id", String::format(u"%i", softwareId));
-    ElementMap::setString(doc, u"sw_file_desc", u"Editor");
-    ElementMap::setString(doc, u"sw_product_name", u"Wine Notepad");
-    ElementMap::setString(doc, u"sw_file_version", u"1.0");
-    ElementMap::setString(doc, u"sw_file_version_full", u"1.0.0.0");
-    ElementMap::setString(doc, u"sw_module_name", u"notepad.exe");
-    ElementMap::setString(doc, u"sw_id_locale", String::format(u"%i", localeId));
-    ElementMap::setString(doc, u"id_locale", String::format(u"%i", localeId));
-
-    const String reply = ServiceClient::send(ServiceClient::host(), u"createticket.php", String(),
-                                             ServiceClient::documentBody(doc), u"POST");
+    SoftwareEntry software;
+    software.id = softwareId;
+    software.file_desc = u"Editor";
+    software.module_name = u"notepad.exe";
+    const String reply = CreateTicketRequest::forThisComputer(question, software, localeId).send();
     ASSERT_EQ(reply, String(u"OK")) << ascii(reply);
 
     // The ticket list shows the question exactly as it was asked.
@@ -104,41 +96,37 @@ TEST_F(ServiceClientWin, DocumentRoundTripThroughTheService) {
     EXPECT_EQ(found, 1) << ascii(tickets.substr(0, 2000));
 }
 
-TEST_F(ServiceClientWin, CataloguesDownloadOverWinInet) {
-    LocaleCatalogue& locales = LocaleCatalogue::instance();
-    locales.download(1031);
-    ASSERT_GT(locales.count(), 0);
-    const int german = locales.defaultLocaleId();
-    ASSERT_NE(german, 0);
-    EXPECT_EQ(locales.get(german).microsoftLcid, 1031);
-    EXPECT_FALSE(locales.get(german).description.empty());
-    // The system's default locale is asked for when none is given.
-    locales.download();
-    EXPECT_GT(locales.count(), 0);
+// The start-up downloads fill the four lists over WinINet and choose the
+// default language; the service's error texts and failures reach the caller.
+TEST_F(ServiceClientWin, StartUpDownloadsErrorTextsAndFailures) {
+    Lotse& lotse = Lotse::instance();
+    lotse.mainWindow.model.localeId = 0;
+    lotse.downloadCatalogues();
+    EXPECT_GT(LocaleCatalogue::instance().count(), 0);
+    EXPECT_GT(TicketList::instance().count(), 0);
+    EXPECT_GT(SoftwareCatalogue::instance().count(), 0);
+    EXPECT_GT(OsCatalogue::instance().count(), 0);
+    EXPECT_NE(lotse.mainWindow.model.localeId, 0);
+    EXPECT_EQ(lotse.mainWindow.model.localeId, LocaleCatalogue::instance().defaultLocaleId());
 
-    OsCatalogue& systems = OsCatalogue::instance();
-    systems.download();
-    ASSERT_GT(systems.count(), 0);
-    bool named = false;
-    for (const auto& [id, entry] : systems)
-        named = named || !entry.desc.empty();
-    EXPECT_TRUE(named);
-}
-
-TEST_F(ServiceClientWin, ErrorTextsAndFailuresReachTheCaller) {
     // A wrong access code: the service's short error text is the reply.
     const String refused = ServiceClient::post(u"getoslist.php", u"code=wrong");
     EXPECT_FALSE(refused.empty());
     EXPECT_FALSE(refused.contains(u"{"));
     // The version check goes out as GET without a body.
-    EXPECT_FALSE(
-        ServiceClient::send(ServiceClient::host(), u"curversion.php", String(), String(), u"GET")
-            .empty());
-    // Nothing listens on port 1: an empty reply, and an emptied catalogue.
+    EXPECT_EQ(
+        ServiceClient::send(ServiceClient::host(), u"curversion.php", String(), String(), u"GET"),
+        String(u"1.0.2"));
+
+    // Nothing listens on port 1: empty replies, emptied lists, start-up goes on.
     ServiceClient::setServer(u"localhost", 1);
     EXPECT_TRUE(ServiceClient::post(u"getoslist.php", ServiceClient::codeBody()).empty());
-    OsCatalogue::instance().download();
+    lotse.downloadCatalogues();
+    EXPECT_EQ(LocaleCatalogue::instance().count(), 0);
+    EXPECT_EQ(TicketList::instance().count(), 0);
     EXPECT_EQ(OsCatalogue::instance().count(), 0);
+    ServiceClient::setServer(u"localhost", WinTestEnvironment::servicePort());
+    lotse.downloadCatalogues(); // the demo data for later tests
 }
 
 TEST(SystemInfoWin, ReadsTheRunningSystem) {
@@ -163,8 +151,4 @@ TEST(SystemInfoWin, ReadsTheRunningSystem) {
     EXPECT_GE(version.major, 6);
     EXPECT_GT(version.buildNumber, 0u);
     EXPECT_FALSE(SystemInfo::osDescription().empty());
-    RecordProperty("os_description", ascii(SystemInfo::osDescription()));
-    RecordProperty("os_version", std::to_string(version.major) + "." +
-                                     std::to_string(version.minor) + "." +
-                                     std::to_string(version.buildNumber));
 }
