@@ -82,11 +82,11 @@ TEST(Template, ModalDialogReturnsItsCloseResultAndZeroForCancelOrQuit) {
     // Settings closed with its close button from inside its loop, Info by the
     // message WM_QUIT reaching it (posted, it would end the loop before that).
     Settings settings;
-    TimedSteps steps({[&] { PostMessageW(settings.window, WM_COMMAND, IDCANCEL, 0); }});
+    DialogSteps steps({{nullptr, [&] { PostMessageW(settings.window, WM_COMMAND, IDCANCEL, 0); }}});
     EXPECT_EQ(settings.create(IDD_SETTINGS, nullptr, false, true), 0);
     EXPECT_TRUE(steps.finished());
     Info info;
-    TimedSteps quitSteps({[&] { SendMessageW(info.window, WM_QUIT, 0, 0); }});
+    DialogSteps quitSteps({{nullptr, [&] { SendMessageW(info.window, WM_QUIT, 0, 0); }}});
     EXPECT_EQ(info.create(IDD_INFO, nullptr, false, true), 0);
 
     ResultDialog missing;
@@ -113,7 +113,7 @@ TEST(Template, LiveWindowComesToTheFrontCentredAndEndsWithItsOwnerOrObject) {
     EXPECT_EQ(info.create(IDD_INFO, nullptr, false, true), 0);
     EXPECT_EQ(info.window, first);
     EXPECT_EQ(info.modeless, 1);
-    EXPECT_EQ(threadWindowsTitled(u"Info"), 1);
+    EXPECT_EQ(threadWindowsTitled(u"Info").size(), 1u);
 
     // Ended by its owner: no stale handle in either object.
     Settings owned;
@@ -230,14 +230,14 @@ TEST(Debug, ShowsTheTraceAndTheFoundRectangleFromItsResource) {
     debug.trace = &trace;
     debug.element = &found;
     String shown, afterRefresh;
-    TimedSteps steps({[&] {
-                          shown = windowText(debug.window) + String(u": ") +
-                                  itemText(debug.window, IDC_DEBUG_TEXT);
-                          tree.properties(found)->rect = {1, 2, 3, 4};
-                          debug.refresh();
-                          afterRefresh = itemText(debug.window, IDC_DEBUG_TEXT);
-                      },
-                      [&] { PostMessageW(debug.window, WM_COMMAND, IDCLOSE, 0); }});
+    DialogSteps steps({{nullptr, [&] {
+                            shown = windowText(debug.window) + String(u": ") +
+                                    itemText(debug.window, IDC_DEBUG_TEXT);
+                            tree.properties(found)->rect = {1, 2, 3, 4};
+                            debug.refresh();
+                            afterRefresh = itemText(debug.window, IDC_DEBUG_TEXT);
+                            PostMessageW(debug.window, WM_COMMAND, IDCLOSE, 0);
+                        }}});
     EXPECT_EQ(debug.create(IDD_DEBUG, nullptr, false, true), 0);
     EXPECT_TRUE(steps.finished());
     EXPECT_EQ(shown, String(u"Debug: Name(OK)  -> \u2713 (Name)\nClass(#32769)  -> \u274C\nrect: "

@@ -5,14 +5,12 @@
 #include "service/ServiceClient.h"
 #include "service/TicketList.h"
 #include "tests/StringPrinter.h"
-#include "tests/win/DialogSteps.h"
 #include "tests/win/WinTestEnvironment.h"
 #include "tests/win/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
 using namespace WindowTestSupport;
-using DialogStepsSupport::threadWindowTitled;
 
 namespace {
 
@@ -129,7 +127,7 @@ TEST_F(MainWindowTest, ButtonsHandOverToTheNavigatorAndTheTicketDialog) {
                             PostMessageW(lotse.createTicket.window, WM_COMMAND, IDCANCEL, 0);
                         }}},
                       [&] {
-                          DialogStepsSupport::closeThreadWindows(u"Fehler");
+                          closeThreadWindows(u"Fehler");
                           if (lotse.createTicket.window)
                               PostMessageW(lotse.createTicket.window, WM_COMMAND, IDCANCEL, 0);
                       });

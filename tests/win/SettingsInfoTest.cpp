@@ -3,7 +3,6 @@
 #include "resources/resource.h"
 #include "service/SystemInfo.h"
 #include "tests/StringPrinter.h"
-#include "tests/win/DialogSteps.h"
 #include "tests/win/WindowTestSupport.h"
 
 #include "LotseConfig.h"
@@ -157,7 +156,7 @@ TEST(InfoDialog, ShowsVersionDateMakerAndSystemAndComesToFrontWhenOpenedAgain) {
                             openAfterOk = IsWindow(first);
                             PostMessageW(first, WM_COMMAND, IDCLOSE, 0);
                         }}},
-                      [] { DialogStepsSupport::closeThreadWindows(u"Info"); });
+                      [] { closeThreadWindows(u"Info"); });
     EXPECT_EQ(lotse.info.create(IDD_INFO, nullptr, false, true), 0);
     DestroyWindow(other);
 

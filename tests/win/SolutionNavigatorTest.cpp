@@ -4,7 +4,7 @@
 #include "playback/win/SolutionNotification.h"
 #include "resources/resource.h"
 #include "tests/StringPrinter.h"
-#include "tests/win/DialogSteps.h"
+#include "tests/win/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,6 @@
 // (SolutionPlayback) and for real by tests/e2e/share-solution.test.sh.
 
 using namespace WindowTestSupport;
-using DialogStepsSupport::threadWindowTitled;
 
 namespace {
 

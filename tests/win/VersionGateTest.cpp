@@ -2,7 +2,6 @@
 #include "resources/resource.h"
 #include "service/ServiceClient.h"
 #include "tests/StringPrinter.h"
-#include "tests/win/DialogSteps.h"
 #include "tests/win/WinTestEnvironment.h"
 #include "tests/win/WindowTestSupport.h"
 
@@ -15,7 +14,6 @@
 // dialogs open for pictures (--hold-dialog-ms).
 
 using namespace WindowTestSupport;
-using namespace DialogStepsSupport;
 
 namespace {
 
