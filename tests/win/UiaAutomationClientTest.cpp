@@ -142,21 +142,8 @@ TEST_F(UiaAutomationClientTest, TracesAndSearchesGiveWhatTheTreeGives) {
     EXPECT_EQ(client->name(at(*client, {0, 0, 2})), String());
     EXPECT_EQ(buildTrace(client.get(), at(*client, {1})).elements[0].moduleName, String());
 
-    // Change the button so that only class and name still match: every AND
-    // condition is built with its terms in the search's order.
-    const ElementTrace trace = buildTrace(&tree, desktop.ok);
-    tree.properties(desktop.ok)->automationId = u"9";
-    fake.searchedConditions.clear();
-    expectSameSearch(trace, 0);
-    EXPECT_THAT(
-        fake.searchedConditions,
-        ElementsAre(L"And(30012=\"EditorWindow\",30005=\"Editor\")",
-                    L"And(30011=\"pane\",30012=\"Pane\")", L"And(30011=\"pane\",30012=\"Pane\")",
-                    L"30011=\"pane\"", L"30012=\"Pane\"", L"And(30011=\"1\",30005=\"OK\")",
-                    L"And(30011=\"1\",30012=\"Button\")", L"And(30012=\"Button\",30005=\"OK\")"));
     // Without terms the condition matches every child.
     EXPECT_EQ(client->findChildren(client->root(), ElementCondition{}).size(), 2u);
-    EXPECT_EQ(fake.searchedConditions.back(), L"True");
 }
 
 TEST_F(UiaAutomationClientTest, ReadsPropertiesAndComparesElements) {
@@ -307,6 +294,7 @@ TEST(FakeUiAutomation, ItsBooksCatchLeaksAndDoubleReleases) {
         IUIAutomationCondition* condition = nullptr;
         automation->CreatePropertyCondition(UIA_NamePropertyId, value, &condition);
         condition->Release();
+        EXPECT_EQ(root->SetFocus(), E_NOTIMPL);
         root->Release();
         root->Release();
         automation->Release();
@@ -317,7 +305,7 @@ TEST(FakeUiAutomation, ItsBooksCatchLeaksAndDoubleReleases) {
     }
     EXPECT_THAT(problems,
                 UnorderedElementsAre(
-                    HasSubstr("released more often"),
+                    HasSubstr("released more often"), HasSubstr("is not implemented"),
                     HasSubstr("never freed: BSTR from get_CurrentClassName"),
                     HasSubstr("never freed: BSTR of a VARIANT given to CreatePropertyCondition"),
                     "freed twice: BSTR from get_CurrentName",

@@ -39,13 +39,8 @@ class FakeUiAutomation {
     // fails none. Unlike the tree's failingCall this also reaches the calls that
     // never query the tree (conditions, the walker, the element array).
     int failingCall = 0;
-
     // Lower bound of the runtime-id arrays handed out; UI Automation's are 0.
     long runtimeIdLowerBound = 0;
-
-    // The conditions FindAll was given, in order, as text: 30011="1" for a
-    // property condition, And(first,second), True.
-    std::vector<std::wstring> searchedConditions;
 
     // Objects with references left.
     int liveObjects() const;
@@ -65,9 +60,9 @@ class FakeUiAutomation {
 
   private:
     template <class T, class... Args> T* make(Args&&... args);
-    Element* newElement(const AutomationElementPtr& node);
-    Element* elementOf(void* element, const char* method);
-    Condition* conditionOf(void* condition, const char* method);
+    // The object of this class behind an interface pointer the client gives
+    // back; null (reported) for one the fake did not hand out or that was released.
+    template <class T> T* given(const void* pointer, const char* method);
     // S_OK, or the error of the tree query just made: the element was removed,
     // or the query was the one to fail.
     long queryResult(const AutomationElementPtr& node) const;
@@ -77,6 +72,6 @@ class FakeUiAutomation {
     TaskMemoryLedger memory;
     std::vector<std::unique_ptr<Object>> objects;
     // Every interface pointer handed out, to recognise those given back.
-    std::map<const void*, Object*> byInterface;
+    std::map<const void*, Object*> handedOut;
     std::vector<std::string> misuses;
 };
