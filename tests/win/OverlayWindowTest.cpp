@@ -6,6 +6,9 @@
 
 #include <vector>
 
+// The frame's image, placement and blinking are decided natively (OverlayTest);
+// the end-to-end scripts check frames on the screen.
+
 using namespace WindowTestSupport;
 
 namespace {
@@ -50,24 +53,10 @@ class Picture {
     uint32_t* bits = nullptr;
 };
 
-String className(HWND window) {
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    return fromWide(name);
-}
-
 bool classRegistered() {
     WNDCLASSEXW info{};
     info.cbSize = sizeof info;
     return GetClassInfoExW(GetModuleHandleW(nullptr), OverlayWindow::className, &info);
-}
-
-void pumpFor(DWORD ms) {
-    const DWORD end = GetTickCount() + ms;
-    while (static_cast<int>(end - GetTickCount()) > 0) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        pumpMessages();
-    }
 }
 
 } // namespace
@@ -83,8 +72,6 @@ TEST(OverlayWindow, FramesTheElementInALayeredTopMostWindowOverItsMonitor) {
     HWND window = overlay.window();
     ASSERT_TRUE(IsWindow(window));
     EXPECT_EQ(GetWindowLongW(window, GWL_EXSTYLE) & 0x80028, 0x80028);
-    EXPECT_EQ(className(window), String(u"OverlayWindowClass"));
-    EXPECT_EQ(windowText(window), String(u"static"));
     EXPECT_EQ(GetWindow(window, GW_OWNER), owner);
     EXPECT_EQ(GetParent(window), owner); // owned popup, not a child
     EXPECT_TRUE(IsWindowVisible(window));
@@ -121,11 +108,6 @@ TEST(OverlayWindow, FramesTheElementInALayeredTopMostWindowOverItsMonitor) {
     HBITMAP firstBitmap = overlay.frameBitmap();
     HDC firstDc = overlay.frameDc();
     ASSERT_NE(firstBitmap, nullptr);
-    BITMAP info{};
-    ASSERT_TRUE(GetObjectW(firstBitmap, sizeof info, &info));
-    EXPECT_EQ(info.bmWidth, 102);
-    EXPECT_EQ(info.bmHeight, 42);
-    EXPECT_EQ(info.bmBitsPixel, 32);
     tree.properties(button)->rect = {500, 600, 520, 610};
     EXPECT_TRUE(overlay.show(&tree, button));
     EXPECT_EQ(overlay.window(), window);
@@ -170,6 +152,8 @@ TEST(OverlayWindow, FramesTheElementInALayeredTopMostWindowOverItsMonitor) {
     EXPECT_FALSE(classRegistered());
 }
 
+// A settings page blinks: the timer hides and shows the frame (seen as the
+// window is told, not by sampling); an ordinary element ends it, shown.
 TEST(OverlayWindow, SettingsElementBlinksOnTheTimer) {
     MemoryAutomation tree;
     auto page = tree.add(tree.root(), String(u"System"), u"Page",
@@ -178,32 +162,31 @@ TEST(OverlayWindow, SettingsElementBlinksOnTheTimer) {
     OverlayWindow overlay;
     ASSERT_TRUE(overlay.show(&tree, page));
     HWND window = overlay.window();
-    // Hiding a window as large as the screen waits for a window manager under
-    // Xvfb, so the timer's work is seen as it happens rather than by sampling.
-    static std::vector<bool> changes;
+    static std::vector<bool> shown;
     static WNDPROC original;
-    changes.clear();
+    shown.clear();
     original = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
         window, GWLP_WNDPROC,
         reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
             if (m == WM_SHOWWINDOW)
-                changes.push_back(wp != 0);
+                shown.push_back(wp != 0);
             return CallWindowProcW(original, w, m, wp, lp);
         })));
-    for (int i = 0; i < 100 && changes.size() < 3; ++i)
+    auto pumpFor = [](DWORD ms) {
+        for (const DWORD end = GetTickCount() + ms; static_cast<LONG>(end - GetTickCount()) > 0;) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            pumpMessages();
+        }
+    };
+    for (int i = 0; i < 100 && shown.size() < 3; ++i)
         pumpFor(20);
-    ASSERT_GE(changes.size(), 3u);
-    EXPECT_EQ(changes[0], false);
-    EXPECT_EQ(changes[1], true);
-    EXPECT_EQ(changes[2], false);
+    EXPECT_EQ(shown, (std::vector<bool>{false, true, false}));
 
-    // An ordinary element ends the blinking with the window shown.
     auto button = tree.add(tree.root(), String(u"OK"), u"Button", u"1", {10, 10, 50, 30});
     EXPECT_TRUE(overlay.show(&tree, button));
-    EXPECT_TRUE(IsWindowVisible(window));
-    changes.clear();
+    shown.clear();
     pumpFor(300);
-    EXPECT_TRUE(changes.empty());
+    EXPECT_TRUE(shown.empty());
     EXPECT_TRUE(IsWindowVisible(window));
     overlay.shutdown();
 }
