@@ -73,6 +73,13 @@ class FakeUiAutomation::Object {
         }
         return fake.calls != fake.failingCall;
     }
+    // Starts a method: checks and clears its out parameter and books the call.
+    template <class T> HRESULT begin(const char* method, T* out) {
+        if (!out)
+            return E_POINTER;
+        *out = T{};
+        return enter(method) ? S_OK : E_FAIL;
+    }
     HRESULT notImplemented(size_t entry) {
         fake.misuse(kind + ": method " + std::to_string(entry) + " is not implemented");
         return E_NOTIMPL;
@@ -218,11 +225,8 @@ class FakeUiAutomation::Element : public Object {
     }
 
     HRESULT runtimeId(SAFEARRAY** ids) {
-        if (!ids)
-            return E_POINTER;
-        *ids = nullptr;
-        if (!enter("GetRuntimeId"))
-            return E_FAIL;
+        if (HRESULT begun = begin("GetRuntimeId", ids); begun != S_OK)
+            return begun;
         std::vector<int32_t> id = fake.tree.runtimeId(node);
         if (id.empty() && FAILED(fake.queryResult(node)))
             return fake.queryResult(node);
@@ -244,11 +248,8 @@ class FakeUiAutomation::Element : public Object {
                     IUIAutomationElementArray** found);
 
     HRESULT processId(int* id) {
-        if (!id)
-            return E_POINTER;
-        *id = 0;
-        if (!enter("get_CurrentProcessId"))
-            return E_FAIL;
+        if (HRESULT begun = begin("get_CurrentProcessId", id); begun != S_OK)
+            return begun;
         std::optional<uint32_t> process = fake.tree.processId(node);
         if (!process)
             return failure();
@@ -257,11 +258,8 @@ class FakeUiAutomation::Element : public Object {
     }
 
     HRESULT nativeWindow(UIA_HWND* window) {
-        if (!window)
-            return E_POINTER;
-        *window = nullptr;
-        if (!enter("get_CurrentNativeWindowHandle"))
-            return E_FAIL;
+        if (HRESULT begun = begin("get_CurrentNativeWindowHandle", window); begun != S_OK)
+            return begun;
         uintptr_t handle = fake.tree.nativeWindow(node);
         if (!handle && FAILED(fake.queryResult(node)))
             return fake.queryResult(node);
@@ -270,11 +268,8 @@ class FakeUiAutomation::Element : public Object {
     }
 
     HRESULT boundingRect(RECT* rect) {
-        if (!rect)
-            return E_POINTER;
-        *rect = RECT{};
-        if (!enter("get_CurrentBoundingRectangle"))
-            return E_FAIL;
+        if (HRESULT begun = begin("get_CurrentBoundingRectangle", rect); begun != S_OK)
+            return begun;
         std::optional<ElementRect> bounds = fake.tree.boundingRect(node);
         if (!bounds)
             return failure();
@@ -293,11 +288,8 @@ class FakeUiAutomation::Element : public Object {
     HRESULT text(const char* method,
                  std::optional<String> (MemoryAutomation::*read)(const AutomationElementPtr&),
                  BSTR* out) {
-        if (!out)
-            return E_POINTER;
-        *out = nullptr;
-        if (!enter(method))
-            return E_FAIL;
+        if (HRESULT begun = begin(method, out); begun != S_OK)
+            return begun;
         std::optional<String> value = (fake.tree.*read)(node);
         if (!value)
             return fake.queryResult(node);
@@ -339,20 +331,14 @@ class FakeUiAutomation::ElementArray : public Object {
     }
 
     HRESULT length(int* length) {
-        if (!length)
-            return E_POINTER;
-        *length = 0;
-        if (!enter("get_Length"))
-            return E_FAIL;
+        if (HRESULT begun = begin("get_Length", length); begun != S_OK)
+            return begun;
         *length = static_cast<int>(elements.size());
         return S_OK;
     }
     HRESULT element(int index, IUIAutomationElement** element) {
-        if (!element)
-            return E_POINTER;
-        *element = nullptr;
-        if (!enter("GetElement"))
-            return E_FAIL;
+        if (HRESULT begun = begin("GetElement", element); begun != S_OK)
+            return begun;
         if (index < 0 || index >= static_cast<int>(elements.size()))
             return E_INVALIDARG;
         elements[static_cast<size_t>(index)]->addRef();
@@ -363,11 +349,8 @@ class FakeUiAutomation::ElementArray : public Object {
 
 HRESULT FakeUiAutomation::Element::findAll(TreeScope scope, IUIAutomationCondition* condition,
                                            IUIAutomationElementArray** found) {
-    if (!found)
-        return E_POINTER;
-    *found = nullptr;
-    if (!enter("FindAll"))
-        return E_FAIL;
+    if (HRESULT begun = begin("FindAll", found); begun != S_OK)
+        return begun;
     if (scope != TreeScope_Children) {
         fake.misuse("FindAll: scope " + std::to_string(scope) + " instead of the children");
         return E_INVALIDARG;
@@ -423,11 +406,8 @@ class FakeUiAutomation::Walker : public Object {
     // A null element with S_OK where the tree has none there.
     HRESULT step(const char* method, Move move, IUIAutomationElement* element,
                  IUIAutomationElement** out) {
-        if (!out)
-            return E_POINTER;
-        *out = nullptr;
-        if (!enter(method))
-            return E_FAIL;
+        if (HRESULT begun = begin(method, out); begun != S_OK)
+            return begun;
         Element* from = fake.given<Element>(element, method);
         if (!from)
             return E_INVALIDARG;
@@ -483,21 +463,15 @@ class FakeUiAutomation::Automation : public Object {
     // A new object handed out through `out`.
     template <class T, class Interface, class... Args>
     HRESULT make(const char* method, Interface** out, Args... args) {
-        if (!out)
-            return E_POINTER;
-        *out = nullptr;
-        if (!enter(method))
-            return E_FAIL;
+        if (HRESULT begun = begin(method, out); begun != S_OK)
+            return begun;
         *out = fake.make<T>(args...)->template as<Interface>();
         return S_OK;
     }
 
     HRESULT compare(IUIAutomationElement* first, IUIAutomationElement* second, BOOL* same) {
-        if (!same)
-            return E_POINTER;
-        *same = FALSE;
-        if (!enter("CompareElements"))
-            return E_FAIL;
+        if (HRESULT begun = begin("CompareElements", same); begun != S_OK)
+            return begun;
         Element* a = fake.given<Element>(first, "CompareElements");
         Element* b = fake.given<Element>(second, "CompareElements");
         if (!a || !b)
@@ -510,11 +484,8 @@ class FakeUiAutomation::Automation : public Object {
     }
 
     HRESULT rootElement(IUIAutomationElement** root) {
-        if (!root)
-            return E_POINTER;
-        *root = nullptr;
-        if (!enter("GetRootElement"))
-            return E_FAIL;
+        if (HRESULT begun = begin("GetRootElement", root); begun != S_OK)
+            return begun;
         AutomationElementPtr desktop = fake.tree.root();
         if (!desktop)
             return E_FAIL;
@@ -523,11 +494,8 @@ class FakeUiAutomation::Automation : public Object {
     }
 
     HRESULT elementFromPoint(POINT point, IUIAutomationElement** element) {
-        if (!element)
-            return E_POINTER;
-        *element = nullptr;
-        if (!enter("ElementFromPoint"))
-            return E_FAIL;
+        if (HRESULT begun = begin("ElementFromPoint", element); begun != S_OK)
+            return begun;
         AutomationElementPtr hit = fake.tree.elementAtPoint(point.x, point.y);
         if (!hit)
             return FAILED(fake.queryResult(nullptr)) ? E_FAIL : elementNotAvailable;
@@ -537,11 +505,8 @@ class FakeUiAutomation::Automation : public Object {
 
     HRESULT propertyCondition(PROPERTYID property, VARIANT value,
                               IUIAutomationCondition** condition) {
-        if (!condition)
-            return E_POINTER;
-        *condition = nullptr;
-        if (!enter("CreatePropertyCondition"))
-            return E_FAIL;
+        if (HRESULT begun = begin("CreatePropertyCondition", condition); begun != S_OK)
+            return begun;
         if (property != UIA_AutomationIdPropertyId && property != UIA_NamePropertyId &&
             property != UIA_ClassNamePropertyId) {
             fake.misuse("CreatePropertyCondition: property " + std::to_string(property) +
@@ -568,11 +533,8 @@ class FakeUiAutomation::Automation : public Object {
 
     HRESULT andCondition(IUIAutomationCondition* first, IUIAutomationCondition* second,
                          IUIAutomationCondition** condition) {
-        if (!condition)
-            return E_POINTER;
-        *condition = nullptr;
-        if (!enter("CreateAndCondition"))
-            return E_FAIL;
+        if (HRESULT begun = begin("CreateAndCondition", condition); begun != S_OK)
+            return begun;
         Condition* a = fake.given<Condition>(first, "CreateAndCondition");
         Condition* b = fake.given<Condition>(second, "CreateAndCondition");
         if (!a || !b)
