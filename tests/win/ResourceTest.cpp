@@ -23,15 +23,6 @@ class Opened : public Template {
                 return true;
         return false;
     }
-    // The client area in dialog units.
-    SIZE dialogUnits() const {
-        RECT units{0, 0, 100, 100};
-        MapDialogRect(window, &units);
-        RECT client{};
-        GetClientRect(window, &client);
-        return SIZE{MulDiv(client.right, 100, units.right),
-                    MulDiv(client.bottom, 100, units.bottom)};
-    }
 };
 
 constexpr int caption = 0;     // the dialog's own text or style
@@ -141,20 +132,6 @@ TEST(Resources, DialogsCarryTheirGermanTextsStylesAndControls) {
         if (s.className)
             EXPECT_EQ(fromWide(name), String(s.className)) << s.dialog << " " << s.control;
     }
-
-    // Sizes in dialog units, and the navigator's font.
-    EXPECT_NEAR(dialog(IDD_MAIN).dialogUnits().cx, 495, 1);
-    EXPECT_NEAR(dialog(IDD_MAIN).dialogUnits().cy, 206, 1);
-    EXPECT_NEAR(dialog(IDD_SOLUTION_NAVIGATOR).dialogUnits().cx, 213, 1);
-    EXPECT_NEAR(dialog(IDD_SOLUTION_NAVIGATOR).dialogUnits().cy, 98, 1);
-    LOGFONTW font{};
-    GetObjectW(reinterpret_cast<HFONT>(
-                   SendMessageW(dialog(IDD_SOLUTION_NAVIGATOR).window, WM_GETFONT, 0, 0)),
-               sizeof(font), &font);
-    EXPECT_EQ(fromWide(font.lfFaceName), String(u"MS Shell Dlg"));
-    HDC screen = GetDC(nullptr);
-    EXPECT_EQ(font.lfHeight, -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72));
-    ReleaseDC(nullptr, screen);
 }
 
 TEST(Resources, TrayMenuAndIcons) {
