@@ -131,6 +131,16 @@ template <class Interface, class Table> Table methodTable() {
     return table;
 }
 
+// The entry of a method table that calls `method` of the object behind the
+// interface pointer.
+template <class Interface, auto method> struct Entry;
+template <class Interface, class T, class... Args, HRESULT (T::*method)(Args...)>
+struct Entry<Interface, method> {
+    static HRESULT STDMETHODCALLTYPE call(Interface* self, Args... args) {
+        return (Object::of<T>(self).*method)(args...);
+    }
+};
+
 } // namespace
 
 class FakeUiAutomation::Condition : public Object {
@@ -190,35 +200,17 @@ class FakeUiAutomation::Element : public Object {
 
   private:
     static const void* methods() {
+        using E = IUIAutomationElement;
         static const auto table = [] {
-            auto t = methodTable<IUIAutomationElement, IUIAutomationElementVtbl>();
-            t.GetRuntimeId = [](IUIAutomationElement* self, SAFEARRAY** ids) {
-                return of<Element>(self).runtimeId(ids);
-            };
-            t.FindAll = [](IUIAutomationElement* self, TreeScope scope,
-                           IUIAutomationCondition* condition, IUIAutomationElementArray** found) {
-                return of<Element>(self).findAll(scope, condition, found);
-            };
-            t.get_CurrentProcessId = [](IUIAutomationElement* self, int* id) {
-                return of<Element>(self).processId(id);
-            };
-            t.get_CurrentName = [](IUIAutomationElement* self, BSTR* name) {
-                return of<Element>(self).text("get_CurrentName", &MemoryAutomation::name, name);
-            };
-            t.get_CurrentAutomationId = [](IUIAutomationElement* self, BSTR* id) {
-                return of<Element>(self).text("get_CurrentAutomationId",
-                                              &MemoryAutomation::automationId, id);
-            };
-            t.get_CurrentClassName = [](IUIAutomationElement* self, BSTR* name) {
-                return of<Element>(self).text("get_CurrentClassName", &MemoryAutomation::className,
-                                              name);
-            };
-            t.get_CurrentNativeWindowHandle = [](IUIAutomationElement* self, UIA_HWND* window) {
-                return of<Element>(self).nativeWindow(window);
-            };
-            t.get_CurrentBoundingRectangle = [](IUIAutomationElement* self, RECT* rect) {
-                return of<Element>(self).boundingRect(rect);
-            };
+            auto t = methodTable<E, IUIAutomationElementVtbl>();
+            t.GetRuntimeId = Entry<E, &Element::runtimeId>::call;
+            t.FindAll = Entry<E, &Element::findAll>::call;
+            t.get_CurrentProcessId = Entry<E, &Element::processId>::call;
+            t.get_CurrentName = Entry<E, &Element::name>::call;
+            t.get_CurrentAutomationId = Entry<E, &Element::automationId>::call;
+            t.get_CurrentClassName = Entry<E, &Element::className>::call;
+            t.get_CurrentNativeWindowHandle = Entry<E, &Element::nativeWindow>::call;
+            t.get_CurrentBoundingRectangle = Entry<E, &Element::boundingRect>::call;
             return t;
         }();
         return &table;
@@ -246,6 +238,13 @@ class FakeUiAutomation::Element : public Object {
 
     HRESULT findAll(TreeScope scope, IUIAutomationCondition* condition,
                     IUIAutomationElementArray** found);
+    HRESULT name(BSTR* out) { return text("get_CurrentName", &MemoryAutomation::name, out); }
+    HRESULT automationId(BSTR* out) {
+        return text("get_CurrentAutomationId", &MemoryAutomation::automationId, out);
+    }
+    HRESULT className(BSTR* out) {
+        return text("get_CurrentClassName", &MemoryAutomation::className, out);
+    }
 
     HRESULT processId(int* id) {
         if (HRESULT begun = begin("get_CurrentProcessId", id); begun != S_OK)
@@ -316,15 +315,11 @@ class FakeUiAutomation::ElementArray : public Object {
 
   private:
     static const void* methods() {
+        using A = IUIAutomationElementArray;
         static const auto table = [] {
-            auto t = methodTable<IUIAutomationElementArray, IUIAutomationElementArrayVtbl>();
-            t.get_Length = [](IUIAutomationElementArray* self, int* length) {
-                return of<ElementArray>(self).length(length);
-            };
-            t.GetElement = [](IUIAutomationElementArray* self, int index,
-                              IUIAutomationElement** element) {
-                return of<ElementArray>(self).element(index, element);
-            };
+            auto t = methodTable<A, IUIAutomationElementArrayVtbl>();
+            t.get_Length = Entry<A, &ElementArray::length>::call;
+            t.GetElement = Entry<A, &ElementArray::element>::call;
             return t;
         }();
         return &table;
@@ -379,28 +374,25 @@ class FakeUiAutomation::Walker : public Object {
     using Move = AutomationElementPtr (MemoryAutomation::*)(const AutomationElementPtr&);
 
     static const void* methods() {
+        using W = IUIAutomationTreeWalker;
         static const auto table = [] {
-            auto t = methodTable<IUIAutomationTreeWalker, IUIAutomationTreeWalkerVtbl>();
-            t.GetParentElement = [](IUIAutomationTreeWalker* self, IUIAutomationElement* element,
-                                    IUIAutomationElement** parent) {
-                return of<Walker>(self).step("GetParentElement", &MemoryAutomation::parent, element,
-                                             parent);
-            };
-            t.GetFirstChildElement = [](IUIAutomationTreeWalker* self,
-                                        IUIAutomationElement* element,
-                                        IUIAutomationElement** first) {
-                return of<Walker>(self).step("GetFirstChildElement", &MemoryAutomation::firstChild,
-                                             element, first);
-            };
-            t.GetNextSiblingElement = [](IUIAutomationTreeWalker* self,
-                                         IUIAutomationElement* element,
-                                         IUIAutomationElement** next) {
-                return of<Walker>(self).step("GetNextSiblingElement",
-                                             &MemoryAutomation::nextSibling, element, next);
-            };
+            auto t = methodTable<W, IUIAutomationTreeWalkerVtbl>();
+            t.GetParentElement = Entry<W, &Walker::parent>::call;
+            t.GetFirstChildElement = Entry<W, &Walker::firstChild>::call;
+            t.GetNextSiblingElement = Entry<W, &Walker::nextSibling>::call;
             return t;
         }();
         return &table;
+    }
+
+    HRESULT parent(IUIAutomationElement* element, IUIAutomationElement** out) {
+        return step("GetParentElement", &MemoryAutomation::parent, element, out);
+    }
+    HRESULT firstChild(IUIAutomationElement* element, IUIAutomationElement** out) {
+        return step("GetFirstChildElement", &MemoryAutomation::firstChild, element, out);
+    }
+    HRESULT nextSibling(IUIAutomationElement* element, IUIAutomationElement** out) {
+        return step("GetNextSiblingElement", &MemoryAutomation::nextSibling, element, out);
     }
 
     // A null element with S_OK where the tree has none there.
@@ -426,46 +418,31 @@ class FakeUiAutomation::Automation : public Object {
 
   private:
     static const void* methods() {
+        using U = IUIAutomation;
         static const auto table = [] {
-            auto t = methodTable<IUIAutomation, IUIAutomationVtbl>();
-            t.CompareElements = [](IUIAutomation* self, IUIAutomationElement* first,
-                                   IUIAutomationElement* second, BOOL* same) {
-                return of<Automation>(self).compare(first, second, same);
-            };
-            t.GetRootElement = [](IUIAutomation* self, IUIAutomationElement** root) {
-                return of<Automation>(self).rootElement(root);
-            };
-            t.ElementFromPoint = [](IUIAutomation* self, POINT point,
-                                    IUIAutomationElement** element) {
-                return of<Automation>(self).elementFromPoint(point, element);
-            };
-            t.get_ControlViewWalker = [](IUIAutomation* self, IUIAutomationTreeWalker** walker) {
-                return of<Automation>(self).make<Walker>("get_ControlViewWalker", walker);
-            };
-            t.CreateTrueCondition = [](IUIAutomation* self, IUIAutomationCondition** condition) {
-                return of<Automation>(self).make<Condition>("CreateTrueCondition", condition,
-                                                            Condition::Kind::True);
-            };
-            t.CreatePropertyCondition = [](IUIAutomation* self, PROPERTYID property, VARIANT value,
-                                           IUIAutomationCondition** condition) {
-                return of<Automation>(self).propertyCondition(property, value, condition);
-            };
-            t.CreateAndCondition = [](IUIAutomation* self, IUIAutomationCondition* first,
-                                      IUIAutomationCondition* second,
-                                      IUIAutomationCondition** condition) {
-                return of<Automation>(self).andCondition(first, second, condition);
-            };
+            auto t = methodTable<U, IUIAutomationVtbl>();
+            t.CompareElements = Entry<U, &Automation::compare>::call;
+            t.GetRootElement = Entry<U, &Automation::rootElement>::call;
+            t.ElementFromPoint = Entry<U, &Automation::elementFromPoint>::call;
+            t.get_ControlViewWalker = Entry<U, &Automation::walker>::call;
+            t.CreateTrueCondition = Entry<U, &Automation::trueCondition>::call;
+            t.CreatePropertyCondition = Entry<U, &Automation::propertyCondition>::call;
+            t.CreateAndCondition = Entry<U, &Automation::andCondition>::call;
             return t;
         }();
         return &table;
     }
 
-    // A new object handed out through `out`.
-    template <class T, class Interface, class... Args>
-    HRESULT make(const char* method, Interface** out, Args... args) {
-        if (HRESULT begun = begin(method, out); begun != S_OK)
+    HRESULT walker(IUIAutomationTreeWalker** out) {
+        if (HRESULT begun = begin("get_ControlViewWalker", out); begun != S_OK)
             return begun;
-        *out = fake.make<T>(args...)->template as<Interface>();
+        *out = fake.make<Walker>()->as<IUIAutomationTreeWalker>();
+        return S_OK;
+    }
+    HRESULT trueCondition(IUIAutomationCondition** out) {
+        if (HRESULT begun = begin("CreateTrueCondition", out); begun != S_OK)
+            return begun;
+        *out = fake.make<Condition>(Condition::Kind::True)->as<IUIAutomationCondition>();
         return S_OK;
     }
 
