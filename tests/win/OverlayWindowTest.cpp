@@ -13,45 +13,22 @@ using namespace WindowTestSupport;
 
 namespace {
 
-// The window's client area as WM_PRINTCLIENT paints it, pixel by pixel.
-class Picture {
-  public:
-    explicit Picture(HWND window) {
-        RECT client;
-        GetClientRect(window, &client);
-        width = client.right;
-        height = client.bottom;
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        dc = CreateCompatibleDC(nullptr);
-        bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits),
-                                  nullptr, 0);
-        old = SelectObject(dc, bitmap);
-        SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc),
-                     PRF_CLIENT | PRF_ERASEBKGND);
-        GdiFlush();
-    }
-    ~Picture() {
-        SelectObject(dc, old);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-    }
-    COLORREF at(int x, int y) const {
-        const uint32_t p = bits[y * width + x];
-        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-    }
-    int width = 0, height = 0;
-
-  private:
-    HDC dc = nullptr;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ old = nullptr;
-    uint32_t* bits = nullptr;
-};
+// The colour at x, y of the window's client area as WM_PRINTCLIENT paints it.
+COLORREF painted(HWND window, int x, int y) {
+    RECT client;
+    GetClientRect(window, &client);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    const COLORREF colour = GetPixel(dc, x, y);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return colour;
+}
 
 bool classRegistered() {
     WNDCLASSEXW info{};
@@ -93,16 +70,13 @@ TEST(OverlayWindow, FramesTheElementInALayeredTopMostWindowOverItsMonitor) {
     EXPECT_EQ(flags, static_cast<DWORD>(LWA_COLORKEY | LWA_ALPHA));
     EXPECT_EQ(SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(350, 220)), HTCAPTION);
 
-    {
-        // The box where the element is: green inside a yellow border, black
-        // (transparent through the colour key) around it.
-        Picture picture(window);
-        EXPECT_EQ(picture.at(350, 220), RGB(0, 255, 0));
-        EXPECT_EQ(picture.at(300, 220), RGB(255, 200, 0));
-        EXPECT_EQ(picture.at(398, 238), RGB(255, 200, 0));
-        EXPECT_EQ(picture.at(296, 220), RGB(0, 0, 0));
-        EXPECT_EQ(picture.at(350, 243), RGB(0, 0, 0));
-    }
+    // The box where the element is: green inside a yellow border, black
+    // (transparent through the colour key) around it.
+    EXPECT_EQ(painted(window, 350, 220), RGB(0, 255, 0));
+    EXPECT_EQ(painted(window, 300, 220), RGB(255, 200, 0));
+    EXPECT_EQ(painted(window, 398, 238), RGB(255, 200, 0));
+    EXPECT_EQ(painted(window, 296, 220), RGB(0, 0, 0));
+    EXPECT_EQ(painted(window, 350, 243), RGB(0, 0, 0));
 
     // Each new rectangle gets its frame image; the previous one is released.
     HBITMAP firstBitmap = overlay.frameBitmap();
@@ -113,20 +87,14 @@ TEST(OverlayWindow, FramesTheElementInALayeredTopMostWindowOverItsMonitor) {
     EXPECT_EQ(overlay.window(), window);
     EXPECT_EQ(GetObjectType(firstBitmap), 0u);
     EXPECT_EQ(GetObjectType(firstDc), 0u);
-    {
-        Picture picture(window);
-        EXPECT_EQ(picture.at(350, 220), RGB(0, 0, 0));
-        EXPECT_EQ(picture.at(510, 605), RGB(0, 255, 0));
-    }
+    EXPECT_EQ(painted(window, 350, 220), RGB(0, 0, 0));
+    EXPECT_EQ(painted(window, 510, 605), RGB(0, 255, 0));
 
     // None keeps the window and paints nothing.
     EXPECT_FALSE(overlay.show(&tree, nullptr));
     EXPECT_TRUE(IsWindow(window));
     EXPECT_TRUE(overlay.rect().isEmpty());
-    {
-        Picture picture(window);
-        EXPECT_EQ(picture.at(510, 605), RGB(0, 0, 0));
-    }
+    EXPECT_EQ(painted(window, 510, 605), RGB(0, 0, 0));
 
     // Shutdown takes window, class, bitmap and memory context.
     EXPECT_TRUE(overlay.show(&tree, button));
