@@ -17,9 +17,7 @@ namespace {
 struct EntrySource : AutoComplete {
     std::vector<String> entries;
     std::vector<String> results;
-    std::vector<String> searched;
     void search(const String& text) override {
-        searched.push_back(text);
         results.clear();
         for (const String& entry : entries)
             if (text.empty() || entry.contains(text))

@@ -31,8 +31,6 @@ class TaskMemoryLedger {
 
     // Blocks allocated and not freed yet.
     size_t liveBlocks() const { return live.size(); }
-    // Frees of a block already freed.
-    const std::vector<std::string>& doubleFrees() const { return twiceFreed; }
     // One line per block still allocated and per double free.
     std::vector<std::string> problems() const;
 
