@@ -1,11 +1,9 @@
-# Sourced by the end-to-end scripts after scripts/wine-env.sh: the main
-# window's title, the screenshot folder, lotse.exe started in a Wine virtual
-# desktop (with a taskbar and a notification area) as a user has it, and the
-# mouse, screen and helper steps the scripts share. The desktop fills the
-# screen from its top-left corner, so desktop coordinates are screen
-# coordinates.
+# Sourced by the end-to-end scripts after scripts/wine-env.sh: the screenshot
+# folder, lotse.exe started in a Wine virtual desktop (with a taskbar and a
+# notification area) as a user has it, and the mouse, screen and helper steps
+# the scripts share. The desktop fills the screen from its top-left corner, so
+# desktop coordinates are screen coordinates.
 source "$LOTSE_TOP/tests/win/process-tools.sh"
-title="Lotse - 1.0.2"
 shots=${LOTSE_SCREENSHOTS:-$(dirname "$LOTSE_WIN_BUILD")/screenshots}
 mkdir -p "$shots"
 code=$(sed -n 's/^#define LOTSE_ACCESS_CODE u"\(.*\)"$/\1/p' "$LOTSE_WIN_BUILD/generated/LotseConfig.h")

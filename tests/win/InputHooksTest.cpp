@@ -112,16 +112,10 @@ TEST(InputHooks, RealClicksAndKeysFillTheMonitors) {
     EXPECT_EQ(keys.state, Action::none);
     removeInputHooks();
 
-    // Without hooks nothing is noted; the mouse hook alone notes clicks only.
+    // Without hooks nothing is noted. (The pick's mouse hook alone is clicked
+    // for real by tests/e2e/pick-and-frame.test.sh.)
     clicks.takeClick();
-    ASSERT_TRUE(xdotool(L"click 1 key x"));
+    ASSERT_TRUE(xdotool(L"click 2 key x"));
     EXPECT_EQ(clicks.state, Action::none);
     EXPECT_TRUE(keys.text.empty());
-    ASSERT_TRUE(installMouseHook());
-    EXPECT_EQ(keys.hook, nullptr);
-    ASSERT_TRUE(xdotool(L"click 2 key x"));
-    EXPECT_EQ(clicks.takeClick(), Action::middleClick);
-    EXPECT_TRUE(keys.text.empty());
-    removeMouseHook();
-    EXPECT_EQ(clicks.hook, nullptr);
 }
