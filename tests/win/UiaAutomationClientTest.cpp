@@ -217,7 +217,8 @@ TEST_F(UiaAutomationClientTest, FailedCallsAndVanishingElementsLeaveNothingBehin
 
     // The pane closes while the search looks for the button inside it: that
     // level finds nothing and the fallback cannot start from the closed pane,
-    // through the client as over the tree.
+    // through the client as over the tree. (An element closing mid-walk of a
+    // trace is tested natively; through COM it is one more failing call.)
     ElementTrace okTrace = buildTrace(&tree, desktop.ok);
     MemoryAutomation closing;
     Desktop closingDesktop(closing);
@@ -243,19 +244,6 @@ TEST_F(UiaAutomationClientTest, FailedCallsAndVanishingElementsLeaveNothingBehin
         EXPECT_EQ(levels(direct), levels(viaCom));
         EXPECT_EQ(viaCom.elements[0].matchNote, String(u"Started at -> "));
         EXPECT_FALSE(viaCom.elements[0].found);
-
-        // A window closing while its trace is built ends the trace with it.
-        AutomationElementPtr status = at(com, {1, 0});
-        closingFake.callsByMethod.clear();
-        closing.beforeCall = [&](int) {
-            if (closingFake.callsByMethod["GetParentElement"] == 2)
-                closing.remove(closingDesktop.other);
-        };
-        ElementTrace cut = buildTrace(&com, status);
-        ASSERT_EQ(cut.elements.size(), 2u);
-        EXPECT_EQ(cut.elements[0].name, String(u"Status"));
-        EXPECT_EQ(cut.elements[1].className, String(u"EditorWindow"));
-        closing.beforeCall = nullptr;
     }
     EXPECT_THAT(closingFake.problems(), IsEmpty());
 }

@@ -31,10 +31,8 @@ class FakeUiAutomation {
     // A new automation object with one reference for the caller.
     IUIAutomation* automation();
 
-    // Method calls on all objects so far (AddRef, Release and QueryInterface
-    // aside), all together and by method name ("FindAll").
+    // Method calls on all objects so far (AddRef, Release and QueryInterface aside).
     int calls = 0;
-    std::map<std::string, int> callsByMethod;
     // The call with this number fails with E_FAIL before it does anything; 0
     // fails none. Unlike the tree's failingCall this also reaches the calls that
     // never query the tree (conditions, the walker, the element array).
