@@ -22,8 +22,8 @@ class MainWindowTest : public testing::Test {
   protected:
     void SetUp() override {
         lotse.quit = 0;
-        if (WinTestEnvironment::servicePort() != 0) {
-            ServiceClient::setServer(u"localhost", WinTestEnvironment::servicePort());
+        if (WinTestEnvironment::servicePort != 0) {
+            ServiceClient::setServer(u"localhost", WinTestEnvironment::servicePort);
             reloadCatalogues();
         }
         if (mainWindow.window)
@@ -88,7 +88,7 @@ TEST_F(MainWindowTest, CommandsAndBroadcastsShowOrHideTheWindowButNeverEndIt) {
 // window back when it is closed. A ticket the service does not take keeps the
 // question: the error shows over the still open dialog and nothing is stored.
 TEST_F(MainWindowTest, ButtonsHandOverToTheNavigatorAndTheTicketDialog) {
-    if (WinTestEnvironment::servicePort() == 0)
+    if (WinTestEnvironment::servicePort == 0)
         GTEST_SKIP() << "no service port given";
     const LRESULT firefox =
         SendMessageW(item(IDC_MAIN_SOFTWARE), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
@@ -132,7 +132,7 @@ TEST_F(MainWindowTest, ButtonsHandOverToTheNavigatorAndTheTicketDialog) {
                               PostMessageW(lotse.createTicket.window, WM_COMMAND, IDCANCEL, 0);
                       });
     click(IDC_MAIN_CREATE_TICKET); // returns when the dialog has closed
-    ServiceClient::setServer(u"localhost", WinTestEnvironment::servicePort());
+    ServiceClient::setServer(u"localhost", WinTestEnvironment::servicePort);
     ASSERT_TRUE(steps.finished());
     EXPECT_EQ(error, String(u"Das Ticket konnte nicht angelegt werden: "));
     EXPECT_TRUE(stillOpen);

@@ -57,7 +57,7 @@ class VersionGateTest : public testing::Test {
                     if (dialog && !openedAt)
                         openedAt = GetTickCount();
                     return dialog && GetTickCount() - openedAt >=
-                                         static_cast<DWORD>(WinTestEnvironment::holdDialogMs());
+                                         static_cast<DWORD>(WinTestEnvironment::holdDialogMs);
                 },
                 [close] { close(threadWindowTitled(newVersionTitle)); }};
     }
@@ -67,15 +67,15 @@ class VersionGateTest : public testing::Test {
     String savedHost = ServiceClient::host();
     int savedPort = ServiceClient::port();
     DWORD openedAt = 0;
-    const int limitMs = 20000 + WinTestEnvironment::holdDialogMs();
+    const int limitMs = 20000 + WinTestEnvironment::holdDialogMs;
 };
 
 } // namespace
 
 TEST_F(VersionGateTest, NewerVersionShowsBothVersionsAndEndsStartUp) {
-    if (WinTestEnvironment::newerServicePort() == 0)
+    if (WinTestEnvironment::newerServicePort == 0)
         GTEST_SKIP() << "needs --newer-service-port (a service naming version 1.0.3)";
-    ServiceClient::setServer(u"localhost", WinTestEnvironment::newerServicePort());
+    ServiceClient::setServer(u"localhost", WinTestEnvironment::newerServicePort);
     String seen;
     DialogSteps steps({held([&](HWND dialog) {
                           seen = shown(dialog);

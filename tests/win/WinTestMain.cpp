@@ -8,9 +8,6 @@
 #include <cstring>
 
 namespace {
-int servicePortValue = 0;
-int newerServicePortValue = 0;
-int holdDialogMsValue = 0;
 
 // Reads "--name=N" into `value`.
 void readNumberOption(const char* argument, const char* prefix, int& value) {
@@ -49,26 +46,14 @@ bool runAgainWithoutWindowManager(int& exitCode) {
 }
 } // namespace
 
-int WinTestEnvironment::servicePort() {
-    return servicePortValue;
-}
-
-int WinTestEnvironment::newerServicePort() {
-    return newerServicePortValue;
-}
-
-int WinTestEnvironment::holdDialogMs() {
-    return holdDialogMsValue;
-}
-
 int main(int argc, char** argv) {
     if (int exitCode = 0; runAgainWithoutWindowManager(exitCode))
         return exitCode;
     testing::InitGoogleTest(&argc, argv);
     for (int i = 1; i < argc; ++i) {
-        readNumberOption(argv[i], "--service-port=", servicePortValue);
-        readNumberOption(argv[i], "--newer-service-port=", newerServicePortValue);
-        readNumberOption(argv[i], "--hold-dialog-ms=", holdDialogMsValue);
+        readNumberOption(argv[i], "--service-port=", WinTestEnvironment::servicePort);
+        readNumberOption(argv[i], "--newer-service-port=", WinTestEnvironment::newerServicePort);
+        readNumberOption(argv[i], "--hold-dialog-ms=", WinTestEnvironment::holdDialogMs);
     }
     return RUN_ALL_TESTS();
 }
