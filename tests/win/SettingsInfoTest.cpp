@@ -121,9 +121,9 @@ TEST(FirstRun, MissingAppKeyIsCreatedAndRegistersAutostartOnlyThen) {
     lotse.firstRun = keptFirstRun;
 }
 
-// The texts of Info, and a second request from the tray menu while it is open
-// (which brings it to the front, as Template's tests check).
-TEST(InfoDialog, ShowsVersionDateMakerAndSystemAndComesToFrontWhenOpenedAgain) {
+// The texts of Info; a second request while it is open brings it to the front
+// as Template's tests check.
+TEST(InfoDialog, ShowsVersionDateMakerAndSystemAndStaysOpenOnEnter) {
     Lotse& lotse = Lotse::instance();
     OSVERSIONINFOW reported{};
     reported.dwOSVersionInfoSize = sizeof(reported);
@@ -133,7 +133,7 @@ TEST(InfoDialog, ShowsVersionDateMakerAndSystemAndComesToFrontWhenOpenedAgain) {
 #pragma GCC diagnostic pop
 
     String texts, linkTarget;
-    HWND first = nullptr, afterSecondRequest = nullptr;
+    HWND first = nullptr;
     bool openAfterOk = false;
     DialogSteps steps({{[&] { return lotse.info.window != nullptr; },
                         [&] {
@@ -143,8 +143,6 @@ TEST(InfoDialog, ShowsVersionDateMakerAndSystemAndComesToFrontWhenOpenedAgain) {
                                            IDC_INFO_MINOR, IDC_INFO_BUILD, IDC_INFO_OS_NAME})
                                 texts += itemText(first, id) + String(u"|");
                             linkTarget = lotse.info.link.linkTarget();
-                            EXPECT_EQ(lotse.info.create(IDD_INFO, nullptr, false, true), 0);
-                            afterSecondRequest = lotse.info.window;
                             // Enter gives IDOK, which the dialog has no button for.
                             PostMessageW(first, WM_COMMAND, IDOK, 0);
                         }},
@@ -164,7 +162,6 @@ TEST(InfoDialog, ShowsVersionDateMakerAndSystemAndComesToFrontWhenOpenedAgain) {
                                     int(SystemInfo::osVersion().buildNumber & 0xFFFF),
                                     SystemInfo::osDescription()));
     EXPECT_EQ(linkTarget, String(LOTSE_PRODUCT_PAGE));
-    EXPECT_EQ(afterSecondRequest, first);
     EXPECT_TRUE(openAfterOk);
     EXPECT_EQ(lotse.info.window, nullptr);
 }
