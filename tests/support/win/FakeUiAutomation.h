@@ -10,17 +10,13 @@
 
 struct IUIAutomation;
 
-// UI Automation's client interfaces (IUIAutomation, IUIAutomationElement,
-// IUIAutomationTreeWalker, IUIAutomationCondition, IUIAutomationElementArray)
-// implemented in-process over the in-memory element tree, so that the COM client
-// runs for real where UI Automation cannot be created. Every query goes to the
-// tree, so its fault injection (failingCall, beforeCall, remove) applies; the
-// methods the client does not use answer E_NOTIMPL and are reported.
-//
-// It keeps the books on everything it hands out: references of every object
-// (objects are never freed before the fake goes, so a release too many is seen
-// and harmless) and, through a task-memory ledger, every BSTR, SAFEARRAY and
-// VARIANT text that passes between it and the client.
+// UI Automation's client interfaces implemented in-process over the in-memory
+// element tree, so that the COM client runs for real where UI Automation cannot
+// be created. Every query goes to the tree, so its fault injection applies; the
+// methods the client does not use answer E_NOTIMPL and are reported. It keeps
+// the books on everything it hands out: references of every object (never freed
+// before the fake goes, so a release too many is seen and harmless) and, through
+// a task-memory ledger, every BSTR, SAFEARRAY and VARIANT text.
 class FakeUiAutomation {
   public:
     explicit FakeUiAutomation(MemoryAutomation& tree);
