@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 
 // The window-tree client over real windows of this process and of Wine's Task
 // Manager and Notepad. Trace building and the search are tested natively.
@@ -151,13 +152,7 @@ HWND openDialog(int resourceId, int x, int y, HWND owner = nullptr) {
 }
 
 // Closes a window of this thread when the test ends, however it ends.
-struct WindowCloser {
-    HWND window;
-    ~WindowCloser() {
-        if (IsWindow(window))
-            DestroyWindow(window);
-    }
-};
+using WindowCloser = std::unique_ptr<HWND__, BOOL(WINAPI*)(HWND)>;
 
 } // namespace
 
@@ -167,7 +162,7 @@ TEST(WindowTreeClient, TracesADialogButtonAndFindsItAgainAfterTheDialogWasReopen
     EXPECT_FALSE(client.parent(root));
 
     HWND first = openDialog(IDD_FEEDBACK, 40, 50);
-    WindowCloser closeFirst{first};
+    WindowCloser closeFirst{first, DestroyWindow};
     ASSERT_TRUE(first);
     HWND yes = GetDlgItem(first, IDC_FEEDBACK_YES);
     AutomationElementPtr button = client.element(yes);
@@ -197,9 +192,9 @@ TEST(WindowTreeClient, TracesADialogButtonAndFindsItAgainAfterTheDialogWasReopen
     // all the same.
     HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                  nullptr, nullptr);
-    WindowCloser closeOwner{owner};
+    WindowCloser closeOwner{owner, DestroyWindow};
     HWND second = openDialog(IDD_FEEDBACK, 420, 310, owner);
-    WindowCloser closeSecond{second};
+    WindowCloser closeSecond{second, DestroyWindow};
     ASSERT_TRUE(second);
     ShowWindow(second, SW_HIDE);
     EXPECT_FALSE(findElement(&client, trace, 0));
@@ -344,7 +339,7 @@ HWND overlayOver(const wchar_t* className, const wchar_t* title, DWORD exStyle, 
 TEST(WindowTreeClient, ElementUnderCursorSeesThroughOverlays) {
     EXPECT_FALSE(elementUnderCursor(nullptr));
     HWND dialog = openDialog(IDD_CREATE_TICKET, 200, 200);
-    WindowCloser closeDialog{dialog};
+    WindowCloser closeDialog{dialog, DestroyWindow};
     ASSERT_TRUE(dialog);
     // The question field lies under the dialog's group box in z-order.
     HWND question = GetDlgItem(dialog, IDC_CREATE_QUESTION);
@@ -355,9 +350,9 @@ TEST(WindowTreeClient, ElementUnderCursorSeesThroughOverlays) {
               reinterpret_cast<uintptr_t>(question));
 
     HWND vendor = overlayOver(L"CEF-OSC-WIDGET", L"NVIDIA GeForce Overlay", 0, point);
-    WindowCloser closeVendor{vendor};
+    WindowCloser closeVendor{vendor, DestroyWindow};
     HWND frame = overlayOver(L"LotseTestFrame", L"", WS_EX_LAYERED | WS_EX_TRANSPARENT, point);
-    WindowCloser closeFrame{frame};
+    WindowCloser closeFrame{frame, DestroyWindow};
     client.watched = vendor;
     const LONG_PTR vendorStyle = GetWindowLongPtrW(vendor, GWL_EXSTYLE);
     EXPECT_EQ(client.nativeWindow(client.elementAtPoint(point.x, point.y)),
