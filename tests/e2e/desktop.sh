@@ -1,10 +1,12 @@
-# Sourced by the end-to-end scripts after scripts/wine-env.sh: the main
-# window's title, the screenshot folder, and lotse.exe started in a Wine
-# virtual desktop (with a taskbar and a notification area) as a user has it.
+# Sourced by the end-to-end scripts after scripts/wine-env.sh: the screenshot
+# folder, lotse.exe started in a Wine virtual desktop (with a taskbar and a
+# notification area) as a user has it, and the mouse, screen and helper steps
+# the scripts share. The desktop fills the screen from its top-left corner, so
+# desktop coordinates are screen coordinates.
 source "$LOTSE_TOP/tests/win/process-tools.sh"
-title="Lotse - 1.0.2"
 shots=${LOTSE_SCREENSHOTS:-$(dirname "$LOTSE_WIN_BUILD")/screenshots}
 mkdir -p "$shots"
+code=$(sed -n 's/^#define LOTSE_ACCESS_CODE u"\(.*\)"$/\1/p' "$LOTSE_WIN_BUILD/generated/LotseConfig.h")
 
 # Runs a Windows program inside the same desktop (made at 1280x1024 when it
 # does not exist yet).
@@ -12,7 +14,104 @@ lotse_in_desktop() { wine explorer /desktop=lotse,1280x1024 "$@"; }
 
 # Starts lotse.exe in the desktop and waits until its (hidden) main window exists.
 lotse_start_in_desktop() {
-    wine explorer /desktop=lotse,1280x1024 "$lotse_exe" >/dev/null 2>&1 &
+    lotse_in_desktop "$lotse_exe" >/dev/null 2>&1 &
     lotse_wait_count 1 300 || fail "lotse.exe did not start"
     lotse_wait_window "$title" 300 >/dev/null || fail "the main window was not created (version gate?)"
+}
+
+# "Beenden" from the tray menu; waits until lotse.exe has ended.
+lotse_quit() {
+    helper command "$title" 40003 >/dev/null
+    lotse_wait_count 0 300 || fail "lotse.exe did not end"
+}
+
+# Pause with the pointer at X Y (keys reach the window under it) shows the main window.
+press_pause() {
+    xdotool mousemove "$1" "$2"
+    sleep 0.3
+    xdotool keydown Pause
+    sleep 0.3
+    xdotool keyup Pause
+    lotse_wait_visible "$title" || fail "Pause did not show the main window"
+}
+
+# The test helper (tests/win/helper) in the desktop.
+helper() { lotse_in_desktop "$LOTSE_WIN_BUILD/lotse_testhelper.exe" "$@" 2>/dev/null | tr -d '\r'; }
+
+# TITLE [ID]: "x y width height" of the window or of its control ID; asked
+# again when a window that just came to the front does not answer at once.
+rect_of() {
+    local rect
+    for _ in 1 2 3; do
+        if [ $# -eq 2 ]; then rect=$(helper item-rect "$1" "$2"); else rect=$(helper rect "$1"); fi
+        [ -n "$rect" ] && break
+        sleep 0.5
+    done
+    echo "$rect"
+}
+
+# TITLE [ID]: moves the mouse to the middle of it.
+point_to() {
+    local x y w h
+    read -r x y w h < <(rect_of "$@")
+    [ -n "${h:-}" ] || fail "no window or control: $*"
+    xdotool mousemove $((x + w / 2)) $((y + h / 2))
+}
+
+# TITLE [ID]: points at it, lets a hover or a frame find it, clicks.
+click_on() {
+    point_to "$@"
+    sleep 0.8
+    xdotool click 1
+    sleep 0.5
+}
+
+# TITLE NAME [EXTRA]: saves the desktop cut to the window, grown by EXTRA
+# pixels downwards, as NAME.
+shoot_window() {
+    local x y w h
+    read -r x y w h < <(rect_of "$1")
+    [ -n "${h:-}" ] || fail "could not read the position of \"$1\""
+    import -window root "$shots/desktop.png" || fail "no screenshot"
+    convert "$shots/desktop.png" -crop "${w}x$((h + ${3:-0}))+${x}+${y}" +repage "$shots/$2" ||
+        fail "could not crop $2"
+    echo "screenshot: $shots/$2"
+}
+
+# The screen colour at X Y as "r g b" (the screen is kept in screen.png).
+colour_at() {
+    import -window root "$shots/screen.png" || fail "no screenshot"
+    convert "$shots/screen.png" -format "%[fx:int(255*p{$1,$2}.r)] %[fx:int(255*p{$1,$2}.g)] %[fx:int(255*p{$1,$2}.b)]" info:
+}
+
+# r g b: the overlay's box, blended or not.
+green() { [ "$2" -ge 150 ] && [ "$2" -ge $(($1 + 60)) ] && [ "$2" -ge $(($3 + 60)) ]; }
+
+# TITLE [ID]: the frame lies over the window or control and not left of it.
+expect_frame() {
+    local x y w h r g b
+    read -r x y w h < <(rect_of "$@")
+    [ -n "${h:-}" ] || fail "no window or control: $*"
+    read -r r g b < <(colour_at $((x + w / 2)) $((y + h / 2)))
+    green "$r" "$g" "$b" || fail "no frame over $* at $x $y ${w}x$h (colour $r $g $b)"
+    read -r r g b < <(colour_at $((x - 12)) $((y + h / 2)))
+    green "$r" "$g" "$b" && fail "the frame reaches beyond the left edge of $*"
+    echo "frame over $* at $x $y ${w}x$h"
+}
+
+# Waits until control ID of window TITLE says TEXT.
+wait_text() {
+    local text
+    for _ in $(seq 1 50); do
+        text=$(helper item-text "$1" "$2")
+        [ "$text" = "$3" ] && return 0
+        sleep 0.2
+    done
+    fail "$1 ($2) says \"$text\", not \"$3\""
+}
+
+# The service's ticket list.
+stored_tickets() {
+    curl -s --max-time 10 -X POST "https://localhost:$LOTSE_SERVICE_PORT/gettickets.php" \
+        --data-urlencode "code=$code"
 }

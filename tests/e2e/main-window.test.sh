@@ -7,44 +7,11 @@
 set -uo pipefail
 source "$LOTSE_TOP/scripts/wine-env.sh"
 source "$LOTSE_TOP/tests/e2e/desktop.sh"
-code=$(sed -n 's/^#define LOTSE_ACCESS_CODE u"\(.*\)"$/\1/p' "$LOTSE_WIN_BUILD/generated/LotseConfig.h")
 [ -n "$code" ] || fail "no access code in the build settings"
-
-helper() { lotse_in_desktop "$LOTSE_WIN_BUILD/lotse_testhelper.exe" "$@" 2>/dev/null | tr -d '\r'; }
-# Clicks the middle of control ID of the window TITLE.
-click_item() {
-    local x y w h
-    read -r x y w h < <(helper item-rect "$1" "$2")
-    [ -n "${h:-}" ] || fail "no control $2 in \"$1\""
-    xdotool mousemove $((x + w / 2)) $((y + h / 2))
-    sleep 0.2
-    xdotool click 1
-    sleep 0.5
-}
-# Saves the desktop cut to the window TITLE, grown by EXTRA pixels downwards.
-shoot() {
-    local x y w h
-    read -r x y w h < <(helper rect "$1")
-    [ -n "${h:-}" ] || fail "could not read the position of \"$1\""
-    import -window root "$shots/desktop.png" || fail "no screenshot"
-    convert "$shots/desktop.png" -crop "${w}x$((h + $3))+${x}+${y}" +repage "$shots/$2" ||
-        fail "could not crop $2"
-    rm -f "$shots/desktop.png"
-    echo "screenshot: $shots/$2"
-}
-stored() {
-    curl -s --max-time 10 -X POST "https://localhost:$LOTSE_SERVICE_PORT/gettickets.php" \
-        --data-urlencode "code=$code"
-}
 
 lotse_start_in_desktop
 sleep 1
-xdotool mousemove 640 100
-sleep 0.3
-xdotool keydown Pause
-sleep 0.3
-xdotool keyup Pause
-lotse_wait_visible "$title" || fail "Pause did not show the main window"
+press_pause 640 100
 sleep 1
 
 # Wine reports Windows 7, which the demo catalogue holds: it is preselected.
@@ -52,7 +19,7 @@ software=$(helper item-text "$title" 1033)
 [ "$software" = "Windows 7" ] || fail "software box starts with \"$software\""
 # The software: typed into its box (Return selects the whole text first), the
 # one suggestion taken from the list.
-click_item "$title" 1033
+click_on "$title" 1033
 xdotool key Return
 sleep 0.3
 xdotool type --delay 150 "VLC"
@@ -68,10 +35,10 @@ cue=$(helper item-text "$title" 1050)
 case "$cue" in *"(2 Tickets verfügbar)") ;; *) fail "question group says \"$cue\"" ;; esac
 
 # Three characters open the suggestions and enable "Neues Ticket anlegen".
-click_item "$title" 1014
+click_on "$title" 1014
 xdotool type --delay 150 "how do"
 sleep 1.5
-shoot "$title" main-window-suggestions.png 120
+shoot_window "$title" main-window-suggestions.png 120
 
 # A question nobody asked yet closes the list.
 question="how do I rotate a video by $$ degrees"
@@ -79,23 +46,21 @@ xdotool type --delay 60 " I rotate a video by $$ degrees"
 sleep 1
 [ "$(helper item-text "$title" 1014)" = "$question" ] || fail "the question field does not hold the typed question"
 
-click_item "$title" 1017
+click_on "$title" 1017
 lotse_wait_visible "Ticket anlegen" 100 || fail "dialog 111 did not open"
 lotse_is_visible "$title" && fail "the main window stayed visible over dialog 111"
 sleep 1
 [ "$(helper item-text "Ticket anlegen" 1030)" = "$question" ] || fail "dialog 111 shows another question"
 [ "$(helper item-text "Ticket anlegen" 1033)" = "VLC media player - v3.0" ] || fail "dialog 111 shows another software"
-shoot "Ticket anlegen" create-ticket.png 0
+shoot_window "Ticket anlegen" create-ticket.png
 
-click_item "Ticket anlegen" 1029
+click_on "Ticket anlegen" 1029
 lotse_wait_visible "Ticket angelegt" 150 || fail "no announcement of the new ticket"
 sleep 0.5
 xdotool key Return
 lotse_wait_visible "$title" 100 || fail "the main window did not come back"
 sleep 1
 [ -z "$(helper item-text "$title" 1014)" ] || fail "the question field was not emptied"
-stored | grep -qF "\"$question\"" || fail "the service does not hold the new ticket"
+stored_tickets | grep -qF "\"$question\"" || fail "the service does not hold the new ticket"
 echo "ticket stored: $question"
-
-helper command "$title" 40003 >/dev/null
-lotse_wait_count 0 100 || fail "lotse.exe did not end"
+lotse_quit

@@ -10,31 +10,12 @@ source "$LOTSE_TOP/scripts/wine-env.sh"
 source "$LOTSE_TOP/tests/e2e/desktop.sh"
 source "$LOTSE_TOP/tests/win/newer-service.sh"
 
-helper() { lotse_in_desktop "$LOTSE_WIN_BUILD/lotse_testhelper.exe" "$@"; }
-
-# Crops the window titled $1 out of a screenshot of the desktop into $2. The
-# desktop fills the screen from its top-left corner, so desktop coordinates
-# are screen coordinates.
-screenshot_window() {
+# Clicks the middle of the check box's square (its left end).
+click_box() {
     local x y w h
-    read -r x y w h < <(helper rect "$1" | tr -d '\r')
-    [ -n "${h:-}" ] || fail "could not read the position of \"$1\""
-    import -window root "$shots/desktop.png" || fail "no screenshot"
-    convert "$shots/desktop.png" -crop "${w}x${h}+${x}+${y}" +repage "$2" ||
-        fail "could not crop \"$1\""
-    echo "screenshot: $2 (${w}x${h} at $x,$y)"
-}
-
-# Clicks the middle of the check box's square (its left end) or of a button.
-click_item() {
-    local x y w h
-    read -r x y w h < <(helper item-rect "$1" "$2" | tr -d '\r')
+    read -r x y w h < <(rect_of "$1" "$2")
     [ -n "${h:-}" ] || fail "could not read the position of control $2 of \"$1\""
-    if [ "${3:-}" = box ]; then
-        xdotool mousemove $((x + 6)) $((y + h / 2))
-    else
-        xdotool mousemove $((x + w / 2)) $((y + h / 2))
-    fi
+    xdotool mousemove $((x + 6)) $((y + h / 2))
     sleep 0.2
     xdotool click 1
     sleep 0.5
@@ -53,20 +34,20 @@ sleep 1
 # changed it since. Whatever it is, the test leaves it so.
 initial_value=$(autostart_value)
 
-helper command "$title" 40005 >/dev/null 2>&1 # tray menu "Einstellungen"
+helper command "$title" 40005 >/dev/null # tray menu "Einstellungen"
 lotse_wait_visible "Einstellungen" || fail "Einstellungen did not open"
 sleep 0.5
 # Two clicks: one ticks, the other unticks (the picture shows the ticked box).
 for _ in 1 2; do
     before=$(autostart_value)
-    click_item "Einstellungen" 1047 box
+    click_box "Einstellungen" 1047
     after=$(autostart_value)
     if [ -z "$before" ]; then
         [[ "$after" == '"'*'\lotse.exe"' ]] ||
             fail "ticking did not write the quoted program path (got '$after')"
         [ -n "$(startup_link)" ] || fail "ticking did not make Lotse.lnk in the Startup folder"
         echo "ticked: Run value $after, shortcut $(startup_link)"
-        screenshot_window "Einstellungen" "$shots/settings.png"
+        shoot_window "Einstellungen" settings.png
     else
         [ -z "$after" ] || fail "unticking left the autostart value"
         [ -z "$(startup_link)" ] || fail "unticking left Lotse.lnk in the Startup folder"
@@ -74,20 +55,19 @@ for _ in 1 2; do
     fi
 done
 [ "$(autostart_value)" = "$initial_value" ] || fail "two clicks did not restore the autostart state"
-click_item "Einstellungen" 1 # "OK"
+click_on "Einstellungen" 1 # "OK"
 sleep 0.5
 lotse_is_visible "Einstellungen" && fail "OK did not close Einstellungen"
 
-helper command "$title" 40012 >/dev/null 2>&1 # tray menu "Info"
+helper command "$title" 40012 >/dev/null # tray menu "Info"
 lotse_wait_visible "Info" || fail "Info did not open"
 sleep 0.5
-screenshot_window "Info" "$shots/info.png"
-helper command "Info" 2 >/dev/null 2>&1
+shoot_window "Info" info.png
+helper command "Info" 2 >/dev/null
 sleep 0.5
 lotse_is_visible "Info" && fail "Info did not close"
 
-helper command "$title" 40003 >/dev/null 2>&1
-lotse_wait_count 0 100 || fail "lotse.exe did not end"
+lotse_quit
 
 # The new-version dialog of the version gate test, held open long enough for
 # a picture: $1 the test, $2 the picture, further arguments for the test.
@@ -99,7 +79,7 @@ gate_dialog_picture() {
         --hold-dialog-ms=4000 --gtest_output="xml:$(winepath -w "$report")" "$@" >/dev/null 2>&1 &
     lotse_wait_visible "$dialog" 200 || fail "the new-version dialog did not appear ($test)"
     sleep 1
-    screenshot_window "$dialog" "$picture"
+    shoot_window "$dialog" "$picture"
     # In a running desktop explorer returns at once; the report marks the end.
     for _ in $(seq 1 300); do
         grep -q '</testsuites>' "$report" 2>/dev/null && break
@@ -110,8 +90,7 @@ gate_dialog_picture() {
 }
 dialog=$(printf 'Neue Version verf\xc3\xbcgbar')
 newer_service_start 1.0.3 || fail "the second service did not start"
-gate_dialog_picture NewerVersionShowsBothVersionsAndEndsStartUp "$shots/new-version.png" \
+gate_dialog_picture NewerVersionShowsBothVersionsAndEndsStartUp new-version.png \
     --newer-service-port="$newer_service_port"
-gate_dialog_picture UnreachableServiceWaitsFiveTimesThenOffersRetryUntilClosed \
-    "$shots/new-version-offline.png"
+gate_dialog_picture UnreachableServiceWaitsFiveTimesThenOffersRetryUntilClosed new-version-offline.png
 echo "settings, info and new version: done"

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 
 using namespace WindowTestSupport;
@@ -28,31 +29,23 @@ bool xdotool(const std::wstring& arguments) {
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process))
         return false;
-    if (process.hThread)
-        CloseHandle(process.hThread);
-    if (process.hProcess)
-        CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
     const DWORD end = GetTickCount() + 10000;
     while (GetFileAttributesW(done) == INVALID_FILE_ATTRIBUTES &&
            static_cast<int>(end - GetTickCount()) > 0) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
         pumpMessages();
     }
-    char code[8] = {};
-    HANDLE file =
-        CreateFileW(done, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    DWORD read = 0;
-    if (file != INVALID_HANDLE_VALUE) {
-        ReadFile(file, code, sizeof code - 1, &read, nullptr);
-        CloseHandle(file);
-    }
+    int code = -1;
+    std::ifstream("C:\\lotse-xdotool.done") >> code;
     DeleteFileW(done);
     // Events still on their way to the hooks.
     for (int i = 0; i < 20; ++i) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
         pumpMessages();
     }
-    return code[0] == '0';
+    return code == 0;
 }
 
 // A window of this process under the pointer and with the keyboard focus, so
@@ -112,16 +105,10 @@ TEST(InputHooks, RealClicksAndKeysFillTheMonitors) {
     EXPECT_EQ(keys.state, Action::none);
     removeInputHooks();
 
-    // Without hooks nothing is noted; the mouse hook alone notes clicks only.
+    // Without hooks nothing is noted. (The pick's mouse hook alone is clicked
+    // for real by tests/e2e/pick-and-frame.test.sh.)
     clicks.takeClick();
-    ASSERT_TRUE(xdotool(L"click 1 key x"));
+    ASSERT_TRUE(xdotool(L"click 2 key x"));
     EXPECT_EQ(clicks.state, Action::none);
     EXPECT_TRUE(keys.text.empty());
-    ASSERT_TRUE(installMouseHook());
-    EXPECT_EQ(keys.hook, nullptr);
-    ASSERT_TRUE(xdotool(L"click 2 key x"));
-    EXPECT_EQ(clicks.takeClick(), Action::middleClick);
-    EXPECT_TRUE(keys.text.empty());
-    removeMouseHook();
-    EXPECT_EQ(clicks.hook, nullptr);
 }

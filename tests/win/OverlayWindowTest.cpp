@@ -6,68 +6,34 @@
 
 #include <vector>
 
+// The frame's image, placement and blinking are decided natively (OverlayTest);
+// the end-to-end scripts check frames on the screen.
+
 using namespace WindowTestSupport;
 
 namespace {
 
-// The window's client area as WM_PRINTCLIENT paints it, pixel by pixel.
-class Picture {
-  public:
-    explicit Picture(HWND window) {
-        RECT client;
-        GetClientRect(window, &client);
-        width = client.right;
-        height = client.bottom;
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        dc = CreateCompatibleDC(nullptr);
-        bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits),
-                                  nullptr, 0);
-        old = SelectObject(dc, bitmap);
-        SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc),
-                     PRF_CLIENT | PRF_ERASEBKGND);
-        GdiFlush();
-    }
-    ~Picture() {
-        SelectObject(dc, old);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-    }
-    COLORREF at(int x, int y) const {
-        const uint32_t p = bits[y * width + x];
-        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-    }
-    int width = 0, height = 0;
-
-  private:
-    HDC dc = nullptr;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ old = nullptr;
-    uint32_t* bits = nullptr;
-};
-
-String className(HWND window) {
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    return fromWide(name);
+// The colour at x, y of the window's client area as WM_PRINTCLIENT paints it.
+COLORREF painted(HWND window, int x, int y) {
+    RECT client;
+    GetClientRect(window, &client);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    const COLORREF colour = GetPixel(dc, x, y);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return colour;
 }
 
 bool classRegistered() {
     WNDCLASSEXW info{};
     info.cbSize = sizeof info;
     return GetClassInfoExW(GetModuleHandleW(nullptr), OverlayWindow::className, &info);
-}
-
-void pumpFor(DWORD ms) {
-    const DWORD end = GetTickCount() + ms;
-    while (static_cast<int>(end - GetTickCount()) > 0) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        pumpMessages();
-    }
 }
 
 } // namespace
@@ -83,8 +49,6 @@ TEST(OverlayWindow, FramesTheElementInALayeredTopMostWindowOverItsMonitor) {
     HWND window = overlay.window();
     ASSERT_TRUE(IsWindow(window));
     EXPECT_EQ(GetWindowLongW(window, GWL_EXSTYLE) & 0x80028, 0x80028);
-    EXPECT_EQ(className(window), String(u"OverlayWindowClass"));
-    EXPECT_EQ(windowText(window), String(u"static"));
     EXPECT_EQ(GetWindow(window, GW_OWNER), owner);
     EXPECT_EQ(GetParent(window), owner); // owned popup, not a child
     EXPECT_TRUE(IsWindowVisible(window));
@@ -106,45 +70,31 @@ TEST(OverlayWindow, FramesTheElementInALayeredTopMostWindowOverItsMonitor) {
     EXPECT_EQ(flags, static_cast<DWORD>(LWA_COLORKEY | LWA_ALPHA));
     EXPECT_EQ(SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(350, 220)), HTCAPTION);
 
-    {
-        // The box where the element is: green inside a yellow border, black
-        // (transparent through the colour key) around it.
-        Picture picture(window);
-        EXPECT_EQ(picture.at(350, 220), RGB(0, 255, 0));
-        EXPECT_EQ(picture.at(300, 220), RGB(255, 200, 0));
-        EXPECT_EQ(picture.at(398, 238), RGB(255, 200, 0));
-        EXPECT_EQ(picture.at(296, 220), RGB(0, 0, 0));
-        EXPECT_EQ(picture.at(350, 243), RGB(0, 0, 0));
-    }
+    // The box where the element is: green inside a yellow border, black
+    // (transparent through the colour key) around it.
+    EXPECT_EQ(painted(window, 350, 220), RGB(0, 255, 0));
+    EXPECT_EQ(painted(window, 300, 220), RGB(255, 200, 0));
+    EXPECT_EQ(painted(window, 398, 238), RGB(255, 200, 0));
+    EXPECT_EQ(painted(window, 296, 220), RGB(0, 0, 0));
+    EXPECT_EQ(painted(window, 350, 243), RGB(0, 0, 0));
 
     // Each new rectangle gets its frame image; the previous one is released.
     HBITMAP firstBitmap = overlay.frameBitmap();
     HDC firstDc = overlay.frameDc();
     ASSERT_NE(firstBitmap, nullptr);
-    BITMAP info{};
-    ASSERT_TRUE(GetObjectW(firstBitmap, sizeof info, &info));
-    EXPECT_EQ(info.bmWidth, 102);
-    EXPECT_EQ(info.bmHeight, 42);
-    EXPECT_EQ(info.bmBitsPixel, 32);
     tree.properties(button)->rect = {500, 600, 520, 610};
     EXPECT_TRUE(overlay.show(&tree, button));
     EXPECT_EQ(overlay.window(), window);
     EXPECT_EQ(GetObjectType(firstBitmap), 0u);
     EXPECT_EQ(GetObjectType(firstDc), 0u);
-    {
-        Picture picture(window);
-        EXPECT_EQ(picture.at(350, 220), RGB(0, 0, 0));
-        EXPECT_EQ(picture.at(510, 605), RGB(0, 255, 0));
-    }
+    EXPECT_EQ(painted(window, 350, 220), RGB(0, 0, 0));
+    EXPECT_EQ(painted(window, 510, 605), RGB(0, 255, 0));
 
     // None keeps the window and paints nothing.
     EXPECT_FALSE(overlay.show(&tree, nullptr));
     EXPECT_TRUE(IsWindow(window));
     EXPECT_TRUE(overlay.rect().isEmpty());
-    {
-        Picture picture(window);
-        EXPECT_EQ(picture.at(510, 605), RGB(0, 0, 0));
-    }
+    EXPECT_EQ(painted(window, 510, 605), RGB(0, 0, 0));
 
     // Shutdown takes window, class, bitmap and memory context.
     EXPECT_TRUE(overlay.show(&tree, button));
@@ -170,6 +120,8 @@ TEST(OverlayWindow, FramesTheElementInALayeredTopMostWindowOverItsMonitor) {
     EXPECT_FALSE(classRegistered());
 }
 
+// A settings page blinks: the timer hides and shows the frame (seen as the
+// window is told, not by sampling); an ordinary element ends it, shown.
 TEST(OverlayWindow, SettingsElementBlinksOnTheTimer) {
     MemoryAutomation tree;
     auto page = tree.add(tree.root(), String(u"System"), u"Page",
@@ -178,32 +130,31 @@ TEST(OverlayWindow, SettingsElementBlinksOnTheTimer) {
     OverlayWindow overlay;
     ASSERT_TRUE(overlay.show(&tree, page));
     HWND window = overlay.window();
-    // Hiding a window as large as the screen waits for a window manager under
-    // Xvfb, so the timer's work is seen as it happens rather than by sampling.
-    static std::vector<bool> changes;
+    static std::vector<bool> shown;
     static WNDPROC original;
-    changes.clear();
+    shown.clear();
     original = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
         window, GWLP_WNDPROC,
         reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
             if (m == WM_SHOWWINDOW)
-                changes.push_back(wp != 0);
+                shown.push_back(wp != 0);
             return CallWindowProcW(original, w, m, wp, lp);
         })));
-    for (int i = 0; i < 100 && changes.size() < 3; ++i)
+    auto pumpFor = [](DWORD ms) {
+        for (const DWORD end = GetTickCount() + ms; static_cast<LONG>(end - GetTickCount()) > 0;) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            pumpMessages();
+        }
+    };
+    for (int i = 0; i < 100 && shown.size() < 3; ++i)
         pumpFor(20);
-    ASSERT_GE(changes.size(), 3u);
-    EXPECT_EQ(changes[0], false);
-    EXPECT_EQ(changes[1], true);
-    EXPECT_EQ(changes[2], false);
+    EXPECT_EQ(shown, (std::vector<bool>{false, true, false}));
 
-    // An ordinary element ends the blinking with the window shown.
     auto button = tree.add(tree.root(), String(u"OK"), u"Button", u"1", {10, 10, 50, 30});
     EXPECT_TRUE(overlay.show(&tree, button));
-    EXPECT_TRUE(IsWindowVisible(window));
-    changes.clear();
+    shown.clear();
     pumpFor(300);
-    EXPECT_TRUE(changes.empty());
+    EXPECT_TRUE(shown.empty());
     EXPECT_TRUE(IsWindowVisible(window));
     overlay.shutdown();
 }

@@ -14,7 +14,6 @@
 #include <oleauto.h>
 #include <uiautomationclient.h>
 
-using testing::ElementsAre;
 using testing::HasSubstr;
 using testing::IsEmpty;
 using testing::UnorderedElementsAre;
@@ -64,21 +63,14 @@ AutomationElementPtr at(AutomationClient& client, const std::vector<int>& path) 
     return element;
 }
 
-void expectSameTrace(const ElementTrace& direct, const ElementTrace& com) {
-    ASSERT_EQ(direct.elements.size(), com.elements.size());
-    for (size_t i = 0; i < direct.elements.size(); ++i) {
-        const ElementDescriptor& d = direct.elements[i];
-        const ElementDescriptor& c = com.elements[i];
-        SCOPED_TRACE(testing::Message() << "level " << i);
-        EXPECT_EQ(d.name.has_value(), c.name.has_value());
-        EXPECT_EQ(d.name.value_or(u"-"), c.name.value_or(u"-"));
-        EXPECT_EQ(d.className, c.className);
-        EXPECT_EQ(d.automationId, c.automationId);
-        EXPECT_EQ(d.moduleName, c.moduleName);
-        EXPECT_EQ(d.modulePath, c.modulePath);
-        EXPECT_EQ(d.found, c.found);
-        EXPECT_EQ(d.matchNote, c.matchNote);
-    }
+// Every level of a trace on a line of its own, the search's results included.
+String levels(const ElementTrace& trace) {
+    String text;
+    for (const ElementDescriptor& d : trace.elements)
+        text +=
+            String::format(u"%s|%s|%s|%s|%s|%s|%i\n", d.name.value_or(u"<none>"), d.className,
+                           d.automationId, d.moduleName, d.modulePath, d.matchNote, int(d.found));
+    return text;
 }
 
 class UiaAutomationClientTest : public testing::Test {
@@ -106,7 +98,7 @@ class UiaAutomationClientTest : public testing::Test {
         ElementTrace com = trace;
         AutomationElementPtr expected = findElement(&tree, direct, stopLevel);
         AutomationElementPtr found = findElement(client.get(), com, stopLevel);
-        expectSameTrace(direct, com);
+        EXPECT_EQ(levels(direct), levels(com));
         ASSERT_EQ(expected == nullptr, found == nullptr);
         if (expected) {
             EXPECT_EQ(tree.runtimeId(expected), client->runtimeId(found));
@@ -132,7 +124,7 @@ TEST_F(UiaAutomationClientTest, TracesAndSearchesGiveWhatTheTreeGives) {
         ASSERT_TRUE(viaCom);
         const ElementTrace trace = buildTrace(&tree, element);
         SCOPED_TRACE(testing::PrintToString(trace.elements.front().className));
-        expectSameTrace(trace, buildTrace(client.get(), viaCom));
+        EXPECT_EQ(levels(trace), levels(buildTrace(client.get(), viaCom)));
         expectSameSearch(trace, 0);
         expectSameSearch(trace, 1);
     }
@@ -142,28 +134,13 @@ TEST_F(UiaAutomationClientTest, TracesAndSearchesGiveWhatTheTreeGives) {
     EXPECT_EQ(client->name(at(*client, {0, 0, 2})), String());
     EXPECT_EQ(buildTrace(client.get(), at(*client, {1})).elements[0].moduleName, String());
 
-    // Change the button so that only class and name still match: every AND
-    // condition is built with its terms in the search's order.
-    const ElementTrace trace = buildTrace(&tree, desktop.ok);
-    tree.properties(desktop.ok)->automationId = u"9";
-    fake.searchedConditions.clear();
-    expectSameSearch(trace, 0);
-    EXPECT_THAT(
-        fake.searchedConditions,
-        ElementsAre(L"And(30012=\"EditorWindow\",30005=\"Editor\")",
-                    L"And(30011=\"pane\",30012=\"Pane\")", L"And(30011=\"pane\",30012=\"Pane\")",
-                    L"30011=\"pane\"", L"30012=\"Pane\"", L"And(30011=\"1\",30005=\"OK\")",
-                    L"And(30011=\"1\",30012=\"Button\")", L"And(30012=\"Button\",30005=\"OK\")"));
     // Without terms the condition matches every child.
     EXPECT_EQ(client->findChildren(client->root(), ElementCondition{}).size(), 2u);
-    EXPECT_EQ(fake.searchedConditions.back(), L"True");
 }
 
 TEST_F(UiaAutomationClientTest, ReadsPropertiesAndComparesElements) {
+    // Names, classes and automation ids are compared through the traces.
     AutomationElementPtr ok = at(*client, {0, 0, 0});
-    EXPECT_EQ(client->name(ok), String(u"OK"));
-    EXPECT_EQ(client->className(ok), String(u"Button"));
-    EXPECT_EQ(client->automationId(ok), String(u"1"));
     EXPECT_EQ(client->boundingRect(ok), (ElementRect{10, 10, 80, 30}));
     EXPECT_EQ(client->runtimeId(ok), tree.runtimeId(desktop.ok));
     AutomationElementPtr editor = at(*client, {0});
@@ -237,7 +214,8 @@ TEST_F(UiaAutomationClientTest, FailedCallsAndVanishingElementsLeaveNothingBehin
 
     // The pane closes while the search looks for the button inside it: that
     // level finds nothing and the fallback cannot start from the closed pane,
-    // through the client as over the tree.
+    // through the client as over the tree. (An element closing mid-walk of a
+    // trace is tested natively; through COM it is one more failing call.)
     ElementTrace okTrace = buildTrace(&tree, desktop.ok);
     MemoryAutomation closing;
     Desktop closingDesktop(closing);
@@ -260,22 +238,9 @@ TEST_F(UiaAutomationClientTest, FailedCallsAndVanishingElementsLeaveNothingBehin
         ElementTrace viaCom = okTrace;
         EXPECT_FALSE(findElement(&tree, direct, 0));
         EXPECT_FALSE(findElement(&com, viaCom, 0));
-        expectSameTrace(direct, viaCom);
+        EXPECT_EQ(levels(direct), levels(viaCom));
         EXPECT_EQ(viaCom.elements[0].matchNote, String(u"Started at -> "));
         EXPECT_FALSE(viaCom.elements[0].found);
-
-        // A window closing while its trace is built ends the trace with it.
-        AutomationElementPtr status = at(com, {1, 0});
-        closingFake.callsByMethod.clear();
-        closing.beforeCall = [&](int) {
-            if (closingFake.callsByMethod["GetParentElement"] == 2)
-                closing.remove(closingDesktop.other);
-        };
-        ElementTrace cut = buildTrace(&com, status);
-        ASSERT_EQ(cut.elements.size(), 2u);
-        EXPECT_EQ(cut.elements[0].name, String(u"Status"));
-        EXPECT_EQ(cut.elements[1].className, String(u"EditorWindow"));
-        closing.beforeCall = nullptr;
     }
     EXPECT_THAT(closingFake.problems(), IsEmpty());
 }
@@ -307,6 +272,7 @@ TEST(FakeUiAutomation, ItsBooksCatchLeaksAndDoubleReleases) {
         IUIAutomationCondition* condition = nullptr;
         automation->CreatePropertyCondition(UIA_NamePropertyId, value, &condition);
         condition->Release();
+        EXPECT_EQ(root->SetFocus(), E_NOTIMPL);
         root->Release();
         root->Release();
         automation->Release();
@@ -317,21 +283,9 @@ TEST(FakeUiAutomation, ItsBooksCatchLeaksAndDoubleReleases) {
     }
     EXPECT_THAT(problems,
                 UnorderedElementsAre(
-                    HasSubstr("released more often"),
+                    HasSubstr("released more often"), HasSubstr("is not implemented"),
                     HasSubstr("never freed: BSTR from get_CurrentClassName"),
                     HasSubstr("never freed: BSTR of a VARIANT given to CreatePropertyCondition"),
                     "freed twice: BSTR from get_CurrentName",
                     "freed twice: SAFEARRAY from GetRuntimeId"));
-}
-
-TEST(UiaAutomationClientFactory, CreatesAClientWhereUiAutomationIsRegistered) {
-    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-    IUIAutomation* automation = nullptr;
-    bool registered =
-        SUCCEEDED(CoCreateInstance(CLSID_CUIAutomation, nullptr, CLSCTX_INPROC_SERVER,
-                                   IID_IUIAutomation, reinterpret_cast<void**>(&automation)));
-    if (automation)
-        automation->Release();
-    EXPECT_EQ(createUiAutomationClient() != nullptr, registered);
-    CoUninitialize();
 }

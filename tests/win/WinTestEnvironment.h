@@ -3,11 +3,11 @@
 // What the Wine test runner was told on its command line.
 struct WinTestEnvironment {
     // Port of the running test service (0 when none was given).
-    static int servicePort();
-    // Port of a second service that names a newer program version (0 when
-    // none was given; the tests that need it are skipped then).
-    static int newerServicePort();
+    static inline int servicePort = 0;
+    // Port of a second service that names a newer program version (0 when none
+    // was given; the tests that need it are skipped then).
+    static inline int newerServicePort = 0;
     // How long tests leave a dialog open before closing it, so that a script
     // can take a screenshot (0 unless given).
-    static int holdDialogMs();
+    static inline int holdDialogMs = 0;
 };

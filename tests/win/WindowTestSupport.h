@@ -21,50 +21,6 @@ inline String itemText(HWND dialog, int id) {
     return windowText(GetDlgItem(dialog, id));
 }
 
-// Top-level windows of this thread with the given title.
-inline int threadWindowsTitled(const String& title) {
-    struct Search {
-        String title;
-        int count = 0;
-    } search{title};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            if (windowText(window) == s->title)
-                ++s->count;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.count;
-}
-
-// Runs the given steps one after the other from a thread timer, that is from
-// inside whatever message loop runs (a modal dialog's), 50 ms apart.
-class TimedSteps {
-  public:
-    explicit TimedSteps(std::vector<std::function<void()>> list) : steps(std::move(list)) {
-        current = this;
-        timer = SetTimer(nullptr, 0, 50, tick);
-    }
-    ~TimedSteps() {
-        KillTimer(nullptr, timer);
-        current = nullptr;
-    }
-    bool finished() const { return next >= steps.size(); }
-
-  private:
-    static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
-        if (!current || current->finished())
-            return;
-        current->steps[current->next++]();
-    }
-    static inline TimedSteps* current = nullptr;
-    std::vector<std::function<void()>> steps;
-    size_t next = 0;
-    UINT_PTR timer = 0;
-};
-
 // Dispatches this thread's pending messages.
 inline void pumpMessages() {
     MSG message;
@@ -73,5 +29,96 @@ inline void pumpMessages() {
         DispatchMessageW(&message);
     }
 }
+
+// The visible top-level windows of this thread with the given title.
+inline std::vector<HWND> threadWindowsTitled(const String& title) {
+    struct Search {
+        String title;
+        std::vector<HWND> found;
+    } search{title, {}};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            if (IsWindowVisible(window) && windowText(window) == s->title)
+                s->found.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+inline HWND threadWindowTitled(const String& title) {
+    std::vector<HWND> found = threadWindowsTitled(title);
+    return found.empty() ? nullptr : found.front();
+}
+
+// Closes every open dialog of this thread with the given title as its close
+// button would.
+inline void closeThreadWindows(const String& title) {
+    while (HWND window = threadWindowTitled(title)) {
+        SendMessageW(window, WM_COMMAND, IDCANCEL, 0);
+        if (threadWindowTitled(title) == window)
+            break; // it does not close; do not loop forever
+    }
+}
+
+// Drives modal dialogs from a thread timer (which fires inside the dialog's own
+// message loop), 50 ms apart: each step waits until its condition holds, then
+// acts. When a step does not become ready within the time limit, `giveUp` runs
+// on every later tick (it should close whatever is open) so that a failing test
+// ends instead of hanging in a modal loop.
+class DialogSteps {
+  public:
+    struct Step {
+        std::function<bool()> ready; // null: ready at once
+        std::function<void()> run;
+    };
+
+    explicit DialogSteps(std::vector<Step> list, std::function<void()> giveUpAction = {},
+                         int limitMs = 20000)
+        : steps(std::move(list)), giveUp(std::move(giveUpAction)),
+          deadline(GetTickCount() + static_cast<DWORD>(limitMs)) {
+        current = this;
+        timer = SetTimer(nullptr, 0, 50, tick);
+    }
+    ~DialogSteps() {
+        KillTimer(nullptr, timer);
+        current = nullptr;
+    }
+    DialogSteps(const DialogSteps&) = delete;
+    DialogSteps& operator=(const DialogSteps&) = delete;
+
+    bool finished() const { return next >= steps.size(); }
+
+  private:
+    static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
+        DialogSteps* self = current;
+        if (!self)
+            return;
+        if (self->expired || static_cast<LONG>(GetTickCount() - self->deadline) > 0) {
+            self->expired = !self->finished();
+            if (self->expired && self->giveUp)
+                self->giveUp();
+            return;
+        }
+        if (self->finished())
+            return;
+        Step& step = self->steps[self->next];
+        if (step.ready && !step.ready())
+            return;
+        ++self->next;
+        if (step.run)
+            step.run();
+    }
+
+    static inline DialogSteps* current = nullptr;
+    std::vector<Step> steps;
+    std::function<void()> giveUp;
+    DWORD deadline;
+    size_t next = 0;
+    bool expired = false;
+    UINT_PTR timer = 0;
+};
 
 } // namespace WindowTestSupport

@@ -14,53 +14,47 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <sstream>
+#include <memory>
+
+// The window-tree client over real windows of this process and of Wine's Task
+// Manager and Notepad. Trace building and the search are tested natively.
 
 using namespace WindowTestSupport;
 
 namespace {
 
-constexpr DWORD waitLimitMs = 20000;
-
-// Polls `condition` every 50 ms, serving this thread's windows meanwhile.
-bool waitFor(const std::function<bool()>& condition, DWORD limitMs = waitLimitMs) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (condition())
-            return true;
-        if (GetTickCount() - start > limitMs)
+// Polls `condition` every 50 ms for up to 20 s, serving this thread's windows.
+bool waitFor(const std::function<bool()>& condition) {
+    for (const DWORD start = GetTickCount(); !condition(); Sleep(50)) {
+        if (GetTickCount() - start > 20000)
             return false;
         pumpMessages();
-        Sleep(50);
     }
+    return true;
 }
 
-// A control's text, also of another process.
+// A window's text, also of another process.
 String controlText(HWND window) {
     wchar_t text[1024] = {};
-    DWORD_PTR copied = 0;
     SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                        2000, &copied);
+                        2000, nullptr);
     return fromWide(text);
 }
 
-String classText(HWND window) {
-    wchar_t text[257] = {};
-    return fromWide(text, GetClassNameW(window, text, 257));
-}
-
 // The first descendant of `parent` with this class whose shown text is `text`.
-HWND findControl(HWND parent, const String& className, const String& text) {
+HWND findControl(HWND parent, const wchar_t* className, const String& text) {
     struct Search {
-        String className, text;
+        const wchar_t* className;
+        String text;
         HWND found = nullptr;
     } search{className, text};
     EnumChildWindows(
         parent,
         [](HWND window, LPARAM data) -> BOOL {
             auto* s = reinterpret_cast<Search*>(data);
-            if (classText(window) == s->className &&
-                withoutMnemonic(controlText(window)) == s->text)
+            wchar_t name[257] = {};
+            GetClassNameW(window, name, 257);
+            if (!lstrcmpW(name, s->className) && withoutMnemonic(controlText(window)) == s->text)
                 s->found = window;
             return s->found == nullptr;
         },
@@ -75,41 +69,17 @@ ElementRect windowRect(HWND window) {
 }
 
 POINT centerOf(HWND window) {
-    RECT r{};
-    GetWindowRect(window, &r);
+    const ElementRect r = windowRect(window);
     return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
-// One line per level, for failure messages: name | class | automation id | module.
-std::string traceText(const ElementTrace& trace) {
-    std::ostringstream text;
-    for (const ElementDescriptor& d : trace.elements) {
-        PrintTo(d.name.value_or(String(u"<none>")), &text);
-        text << " | ";
-        PrintTo(d.className, &text);
-        text << " | ";
-        PrintTo(d.automationId, &text);
-        text << " | ";
-        PrintTo(d.moduleName, &text);
-        text << "\n";
-    }
-    return text.str();
-}
-
-void expectLevel(const ElementTrace& trace, size_t level, const String& name,
-                 const String& className, const String& automationId, const String& module) {
-    ASSERT_LT(level, trace.elements.size()) << traceText(trace);
-    const ElementDescriptor& d = trace.elements[level];
-    EXPECT_EQ(d.name, std::optional<String>(name)) << "level " << level << "\n" << traceText(trace);
-    EXPECT_EQ(d.className, className) << "level " << level << "\n" << traceText(trace);
-    EXPECT_EQ(d.automationId, automationId) << "level " << level << "\n" << traceText(trace);
-    EXPECT_EQ(d.moduleName, module) << "level " << level << "\n" << traceText(trace);
-}
-
-String systemProgram(const wchar_t* exe) {
-    wchar_t folder[MAX_PATH + 1] = {};
-    GetSystemDirectoryW(folder, MAX_PATH);
-    return fromWide(folder) + String(u"\\") + fromWide(exe);
+// One level of a trace as "name|class|automation id|module".
+String level(const ElementTrace& trace, size_t index) {
+    if (index >= trace.elements.size())
+        return u"<no level>";
+    const ElementDescriptor& d = trace.elements[index];
+    return d.name.value_or(String(u"<none>")) + String(u"|") + d.className + String(u"|") +
+           d.automationId + String(u"|") + d.moduleName;
 }
 
 // A program of the Wine prefix started for a test; ended with the object, so a
@@ -117,61 +87,49 @@ String systemProgram(const wchar_t* exe) {
 class ExternalProgram {
   public:
     explicit ExternalProgram(const wchar_t* exe) {
-        String commandLine = String(u"\"") + systemProgram(exe) + String(u"\"");
-        std::vector<wchar_t> line(wide(commandLine), wide(commandLine) + commandLine.length() + 1);
+        wchar_t line[MAX_PATH] = {};
+        lstrcpynW(line, exe, MAX_PATH); // found in the system folder
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
-        if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                           &startup, &process))
+        if (CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                           &process))
             CloseHandle(process.hThread);
-        else
-            process = PROCESS_INFORMATION{};
     }
-    ~ExternalProgram() { end(); }
-    ExternalProgram(const ExternalProgram&) = delete;
-    ExternalProgram& operator=(const ExternalProgram&) = delete;
-
-    bool started() const { return process.hProcess != nullptr; }
-    DWORD id() const { return process.dwProcessId; }
-
-    // A visible top-level window of this process with that title; null when none
-    // appears in time.
-    HWND waitForWindow(const String& title) const {
-        HWND found = nullptr;
-        waitFor([&] {
-            found = windowTitled(title);
-            return found != nullptr;
-        });
-        return found;
-    }
-
-    HWND windowTitled(const String& title) const {
-        struct Search {
-            DWORD process;
-            String title;
-            HWND found = nullptr;
-        } search{process.dwProcessId, title};
-        EnumWindows(
-            [](HWND window, LPARAM data) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(data);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(window, &owner);
-                if (owner == s->process && IsWindowVisible(window) &&
-                    controlText(window) == s->title)
-                    s->found = window;
-                return s->found == nullptr;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        return search.found;
-    }
-
-    void end() {
+    ~ExternalProgram() {
         if (!process.hProcess)
             return;
         TerminateProcess(process.hProcess, 0);
         WaitForSingleObject(process.hProcess, 10000);
         CloseHandle(process.hProcess);
-        process = PROCESS_INFORMATION{};
+    }
+    ExternalProgram(const ExternalProgram&) = delete;
+    ExternalProgram& operator=(const ExternalProgram&) = delete;
+
+    DWORD id() const { return process.dwProcessId; }
+
+    // A visible top-level window of this process with that title; null when none
+    // appears in time.
+    HWND waitForWindow(const String& title) const {
+        struct Search {
+            DWORD process;
+            String title;
+            HWND found = nullptr;
+        } search{process.dwProcessId, title};
+        waitFor([&] {
+            EnumWindows(
+                [](HWND window, LPARAM data) -> BOOL {
+                    auto* s = reinterpret_cast<Search*>(data);
+                    DWORD owner = 0;
+                    GetWindowThreadProcessId(window, &owner);
+                    if (owner == s->process && IsWindowVisible(window) &&
+                        controlText(window) == s->title)
+                        s->found = window;
+                    return s->found == nullptr;
+                },
+                reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        });
+        return search.found;
     }
 
   private:
@@ -183,9 +141,9 @@ INT_PTR CALLBACK plainDialogProc(HWND, UINT, WPARAM, LPARAM) {
 }
 
 // One of the program's dialogs, shown modeless at a position of the screen.
-HWND openDialog(int resourceId, int x, int y) {
-    HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId),
-                                     nullptr, plainDialogProc, 0);
+HWND openDialog(int resourceId, int x, int y, HWND owner = nullptr) {
+    HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId), owner,
+                                     plainDialogProc, 0);
     if (dialog) {
         SetWindowPos(dialog, HWND_TOPMOST, x, y, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
         pumpMessages();
@@ -194,42 +152,25 @@ HWND openDialog(int resourceId, int x, int y) {
 }
 
 // Closes a window of this thread when the test ends, however it ends.
-struct WindowCloser {
-    HWND window;
-    ~WindowCloser() {
-        if (IsWindow(window))
-            DestroyWindow(window);
-    }
-};
+using WindowCloser = std::unique_ptr<HWND__, BOOL(WINAPI*)(HWND)>;
 
 } // namespace
 
 TEST(WindowTreeClient, TracesADialogButtonAndFindsItAgainAfterTheDialogWasReopened) {
     WindowTreeClient client;
-    const String module = u"lotse_wintests.exe";
-    const String title = u"War die Lösung hilfreich?";
-
     AutomationElementPtr root = client.root();
-    ASSERT_TRUE(root);
-    EXPECT_EQ(client.name(root), std::optional<String>(u"Desktop 1"));
-    EXPECT_EQ(client.className(root), std::optional<String>(u"#32769"));
-    EXPECT_EQ(client.automationId(root), std::optional<String>(u""));
     EXPECT_FALSE(client.parent(root));
-    EXPECT_FALSE(client.nextSibling(root));
 
     HWND first = openDialog(IDD_FEEDBACK, 40, 50);
-    WindowCloser closeFirst{first};
+    WindowCloser closeFirst{first, DestroyWindow};
     ASSERT_TRUE(first);
     HWND yes = GetDlgItem(first, IDC_FEEDBACK_YES);
     AutomationElementPtr button = client.element(yes);
-    ASSERT_TRUE(button);
     const ElementRect firstRect = windowRect(yes);
-
     ElementTrace trace = buildTrace(&client, button);
-    ASSERT_EQ(trace.elements.size(), 3u) << traceText(trace);
-    expectLevel(trace, 0, u"Ja", u"Button", u"1046", module);
-    expectLevel(trace, 1, title, u"#32770", u"", module);
-    EXPECT_EQ(trace.elements[2].name, std::optional<String>(u"Desktop 1"));
+    ASSERT_EQ(trace.elements.size(), 3u);
+    EXPECT_EQ(level(trace, 0), String(u"Ja|Button|1046|lotse_wintests.exe"));
+    EXPECT_EQ(level(trace, 1), String(u"War die Lösung hilfreich?|#32770||lotse_wintests.exe"));
     EXPECT_EQ(trace.elements[2].className, String(u"#32769"));
     EXPECT_EQ(client.boundingRect(button), std::optional<ElementRect>(firstRect));
     EXPECT_EQ(runtimeIdText(&client, button),
@@ -239,64 +180,50 @@ TEST(WindowTreeClient, TracesADialogButtonAndFindsItAgainAfterTheDialogWasReopen
 
     // Once the dialog is gone, its elements answer nothing.
     DestroyWindow(first);
-    EXPECT_FALSE(client.name(button));
-    EXPECT_FALSE(client.className(button));
-    EXPECT_FALSE(client.automationId(button));
-    EXPECT_FALSE(client.processId(button));
-    EXPECT_EQ(client.nativeWindow(button), 0u);
-    EXPECT_FALSE(client.boundingRect(button));
-    EXPECT_TRUE(client.runtimeId(button).empty());
-    EXPECT_FALSE(client.parent(button));
-    EXPECT_FALSE(client.firstChild(button));
-    EXPECT_FALSE(client.nextSibling(button));
-    EXPECT_FALSE(client.sameElement(button, button));
-    EXPECT_TRUE(client.findChildren(button, ElementCondition{}).empty());
+    EXPECT_FALSE(client.name(button) || client.className(button) || client.automationId(button) ||
+                 client.processId(button) || client.nativeWindow(button) ||
+                 client.boundingRect(button) || !client.runtimeId(button).empty() ||
+                 client.parent(button) || client.firstChild(button) || client.nextSibling(button) ||
+                 client.sameElement(button, button) ||
+                 !client.findChildren(button, ElementCondition{}).empty());
 
-    // Reopened elsewhere, owned by another window, first hidden: a hidden window
-    // is not in the tree; shown, it is found by the trace, an owned top-level
-    // window hanging under the desktop root all the same.
+    // Reopened elsewhere and owned by another window: hidden, it is not in the
+    // tree; shown, the trace finds it, an owned window hanging under the root
+    // all the same.
     HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                  nullptr, nullptr);
-    WindowCloser closeOwner{owner};
-    HWND second = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_FEEDBACK),
-                                     owner, plainDialogProc, 0);
-    WindowCloser closeSecond{second};
+    WindowCloser closeOwner{owner, DestroyWindow};
+    HWND second = openDialog(IDD_FEEDBACK, 420, 310, owner);
+    WindowCloser closeSecond{second, DestroyWindow};
     ASSERT_TRUE(second);
-    ASSERT_NE(second, first);
-    SetWindowPos(second, HWND_TOPMOST, 420, 310, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
     ShowWindow(second, SW_HIDE);
     EXPECT_FALSE(findElement(&client, trace, 0));
-
     ShowWindow(second, SW_SHOWNOACTIVATE);
     pumpMessages();
     HWND newYes = GetDlgItem(second, IDC_FEEDBACK_YES);
     AutomationElementPtr found = findElement(&client, trace, 0);
-    ASSERT_TRUE(found) << traceText(trace);
+    ASSERT_TRUE(found);
     EXPECT_EQ(client.nativeWindow(found), reinterpret_cast<uintptr_t>(newYes));
     EXPECT_EQ(client.boundingRect(found), std::optional<ElementRect>(windowRect(newYes)));
     EXPECT_NE(windowRect(newYes), firstRect);
     EXPECT_EQ(trace.elements[0].matchNote, String(u"AID and Name"));
     EXPECT_EQ(trace.elements[1].matchNote, String(u"Class and Name"));
-    EXPECT_TRUE(trace.elements[2].found);
     EXPECT_TRUE(client.sameElement(parentElement(&client, client.element(second)), root));
 }
 
 TEST(WindowTreeClient, FindsTaskManagerControlsAgainInANewProcess) {
     WindowTreeClient client;
-    const String module = u"taskmgr.exe";
-    ElementTrace newTaskTrace;
-    ElementTrace openFieldTrace;
+    ElementTrace newTaskTrace, openFieldTrace;
     ElementRect firstButtonRect;
     DWORD firstProcess = 0;
     {
         ExternalProgram taskManager(L"taskmgr.exe");
-        ASSERT_TRUE(taskManager.started());
         firstProcess = taskManager.id();
         HWND main = taskManager.waitForWindow(u"Task Manager");
         ASSERT_TRUE(main);
         HWND newTask = nullptr;
         ASSERT_TRUE(waitFor([&] {
-            newTask = findControl(main, u"Button", u"New Task...");
+            newTask = findControl(main, L"Button", u"New Task...");
             return newTask && IsWindowVisible(newTask);
         }));
         firstButtonRect = windowRect(newTask);
@@ -305,10 +232,10 @@ TEST(WindowTreeClient, FindsTaskManagerControlsAgainInANewProcess) {
         EXPECT_EQ(client.nativeWindow(client.elementAtPoint(onButton.x, onButton.y)),
                   reinterpret_cast<uintptr_t>(newTask));
         newTaskTrace = buildTrace(&client, client.element(newTask));
-        expectLevel(newTaskTrace, 0, u"New Task...", u"Button",
-                    String::format(u"%d", GetDlgCtrlID(newTask)), module);
-        expectLevel(newTaskTrace, newTaskTrace.elements.size() - 2, u"Task Manager", u"#32770", u"",
-                    module);
+        const size_t levels = newTaskTrace.elements.size();
+        EXPECT_EQ(level(newTaskTrace, 0),
+                  String::format(u"New Task...|Button|%d|taskmgr.exe", GetDlgCtrlID(newTask)));
+        EXPECT_EQ(level(newTaskTrace, levels - 2), String(u"Task Manager|#32770||taskmgr.exe"));
         EXPECT_EQ(newTaskTrace.elements.back().className, String(u"#32769"));
 
         PostMessageW(newTask, BM_CLICK, 0, 0);
@@ -319,56 +246,44 @@ TEST(WindowTreeClient, FindsTaskManagerControlsAgainInANewProcess) {
             combo = FindWindowExW(run, nullptr, L"ComboBox", nullptr);
             return combo && IsWindowVisible(combo);
         }));
-        // What a click into the field hits: the combo box's edit.
-        const POINT point = centerOf(combo);
-        AutomationElementPtr field = client.elementAtPoint(point.x, point.y);
-        ASSERT_TRUE(field);
-        openFieldTrace = buildTrace(&client, field);
-        // Named by its label, not by what is typed into it.
-        expectLevel(openFieldTrace, 0, u"", u"Edit", u"1001", module);
-        expectLevel(openFieldTrace, 1, u"Open:", u"ComboBox",
-                    String::format(u"%d", GetDlgCtrlID(combo)), module);
-        expectLevel(openFieldTrace, 2, u"Create New Task", u"#32770", u"", module);
-
         SendMessageTimeoutW(combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"typed text"),
                             SMTO_ABORTIFHUNG, 2000, nullptr);
-        EXPECT_EQ(client.name(client.element(combo)), std::optional<String>(u"Open:"));
+        // What a click into the field hits: the combo box's edit, named by its
+        // label, not by what is typed into it.
+        const POINT point = centerOf(combo);
+        openFieldTrace = buildTrace(&client, client.elementAtPoint(point.x, point.y));
+        EXPECT_EQ(level(openFieldTrace, 0), String(u"|Edit|1001|taskmgr.exe"));
+        EXPECT_EQ(level(openFieldTrace, 1),
+                  String::format(u"Open:|ComboBox|%d|taskmgr.exe", GetDlgCtrlID(combo)));
+        EXPECT_EQ(level(openFieldTrace, 2), String(u"Create New Task|#32770||taskmgr.exe"));
         PostMessageW(run, WM_COMMAND, IDCANCEL, 0);
         EXPECT_TRUE(waitFor([&] { return !IsWindow(run); }));
     }
 
     ExternalProgram taskManager(L"taskmgr.exe");
-    ASSERT_TRUE(taskManager.started());
     ASSERT_NE(taskManager.id(), firstProcess);
     HWND main = taskManager.waitForWindow(u"Task Manager");
     ASSERT_TRUE(main);
     // Elsewhere on the screen, so the frame must follow the window.
-    RECT mainRect{};
-    GetWindowRect(main, &mainRect);
+    const ElementRect mainRect = windowRect(main);
     SetWindowPos(main, nullptr, mainRect.left + 150, mainRect.top + 100, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER);
     AutomationElementPtr newTask;
-    ASSERT_TRUE(waitFor([&] {
-        newTask = findElement(&client, newTaskTrace, 0);
-        return newTask != nullptr;
-    })) << traceText(newTaskTrace);
+    ASSERT_TRUE(
+        waitFor([&] { return (newTask = findElement(&client, newTaskTrace, 0)) != nullptr; }));
     HWND newTaskWindow = reinterpret_cast<HWND>(client.nativeWindow(newTask));
-    EXPECT_EQ(newTaskWindow, findControl(main, u"Button", u"New Task..."));
+    EXPECT_EQ(newTaskWindow, findControl(main, L"Button", u"New Task..."));
     EXPECT_EQ(client.processId(newTask), std::optional<uint32_t>(taskManager.id()));
     EXPECT_EQ(client.boundingRect(newTask), std::optional<ElementRect>(windowRect(newTaskWindow)));
     EXPECT_NE(windowRect(newTaskWindow), firstButtonRect);
-    EXPECT_EQ(newTaskTrace.elements[0].matchNote, String(u"AID and Name"));
 
     PostMessageW(newTaskWindow, BM_CLICK, 0, 0);
     HWND run = taskManager.waitForWindow(u"Create New Task");
     ASSERT_TRUE(run);
     AutomationElementPtr field;
-    ASSERT_TRUE(waitFor([&] {
-        field = findElement(&client, openFieldTrace, 0);
-        return field != nullptr;
-    })) << traceText(openFieldTrace);
+    ASSERT_TRUE(
+        waitFor([&] { return (field = findElement(&client, openFieldTrace, 0)) != nullptr; }));
     HWND combo = FindWindowExW(run, nullptr, L"ComboBox", nullptr);
-    EXPECT_TRUE(isElementInWindow(&client, field, reinterpret_cast<uintptr_t>(combo)));
     const POINT point = centerOf(combo);
     EXPECT_TRUE(client.sameElement(field, client.elementAtPoint(point.x, point.y)));
     PostMessageW(run, WM_COMMAND, IDCANCEL, 0);
@@ -376,26 +291,13 @@ TEST(WindowTreeClient, FindsTaskManagerControlsAgainInANewProcess) {
 
 TEST(WindowTreeClient, ActivationBringsAMinimisedNotepadToTheFront) {
     EXPECT_EQ(activateApplicationWindow(u"lotse-not-running.exe"), Activation::notRunning);
-
     ExternalProgram notepad(L"notepad.exe");
-    ASSERT_TRUE(notepad.started());
     HWND main = notepad.waitForWindow(u"Untitled - Notepad");
     ASSERT_TRUE(main);
-    WindowTreeClient client;
-    HWND edit = FindWindowExW(main, nullptr, L"Edit", nullptr);
-    ASSERT_TRUE(edit);
-    SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"typed text"),
-                        SMTO_ABORTIFHUNG, 2000, nullptr);
-    ElementTrace editTrace = buildTrace(&client, client.element(edit));
-    ASSERT_EQ(editTrace.elements.size(), 3u) << traceText(editTrace);
-    expectLevel(editTrace, 0, u"", u"Edit", String::format(u"%d", GetDlgCtrlID(edit)),
-                u"notepad.exe");
-    expectLevel(editTrace, 1, u"Untitled - Notepad", u"Notepad", u"", u"notepad.exe");
-
     ShowWindow(main, SW_MINIMIZE);
     ASSERT_TRUE(waitFor([&] { return IsIconic(main) != FALSE; }));
     EXPECT_EQ(activateApplicationWindow(u"notepad.exe"), Activation::broughtFront);
-    EXPECT_TRUE(waitFor([&] { return !IsIconic(main) && GetForegroundWindow() == main; }, 5000));
+    EXPECT_TRUE(waitFor([&] { return !IsIconic(main) && GetForegroundWindow() == main; }));
     EXPECT_TRUE(IsWindowVisible(main));
 }
 
@@ -407,12 +309,9 @@ class StyleWatchingClient : public WindowTreeClient {
     HWND watched = nullptr;
     LONG_PTR styleSeen = 0;
     bool failing = false;
-
     AutomationElementPtr elementAtPoint(int x, int y) override {
         styleSeen = GetWindowLongPtrW(watched, GWL_EXSTYLE);
-        if (failing)
-            return nullptr;
-        return WindowTreeClient::elementAtPoint(x, y);
+        return failing ? nullptr : WindowTreeClient::elementAtPoint(x, y);
     }
 };
 
@@ -425,7 +324,7 @@ HWND overlayOver(const wchar_t* className, const wchar_t* title, DWORD exStyle, 
     HWND window = CreateWindowExW(exStyle | WS_EX_TOPMOST | WS_EX_TOOLWINDOW, className, title,
                                   WS_POPUP, point.x - 60, point.y - 40, 120, 80, nullptr, nullptr,
                                   GetModuleHandleW(nullptr), nullptr);
-    if (window && (exStyle & WS_EX_LAYERED))
+    if (exStyle & WS_EX_LAYERED)
         SetLayeredWindowAttributes(window, 0, 128, LWA_ALPHA);
     ShowWindow(window, SW_SHOWNOACTIVATE);
     pumpMessages();
@@ -434,39 +333,34 @@ HWND overlayOver(const wchar_t* className, const wchar_t* title, DWORD exStyle, 
 
 } // namespace
 
+// A plain hit test passes our click-through frame by and stops at a vendor
+// overlay; the element under the cursor passes the overlay by as well and
+// leaves its style as it was.
 TEST(WindowTreeClient, ElementUnderCursorSeesThroughOverlays) {
     EXPECT_FALSE(elementUnderCursor(nullptr));
-
     HWND dialog = openDialog(IDD_CREATE_TICKET, 200, 200);
-    WindowCloser closeDialog{dialog};
+    WindowCloser closeDialog{dialog, DestroyWindow};
     ASSERT_TRUE(dialog);
     // The question field lies under the dialog's group box in z-order.
     HWND question = GetDlgItem(dialog, IDC_CREATE_QUESTION);
     const POINT point = centerOf(question);
     ASSERT_TRUE(SetCursorPos(point.x, point.y));
-
     StyleWatchingClient client;
-    AutomationElementPtr hit = elementUnderCursor(&client);
-    ASSERT_TRUE(hit);
-    EXPECT_EQ(client.nativeWindow(hit), reinterpret_cast<uintptr_t>(question));
+    EXPECT_EQ(client.nativeWindow(elementUnderCursor(&client)),
+              reinterpret_cast<uintptr_t>(question));
 
     HWND vendor = overlayOver(L"CEF-OSC-WIDGET", L"NVIDIA GeForce Overlay", 0, point);
-    WindowCloser closeVendor{vendor};
+    WindowCloser closeVendor{vendor, DestroyWindow};
     HWND frame = overlayOver(L"LotseTestFrame", L"", WS_EX_LAYERED | WS_EX_TRANSPARENT, point);
-    WindowCloser closeFrame{frame};
-    ASSERT_TRUE(vendor && frame);
+    WindowCloser closeFrame{frame, DestroyWindow};
     client.watched = vendor;
     const LONG_PTR vendorStyle = GetWindowLongPtrW(vendor, GWL_EXSTYLE);
-
-    // A plain hit test passes the click-through frame by and stops at the vendor
-    // overlay; under the cursor, the overlay is passed by as well.
-    AutomationElementPtr plain = client.elementAtPoint(point.x, point.y);
-    EXPECT_EQ(client.nativeWindow(plain), reinterpret_cast<uintptr_t>(vendor));
-    hit = elementUnderCursor(&client);
+    EXPECT_EQ(client.nativeWindow(client.elementAtPoint(point.x, point.y)),
+              reinterpret_cast<uintptr_t>(vendor));
+    EXPECT_EQ(client.nativeWindow(elementUnderCursor(&client)),
+              reinterpret_cast<uintptr_t>(question));
     EXPECT_EQ(client.styleSeen, vendorStyle | WS_EX_LAYERED | WS_EX_TRANSPARENT);
-    EXPECT_EQ(client.nativeWindow(hit), reinterpret_cast<uintptr_t>(question));
     EXPECT_EQ(GetWindowLongPtrW(vendor, GWL_EXSTYLE), vendorStyle);
-
     client.failing = true;
     EXPECT_FALSE(elementUnderCursor(&client));
     EXPECT_EQ(GetWindowLongPtrW(vendor, GWL_EXSTYLE), vendorStyle);

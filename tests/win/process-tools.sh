@@ -3,6 +3,7 @@
 # and the test helper program.
 
 lotse_exe="$LOTSE_WIN_BUILD/lotse.exe"
+title="Lotse - 1.0.2" # the main window's
 
 # Prints the pids of running lotse.exe processes of this build and prefix.
 lotse_pids() {

@@ -5,7 +5,6 @@
 set -uo pipefail
 source "$LOTSE_TOP/scripts/wine-env.sh"
 source "$LOTSE_TOP/tests/win/process-tools.sh"
-title="Lotse - 1.0.2"
 
 holding=$(mktemp)
 lotse_helper hold-mutex LotseSetup 120000 >"$holding" 2>&1 &

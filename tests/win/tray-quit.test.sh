@@ -4,7 +4,6 @@
 set -uo pipefail
 source "$LOTSE_TOP/scripts/wine-env.sh"
 source "$LOTSE_TOP/tests/win/process-tools.sh"
-title="Lotse - 1.0.2"
 
 wine "$lotse_exe" >/dev/null 2>&1 &
 lotse=$!

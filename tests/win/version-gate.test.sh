@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The version gate against real services: the build's test service names the
-# program's own version, a second one names 1.0.3, and a closed port stands for
-# an unreachable service (VersionGateTest in lotse_wintests).
+# The version gate's dialog against real services: a second service names
+# 1.0.3, and a closed port stands for an unreachable service (VersionGateTest
+# in lotse_wintests).
 set -uo pipefail
 source "$LOTSE_TOP/scripts/wine-env.sh"
 source "$LOTSE_TOP/tests/win/process-tools.sh"
@@ -14,5 +14,5 @@ wine "$LOTSE_WIN_BUILD/lotse_wintests.exe" --gtest_filter='VersionGateTest.*' \
 rc=${PIPESTATUS[0]}
 [ "$rc" -eq 0 ] || fail "VersionGateTest failed"
 grep -q '\[  SKIPPED \]' "$newer_service_dir/gtest.log" && fail "a version gate test was skipped"
-grep -q '\[  PASSED  \] 4 tests' "$newer_service_dir/gtest.log" || fail "not all four version gate tests ran"
-echo "version gate: own version, newer version, unreachable and retry all passed"
+grep -q '\[  PASSED  \] 2 tests' "$newer_service_dir/gtest.log" || fail "not both version gate tests ran"
+echo "version gate: newer version and unreachable service passed"

@@ -10,17 +10,13 @@
 
 struct IUIAutomation;
 
-// UI Automation's client interfaces (IUIAutomation, IUIAutomationElement,
-// IUIAutomationTreeWalker, IUIAutomationCondition, IUIAutomationElementArray)
-// implemented in-process over the in-memory element tree, so that the COM client
-// runs for real where UI Automation cannot be created. Every query goes to the
-// tree, so its fault injection (failingCall, beforeCall, remove) applies; the
-// methods the client does not use answer E_NOTIMPL and are reported.
-//
-// It keeps the books on everything it hands out: references of every object
-// (objects are never freed before the fake goes, so a release too many is seen
-// and harmless) and, through a task-memory ledger, every BSTR, SAFEARRAY and
-// VARIANT text that passes between it and the client.
+// UI Automation's client interfaces implemented in-process over the in-memory
+// element tree, so that the COM client runs for real where UI Automation cannot
+// be created. Every query goes to the tree, so its fault injection applies; the
+// methods the client does not use answer E_NOTIMPL and are reported. It keeps
+// the books on everything it hands out: references of every object (never freed
+// before the fake goes, so a release too many is seen and harmless) and, through
+// a task-memory ledger, every BSTR, SAFEARRAY and VARIANT text.
 class FakeUiAutomation {
   public:
     explicit FakeUiAutomation(MemoryAutomation& tree);
@@ -31,21 +27,14 @@ class FakeUiAutomation {
     // A new automation object with one reference for the caller.
     IUIAutomation* automation();
 
-    // Method calls on all objects so far (AddRef, Release and QueryInterface
-    // aside), all together and by method name ("FindAll").
+    // Method calls on all objects so far (AddRef, Release and QueryInterface aside).
     int calls = 0;
-    std::map<std::string, int> callsByMethod;
     // The call with this number fails with E_FAIL before it does anything; 0
     // fails none. Unlike the tree's failingCall this also reaches the calls that
     // never query the tree (conditions, the walker, the element array).
     int failingCall = 0;
-
     // Lower bound of the runtime-id arrays handed out; UI Automation's are 0.
     long runtimeIdLowerBound = 0;
-
-    // The conditions FindAll was given, in order, as text: 30011="1" for a
-    // property condition, And(first,second), True.
-    std::vector<std::wstring> searchedConditions;
 
     // Objects with references left.
     int liveObjects() const;
@@ -65,9 +54,9 @@ class FakeUiAutomation {
 
   private:
     template <class T, class... Args> T* make(Args&&... args);
-    Element* newElement(const AutomationElementPtr& node);
-    Element* elementOf(void* element, const char* method);
-    Condition* conditionOf(void* condition, const char* method);
+    // The object of this class behind an interface pointer the client gives
+    // back; null (reported) for one the fake did not hand out or that was released.
+    template <class T> T* given(const void* pointer, const char* method);
     // S_OK, or the error of the tree query just made: the element was removed,
     // or the query was the one to fail.
     long queryResult(const AutomationElementPtr& node) const;
@@ -77,6 +66,6 @@ class FakeUiAutomation {
     TaskMemoryLedger memory;
     std::vector<std::unique_ptr<Object>> objects;
     // Every interface pointer handed out, to recognise those given back.
-    std::map<const void*, Object*> byInterface;
+    std::map<const void*, Object*> handedOut;
     std::vector<std::string> misuses;
 };

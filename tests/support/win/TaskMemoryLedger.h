@@ -5,16 +5,12 @@
 #include <string>
 #include <vector>
 
-// Books every block of the COM task allocator (CoTaskMemAlloc) that is allocated
-// while a ledger lives, and every free of such a block. BSTRs, SAFEARRAYs and
-// the texts inside VARIANTs live there, so a test sees one that was never freed
-// or freed twice, whichever function freed it (SysFreeString, SafeArrayDestroy,
-// VariantClear). A second free of a block is caught before it reaches the heap
-// and does no harm.
-//
-// Works through a malloc spy registered once for the process, with the BSTR
-// cache turned off so that every freed text really goes back to the allocator.
-// One ledger at a time; single thread.
+// Books every block of the COM task allocator that is allocated while a ledger
+// lives, and every free of such a block: BSTRs, SAFEARRAYs and VARIANT texts
+// never freed or freed twice, whichever function freed them. A second free is
+// caught before it reaches the heap. Works through a malloc spy registered once
+// for the process, with the BSTR cache turned off so that every freed text
+// really goes back to the allocator. One ledger at a time; single thread.
 class TaskMemoryLedger {
   public:
     TaskMemoryLedger();
@@ -31,8 +27,6 @@ class TaskMemoryLedger {
 
     // Blocks allocated and not freed yet.
     size_t liveBlocks() const { return live.size(); }
-    // Frees of a block already freed.
-    const std::vector<std::string>& doubleFrees() const { return twiceFreed; }
     // One line per block still allocated and per double free.
     std::vector<std::string> problems() const;
 

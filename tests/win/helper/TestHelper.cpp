@@ -7,8 +7,6 @@
 //   rect TITLE                     print "x y width height" of the window
 //   item-rect TITLE ID             the same for the window's control ID (at any depth)
 //   move TITLE X Y                 move the window to X, Y (screen), keeping its size
-//   zorder                         print the visible top-level windows, topmost first:
-//                                  "class|title|exstyle" one per line
 //   item-text TITLE ID             print the text of its control ID (UTF-8)
 // Numbers may be decimal or 0x-hexadecimal. Exit code 2 means a missing window,
 // 3 a usage error.
@@ -56,6 +54,16 @@ HWND findItem(HWND window, int id) {
     return search.found;
 }
 
+// Prints "x y width height"; 2 for no window.
+int printRect(HWND window) {
+    RECT rect{};
+    if (!window || !GetWindowRect(window, &rect))
+        return 2;
+    std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
+                rect.bottom - rect.top);
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -78,18 +86,6 @@ int wmain(int argc, wchar_t** argv) {
                             0, SMTO_ABORTIFHUNG, 5000, &result);
         return 0;
     }
-    if (!std::wcscmp(command, L"zorder") && argc == 2) {
-        for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
-            if (!IsWindowVisible(w))
-                continue;
-            wchar_t name[256] = {}, text[256] = {};
-            GetClassNameW(w, name, 256);
-            GetWindowTextW(w, text, 256);
-            std::printf("%ls|%ls|%lx\n", name, text,
-                        static_cast<unsigned long>(GetWindowLongPtrW(w, GWL_EXSTYLE)));
-        }
-        return 0;
-    }
     if (argc < 3)
         return 3;
     HWND window = findWindow(argv[2]);
@@ -105,29 +101,16 @@ int wmain(int argc, wchar_t** argv) {
                    : 1;
     if (!std::wcscmp(command, L"visible") && argc == 3)
         return IsWindowVisible(window) ? 0 : 1;
-    if (!std::wcscmp(command, L"rect") && argc == 3) {
-        RECT rect{};
-        GetWindowRect(window, &rect);
-        std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
-                    rect.bottom - rect.top);
-        return 0;
-    }
+    if (!std::wcscmp(command, L"rect") && argc == 3)
+        return printRect(window);
     if (!std::wcscmp(command, L"move") && argc == 5)
         return SetWindowPos(window, nullptr, static_cast<int>(number(argv[3])),
                             static_cast<int>(number(argv[4])), 0, 0,
                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)
                    ? 0
                    : 1;
-    if (!std::wcscmp(command, L"item-rect") && argc == 4) {
-        HWND item = findItem(window, static_cast<int>(number(argv[3])));
-        if (!item)
-            return 2;
-        RECT rect{};
-        GetWindowRect(item, &rect);
-        std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
-                    rect.bottom - rect.top);
-        return 0;
-    }
+    if (!std::wcscmp(command, L"item-rect") && argc == 4)
+        return printRect(findItem(window, static_cast<int>(number(argv[3]))));
     if (!std::wcscmp(command, L"item-text") && argc == 4) {
         HWND item = GetDlgItem(window, static_cast<int>(number(argv[3])));
         if (!item)
