@@ -8,6 +8,9 @@ export WINEPREFIX=${LOTSE_WINEPREFIX:-$(dirname "$LOTSE_WIN_BUILD")/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 source "$lotse_top/scripts/wine-prefix.sh"
+# The previous script's Wine server may still be going down; a program started
+# now would find it refusing connections.
+wineserver -w >/dev/null 2>&1 || true
 lotse_make_prefix
 
 lotse_xvfb_pid=
