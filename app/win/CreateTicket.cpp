@@ -8,6 +8,10 @@
 #include "service/CreateTicketRequest.h"
 
 INT_PTR CreateTicket::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (closeRequested(message, wParam)) {
+        close(0);
+        return 0;
+    }
     switch (message) {
     case WM_INITDIALOG:
         centerWindow(dialog);
@@ -20,14 +24,7 @@ INT_PTR CreateTicket::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         case IDC_CREATE_CONFIRM:
             createTicket(dialogItemText(dialog, IDC_CREATE_QUESTION, questionLimit));
             break;
-        case IDCANCEL:
-        case IDCLOSE:
-            close(0);
-            break;
         }
-        break;
-    case WM_QUIT:
-        close(0);
         break;
     }
     return 0;

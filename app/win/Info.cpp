@@ -16,6 +16,11 @@ void setText(HWND dialog, int id, const String& text) {
 } // namespace
 
 INT_PTR Info::dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
+    // The dialog has no OK button: Enter is not a way out, Escape is.
+    if (closeRequested(message, wParam)) {
+        close(0);
+        return 0;
+    }
     switch (message) {
     case WM_INITDIALOG: {
         const OsVersionRecord& os = SystemInfo::osVersion();
@@ -36,18 +41,6 @@ INT_PTR Info::dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
         setText(window, IDC_INFO_OS_NAME, osName);
         break;
     }
-    case WM_COMMAND:
-        // The dialog has no OK button: Enter is not a way out, Escape is.
-        switch (LOWORD(wParam)) {
-        case IDCANCEL:
-        case IDCLOSE:
-            close(0);
-            break;
-        }
-        break;
-    case WM_QUIT:
-        close(0);
-        break;
     }
     return 0;
 }

@@ -16,6 +16,10 @@ bool NewVersion::show(const String& own, const String& newer) {
 }
 
 INT_PTR NewVersion::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (closeRequested(message, wParam)) {
+        close(0);
+        return 0;
+    }
     switch (message) {
     case WM_INITDIALOG: {
         if (connectionError)
@@ -34,14 +38,7 @@ INT_PTR NewVersion::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
         case IDC_NEW_VERSION_RETRY:
             close(1);
             break;
-        case IDCANCEL:
-        case IDCLOSE:
-            close(0);
-            break;
         }
-        break;
-    case WM_QUIT:
-        close(0);
         break;
     }
     return 0;

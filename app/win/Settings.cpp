@@ -5,6 +5,10 @@
 #include "resources/resource.h"
 
 INT_PTR Settings::dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
+    if (closeRequested(message, wParam)) {
+        close(0);
+        return 0;
+    }
     switch (message) {
     case WM_INITDIALOG:
         centerWindow(window);
@@ -20,14 +24,9 @@ INT_PTR Settings::dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
                                                  0) == BST_CHECKED);
             break;
         case IDOK:
-        case IDCANCEL:
-        case IDCLOSE:
             close(0);
             break;
         }
-        break;
-    case WM_QUIT:
-        close(0);
         break;
     }
     return 0;

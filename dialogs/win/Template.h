@@ -35,6 +35,13 @@ struct Template : DialogTools {
     virtual INT_PTR dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     virtual LRESULT defaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+    // Cancel (2), Close (8) and WM_QUIT reaching the procedure: every dialog but
+    // the main window closes with result 0 on them.
+    static bool closeRequested(UINT message, WPARAM wParam) {
+        return message == WM_QUIT ||
+               (message == WM_COMMAND && (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDCLOSE));
+    }
+
     // The one dialog procedure given to the system; the creation parameter
     // is the object.
     static INT_PTR CALLBACK staticDialogProc(HWND window, UINT message, WPARAM wParam,

@@ -30,6 +30,10 @@ void Feedback::send(int answer) {
 }
 
 INT_PTR Feedback::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (closeRequested(message, wParam)) {
+        close(0);
+        return 0;
+    }
     switch (message) {
     case WM_INITDIALOG:
         centerWindow(dialog);
@@ -45,14 +49,7 @@ INT_PTR Feedback::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
             close(0);
             send(feedbackNo);
             break;
-        case IDCANCEL:
-        case IDCLOSE:
-            close(0);
-            break;
         }
-        break;
-    case WM_QUIT:
-        close(0);
         break;
     }
     return 0;

@@ -26,6 +26,10 @@ void SolutionNavigator::close(INT_PTR) {
 }
 
 INT_PTR SolutionNavigator::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (closeRequested(message, wParam)) {
+        close(0);
+        return 0;
+    }
     switch (message) {
     case WM_INITDIALOG:
         initialize(dialog);
@@ -47,14 +51,7 @@ INT_PTR SolutionNavigator::dialogProc(HWND dialog, UINT message, WPARAM wParam, 
             debug.element = &model.foundElement();
             debug.create(IDD_DEBUG, nullptr, false, true);
             break;
-        case IDCANCEL:
-        case IDCLOSE:
-            close(0);
-            break;
         }
-        break;
-    case WM_QUIT:
-        close(0);
         break;
     case WM_DESTROY:
         // However the window ends, its timers and the font go with it.

@@ -15,6 +15,10 @@ void SolutionNotification::announce(const Ticket& solved) {
 }
 
 INT_PTR SolutionNotification::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (closeRequested(message, wParam)) {
+        close(0);
+        return 0;
+    }
     switch (message) {
     case WM_INITDIALOG: {
         const SoftwareEntry* software = ticketSoftware(ticket, SoftwareCatalogue::instance());
@@ -30,14 +34,7 @@ INT_PTR SolutionNotification::dialogProc(HWND dialog, UINT message, WPARAM wPara
             navigator.start(ticket);
             close(0);
             break;
-        case IDCANCEL:
-        case IDCLOSE:
-            close(0);
-            break;
         }
-        break;
-    case WM_QUIT:
-        close(0);
         break;
     }
     return 0;

@@ -13,18 +13,13 @@ void Debug::refresh() {
 }
 
 INT_PTR Debug::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    switch (message) {
-    case WM_INITDIALOG:
+    if (closeRequested(message, wParam)) {
+        close(0);
+        return 0;
+    }
+    if (message == WM_INITDIALOG) {
         centerWindow(dialog);
         refresh();
-        break;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDCLOSE)
-            close(0);
-        break;
-    case WM_QUIT:
-        close(0);
-        break;
     }
     return 0;
 }

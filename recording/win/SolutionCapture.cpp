@@ -27,6 +27,10 @@ void SolutionCapture::close(INT_PTR result) {
 }
 
 INT_PTR SolutionCapture::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (closeRequested(message, wParam)) {
+        close(0);
+        return 0;
+    }
     switch (message) {
     case WM_INITDIALOG:
         centerWindow(dialog);
@@ -50,17 +54,10 @@ INT_PTR SolutionCapture::dialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         case IDC_CAPTURE_DEBUG:
             recorder.openDebug();
             break;
-        case IDCANCEL:
-        case IDCLOSE:
-            close(0);
-            break;
         }
         break;
     case WM_TIMER:
         recorder.onTimer(static_cast<int>(wParam));
-        break;
-    case WM_QUIT:
-        close(0);
         break;
     }
     return 0;

@@ -8,6 +8,15 @@ shots=${LOTSE_SCREENSHOTS:-$(dirname "$LOTSE_WIN_BUILD")/screenshots}
 mkdir -p "$shots"
 code=$(sed -n 's/^#define LOTSE_ACCESS_CODE u"\(.*\)"$/\1/p' "$LOTSE_WIN_BUILD/generated/LotseConfig.h")
 
+# A failing journey leaves a picture of the desktop as it was.
+fail() {
+    import -window root "$shots/failed-$(basename "$0" .test.sh).png" 2>/dev/null
+    echo "FAIL: $*" >&2
+    echo "windows:" $(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' '|') >&2
+    echo "processes:" $(ps -eo args | grep -io '[a-z_]*\.exe[^ ]*' | sort | uniq -c | tr '\n' ' ') >&2
+    exit 1
+}
+
 # Runs a Windows program inside the same desktop (made at 1280x1024 when it
 # does not exist yet).
 lotse_in_desktop() { wine explorer /desktop=lotse,1280x1024 "$@"; }

@@ -37,14 +37,16 @@ close_notepads() {
 }
 
 # The asker's question.
+# Task Manager first: a desktop whose last window closes goes away, and with it
+# the programs started into it meanwhile.
+lotse_in_desktop taskmgr >/dev/null 2>&1 &
+lotse_wait_window "Task Manager" 300 >/dev/null || fail "Task Manager did not start"
+helper move "Task Manager" 700 0 >/dev/null
+
 question="Wie starte ich den Editor aus dem Task-Manager? ($$)"
 ticket=$(lotse_in_desktop "$driver" ask $taskManagerSoftware $german "$question" 2>/dev/null | tr -d '\r')
 [ -n "$ticket" ] || fail "the ticket could not be created"
 echo "ticket $ticket: $question"
-
-lotse_in_desktop taskmgr >/dev/null 2>&1 &
-lotse_wait_window "Task Manager" 300 >/dev/null || fail "Task Manager did not start"
-helper move "Task Manager" 700 0 >/dev/null
 
 # The helper records.
 forget_last_command
@@ -62,8 +64,10 @@ helper move "$newTask" 700 420 >/dev/null
 sleep 0.5
 click_on "$newTask" 12298
 xdotool type --delay 120 notepad
-sleep 0.3
+wait_text "$newTask" 12298 notepad
 click_on "$newTask" 1
+# Off to the recorder's own list, which records nothing, while Notepad starts.
+point_to "$recorder" 1023
 lotse_wait_window "Untitled - Notepad" 200 >/dev/null || fail "the recorded steps did not start Notepad"
 sleep 0.5
 shoot recorder.png
@@ -105,6 +109,7 @@ expect_frame "$newTask" 12298
 click_on "$newTask" 12298
 expect_instruction 'Texteingabe "NOTEPAD"'
 xdotool type --delay 120 notepad
+wait_text "$newTask" 12298 notepad
 expect_instruction 'Linker Mausklick auf "OK"'
 sleep 0.8
 expect_frame "$newTask" 1

@@ -129,8 +129,9 @@ TEST(Resources, DialogsCarryTheirGermanTextsStylesAndControls) {
             << s.dialog << " " << s.control;
         wchar_t name[64] = {};
         GetClassNameW(window, name, 63);
-        if (s.className)
+        if (s.className) {
             EXPECT_EQ(fromWide(name), String(s.className)) << s.dialog << " " << s.control;
+        }
     }
 }
 
