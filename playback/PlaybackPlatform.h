@@ -34,6 +34,8 @@ class PlaybackPlatform {
     virtual void removeInputHooks() = 0;
 
     virtual void cursorPosition(int& x, int& y) = 0;
+    // True while a mouse button or Return is held down.
+    virtual bool inputHeld() = 0;
     // Milliseconds of a steady clock.
     virtual uint64_t now() = 0;
     // Blocks the thread.

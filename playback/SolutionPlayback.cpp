@@ -27,6 +27,7 @@ void SolutionPlayback::start(const Ticket& ticket) {
     kind = Action::none;
     checked = false;
     missing = false;
+    finishing = false;
 
     const auto& actions = played.capture.actions;
     if (actions.empty() || actions.front().trace.elements.empty()) {
@@ -48,6 +49,10 @@ void SolutionPlayback::start(const Ticket& ticket) {
 void SolutionPlayback::tick() {
     if (!running)
         return;
+    if (finishing) {
+        settle();
+        return;
+    }
     if (waitingForApplication)
         checkApplication(false);
     else
@@ -180,6 +185,29 @@ void SolutionPlayback::nextStep() {
         updateActionText();
         return;
     }
+    // The last step is seen when the button goes down. A window activated
+    // before the program has handled the release would cancel the click there
+    // (a pressed button loses its capture), so the end waits for the release
+    // and a little beyond.
+    finishing = true;
+    released = false;
+}
+
+void SolutionPlayback::settle() {
+    if (platform.inputHeld()) {
+        released = false;
+        return;
+    }
+    const uint64_t now = platform.now();
+    if (!released) {
+        released = true;
+        releasedAt = now;
+    }
+    if (now - releasedAt >= static_cast<uint64_t>(settleMs))
+        finish();
+}
+
+void SolutionPlayback::finish() {
     const AutomationElementPtr last = found;
     const bool askFeedback = played.id_state == TicketSolved;
     close();
@@ -201,6 +229,7 @@ void SolutionPlayback::updateActionText() {
 }
 
 void SolutionPlayback::close() {
+    finishing = false;
     view.stopTick();
     releaseHooksAndOverlay();
     running = false;

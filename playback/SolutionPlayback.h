@@ -76,6 +76,9 @@ class SolutionPlayback {
     static constexpr int fullCheckMs = 2000;
     static constexpr int searchAttempts = 4;
     static constexpr int searchRetryMs = 250;
+    // How long the end of a playback waits after the last step's input was
+    // released, so that the program has handled it before our windows come up.
+    static constexpr int settleMs = 500;
 
     static constexpr char16_t waitingFormat[] = u"Bitte öffne die Anwendung '%s'";
     static constexpr char16_t emptyCaptureText[] =
@@ -92,6 +95,10 @@ class SolutionPlayback {
     int activation(uint64_t now);
     void beginGuiding();
     void guide();
+    // After the last step: finish() once the user's input is released and settled.
+    void settle();
+    // Closes after the last step, asking for feedback on a solved ticket.
+    void finish();
     void releaseHooksAndOverlay();
 
     NavigatorView& view;
@@ -116,4 +123,8 @@ class SolutionPlayback {
     bool missing = false; // the last walk did not find the program
     uint64_t lastWalk = 0;
     std::vector<uint32_t> knownProcesses; // sorted, as of the last walk
+    // The last step is done; its input may still be on its way to the program.
+    bool finishing = false;
+    bool released = false;
+    uint64_t releasedAt = 0;
 };

@@ -50,6 +50,13 @@ void PlaybackPlatformApi::cursorPosition(int& x, int& y) {
     y = point.y;
 }
 
+bool PlaybackPlatformApi::inputHeld() {
+    for (int key : {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON, VK_RETURN})
+        if (GetAsyncKeyState(key) & 0x8000)
+            return true;
+    return false;
+}
+
 uint64_t PlaybackPlatformApi::now() {
     return GetTickCount64();
 }

@@ -16,6 +16,7 @@ class PlaybackPlatformApi : public PlaybackPlatform {
     void installInputHooks() override;
     void removeInputHooks() override;
     void cursorPosition(int& x, int& y) override;
+    bool inputHeld() override;
     uint64_t now() override;
     void sleep(int milliseconds) override;
     void debugLine(const String& text) override;

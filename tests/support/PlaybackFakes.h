@@ -88,6 +88,7 @@ struct FakePlaybackPlatform : PlaybackPlatform {
     bool hooksInstalled = false;
     int hookInstalls = 0, doubleInstalls = 0;
     int cursorX = 0, cursorY = 0;
+    bool held = false; // a mouse button or Return is down
     std::vector<String> debugLines;
 
     void downloadCapture(Ticket& ticket) override {
@@ -122,6 +123,7 @@ struct FakePlaybackPlatform : PlaybackPlatform {
         keys.reset();
     }
     void cursorPosition(int& x, int& y) override { x = cursorX, y = cursorY; }
+    bool inputHeld() override { return held; }
     uint64_t now() override { return clock; }
     void sleep(int milliseconds) override {
         ++sleeps;
