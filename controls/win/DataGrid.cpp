@@ -483,7 +483,10 @@ LRESULT DataGrid::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM
         m.keyPress(static_cast<int>(wParam));
         return 0;
     case WM_CHAR:
-        m.character();
+        // The characters of Enter, Escape and Tab come right after their keys
+        // and open nothing.
+        if (wParam >= 0x20)
+            m.character();
         return 0;
     case WM_HSCROLL:
     case WM_VSCROLL: {

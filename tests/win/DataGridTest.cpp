@@ -117,6 +117,8 @@ TEST_F(DataGridTest, EditorTakesItsKeysAndTheParentHearsOfEveryChange) {
     EXPECT_EQ(grid->state()->selectedRow(), 1);
     EXPECT_EQ(notes,
               (std::vector<int>{GridSelectionChanged, GridCellEdited, GridSelectionChanged}));
+    SendMessageW(grid->gridWindow, WM_CHAR, '\r', 0); // Enter's character follows its key
+    EXPECT_FALSE(IsWindowVisible(editor));
 
     SendMessageW(grid->gridWindow, WM_CHAR, 'x', 0);
     SendMessageW(editor, WM_CHAR, 'y', 0);
