@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <numeric>
 
 namespace {
 
@@ -15,6 +14,44 @@ constexpr int borderGrip = 3;
 constexpr int resizeLimit = 2000;
 // Horizontal scrolling by line and by page.
 constexpr int horizontalStep = 10;
+
+// One row during a sort: its cell text, read in place, and its index before.
+struct SortKey {
+    const char16_t* text = nullptr;
+    int length = 0;
+    int row = 0;
+};
+
+// A bubble sort swaps two neighbours only when comparing the earlier with the
+// later one gives the direction, so it ends in the stable order of that
+// comparison. This bottom-up merge sort reaches the same order in O(n log n):
+// it asks the same question (earlier row first) and takes the later row first
+// only on the same answer.
+void sortKeys(std::vector<SortKey>& keys, GridCompare compare, int column, int direction) {
+    auto later = [&](const SortKey& earlier, const SortKey& next) {
+        return compare(String::borrow(earlier.text, earlier.length),
+                       String::borrow(next.text, next.length), column) == direction;
+    };
+    const size_t n = keys.size();
+    std::vector<SortKey> merged(n);
+    for (size_t run = 1; run < n; run *= 2) {
+        for (size_t low = 0; low < n; low += 2 * run) {
+            const size_t middle = std::min(low + run, n);
+            const size_t high = std::min(low + 2 * run, n);
+            size_t left = low, right = middle, out = low;
+            // Runs already in order are only copied.
+            if (middle < high && later(keys[middle - 1], keys[middle])) {
+                while (left < middle && right < high)
+                    merged[out++] = later(keys[left], keys[right]) ? keys[right++] : keys[left++];
+            }
+            while (left < middle)
+                merged[out++] = keys[left++];
+            while (right < high)
+                merged[out++] = keys[right++];
+        }
+        keys.swap(merged);
+    }
+}
 
 } // namespace
 
@@ -100,46 +137,22 @@ bool DataGridModel::cellEditable(int row, int column) const {
            !rows[static_cast<size_t>(row)].protectedCells[static_cast<size_t>(column)];
 }
 
-// A bubble sort swaps two neighbours only when comparing the earlier with the
-// later one gives the direction, so it ends in the stable order of that
-// comparison. A bottom-up merge sort reaches the same order: it asks the same
-// question (earlier row first) and takes the later row first only on the
-// same answer.
 bool DataGridModel::sort(int column) {
     if (!compare || column < 0 || column >= static_cast<int>(columns.size()))
         return false;
     notify(GridSortStarts);
     const int direction = sortDirection(column);
     const int n = rowCount();
-    std::vector<int> order(static_cast<size_t>(n));
-    std::iota(order.begin(), order.end(), 0);
-    std::vector<int> merged(order.size());
-    auto later = [&](int earlierRow, int laterRow) {
-        return compare(cellText(earlierRow, column), cellText(laterRow, column), column) ==
-               direction;
-    };
-    for (int runLength = 1; runLength < n; runLength *= 2) {
-        for (int low = 0; low < n; low += 2 * runLength) {
-            const int middle = std::min(low + runLength, n);
-            const int high = std::min(low + 2 * runLength, n);
-            int left = low, right = middle, out = low;
-            // Runs already in order are only copied.
-            if (middle < high &&
-                later(order[static_cast<size_t>(middle - 1)], order[static_cast<size_t>(middle)])) {
-                while (left < middle && right < high) {
-                    if (later(order[static_cast<size_t>(left)], order[static_cast<size_t>(right)]))
-                        merged[static_cast<size_t>(out++)] = order[static_cast<size_t>(right++)];
-                    else
-                        merged[static_cast<size_t>(out++)] = order[static_cast<size_t>(left++)];
-                }
-            }
-            while (left < middle)
-                merged[static_cast<size_t>(out++)] = order[static_cast<size_t>(left++)];
-            while (right < high)
-                merged[static_cast<size_t>(out++)] = order[static_cast<size_t>(right++)];
-        }
-        order.swap(merged);
+    std::vector<SortKey> keys(static_cast<size_t>(n));
+    for (int r = 0; r < n; ++r) {
+        const String& text = cellText(r, column);
+        keys[static_cast<size_t>(r)] = SortKey{text.data(), text.length(), r};
     }
+    sortKeys(keys, compare, column, direction);
+    std::vector<int> order;
+    order.reserve(keys.size());
+    for (const SortKey& key : keys)
+        order.push_back(key.row);
 
     std::vector<GridRow> sorted;
     sorted.reserve(rows.capacity());
