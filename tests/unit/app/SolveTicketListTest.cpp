@@ -1,6 +1,5 @@
 #include "app/NaturalCompare.h"
 #include "app/SolveTicketList.h"
-#include "app/TicketEnvironment.h"
 #include "tests/StringPrinter.h"
 
 #include <gtest/gtest.h>
@@ -139,10 +138,4 @@ TEST_F(SolveTicketListTest, SortsTheQuestionsNaturally) {
     EXPECT_EQ(grid.row(0).background, SolveTicketList::rowColour(3));
     ASSERT_TRUE(grid.sort(0));
     EXPECT_EQ(column(0), std::vector<String>(ascending.rbegin(), ascending.rend()));
-}
-
-TEST_F(SolveTicketListTest, TheOverviewNamesOnlyTheFirstProgram) {
-    const Ticket& two = tickets.find(12);
-    EXPECT_EQ(ticketSoftwareText(two, software, false), String(u"Microsoft Excel - v16.0"));
-    EXPECT_EQ(ticketOsText(two, systems), String(u"Windows 10 Pro"));
 }
