@@ -1,0 +1,36 @@
+#include "app/win/TicketOverview.h"
+
+#include "app/TicketEnvironment.h"
+#include "base/win/WideText.h"
+#include "dialogs/win/CenterWindow.h"
+#include "resources/resource.h"
+#include "service/SystemInfo.h"
+
+INT_PTR TicketOverview::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        centerWindow(dialog);
+        SetDlgItemTextW(dialog, IDC_OVERVIEW_QUESTION, wide(ticket.question));
+        SetDlgItemTextW(dialog, IDC_OVERVIEW_OS,
+                        wide(ticketOsText(ticket, OsCatalogue::instance())));
+        SetDlgItemTextW(dialog, IDC_OVERVIEW_OWN_OS, wide(SystemInfo::osDescription()));
+        SetDlgItemTextW(dialog, IDC_OVERVIEW_SOFTWARE,
+                        wide(ticketSoftwareText(ticket, SoftwareCatalogue::instance(), false)));
+        break;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDC_OVERVIEW_SOLVE:
+            close(1);
+            break;
+        case IDCANCEL:
+        case IDCLOSE:
+            close(0);
+            break;
+        }
+        break;
+    case WM_QUIT:
+        close(0);
+        break;
+    }
+    return 0;
+}
