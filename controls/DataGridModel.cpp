@@ -23,10 +23,11 @@ struct SortKey {
 };
 
 // A bubble sort swaps two neighbours only when comparing the earlier with the
-// later one gives the direction, so it ends in the stable order of that
-// comparison. This bottom-up merge sort reaches the same order in O(n log n):
-// it asks the same question (earlier row first) and takes the later row first
-// only on the same answer.
+// later one gives the direction, so with a consistent comparison it ends in
+// the stable order of that comparison. This bottom-up merge sort reaches the
+// same order in O(n log n): it asks the same question (earlier row first) and
+// takes the later row first only on the same answer. Any comparison, however
+// inconsistent, still ends in some order of all the rows.
 void sortKeys(std::vector<SortKey>& keys, GridCompare compare, int column, int direction) {
     auto later = [&](const SortKey& earlier, const SortKey& next) {
         return compare(String::borrow(earlier.text, earlier.length),

@@ -13,8 +13,7 @@ struct GridRect {
 
 // What the grid's decisions need of its window. The window layer answers with
 // messages to the parent, the scroll bars, the mouse capture and the "EDIT"
-// child; tests record the calls. Every call is optional for the model: a model
-// without a view only keeps its state.
+// child; tests record the calls. A model without a view only keeps its state.
 class GridView {
   public:
     virtual ~GridView() = default;
