@@ -9,6 +9,10 @@
 #include <algorithm>
 
 INT_PTR SolveTicket::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (closeRequested(message, wParam)) {
+        close(0);
+        return 0;
+    }
     switch (message) {
     case WM_INITDIALOG:
         centerWindow(dialog);
@@ -17,17 +21,6 @@ INT_PTR SolveTicket::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_SIZE:
         if (wParam != SIZE_MINIMIZED)
             layout(LOWORD(lParam), HIWORD(lParam));
-        break;
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDCANCEL:
-        case IDCLOSE:
-            close(0);
-            break;
-        }
-        break;
-    case WM_QUIT:
-        close(0);
         break;
     }
     return 0;

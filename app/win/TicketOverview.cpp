@@ -7,6 +7,10 @@
 #include "service/SystemInfo.h"
 
 INT_PTR TicketOverview::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (closeRequested(message, wParam)) {
+        close(0);
+        return 0;
+    }
     switch (message) {
     case WM_INITDIALOG:
         centerWindow(dialog);
@@ -18,18 +22,8 @@ INT_PTR TicketOverview::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
                         wide(ticketSoftwareText(ticket, SoftwareCatalogue::instance(), false)));
         break;
     case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDC_OVERVIEW_SOLVE:
+        if (LOWORD(wParam) == IDC_OVERVIEW_SOLVE)
             close(1);
-            break;
-        case IDCANCEL:
-        case IDCLOSE:
-            close(0);
-            break;
-        }
-        break;
-    case WM_QUIT:
-        close(0);
         break;
     }
     return 0;
