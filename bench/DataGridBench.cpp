@@ -11,19 +11,13 @@
 #define LOTSE_GRID_ORDER codeUnitOrder
 #endif
 
+#include "bench/QuestionWords.h"
+
 #include <benchmark/benchmark.h>
 
 #include <random>
 
 namespace {
-
-const char16_t* const vocabulary[] = {
-    u"Wie",      u"kann",    u"ich",       u"ein",       u"Dokument", u"drucken",  u"speichern",
-    u"Tabelle",  u"Zelle",   u"Formel",    u"einfügen",  u"Seite",    u"Rand",     u"Schrift",
-    u"ändern",   u"Fenster", u"schließen", u"Menü",      u"Datei",    u"öffnen",   u"Export",
-    u"PDF",      u"Bild",    u"Diagramm",  u"Vorlage",   u"Makro",    u"Filter",   u"sortieren",
-    u"Spalte",   u"Zeile",   u"löschen",   u"markieren", u"kopieren", u"Format",   u"Absatz",
-    u"Tastatur", u"Kürzel",  u"Ansicht",   u"Zoom",      u"Drucker",  u"Netzwerk", u"Version"};
 
 [[maybe_unused]] int codeUnitOrder(const String& a, const String& b, int) {
     return a < b ? -1 : (b < a ? 1 : 0);
@@ -36,7 +30,6 @@ struct Rows {
     std::vector<String> questions;
     Rows() {
         std::mt19937 random(11);
-        const int words = sizeof(vocabulary) / sizeof(vocabulary[0]);
         for (int i = 0; i < DataGridModel::maxRows; ++i) {
             String question;
             const int n = 5 + static_cast<int>(random() % 8);
@@ -46,7 +39,7 @@ struct Rows {
                 if (w == 3 && i % 4 == 0)
                     question.append(String::format(u"%i", static_cast<int>(random() % 500)));
                 else
-                    question.append(vocabulary[random() % words]);
+                    question.append(questionWords[random() % questionWordCount]);
             }
             question.append(u'?');
             questions.push_back(question);
