@@ -43,8 +43,8 @@ list(FILTER LOTSE_WIN_TEST_SOURCES EXCLUDE REGEX "/tests/win/helper/")
 add_executable(lotse_wintests ${LOTSE_WIN_TEST_SOURCES} ${LOTSE_RESOURCES})
 target_link_libraries(lotse_wintests PRIVATE lotse_test_support lotse_win gtest gmock ${LOTSE_STATIC_RUNTIME})
 
-# The program's parts that the end-to-end scripts reach without a way in from
-# the program yet: asking as this computer's user, recording for one ticket.
+# The program's parts that the end-to-end scripts use without a running
+# lotse.exe: asking as this computer's user, recording for one ticket.
 add_executable(lotse_e2e_driver tests/win/driver/EndToEndDriver.cpp ${LOTSE_RESOURCES})
 target_link_libraries(lotse_e2e_driver PRIVATE lotse_win ${LOTSE_STATIC_RUNTIME})
 target_link_options(lotse_e2e_driver PRIVATE -municode)

@@ -4,9 +4,11 @@
 #include "app/win/Info.h"
 #include "app/win/MainWindow.h"
 #include "app/win/Settings.h"
+#include "app/win/SolveTicket.h"
 #include "automation/AutomationClient.h"
 #include "playback/win/SolutionNavigator.h"
 #include "playback/win/SolutionNotification.h"
+#include "recording/win/SolutionCapture.h"
 #include "base/String.h"
 
 #include <cstdint>
@@ -55,13 +57,16 @@ class Lotse {
     Settings settings;
     Info info;
     CreateTicket createTicket;
+    SolveTicket solveTicket;
     NOTIFYICONDATAW trayIcon{};
     int32_t quit = 0;
-    MainWindow mainWindow{settings, info, createTicket, navigator, quit};
+    MainWindow mainWindow{settings, info, createTicket, navigator, solveTicket, recorder, quit};
     // "Lösung zeigen" of the main window plays here; the notification of a
     // solved ticket has its own.
     SolutionNavigator navigator{mainWindow.model.automation, [this] { mainWindow.show(); }};
     SolutionNotification notification{mainWindow.model.automation, [this] { mainWindow.show(); }};
+    // The recorder of "Tickets lösen", for the ticket chosen in the list.
+    SolutionCapture recorder{mainWindow.model.automation};
 
   private:
     Lotse();

@@ -5,6 +5,7 @@
 #include "app/win/Info.h"
 #include "app/win/Settings.h"
 #include "app/win/SingleInstance.h"
+#include "app/win/SolveTicket.h"
 #include "app/win/TrayIcon.h"
 #include "playback/win/SolutionNavigator.h"
 #include "automation/win/ElementUnderCursor.h"
@@ -13,6 +14,7 @@
 #include "base/win/WindowText.h"
 #include "dialogs/win/CenterWindow.h"
 #include "recording/win/InputHooks.h"
+#include "recording/win/SolutionCapture.h"
 #include "resources/resource.h"
 #include "service/SystemInfo.h"
 
@@ -50,9 +52,11 @@ const void* selectedItemData(HWND box) {
 } // namespace
 
 MainWindow::MainWindow(Settings& settingsDialog, Info& infoDialog, CreateTicket& ticketDialog,
-                       SolutionNavigator& solutionNavigator, int32_t& quitFlag)
+                       SolutionNavigator& solutionNavigator, SolveTicket& solveTicketDialog,
+                       SolutionCapture& solutionRecorder, int32_t& quitFlag)
     : settings(settingsDialog), info(infoDialog), createTicket(ticketDialog),
-      navigator(solutionNavigator), quit(quitFlag) {}
+      navigator(solutionNavigator), solveTicket(solveTicketDialog), recorder(solutionRecorder),
+      quit(quitFlag) {}
 
 INT_PTR MainWindow::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -143,8 +147,6 @@ void MainWindow::onCommand(WORD id, WORD notification) {
         createTicketFromQuestion();
         break;
     case IDC_MAIN_SOLVE_TICKETS:
-        hide();
-        model.reloadLists();
         solveTickets();
         break;
     case IDC_MAIN_PICK:
@@ -237,11 +239,20 @@ void MainWindow::createTicketFromQuestion() {
 }
 
 void MainWindow::solveTickets() {
-    // The list of open tickets (dialog 113) and the recorder for the chosen
-    // one open here. Until they exist no ticket is chosen: the count is
-    // refreshed and the main window comes back.
+    hide();
+    // The list shows the service's tickets as they are now.
+    model.reloadLists();
+    // A list already open is only brought to the front (result 0).
+    const INT_PTR chosen = solveTicket.create(IDD_SOLVE_TICKET, window, false, true);
     model.updateTicketCount();
-    show();
+    // 0: closed without a choice; -1: the list could not be opened.
+    if (chosen <= 0) {
+        show();
+        return;
+    }
+    // The recorder shows the main window when it closes.
+    recorder.open(static_cast<int>(chosen), [this] { show(); });
+    model.updateTicketCount();
 }
 
 const SoftwareEntry* MainWindow::softwareAt(int position) {

@@ -13,7 +13,9 @@
 class CreateTicket;
 class Info;
 class Settings;
+class SolutionCapture;
 class SolutionNavigator;
+class SolveTicket;
 
 // The main window, the modeless dialog 101: hands the messages of its controls,
 // its timers, the tray icon's notifications and the start-up broadcasts to its
@@ -23,7 +25,8 @@ class MainWindow : public Template, public MainWindowView, public PickPlatform {
     // The dialogs the window opens, and the application's quit flag, which the
     // tray menu's "Beenden" and the setup's request set.
     MainWindow(Settings& settings, Info& info, CreateTicket& createTicket,
-               SolutionNavigator& navigator, int32_t& quit);
+               SolutionNavigator& navigator, SolveTicket& solveTicket, SolutionCapture& recorder,
+               int32_t& quit);
 
     INT_PTR dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     // Ends a pick in progress, then closes as every dialog does.
@@ -78,13 +81,16 @@ class MainWindow : public Template, public MainWindowView, public PickPlatform {
     void showSolution(const Ticket& ticket);
     // "Neues Ticket anlegen" with the question typed here.
     void createTicketFromQuestion();
-    // "Tickets lösen" after the lists were reloaded.
+    // "Tickets lösen": the list of open tickets, and the recorder for the one
+    // the user chose there.
     void solveTickets();
 
     Settings& settings;
     Info& info;
     CreateTicket& createTicket;
     SolutionNavigator& navigator;
+    SolveTicket& solveTicket;
+    SolutionCapture& recorder;
     int32_t& quit;
     FileVersionResource versions;
 };

@@ -124,3 +124,8 @@ stored_tickets() {
     curl -s --max-time 10 -X POST "https://localhost:$LOTSE_SERVICE_PORT/gettickets.php" \
         --data-urlencode "code=$code"
 }
+
+# TICKET FIELD: a field of one of the service's tickets.
+ticket_field() {
+    stored_tickets | grep -o "\"$1\":{[^{}]*}" | grep -o "\"$2\":\"[^\"]*\"" | cut -d'"' -f4
+}

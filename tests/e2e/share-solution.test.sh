@@ -22,9 +22,6 @@ german=1
 
 expect_instruction() { wait_text "$navigator" 1020 "$1"; }
 shoot() { import -window root "$shots/$1" || fail "no screenshot $1"; echo "screenshot: $shots/$1"; }
-ticket_field() {
-    stored_tickets | grep -o "\"$1\":{[^{}]*}" | grep -o "\"$2\":\"[^\"]*\"" | cut -d'"' -f4
-}
 # The Run dialog offers the last command it ran; every run starts from an empty field.
 forget_last_command() {
     wine reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\RunMRU' /f >/dev/null 2>&1

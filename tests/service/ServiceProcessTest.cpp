@@ -68,7 +68,7 @@ TEST_F(Service, StopsCleanlyOnSigintToo) {
     EXPECT_NE(other.port(), port);
     EXPECT_EQ(other.stop(SIGINT), 0);
     ServiceClient::setServer(u"localhost", port);
-    EXPECT_EQ(Json::memberInt(postCodeParsed(u"getticketcnt.php"), u"total"), 51);
+    EXPECT_EQ(Json::memberInt(postCodeParsed(u"getticketcnt.php"), u"total"), 67);
 }
 
 TEST_F(Service, ManyRequestsAtOnceAllSucceed) {

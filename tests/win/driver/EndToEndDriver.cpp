@@ -1,11 +1,13 @@
-// The program's own parts for the end-to-end scripts, where the program has no
-// way in yet:
+// The program's own parts for the end-to-end scripts, without a running
+// lotse.exe:
 //   lotse_e2e_driver.exe ask SOFTWARE_ID LOCALE_ID QUESTION
 //       creates a ticket as this computer's user, as "Neues Ticket anlegen"
 //       does, and prints its id;
 //   lotse_e2e_driver.exe record TICKET_ID
-//       opens the recorder (dialog 103) for the ticket, as the program does
-//       once a ticket to solve was chosen, and returns when it closed.
+//       opens the recorder (dialog 103) for the ticket, as "Tickets lösen"
+//       does once a ticket was chosen, and returns when it closed. A script
+//       whose asker is a lotse.exe started afterwards records here: a helper's
+//       lotse.exe of the same user would announce the solved ticket itself.
 // Both talk to the configured service. Exit code 0 on success, 1 on failure,
 // 3 on a usage error.
 #include "app/SoftwareCatalogue.h"

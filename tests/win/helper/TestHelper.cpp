@@ -6,8 +6,11 @@
 //   visible TITLE                  exit code 0 visible, 1 hidden, 2 no such window
 //   rect TITLE                     print "x y width height" of the window
 //   item-rect TITLE ID             the same for the window's control ID (at any depth)
-//   move TITLE X Y                 move the window to X, Y (screen), keeping its size
+//   move TITLE X Y [WIDTH HEIGHT]  move the window to X, Y (screen), keeping its size
+//                                  unless a new one is given
 //   item-text TITLE ID             print the text of its control ID (UTF-8)
+//   class-window TITLE CLASS       print "x y width height style" of the window's
+//                                  first descendant of that class (style in hex)
 // Numbers may be decimal or 0x-hexadecimal. Exit code 2 means a missing window,
 // 3 a usage error.
 #include <windows.h>
@@ -46,6 +49,27 @@ HWND findItem(HWND window, int id) {
         [](HWND child, LPARAM data) -> BOOL {
             auto* s = reinterpret_cast<Search*>(data);
             if (GetDlgCtrlID(child) != s->id)
+                return TRUE;
+            s->found = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The first window of that class among the window's descendants.
+HWND findClass(HWND window, const wchar_t* className) {
+    struct Search {
+        const wchar_t* className;
+        HWND found;
+    } search{className, nullptr};
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            wchar_t name[256] = {};
+            GetClassNameW(child, name, 256);
+            if (_wcsicmp(name, s->className) != 0)
                 return TRUE;
             s->found = child;
             return FALSE;
@@ -103,14 +127,28 @@ int wmain(int argc, wchar_t** argv) {
         return IsWindowVisible(window) ? 0 : 1;
     if (!std::wcscmp(command, L"rect") && argc == 3)
         return printRect(window);
-    if (!std::wcscmp(command, L"move") && argc == 5)
+    if (!std::wcscmp(command, L"move") && (argc == 5 || argc == 7)) {
+        const bool sized = argc == 7;
         return SetWindowPos(window, nullptr, static_cast<int>(number(argv[3])),
-                            static_cast<int>(number(argv[4])), 0, 0,
-                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)
+                            static_cast<int>(number(argv[4])),
+                            sized ? static_cast<int>(number(argv[5])) : 0,
+                            sized ? static_cast<int>(number(argv[6])) : 0,
+                            (sized ? 0 : SWP_NOSIZE) | SWP_NOZORDER | SWP_NOACTIVATE)
                    ? 0
                    : 1;
+    }
     if (!std::wcscmp(command, L"item-rect") && argc == 4)
         return printRect(findItem(window, static_cast<int>(number(argv[3]))));
+    if (!std::wcscmp(command, L"class-window") && argc == 4) {
+        HWND found = findClass(window, argv[3]);
+        RECT rect{};
+        if (!found || !GetWindowRect(found, &rect))
+            return 2;
+        std::printf("%ld %ld %ld %ld %lx\n", rect.left, rect.top, rect.right - rect.left,
+                    rect.bottom - rect.top,
+                    static_cast<unsigned long>(GetWindowLongW(found, GWL_STYLE)));
+        return 0;
+    }
     if (!std::wcscmp(command, L"item-text") && argc == 4) {
         HWND item = GetDlgItem(window, static_cast<int>(number(argv[3])));
         if (!item)
