@@ -1,0 +1,38 @@
+#pragma once
+
+#include "server/Database.h"
+
+struct pg_conn;
+
+// A connection to a PostgreSQL database through libpq, for several service
+// processes on one database. Statements are sent with their parameters as text;
+// the store's "?" placeholders become "$1", "$2", ... here. Nothing in this
+// process coordinates writers: concurrent requests meet in the database, in its
+// row locks and conditional updates.
+class PostgresDatabase : public Database {
+  public:
+    ~PostgresDatabase() override;
+
+    // `uri` is a libpq connection URI ("postgresql://user@host:port/dbname?...").
+    static std::unique_ptr<Database> open(const std::string& uri, std::string& error);
+
+    Kind kind() const override { return Kind::Postgres; }
+    bool exec(std::string_view sql) override;
+    bool usable() override;
+    void continueIdsAfterHighest(const char* table) override;
+
+    pg_conn* handle() const { return conn; }
+
+    // The store's "?" placeholders as PostgreSQL's "$n", quoted text left alone.
+    static std::string numberPlaceholders(std::string_view sql);
+
+  protected:
+    std::unique_ptr<Query> prepare(std::string_view sql) override;
+    bool begin(bool write) override;
+    bool finish(bool commit) override;
+
+  private:
+    explicit PostgresDatabase(pg_conn* connection) : conn(connection) {}
+
+    pg_conn* conn;
+};
