@@ -2,7 +2,9 @@
 
 #include <libpq-fe.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <poll.h>
 #include <vector>
 
 namespace {
@@ -102,6 +104,13 @@ std::unique_ptr<Database> PostgresDatabase::open(const std::string& uri, std::st
         return nullptr;
     }
     std::unique_ptr<PostgresDatabase> database(new PostgresDatabase(connection));
+    // What the server says outside a reply (that it shuts down) goes to the log.
+    PQsetNoticeProcessor(
+        connection,
+        [](void*, const char* message) {
+            std::fprintf(stderr, "lotse-service: PostgreSQL: %s", message);
+        },
+        nullptr);
     // Texts are UTF-8 throughout; the notices of the schema steps are not for the log.
     if (PQsetClientEncoding(connection, "UTF8") != 0 ||
         !database->exec("SET client_min_messages = warning")) {
@@ -124,9 +133,11 @@ bool PostgresDatabase::exec(std::string_view sql) {
 }
 
 bool PostgresDatabase::usable() {
-    // A server that went away has closed the socket; reading what is there
-    // notices it without a round trip.
-    PQconsumeInput(conn);
+    // A server that went away has sent its last message and closed the socket;
+    // reading what is waiting there notices that without a round trip.
+    pollfd waiting{PQsocket(conn), POLLIN, 0};
+    for (int i = 0; i < 4 && PQstatus(conn) == CONNECTION_OK && poll(&waiting, 1, 0) > 0; ++i)
+        PQconsumeInput(conn);
     return PQstatus(conn) == CONNECTION_OK && PQtransactionStatus(conn) == PQTRANS_IDLE;
 }
 
