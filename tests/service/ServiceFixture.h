@@ -28,15 +28,13 @@
 #include <libpq-fe.h>
 #include <map>
 #include <poll.h>
-#include <spawn.h>
 #include <sqlite3.h>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 enum class StoreKind { Sqlite, Postgres };
 
@@ -278,13 +276,19 @@ class ServiceProcess {
         for (const std::string& arg : args)
             argv.push_back(const_cast<char*>(arg.c_str()));
         argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, stdoutFd, STDOUT_FILENO);
-        pid_t child = -1;
-        const int rc = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        return rc == 0 ? child : -1;
+        const pid_t parent = getpid();
+        const pid_t child = fork();
+        if (child == 0) {
+            // A test program that ends without its teardown (a crash, CTest's
+            // timeout) takes its services with it.
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (getppid() != parent)
+                _exit(127);
+            dup2(stdoutFd, STDOUT_FILENO);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        return child;
     }
 
     static int waitFor(pid_t child, int seconds) {
