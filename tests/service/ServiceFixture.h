@@ -221,7 +221,10 @@ class ServiceProcess {
 
     // Starts the service on the database at `location`. False with a reason in
     // error() otherwise.
-    bool start(const std::string& location) {
+    bool start(const std::string& location) { return launch(location) && listening(); }
+
+    // start() in two halves, for services that start at the same moment.
+    bool launch(const std::string& location) {
         stop();
         const char* tlsEnv = std::getenv("LOTSE_TLS_DIR");
         const std::string tls = tlsEnv && *tlsEnv ? tlsEnv : "/usr/local/share/lotse-dev-ca";
@@ -233,10 +236,13 @@ class ServiceProcess {
                     fds[1]);
         close(fds[1]);
         output = fdopen(fds[0], "r");
+        return pid > 0 || fail("cannot start " LOTSE_SERVICE_EXE);
+    }
+    bool listening() {
         // The service listens (connections wait) once it printed its port.
         char line[128] = "";
-        pollfd ready{fds[0], POLLIN, 0};
-        if (pid <= 0 || poll(&ready, 1, 20000) <= 0 || !fgets(line, sizeof line, output) ||
+        pollfd ready{fileno(output), POLLIN, 0};
+        if (poll(&ready, 1, 20000) <= 0 || !fgets(line, sizeof line, output) ||
             std::sscanf(line, "listening on %d", &servicePort) != 1)
             return fail(std::string("the service did not start: ") + line);
         ServiceClient::setServer(u"localhost", servicePort);

@@ -88,14 +88,16 @@ ElementPtr askerCheck() {
         {{u"hw_guid", u"{aaaaaaaa-bbbb-cccc-dddd-eeeeeeeeeeee}"}, {u"username", u"tester"}});
 }
 
-// Two service processes on one new database with the demo data.
+// Two service processes on one new database with the demo data. They start at
+// the same moment on the empty database, and one of them makes the schema.
 class SharedDatabase : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(database.create(StoreKind::Postgres)) << database.error();
+        ASSERT_TRUE(first.launch(database.location()) && second.launch(database.location()));
+        ASSERT_TRUE(first.listening()) << first.error();
+        ASSERT_TRUE(second.listening()) << second.error();
         ASSERT_TRUE(ServiceProcess::seed(database.location()));
-        ASSERT_TRUE(first.start(database.location())) << first.error();
-        ASSERT_TRUE(second.start(database.location())) << second.error();
     }
     int ticketId(const std::string& question) {
         return std::atoi(
