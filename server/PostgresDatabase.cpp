@@ -82,6 +82,27 @@ class PostgresQuery : public Database::Query {
     int row = -1;
 };
 
+// The store's "?" placeholders as PostgreSQL's "$n", quoted text left alone.
+std::string numberPlaceholders(std::string_view sql) {
+    std::string out;
+    out.reserve(sql.size() + 16);
+    int next = 1;
+    char quote = 0;
+    for (char c : sql) {
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+        } else if (c == '\'' || c == '"') {
+            quote = c;
+        } else if (c == '?') {
+            out += '$' + std::to_string(next++);
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}
+
 } // namespace
 
 PostgresDatabase::~PostgresDatabase() {
@@ -145,26 +166,6 @@ void PostgresDatabase::continueIdsAfterHighest(const char* table) {
     Statement restart(*this, "SELECT setval(pg_get_serial_sequence(?, 'id'), max(id)) FROM " +
                                  std::string(table) + " HAVING max(id) IS NOT NULL");
     restart.bind(1, std::string_view(table)).run();
-}
-
-std::string PostgresDatabase::numberPlaceholders(std::string_view sql) {
-    std::string out;
-    out.reserve(sql.size() + 16);
-    int next = 1;
-    char quote = 0;
-    for (char c : sql) {
-        if (quote) {
-            if (c == quote)
-                quote = 0;
-        } else if (c == '\'' || c == '"') {
-            quote = c;
-        } else if (c == '?') {
-            out += '$' + std::to_string(next++);
-            continue;
-        }
-        out += c;
-    }
-    return out;
 }
 
 std::unique_ptr<Database::Query> PostgresDatabase::prepare(std::string_view sql) {

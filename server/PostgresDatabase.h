@@ -23,9 +23,6 @@ class PostgresDatabase : public Database {
 
     pg_conn* handle() const { return conn; }
 
-    // The store's "?" placeholders as PostgreSQL's "$n", quoted text left alone.
-    static std::string numberPlaceholders(std::string_view sql);
-
   protected:
     std::unique_ptr<Query> prepare(std::string_view sql) override;
     bool begin(bool write) override;

@@ -210,6 +210,7 @@ int readVersion(Database& database) {
         Statement query(database, "PRAGMA user_version");
         return query.step() ? static_cast<int>(query.integer(0)) : -1;
     }
+    // The key is any number of our own, the same in every process.
     database.exec("SELECT pg_advisory_xact_lock(7310500)");
     database.exec("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)");
     Statement query(database, "SELECT version FROM schema_version");
