@@ -16,7 +16,7 @@ std::string trimmed(const char* message) {
     return text;
 }
 
-// A statement is sent when it is first stepped, with the values bound by then;
+// A statement is run when it is first stepped, with the values bound by then;
 // its rows are then read from the whole result.
 class PostgresQuery : public Database::Query {
   public:
@@ -44,8 +44,12 @@ class PostgresQuery : public Database::Query {
             std::vector<const char*> pointers;
             for (const std::string& value : values)
                 pointers.push_back(value.c_str());
-            result = PQexecParams(database.handle(), sql.c_str(), static_cast<int>(pointers.size()),
-                                  nullptr, pointers.data(), nullptr, nullptr, 0);
+            const std::string* name = database.prepared(sql);
+            if (!name)
+                return false;
+            result =
+                PQexecPrepared(database.handle(), name->c_str(), static_cast<int>(pointers.size()),
+                               pointers.data(), nullptr, nullptr, 0);
             const ExecStatusType status = PQresultStatus(result);
             if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
                 database.fail(trimmed(PQresultErrorMessage(result)));
@@ -166,6 +170,19 @@ void PostgresDatabase::continueIdsAfterHighest(const char* table) {
     Statement restart(*this, "SELECT setval(pg_get_serial_sequence(?, 'id'), max(id)) FROM " +
                                  std::string(table) + " HAVING max(id) IS NOT NULL");
     restart.bind(1, std::string_view(table)).run();
+}
+
+const std::string* PostgresDatabase::prepared(const std::string& sql) {
+    auto known = statements.find(sql);
+    if (known != statements.end())
+        return &known->second;
+    std::string name = "lotse_" + std::to_string(statements.size() + 1);
+    PGresult* result = PQprepare(conn, name.c_str(), sql.c_str(), 0, nullptr);
+    const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
+    if (!ok)
+        fail(trimmed(result ? PQresultErrorMessage(result) : PQerrorMessage(conn)));
+    PQclear(result);
+    return ok ? &statements.emplace(sql, std::move(name)).first->second : nullptr;
 }
 
 std::unique_ptr<Database::Query> PostgresDatabase::prepare(std::string_view sql) {
