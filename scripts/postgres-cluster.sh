@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A private PostgreSQL server for the service tests and the load figures, kept in
 # a folder of the build tree and reached only through a socket in that folder
-# (no TCP port). Connect as "lotse" without password:
+# (no TCP port) that only the server's owner and root may use. Connect as
+# "lotse" without password:
 #   postgresql:///DBNAME?host=$(cat STATE/host)&user=lotse
 #
 #   postgres-cluster.sh start STATE [NAME=VALUE ...]
@@ -58,16 +59,19 @@ start)
         [ ${#owner[@]} -eq 0 ] || chown postgres "$root"
         echo "$root" >"$state/location"
     fi
-    as_owner mkdir -p "$root/data" "$root/socket"
+    # Written first, so that a stop finds even a cluster whose start broke off.
+    echo "$root/socket" >"$state/host"
+    as_owner mkdir -m 700 -p "$root/data" "$root/socket"
     as_owner "$pgbin/initdb" -D "$root/data" -U lotse --auth=trust -E UTF8 --locale=C.UTF-8 \
         --no-sync >"$root/initdb.log" 2>&1 || { cat "$root/initdb.log" >&2; exit 1; }
+    # Anybody who reaches the socket is let in, so only its owner (and root) may.
     {
         echo "listen_addresses = ''"
         echo "unix_socket_directories = '$root/socket'"
+        echo "unix_socket_permissions = 0700"
         echo "max_connections = 200"
         for setting in "$@"; do echo "${setting%%=*} = '${setting#*=}'"; done
     } >>"$root/data/postgresql.conf"
-    echo "$root/socket" >"$state/host"
     "$0" resume "$state"
     ;;
 halt)
