@@ -6,11 +6,20 @@ namespace {
 
 std::mutex writers;
 
+// A statement of the connection's cache (`inUse` set while this query holds it),
+// or one of its own when the same text is already in use.
 class SqliteQuery : public Database::Query {
   public:
-    SqliteQuery(SqliteDatabase& owner, sqlite3_stmt* statement)
-        : database(owner), stmt(statement) {}
-    ~SqliteQuery() override { sqlite3_finalize(stmt); }
+    SqliteQuery(SqliteDatabase& owner, sqlite3_stmt* statement, bool* cachedInUse)
+        : database(owner), stmt(statement), inUse(cachedInUse) {}
+    ~SqliteQuery() override {
+        if (!inUse) {
+            sqlite3_finalize(stmt);
+            return;
+        }
+        reset();
+        *inUse = false;
+    }
 
     void bind(int index, int64_t value) override {
         if (sqlite3_bind_int64(stmt, index, value) != SQLITE_OK)
@@ -43,11 +52,14 @@ class SqliteQuery : public Database::Query {
   private:
     SqliteDatabase& database;
     sqlite3_stmt* stmt;
+    bool* inUse;
 };
 
 } // namespace
 
 SqliteDatabase::~SqliteDatabase() {
+    for (auto& [sql, cached] : statements)
+        sqlite3_finalize(cached.stmt);
     sqlite3_close_v2(db);
 }
 
@@ -88,14 +100,23 @@ void SqliteDatabase::noteError(std::string_view what) {
 }
 
 std::unique_ptr<Database::Query> SqliteDatabase::prepare(std::string_view sql) {
+    auto known = statements.find(std::string(sql));
+    if (known != statements.end() && !known->second.inUse) {
+        known->second.inUse = true;
+        return std::make_unique<SqliteQuery>(*this, known->second.stmt, &known->second.inUse);
+    }
+    const bool keep = known == statements.end();
     sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &stmt, nullptr) !=
-        SQLITE_OK) {
+    if (sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()),
+                           keep ? SQLITE_PREPARE_PERSISTENT : 0, &stmt, nullptr) != SQLITE_OK) {
         noteError("prepare " + std::string(sql));
         sqlite3_finalize(stmt);
         return nullptr;
     }
-    return std::make_unique<SqliteQuery>(*this, stmt);
+    if (!keep)
+        return std::make_unique<SqliteQuery>(*this, stmt, nullptr);
+    Cached& cached = statements[std::string(sql)] = Cached{stmt, true};
+    return std::make_unique<SqliteQuery>(*this, stmt, &cached.inUse);
 }
 
 bool SqliteDatabase::begin(bool write) {

@@ -3,8 +3,10 @@
 #include "server/Database.h"
 
 #include <mutex>
+#include <unordered_map>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 // A connection to a SQLite file: the embedded store for one machine. Writers of
 // one file take turns, so a write request never meets a concurrent writer.
@@ -31,6 +33,13 @@ class SqliteDatabase : public Database {
     explicit SqliteDatabase(sqlite3* handle) : db(handle) {}
 
     sqlite3* db;
+    // Each statement of the store is compiled once per connection; compiling
+    // costs more than running most of them.
+    struct Cached {
+        sqlite3_stmt* stmt;
+        bool inUse;
+    };
+    std::unordered_map<std::string, Cached> statements;
     // Writers of this process take turns here rather than in SQLite's busy
     // handler, which polls with growing sleeps and lets waiters starve.
     std::unique_lock<std::mutex> writeTurn;
