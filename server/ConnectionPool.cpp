@@ -1,16 +1,20 @@
 #include "server/ConnectionPool.h"
 
 ConnectionPool::Lease ConnectionPool::acquire() {
-    {
-        std::lock_guard<std::mutex> guard(lock);
-        if (!idle.empty()) {
-            std::unique_ptr<Database> database = std::move(idle.back());
+    for (;;) {
+        std::unique_ptr<Database> database;
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            if (idle.empty())
+                break;
+            database = std::move(idle.back());
             idle.pop_back();
-            return Lease(*this, std::move(database));
         }
+        if (database->usable())
+            return Lease(*this, std::move(database));
     }
     std::string error;
-    std::unique_ptr<Database> database = Database::open(path, error);
+    std::unique_ptr<Database> database = Database::open(location, error);
     if (!database) {
         std::lock_guard<std::mutex> guard(lock);
         lastOpenError = error;
@@ -25,6 +29,8 @@ std::string ConnectionPool::openError() const {
 
 void ConnectionPool::giveBack(std::unique_ptr<Database> database) {
     database->clearError();
+    if (!database->usable())
+        return;
     std::lock_guard<std::mutex> guard(lock);
     idle.push_back(std::move(database));
 }

@@ -7,12 +7,15 @@
 #include <string>
 #include <vector>
 
-// SQLite connections for the request threads: a thread borrows one for the
+// Database connections for the request threads: a thread borrows one for the
 // length of a request and gives it back, so connections are opened once and
-// never shared between two threads at the same time.
+// never shared between two threads at the same time. A connection the server
+// has closed is dropped and the next request opens a new one, so the service
+// carries on by itself once a database server that went away is back.
 class ConnectionPool {
   public:
-    explicit ConnectionPool(std::string databasePath) : path(std::move(databasePath)) {}
+    // `location` as Database::open takes it.
+    explicit ConnectionPool(std::string databaseLocation) : location(std::move(databaseLocation)) {}
 
     class Lease {
       public:
@@ -38,7 +41,7 @@ class ConnectionPool {
   private:
     void giveBack(std::unique_ptr<Database> database);
 
-    std::string path;
+    std::string location;
     mutable std::mutex lock;
     std::vector<std::unique_ptr<Database>> idle;
     std::string lastOpenError;

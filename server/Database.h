@@ -2,46 +2,74 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
 
-struct sqlite3;
-struct sqlite3_stmt;
-
-// One SQLite connection. Errors are sticky: the first failing call is remembered
-// (failed(), error()) and every later statement is skipped until clearError(), so a
-// request can run its statements in a row and decide once, at commit, whether all
-// of them worked.
+// One connection to the service's database: a SQLite file (SqliteDatabase) or a
+// PostgreSQL database (PostgresDatabase). The store speaks one SQL to both:
+// parameters are written "?", new ids come back through RETURNING, times are
+// bound as text.
+//
+// Errors are sticky: the first failing call is remembered (failed(), error()) and
+// every later statement is skipped until clearError(), so a request can run its
+// statements in a row and decide once, at commit, whether all of them worked.
 class Database {
   public:
-    ~Database();
+    enum class Kind { Sqlite, Postgres };
+
+    virtual ~Database() = default;
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    // Opens (and creates) the file, turns on foreign keys and a busy timeout.
-    // Null on failure, with the reason in `error`.
-    static std::unique_ptr<Database> open(const std::string& path, std::string& error);
+    // "postgresql://..." or "postgres://..." (a libpq connection URI) opens a
+    // PostgreSQL database; anything else is the path of a SQLite file, created
+    // when missing. Null on failure, with the reason in `error`.
+    static std::unique_ptr<Database> open(const std::string& location, std::string& error);
+    static bool isPostgresLocation(std::string_view location);
+
+    virtual Kind kind() const = 0;
 
     // Runs one or more statements that return no rows.
-    bool exec(std::string_view sql);
+    virtual bool exec(std::string_view sql) = 0;
+
+    // False when the connection can no longer be used (the server closed it, or
+    // it was left inside a transaction); the pool then opens a new one.
+    virtual bool usable() { return true; }
+
+    // After rows were inserted with ids of their own: later inserts into `table`
+    // continue above the highest id.
+    virtual void continueIdsAfterHighest(const char* table) {}
+
+    // A prepared statement of one connection, as the implementations give it; used
+    // through Statement.
+    class Query {
+      public:
+        virtual ~Query() = default;
+        virtual void bind(int index, int64_t value) = 0;
+        virtual void bind(int index, std::string_view text) = 0;
+        virtual bool step() = 0;
+        virtual void reset() = 0;
+        virtual int64_t integer(int column) const = 0;
+        virtual std::string text(int column) const = 0;
+    };
 
     bool failed() const { return hasFailed; }
     const std::string& error() const { return lastError; }
     void clearError();
-    // Marks the connection failed with a reason of our own (for example a
-    // constraint that SQL cannot express).
+    // Marks the connection failed with a reason (the first one stays).
     void fail(std::string reason);
 
-    int64_t lastInsertId() const;
-    sqlite3* handle() const { return db; }
+  protected:
+    friend class Statement;
+    friend class Transaction;
+
+    Database() = default;
+    // Null (and the connection failed) when the statement cannot be prepared.
+    virtual std::unique_ptr<Query> prepare(std::string_view sql) = 0;
+    virtual bool begin(bool write) = 0;
+    virtual bool finish(bool commit) = 0;
 
   private:
-    friend class Statement;
-    explicit Database(sqlite3* handle) : db(handle) {}
-    void noteSqliteError(std::string_view what);
-
-    sqlite3* db;
     bool hasFailed = false;
     std::string lastError;
 };
@@ -50,7 +78,6 @@ class Database {
 class Statement {
   public:
     Statement(Database& database, std::string_view sql);
-    ~Statement();
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
@@ -69,13 +96,14 @@ class Statement {
 
   private:
     Database& database;
-    sqlite3_stmt* stmt = nullptr;
+    std::unique_ptr<Database::Query> query;
 };
 
-// A write transaction takes the write lock at once (BEGIN IMMEDIATE), so it never
-// has to give up half-way for a concurrent writer; a read transaction gives its
-// statements one consistent snapshot. commit() keeps everything or nothing, and a
-// transaction that is not committed is rolled back when it goes out of scope.
+// A write transaction never has to give up half-way for a concurrent writer of
+// the same rows: SQLite takes the write lock at once, PostgreSQL waits for the
+// row. A read transaction gives its statements one consistent snapshot. commit()
+// keeps everything or nothing, and a transaction that is not committed is rolled
+// back when it goes out of scope.
 class Transaction {
   public:
     enum Mode { Read, Write };
@@ -89,8 +117,8 @@ class Transaction {
 
   private:
     Database& database;
-    // Writers of this process take turns here rather than in SQLite's busy
-    // handler, which polls with growing sleeps and lets waiters starve.
-    std::unique_lock<std::mutex> writeTurn;
     bool open = false;
 };
+
+// "YYYY-MM-DD HH:MM:SS" in UTC, as tickets, captures and feedback keep their times.
+std::string currentTimestamp();

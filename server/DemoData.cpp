@@ -860,9 +860,10 @@ std::vector<DemoTicket> demoTickets() {
 }
 
 void insertCapture(Database& database, const DemoTicket& ticket) {
-    Statement capture(database, "INSERT INTO capture (id_ticket, created) VALUES (?, ?)");
-    capture.bind(1, ticket.id).bind(2, ticket.created).run();
-    const int64_t captureId = database.lastInsertId();
+    Statement capture(database,
+                      "INSERT INTO capture (id_ticket, created) VALUES (?, ?) RETURNING id");
+    capture.bind(1, ticket.id).bind(2, ticket.created);
+    const int64_t captureId = capture.step() ? capture.integer(0) : 0;
     Statement action(database, "INSERT INTO capture_action (id_capture, position, id_action, "
                                "entered_text) VALUES (?, ?, ?, ?)");
     Statement element(database, "INSERT INTO capture_element (id_capture, action_position, "
@@ -998,6 +999,9 @@ bool seedDemoData(Database& database, std::string& error) {
             confirmed.bind(1, row.id).bind(2, row.software.front()).bind(3, row.created).run();
         }
     }
+    // The rows above brought their own ids; new ones continue after them.
+    for (const char* table : {"locale", "operating_system", "software", "ticket"})
+        database.continueIdsAfterHighest(table);
     if (!write.commit()) {
         error = database.error();
         return false;

@@ -4,9 +4,11 @@
 #include <cstring>
 
 const char* serviceUsage() {
-    return "usage: lotse-service --db PATH --port N --cert FILE --key FILE "
+    return "usage: lotse-service --db DATABASE --port N --cert FILE --key FILE "
            "[--bind ADDR] [--access-code CODE] [--current-version TEXT]\n"
-           "       lotse-service --db PATH --seed-demo\n";
+           "       lotse-service --db DATABASE --seed-demo\n"
+           "DATABASE is the path of a SQLite file, or a PostgreSQL connection URI\n"
+           "(postgresql://[user[:password]@][host][:port]/dbname[?param=value&...]).\n";
 }
 
 bool parseServiceOptions(int argc, const char* const* argv, ServiceOptions& options,

@@ -3,11 +3,11 @@
 #include <string>
 
 // The command line of lotse-service:
-//   lotse-service --db PATH --port N --cert FILE --key FILE [--bind ADDR] [--access-code CODE]
-//                 [--current-version TEXT]
-//   lotse-service --db PATH --seed-demo
+//   lotse-service --db DATABASE --port N --cert FILE --key FILE [--bind ADDR]
+//                 [--access-code CODE] [--current-version TEXT]
+//   lotse-service --db DATABASE --seed-demo
 struct ServiceOptions {
-    std::string database;
+    std::string database; // a SQLite file's path or a "postgresql://" URI (Database::open)
     int port = -1;
     std::string certFile;
     std::string keyFile;

@@ -2,6 +2,7 @@
 
 #include "server/Database.h"
 
+#include <algorithm>
 #include <map>
 
 bool Store::locales(std::vector<LocaleRow>& out) {
@@ -153,15 +154,16 @@ int64_t Store::softwareForTicket(const NewTicket& ticket, StoreResult& result) {
     std::string fileDesc = ticket.swFileDesc;
     if (fileDesc.empty() && ticket.swProductName.empty() && ticket.swFileVersion.empty())
         fileDesc = ticket.swModuleName;
-    {
+    auto find = [&]() -> int64_t {
         Statement query(database, "SELECT id FROM software WHERE file_desc = ? AND "
                                   "product_name = ? AND file_version = ? AND module_name = ? "
                                   "ORDER BY id LIMIT 1");
         query.bind(1, fileDesc).bind(2, ticket.swProductName).bind(3, ticket.swFileVersion);
         query.bind(4, ticket.swModuleName);
-        if (query.step())
-            return query.integer(0);
-    }
+        return query.step() ? query.integer(0) : 0;
+    };
+    if (int64_t known = find())
+        return known;
     if (fileDesc.empty()) {
         if (int64_t wildcard = wildcardSoftwareId())
             return wildcard;
@@ -169,13 +171,21 @@ int64_t Store::softwareForTicket(const NewTicket& ticket, StoreResult& result) {
     int64_t locale = ticket.idLocale;
     if (ticket.swIdLocale > 0 && exists("SELECT 1 FROM locale WHERE id = ?", ticket.swIdLocale))
         locale = ticket.swIdLocale;
-    Statement insert(database, "INSERT INTO software (id_locale, file_desc, product_name, "
-                               "file_version, file_version_full, module_name, supported) "
-                               "VALUES (?, ?, ?, ?, ?, ?, 0)");
-    insert.bind(1, locale).bind(2, fileDesc).bind(3, ticket.swProductName);
-    insert.bind(4, ticket.swFileVersion).bind(5, ticket.swFileVersionFull);
-    insert.bind(6, ticket.swModuleName);
-    return insert.run() ? database.lastInsertId() : 0;
+    // Another request may add the same program at this moment; where the
+    // database keys the catalogue by these texts, the later one waits for it and
+    // then finds its entry.
+    {
+        Statement insert(database,
+                         "INSERT INTO software (id_locale, file_desc, product_name, "
+                         "file_version, file_version_full, module_name, supported) "
+                         "VALUES (?, ?, ?, ?, ?, ?, 0) ON CONFLICT DO NOTHING RETURNING id");
+        insert.bind(1, locale).bind(2, fileDesc).bind(3, ticket.swProductName);
+        insert.bind(4, ticket.swFileVersion).bind(5, ticket.swFileVersionFull);
+        insert.bind(6, ticket.swModuleName);
+        if (insert.step())
+            return insert.integer(0);
+    }
+    return find();
 }
 
 StoreResult Store::createTicket(const NewTicket& ticket, int64_t& ticketId) {
@@ -189,14 +199,14 @@ StoreResult Store::createTicket(const NewTicket& ticket, int64_t& ticketId) {
     const int64_t osId = findOrInsertOs(ticket.os);
     if (osId == 0 && !database.failed())
         database.fail("operating system row not found after insert");
-    Statement insert(database,
-                     "INSERT INTO ticket (question, id_locale, id_operating_system, id_state, "
-                     "hw_guid, username, created) "
-                     "VALUES (?, ?, ?, ?, ?, ?, strftime('%Y-%m-%d %H:%M:%S', 'now'))");
+    Statement insert(database, "INSERT INTO ticket (question, id_locale, id_operating_system, "
+                               "id_state, hw_guid, username, created) "
+                               "VALUES (?, ?, ?, ?, ?, ?, ?) RETURNING id");
     insert.bind(1, ticket.question).bind(2, ticket.idLocale).bind(3, osId);
     insert.bind(4, TicketOpen).bind(5, ticket.hwGuid).bind(6, ticket.username);
-    if (insert.run())
-        ticketId = database.lastInsertId();
+    insert.bind(7, currentTimestamp());
+    if (insert.step())
+        ticketId = insert.integer(0);
     Statement link(database, "INSERT INTO ticket_software (id_ticket, id_software) VALUES (?, ?)");
     link.bind(1, ticketId).bind(2, softwareId).run();
     return write.commit() ? StoreResult::Ok : StoreResult::Failed;
@@ -205,24 +215,35 @@ StoreResult Store::createTicket(const NewTicket& ticket, int64_t& ticketId) {
 StoreResult Store::storeCapture(int64_t ticketId, const std::vector<CaptureActionRow>& actions,
                                 int64_t& captureId) {
     Transaction write(database);
+    const std::string now = currentTimestamp();
     std::string hwGuid, username;
     {
-        Statement ticket(database, "SELECT id_state, hw_guid, username FROM ticket WHERE id = ?");
-        ticket.bind(1, ticketId);
-        if (!ticket.step())
-            return database.failed() ? StoreResult::Failed : StoreResult::UnknownTicket;
         // A solution is recorded for an open ticket only; a solved or confirmed
-        // one keeps the capture its asker was told about.
-        if (ticket.integer(0) != TicketOpen)
-            return StoreResult::TicketNotOpen;
-        hwGuid = ticket.text(1);
-        username = ticket.text(2);
+        // one keeps the capture its asker was told about. The state changes
+        // first and only from open: of two uploads for one ticket at the same
+        // moment, in this process or another, the second waits for the first's
+        // row and then finds the ticket no longer open.
+        Statement solve(database, "UPDATE ticket SET id_state = ? WHERE id = ? AND id_state = ? "
+                                  "RETURNING hw_guid, username");
+        solve.bind(1, TicketSolved).bind(2, ticketId).bind(3, TicketOpen);
+        if (!solve.step()) {
+            if (database.failed())
+                return StoreResult::Failed;
+            const bool known = exists("SELECT 1 FROM ticket WHERE id = ?", ticketId);
+            return database.failed() ? StoreResult::Failed
+                   : known           ? StoreResult::TicketNotOpen
+                                     : StoreResult::UnknownTicket;
+        }
+        hwGuid = solve.text(0);
+        username = solve.text(1);
     }
-    Statement capture(database, "INSERT INTO capture (id_ticket, created) "
-                                "VALUES (?, strftime('%Y-%m-%d %H:%M:%S', 'now'))");
-    capture.bind(1, ticketId);
-    if (capture.run())
-        captureId = database.lastInsertId();
+    {
+        Statement capture(database,
+                          "INSERT INTO capture (id_ticket, created) VALUES (?, ?) RETURNING id");
+        capture.bind(1, ticketId).bind(2, now);
+        if (capture.step())
+            captureId = capture.integer(0);
+    }
     Statement action(database, "INSERT INTO capture_action (id_capture, position, id_action, "
                                "entered_text) VALUES (?, ?, ?, ?)");
     Statement element(database, "INSERT INTO capture_element (id_capture, action_position, "
@@ -241,12 +262,11 @@ StoreResult Store::storeCapture(int64_t ticketId, const std::vector<CaptureActio
             element.bind(6, e.automationId).bind(7, e.moduleName).run();
         }
     }
-    Statement solve(database, "UPDATE ticket SET id_state = ?, id_capture = ? WHERE id = ?");
-    solve.bind(1, TicketSolved).bind(2, captureId).bind(3, ticketId).run();
-    Statement report(database, "INSERT OR IGNORE INTO solved_report (hw_guid, username, "
-                               "id_ticket, queued) "
-                               "VALUES (?, ?, ?, strftime('%Y-%m-%d %H:%M:%S', 'now'))");
-    report.bind(1, hwGuid).bind(2, username).bind(3, ticketId).run();
+    Statement link(database, "UPDATE ticket SET id_capture = ? WHERE id = ?");
+    link.bind(1, captureId).bind(2, ticketId).run();
+    Statement report(database, "INSERT INTO solved_report (hw_guid, username, id_ticket, queued) "
+                               "VALUES (?, ?, ?, ?) ON CONFLICT DO NOTHING");
+    report.bind(1, hwGuid).bind(2, username).bind(3, ticketId).bind(4, now).run();
     return write.commit() ? StoreResult::Ok : StoreResult::Failed;
 }
 
@@ -257,12 +277,11 @@ StoreResult Store::recordFeedback(const NewFeedback& feedback) {
     Statement insert(database,
                      "INSERT INTO feedback (id_ticket, answer, sw_id, sw_file_desc, "
                      "sw_product_name, sw_file_version, sw_file_version_full, sw_module_name, "
-                     "created) VALUES (?, ?, ?, ?, ?, ?, ?, ?, "
-                     "strftime('%Y-%m-%d %H:%M:%S', 'now'))");
+                     "created) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
     insert.bind(1, feedback.ticketId).bind(2, feedback.answer).bind(3, feedback.swId);
     insert.bind(4, feedback.swFileDesc).bind(5, feedback.swProductName);
     insert.bind(6, feedback.swFileVersion).bind(7, feedback.swFileVersionFull);
-    insert.bind(8, feedback.swModuleName).run();
+    insert.bind(8, feedback.swModuleName).bind(9, currentTimestamp()).run();
     if (feedback.helped) {
         // Only a solved ticket can be confirmed; an open one has nothing that helped.
         Statement confirm(database, "UPDATE ticket SET id_state = ? WHERE id = ? AND id_state = ?");
@@ -273,27 +292,35 @@ StoreResult Store::recordFeedback(const NewFeedback& feedback) {
 
 bool Store::takeSolvedReports(const std::string& hwGuid, const std::string& username,
                               std::vector<SolvedReport>& out) {
-    const char* select = "SELECT r.id_ticket, COALESCE(t.id_capture, 0), t.question "
-                         "FROM solved_report r JOIN ticket t ON t.id = r.id_ticket "
-                         "WHERE r.hw_guid = ? AND r.username = ? ORDER BY r.id_ticket";
     // Every program asks once a minute; most of the time there is nothing, and
-    // that answer needs no write lock.
+    // that answer needs no write.
     database.clearError();
     {
-        Statement peek(database, select);
+        Statement peek(database, "SELECT 1 FROM solved_report WHERE hw_guid = ? AND username = ?");
         peek.bind(1, hwGuid).bind(2, username);
         if (!peek.step())
             return !database.failed();
     }
+    // A report belongs to the request whose delete removed it: two requests of
+    // one asker at the same moment, in this process or another, never both
+    // report a ticket.
     Transaction write(database);
+    std::vector<int64_t> taken;
     {
-        Statement query(database, select);
-        query.bind(1, hwGuid).bind(2, username);
-        while (query.step())
-            out.push_back(SolvedReport{query.integer(0), query.integer(1), query.text(2)});
+        Statement take(database, "DELETE FROM solved_report WHERE hw_guid = ? AND username = ? "
+                                 "RETURNING id_ticket");
+        take.bind(1, hwGuid).bind(2, username);
+        while (take.step())
+            taken.push_back(take.integer(0));
     }
-    Statement clear(database, "DELETE FROM solved_report WHERE hw_guid = ? AND username = ?");
-    clear.bind(1, hwGuid).bind(2, username).run();
+    std::sort(taken.begin(), taken.end());
+    Statement ticket(database, "SELECT COALESCE(id_capture, 0), question FROM ticket WHERE id = ?");
+    for (int64_t id : taken) {
+        ticket.reset();
+        ticket.bind(1, id);
+        if (ticket.step())
+            out.push_back(SolvedReport{id, ticket.integer(0), ticket.text(1)});
+    }
     if (!write.commit()) {
         out.clear();
         return false;

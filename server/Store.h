@@ -109,8 +109,12 @@ enum class StoreResult {
     Failed, // the database failed; details in Database::error()
 };
 
-// The service's data operations on one connection. Every write is one
-// transaction; reads see one consistent snapshot.
+// The service's data operations on one connection, in SQL that SQLite and
+// PostgreSQL both run. Every write is one transaction; reads see one consistent
+// snapshot. Writes hold when several service processes share one PostgreSQL
+// database: they change rows only under conditions checked by the same
+// statement (a ticket leaves the open state once, a solved report is deleted
+// once) and let unique keys decide between two inserts of one catalogue entry.
 class Store {
   public:
     explicit Store(Database& db) : database(db) {}

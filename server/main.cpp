@@ -69,8 +69,10 @@ int main(int argc, char** argv) {
     {
         std::unique_ptr<Database> database = Database::open(options.database, error);
         if (!database || !migrateSchema(*database, error)) {
-            std::fprintf(stderr, "lotse-service: %s: %s\n", options.database.c_str(),
-                         error.c_str());
+            // A PostgreSQL URI may hold a password; it does not go into the log.
+            const bool postgres = Database::isPostgresLocation(options.database);
+            std::fprintf(stderr, "lotse-service: %s: %s\n",
+                         postgres ? "PostgreSQL" : options.database.c_str(), error.c_str());
             return 1;
         }
         if (options.seedDemo)

@@ -31,10 +31,10 @@ class BadInput : public ServiceFixture {
   protected:
     void SetUp() override {
         ServiceFixture::SetUp();
-        before = dumpTables(service.databasePath());
+        before = database.dump();
     }
     void TearDown() override {
-        EXPECT_EQ(dumpTables(service.databasePath()), before);
+        EXPECT_EQ(database.dump(), before);
         ServiceFixture::TearDown(); // and the service ends cleanly: it kept running
     }
     void expectRefused(const std::string& endpoint, const std::string& body, long status,
@@ -45,6 +45,7 @@ class BadInput : public ServiceFixture {
     }
     std::string before;
 };
+INSTANTIATE_TEST_SUITE_P(Stores, BadInput, bothStores(), storeName);
 
 // An action of a capture upload with its kind and element count.
 ElementPtr action(const ElementPtr& root, const char16_t* key, const char16_t* act,
@@ -57,7 +58,7 @@ ElementPtr action(const ElementPtr& root, const char16_t* key, const char16_t* a
 
 } // namespace
 
-TEST_F(BadInput, CodeBodiesWithWrongCodeOrMalformedForm) {
+TEST_P(BadInput, CodeBodiesWithWrongCodeOrMalformedForm) {
     for (const char* endpoint : {"getlocalelist.php", "getoslist.php", "gettickets.php",
                                  "getticketcnt.php", "getsoftwarelist.php", "getcapture.php"}) {
         expectRefused(endpoint, "code=WRONG&cid=1", 403, badCode);
@@ -75,7 +76,7 @@ TEST_F(BadInput, CodeBodiesWithWrongCodeOrMalformedForm) {
                       "Fehler: unbekannte Aufnahme");
 }
 
-TEST_F(BadInput, DocumentsWithWrongCodeOrBrokenEncoding) {
+TEST_P(BadInput, DocumentsWithWrongCodeOrBrokenEncoding) {
     const std::string good = bytes(document({{u"hw_guid", u"{x}"}, {u"username", u"u"}}));
     for (const char* endpoint :
          {"createticket.php", "checkticket.php", "feedback.php", "createcapture.php"}) {
@@ -100,7 +101,7 @@ TEST_F(BadInput, DocumentsWithWrongCodeOrBrokenEncoding) {
                   missing("username"));
 }
 
-TEST_F(BadInput, CreateTicketNeedsEveryMemberAndKnownIds) {
+TEST_P(BadInput, CreateTicketNeedsEveryMemberAndKnownIds) {
     for (const auto& [key, value] : ticketMembers(u"Frage")) {
         Members members = ticketMembers(u"Frage");
         members.erase(key);
@@ -124,7 +125,7 @@ TEST_F(BadInput, CreateTicketNeedsEveryMemberAndKnownIds) {
     }
 }
 
-TEST_F(BadInput, FeedbackNeedsAKnownTicketAndYesOrNo) {
+TEST_P(BadInput, FeedbackNeedsAKnownTicketAndYesOrNo) {
     auto feedback = [](const char16_t* ticket, const char16_t* answer) {
         ElementPtr doc = feedbackDocument(0, SoftwareEntry(), feedbackYes);
         Json::ElementMap::setString(doc, u"ticketid", ticket);
@@ -137,7 +138,7 @@ TEST_F(BadInput, FeedbackNeedsAKnownTicketAndYesOrNo) {
     expectRefused("feedback.php", bytes(document({{u"ticketid", u"1"}})), 400, missing("sw_id"));
 }
 
-TEST_F(BadInput, CaptureUploadsThatCannotBePlayed) {
+TEST_P(BadInput, CaptureUploadsThatCannotBePlayed) {
     // An upload for a ticket with one text input, ready to be spoiled.
     auto upload = [](const char16_t* ticket, const char16_t* count = u"1") {
         ElementPtr root = document({{u"tno", ticket}, {u"cnt", count}});
@@ -175,13 +176,13 @@ TEST_F(BadInput, CaptureUploadsThatCannotBePlayed) {
 
     // The same upload made whole is accepted: the refusals above were about
     // exactly what they name.
-    EXPECT_EQ(dumpTables(service.databasePath()), before);
+    EXPECT_EQ(database.dump(), before);
     Json::ElementMap::setString(second, u"mon", u"x.exe");
     EXPECT_EQ(request(service.port(), "/createcapture.php", "POST", bytes(doc)).body, "OK");
-    before = dumpTables(service.databasePath());
+    before = database.dump();
 }
 
-TEST_F(BadInput, WrongMethodsPathsSizesAndBodyKinds) {
+TEST_P(BadInput, WrongMethodsPathsSizesAndBodyKinds) {
     EXPECT_EQ(request(service.port(), "/gettickets.php", "GET", "").status, 405);
     EXPECT_EQ(request(service.port(), "/gettickets.php", "PUT", "code=" + code()).status, 404);
     expectRefused("deleteall.php", "code=" + code(), 404, "Fehler: unbekannter Endpunkt");
@@ -209,7 +210,7 @@ TEST_F(BadInput, WrongMethodsPathsSizesAndBodyKinds) {
     expectRefused("createticket.php", nested, 400, malformed);
 }
 
-TEST_F(BadInput, RandomBytesNeverStoreAnythingOrStopTheService) {
+TEST_P(BadInput, RandomBytesNeverStoreAnythingOrStopTheService) {
     std::mt19937 random(4711);
     const char* endpoints[] = {"getticketcnt.php", "getcapture.php", "createticket.php",
                                "checkticket.php",  "feedback.php",   "createcapture.php"};

@@ -14,8 +14,9 @@
 #include "service/TicketList.h"
 
 using Endpoints = ServiceFixture;
+INSTANTIATE_TEST_SUITE_P(Stores, Endpoints, bothStores(), storeName);
 
-TEST_F(Endpoints, CataloguesOfTheDemoData) {
+TEST_P(Endpoints, CataloguesOfTheDemoData) {
     EXPECT_EQ(ServiceClient::send(u"localhost", u"curversion.php", String(), String(), u"GET"),
               String(u"1.0.2"));
     EXPECT_EQ(request(service.port(), "/curversion.php", "POST", "x=1").status, 405);
@@ -60,7 +61,7 @@ TEST_F(Endpoints, CataloguesOfTheDemoData) {
     EXPECT_EQ(catalogue.entry(3).file_desc, String(u"Windows 11"));
 }
 
-TEST_F(Endpoints, TicketsMatchTheCountSolvedOnesHaveCapturesAndNewOnesComeBack) {
+TEST_P(Endpoints, TicketsMatchTheCountSolvedOnesHaveCapturesAndNewOnesComeBack) {
     reloadCatalogues();
     ElementPtr count = postCodeParsed(u"getticketcnt.php");
     TicketList& tickets = TicketList::instance();
@@ -132,7 +133,7 @@ TEST_F(Endpoints, TicketsMatchTheCountSolvedOnesHaveCapturesAndNewOnesComeBack) 
               String(u"Das Ticket konnte nicht angelegt werden: Fehler: die Frage ist leer"));
 }
 
-TEST_F(Endpoints, VersionGateAgainstTheService) {
+TEST_P(Endpoints, VersionGateAgainstTheService) {
     std::vector<String> shown;
     VersionGate gate;
     gate.fetch = fetchCurrentVersion;

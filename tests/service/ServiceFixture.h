@@ -1,8 +1,9 @@
 #pragma once
 
-// A private lotse-service for a test: a fresh database in a temporary folder
-// (with demo data or empty), HTTPS on a free loopback port with the development
-// certificate ($LOTSE_TLS_DIR or /usr/local/share/lotse-dev-ca), and
+// A private lotse-service for a test, once on each store: a fresh database (a
+// SQLite file in a temporary folder, or a database in the tests' PostgreSQL
+// server) with demo data or empty, HTTPS on a free loopback port with the
+// development certificate ($LOTSE_TLS_DIR or /usr/local/share/lotse-dev-ca), and
 // ServiceClient pointed at it. Beside it the helpers of the service tests: raw
 // requests (for status codes and bodies the program never sends), request
 // documents as the program builds them, and reads of the database.
@@ -14,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -21,17 +24,188 @@
 #include <curl/curl.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <libpq-fe.h>
 #include <map>
 #include <poll.h>
-#include <spawn.h>
 #include <sqlite3.h>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
+enum class StoreKind { Sqlite, Postgres };
+
+// For INSTANTIATE_TEST_SUITE_P(Stores, Suite, bothStores(), storeName).
+inline auto bothStores() {
+    return ::testing::Values(StoreKind::Sqlite, StoreKind::Postgres);
+}
+inline std::string storeName(const ::testing::TestParamInfo<StoreKind>& info) {
+    return info.param == StoreKind::Sqlite ? "Sqlite" : "Postgres";
+}
+
+// A database of its own for a test, removed again at the end: a SQLite file, or
+// a database in a PostgreSQL server that scripts/postgres-cluster.sh started in
+// `postgresState` (by default the server that CTest starts for the service
+// tests), reached as user "lotse" through the socket folder named in its "host".
+class TestDatabase {
+  public:
+    TestDatabase() = default;
+    TestDatabase(const TestDatabase&) = delete;
+    TestDatabase& operator=(const TestDatabase&) = delete;
+    ~TestDatabase() { drop(); }
+
+    bool create(StoreKind storeKind, const std::string& postgresState = LOTSE_POSTGRES_STATE) {
+        drop();
+        kind = storeKind;
+        if (kind == StoreKind::Sqlite) {
+            char pattern[] = "/tmp/lotse-service-test-XXXXXX";
+            if (!mkdtemp(pattern))
+                return fail("cannot make a temporary folder");
+            folder = pattern;
+            where = folder + "/service.db";
+            return true;
+        }
+        std::ifstream hostFile(postgresState + "/host");
+        std::string host;
+        if (!std::getline(hostFile, host) || host.empty())
+            return fail("no PostgreSQL server in " + postgresState +
+                        " (CTest starts it; by hand: scripts/postgres-cluster.sh start " +
+                        postgresState + ")");
+        static int counter = 0;
+        name = "lotse_test_" + std::to_string(getpid()) + "_" + std::to_string(++counter);
+        server = uri(host, "postgres");
+        if (!adminExec("CREATE DATABASE " + name)) {
+            name.clear();
+            return false;
+        }
+        where = uri(host, name);
+        return true;
+    }
+
+    // What the service's --db takes.
+    const std::string& location() const { return where; }
+    const std::string& error() const { return reason; }
+
+    // The rows of a query, columns joined by "|" and rows by line breaks;
+    // "<none>" when the database cannot be read.
+    std::string query(const std::string& sql) {
+        std::vector<std::string> out;
+        if (!rows(sql, out))
+            return "<none>";
+        std::string text;
+        for (size_t i = 0; i < out.size(); ++i)
+            text += (i ? "\n" : "") + out[i];
+        return text;
+    }
+
+    // Every row of every table, to compare the database before and after a request.
+    std::string dump() {
+        std::vector<std::string> tables;
+        rows(kind == StoreKind::Sqlite ? "SELECT name FROM sqlite_master WHERE type = 'table' "
+                                         "ORDER BY name"
+                                       : "SELECT table_name FROM information_schema.tables WHERE "
+                                         "table_schema = 'public' ORDER BY table_name",
+             tables);
+        std::string out;
+        for (const std::string& table : tables) {
+            std::vector<std::string> content;
+            if (!rows("SELECT * FROM \"" + table + "\"", content))
+                content = {"<none>"};
+            std::sort(content.begin(), content.end());
+            out += "[" + table + "]\n";
+            for (const std::string& row : content)
+                out += row + "\n";
+        }
+        return out;
+    }
+
+  private:
+    static std::string uri(const std::string& host, const std::string& database) {
+        std::string encoded;
+        for (unsigned char c : host) {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, "%%%02X", c);
+            encoded += std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.'
+                           ? std::string(1, static_cast<char>(c))
+                           : std::string(hex);
+        }
+        return "postgresql:///" + database + "?host=" + encoded + "&user=lotse";
+    }
+
+    bool rows(const std::string& sql, std::vector<std::string>& out) {
+        if (kind == StoreKind::Sqlite) {
+            sqlite3* db = nullptr;
+            sqlite3_stmt* stmt = nullptr;
+            const bool ok =
+                sqlite3_open_v2(where.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+                sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK;
+            while (ok && sqlite3_step(stmt) == SQLITE_ROW) {
+                std::string row;
+                for (int c = 0; c < sqlite3_column_count(stmt); ++c) {
+                    const unsigned char* v = sqlite3_column_text(stmt, c);
+                    row +=
+                        (c ? "|" : "") + std::string(v ? reinterpret_cast<const char*>(v) : "NULL");
+                }
+                out.push_back(row);
+            }
+            sqlite3_finalize(stmt);
+            sqlite3_close(db);
+            return ok;
+        }
+        if (!connection || PQstatus(connection) != CONNECTION_OK) {
+            PQfinish(connection);
+            connection = PQconnectdb(where.c_str());
+        }
+        PGresult* result = PQexec(connection, sql.c_str());
+        const bool ok = PQresultStatus(result) == PGRES_TUPLES_OK;
+        for (int r = 0; ok && r < PQntuples(result); ++r) {
+            std::string row;
+            for (int c = 0; c < PQnfields(result); ++c)
+                row += (c ? "|" : "") +
+                       std::string(PQgetisnull(result, r, c) ? "NULL" : PQgetvalue(result, r, c));
+            out.push_back(row);
+        }
+        PQclear(result);
+        return ok;
+    }
+
+    bool adminExec(const std::string& sql) {
+        PGconn* admin = PQconnectdb(server.c_str());
+        PGresult* result = PQexec(admin, sql.c_str());
+        const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
+        if (!ok)
+            reason = sql + ": " + PQerrorMessage(admin);
+        PQclear(result);
+        PQfinish(admin);
+        return ok;
+    }
+
+    void drop() {
+        PQfinish(connection);
+        connection = nullptr;
+        if (!name.empty())
+            adminExec("DROP DATABASE IF EXISTS " + name + " WITH (FORCE)");
+        name.clear();
+        if (!folder.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove_all(folder, ignored);
+            folder.clear();
+        }
+        where.clear();
+    }
+
+    bool fail(const std::string& why) {
+        reason = why;
+        return false;
+    }
+
+    StoreKind kind = StoreKind::Sqlite;
+    std::string folder, where, name, server, reason;
+    PGconn* connection = nullptr;
+};
 
 class ServiceProcess {
   public:
@@ -40,31 +214,35 @@ class ServiceProcess {
     ServiceProcess& operator=(const ServiceProcess&) = delete;
     ~ServiceProcess() { stop(); }
 
-    // Makes the database (seeded with demo data when asked) and starts the
-    // service. False with a reason in error() otherwise.
-    bool start(bool seedDemo) {
+    // Seeds the database with the demo data.
+    static bool seed(const std::string& location) {
+        return run({LOTSE_SERVICE_EXE, "--db", location, "--seed-demo"}) == 0;
+    }
+
+    // Starts the service on the database at `location`. False with a reason in
+    // error() otherwise.
+    bool start(const std::string& location) { return launch(location) && listening(); }
+
+    // start() in two halves, for services that start at the same moment.
+    bool launch(const std::string& location) {
         stop();
-        char pattern[] = "/tmp/lotse-service-test-XXXXXX";
-        if (!mkdtemp(pattern))
-            return fail("cannot make a temporary folder");
-        folder = pattern;
-        database = folder + "/service.db";
-        if (seedDemo && run({LOTSE_SERVICE_EXE, "--db", database, "--seed-demo"}) != 0)
-            return fail("seeding the demo data failed");
         const char* tlsEnv = std::getenv("LOTSE_TLS_DIR");
         const std::string tls = tlsEnv && *tlsEnv ? tlsEnv : "/usr/local/share/lotse-dev-ca";
         int fds[2];
         if (pipe(fds) != 0)
             return fail("cannot make a pipe");
-        pid = spawn({LOTSE_SERVICE_EXE, "--db", database, "--port", "0", "--cert",
+        pid = spawn({LOTSE_SERVICE_EXE, "--db", location, "--port", "0", "--cert",
                      tls + "/localhost.crt", "--key", tls + "/localhost.key"},
                     fds[1]);
         close(fds[1]);
         output = fdopen(fds[0], "r");
+        return pid > 0 || fail("cannot start " LOTSE_SERVICE_EXE);
+    }
+    bool listening() {
         // The service listens (connections wait) once it printed its port.
         char line[128] = "";
-        pollfd ready{fds[0], POLLIN, 0};
-        if (pid <= 0 || poll(&ready, 1, 20000) <= 0 || !fgets(line, sizeof line, output) ||
+        pollfd ready{fileno(output), POLLIN, 0};
+        if (poll(&ready, 1, 20000) <= 0 || !fgets(line, sizeof line, output) ||
             std::sscanf(line, "listening on %d", &servicePort) != 1)
             return fail(std::string("the service did not start: ") + line);
         ServiceClient::setServer(u"localhost", servicePort);
@@ -83,17 +261,11 @@ class ServiceProcess {
         if (output)
             fclose(output);
         output = nullptr;
-        if (!folder.empty()) {
-            std::error_code ignored;
-            std::filesystem::remove_all(folder, ignored);
-            folder.clear();
-        }
         servicePort = 0;
         return status;
     }
 
     int port() const { return servicePort; }
-    const std::string& databasePath() const { return database; }
     const std::string& error() const { return reason; }
 
     // Runs a program to its end, its output discarded; its exit status, or -1.
@@ -110,13 +282,19 @@ class ServiceProcess {
         for (const std::string& arg : args)
             argv.push_back(const_cast<char*>(arg.c_str()));
         argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, stdoutFd, STDOUT_FILENO);
-        pid_t child = -1;
-        const int rc = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        return rc == 0 ? child : -1;
+        const pid_t parent = getpid();
+        const pid_t child = fork();
+        if (child == 0) {
+            // A test program that ends without its teardown (a crash, CTest's
+            // timeout) takes its services with it.
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (getppid() != parent)
+                _exit(127);
+            dup2(stdoutFd, STDOUT_FILENO);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        return child;
     }
 
     static int waitFor(pid_t child, int seconds) {
@@ -139,18 +317,25 @@ class ServiceProcess {
     pid_t pid = -1;
     FILE* output = nullptr;
     int servicePort = 0;
-    std::string folder, database, reason;
+    std::string reason;
 };
 
-// A test with its own service. Derive and override seedDemo() for an empty one.
-class ServiceFixture : public ::testing::Test {
+// A test with its own service, run once on each store. Derive and override
+// seedDemo() for an empty one.
+class ServiceFixture : public ::testing::TestWithParam<StoreKind> {
   protected:
     virtual bool seedDemo() const { return true; }
-    void SetUp() override { ASSERT_TRUE(service.start(seedDemo())) << service.error(); }
+    void SetUp() override {
+        ASSERT_TRUE(database.create(GetParam())) << database.error();
+        ASSERT_TRUE(!seedDemo() || ServiceProcess::seed(database.location()))
+            << "seeding the demo data failed";
+        ASSERT_TRUE(service.start(database.location())) << service.error();
+    }
     void TearDown() override {
         EXPECT_EQ(service.stop(), 0) << "the service did not end cleanly";
         ServiceClient::setServer(LOTSE_SERVICE_HOST, LOTSE_SERVICE_PORT);
     }
+    TestDatabase database;
     ServiceProcess service;
 };
 
@@ -161,13 +346,15 @@ struct RawReply {
 
 // One request to the test service; `target` goes into the request line as it
 // is ("/gettickets.php", or "gettickets.php" as WinINet may send it). Status 0
-// when the exchange failed.
+// when the exchange failed. Given a curl handle, the request goes over the
+// handle's kept connection (and leaves it open for the next one).
 inline RawReply request(int port, const std::string& target, const std::string& method,
                         const std::string& body,
-                        const std::vector<std::string>& headers = {
-                            "Content-Type: application/x-www-form-urlencoded; charset=utf-8"}) {
+                        const std::vector<std::string>& headers =
+                            {"Content-Type: application/x-www-form-urlencoded; charset=utf-8"},
+                        CURL* kept = nullptr) {
     RawReply reply;
-    CURL* curl = curl_easy_init();
+    CURL* curl = kept ? kept : curl_easy_init();
     curl_slist* list = curl_slist_append(nullptr, "Expect:");
     for (const std::string& header : headers)
         list = curl_slist_append(list, header.c_str());
@@ -191,8 +378,10 @@ inline RawReply request(int port, const std::string& target, const std::string& 
     }
     if (curl_easy_perform(curl) == CURLE_OK)
         curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &reply.status);
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
     curl_slist_free_all(list);
-    curl_easy_cleanup(curl);
+    if (!kept)
+        curl_easy_cleanup(curl);
     return reply;
 }
 
@@ -238,43 +427,6 @@ inline String postCode(const char16_t* endpoint) {
 }
 inline ElementPtr postCodeParsed(const char16_t* endpoint) {
     return Json::parseText(postCode(endpoint));
-}
-
-// The rows of a query, columns joined by "|" and rows by line breaks; "<none>"
-// when the database cannot be read.
-inline std::string queryText(const std::string& path, const std::string& sql) {
-    sqlite3* db = nullptr;
-    sqlite3_stmt* stmt = nullptr;
-    std::string out = "<none>";
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
-        sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK) {
-        out.clear();
-        for (int row = 0; sqlite3_step(stmt) == SQLITE_ROW; ++row) {
-            for (int c = 0; c < sqlite3_column_count(stmt); ++c) {
-                const unsigned char* v = sqlite3_column_text(stmt, c);
-                out += (row && !c ? "\n"
-                        : c       ? "|"
-                                  : "") +
-                       std::string(v ? reinterpret_cast<const char*>(v) : "NULL");
-            }
-        }
-    }
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-    return out;
-}
-
-// Every row of every table, to compare the database before and after a request.
-inline std::string dumpTables(const std::string& path) {
-    std::string out;
-    std::string tables =
-        queryText(path, "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name") + "\n";
-    for (size_t at = 0, end; (end = tables.find('\n', at)) != std::string::npos; at = end + 1) {
-        const std::string table = tables.substr(at, end - at);
-        out += "[" + table + "]\n" +
-               queryText(path, "SELECT * FROM \"" + table + "\" ORDER BY 1, 2, 3") + "\n";
-    }
-    return out;
 }
 
 inline std::string utf8(const String& text) {

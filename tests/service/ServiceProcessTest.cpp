@@ -15,6 +15,8 @@ class EmptyService : public ServiceFixture {
 };
 
 using Service = ServiceFixture;
+INSTANTIATE_TEST_SUITE_P(Stores, Service, bothStores(), storeName);
+INSTANTIATE_TEST_SUITE_P(Stores, EmptyService, bothStores(), storeName);
 
 } // namespace
 
@@ -30,23 +32,26 @@ TEST(ServiceCommandLine, RefusesIncompleteOrUnknownOptions) {
         args.insert(args.begin(), LOTSE_SERVICE_EXE);
         EXPECT_EQ(ServiceProcess::run(args), 2) << args.size();
     }
-    // A database that cannot be opened.
-    EXPECT_EQ(
-        ServiceProcess::run({LOTSE_SERVICE_EXE, "--db", "/nonexistent/dir/x.db", "--seed-demo"}),
-        1);
+    // Databases that cannot be opened.
+    for (const char* database : {"/nonexistent/dir/x.db", "postgresql:///x?host=/nonexistent"})
+        EXPECT_EQ(ServiceProcess::run({LOTSE_SERVICE_EXE, "--db", database, "--seed-demo"}), 1)
+            << database;
 }
 
-TEST_F(Service, SeedingAgainLeavesDataAloneAndStorageIsWalWithCurrentSchema) {
-    const std::string before = dumpTables(service.databasePath());
-    EXPECT_EQ(
-        ServiceProcess::run({LOTSE_SERVICE_EXE, "--db", service.databasePath(), "--seed-demo"}), 0);
-    EXPECT_EQ(dumpTables(service.databasePath()), before);
-    EXPECT_EQ(queryText(service.databasePath(), "PRAGMA journal_mode"), "wal");
-    EXPECT_EQ(queryText(service.databasePath(), "PRAGMA user_version"),
-              std::to_string(currentSchemaVersion()));
+TEST_P(Service, SeedingAgainLeavesDataAloneAndTheSchemaIsCurrent) {
+    const std::string before = database.dump();
+    EXPECT_TRUE(ServiceProcess::seed(database.location()));
+    EXPECT_EQ(database.dump(), before);
+    if (GetParam() == StoreKind::Sqlite) {
+        EXPECT_EQ(database.query("PRAGMA journal_mode"), "wal");
+        EXPECT_EQ(database.query("PRAGMA user_version"), std::to_string(currentSchemaVersion()));
+    } else {
+        EXPECT_EQ(database.query("SELECT version FROM schema_version"),
+                  std::to_string(currentSchemaVersion()));
+    }
 }
 
-TEST_F(EmptyService, ServesEmptyListsAndRefusesTicketsWithoutLanguages) {
+TEST_P(EmptyService, ServesEmptyListsAndRefusesTicketsWithoutLanguages) {
     EXPECT_EQ(postCode(u"getlocalelist.php"), String(u"{}"));
     EXPECT_EQ(postCode(u"gettickets.php"), String(u"{}"));
     EXPECT_EQ(postCode(u"getsoftwarelist.php"), String(u"{}"));
@@ -56,22 +61,24 @@ TEST_F(EmptyService, ServesEmptyListsAndRefusesTicketsWithoutLanguages) {
     members[u"sw_id"] = u"0";
     EXPECT_EQ(postDocument(u"createticket.php", document(members)),
               String(u"Fehler: unbekannte Sprache"));
-    EXPECT_EQ(queryText(service.databasePath(), "SELECT count(*) FROM software"), "0");
+    EXPECT_EQ(database.query("SELECT count(*) FROM software"), "0");
 }
 
-TEST_F(Service, StopsCleanlyOnSigintToo) {
+TEST_P(Service, StopsCleanlyOnSigintToo) {
     const int port = service.port();
     // The fixture's teardown stops with SIGTERM; here SIGINT ends a second one,
     // and the first one goes on serving.
+    TestDatabase otherDatabase;
+    ASSERT_TRUE(otherDatabase.create(GetParam())) << otherDatabase.error();
     ServiceProcess other;
-    ASSERT_TRUE(other.start(false)) << other.error();
+    ASSERT_TRUE(other.start(otherDatabase.location())) << other.error();
     EXPECT_NE(other.port(), port);
     EXPECT_EQ(other.stop(SIGINT), 0);
     ServiceClient::setServer(u"localhost", port);
     EXPECT_EQ(Json::memberInt(postCodeParsed(u"getticketcnt.php"), u"total"), 67);
 }
 
-TEST_F(Service, ManyRequestsAtOnceAllSucceed) {
+TEST_P(Service, ManyRequestsAtOnceAllSucceed) {
     const int totalBefore = Json::memberInt(postCodeParsed(u"getticketcnt.php"), u"total");
     constexpr int threads = 6;
     constexpr int perThread = 15;

@@ -1,0 +1,145 @@
+#include "server/SqliteDatabase.h"
+
+#include <sqlite3.h>
+
+namespace {
+
+std::mutex writers;
+
+// A statement of the connection's cache (`inUse` set while this query holds it),
+// or one of its own when the same text is already in use.
+class SqliteQuery : public Database::Query {
+  public:
+    SqliteQuery(SqliteDatabase& owner, sqlite3_stmt* statement, bool* cachedInUse)
+        : database(owner), stmt(statement), inUse(cachedInUse) {}
+    ~SqliteQuery() override {
+        if (!inUse) {
+            sqlite3_finalize(stmt);
+            return;
+        }
+        reset();
+        *inUse = false;
+    }
+
+    void bind(int index, int64_t value) override {
+        if (sqlite3_bind_int64(stmt, index, value) != SQLITE_OK)
+            database.noteError("bind");
+    }
+    void bind(int index, std::string_view text) override {
+        if (sqlite3_bind_text64(stmt, index, text.data(), text.size(), SQLITE_TRANSIENT,
+                                SQLITE_UTF8) != SQLITE_OK)
+            database.noteError("bind");
+    }
+    bool step() override {
+        const int rc = sqlite3_step(stmt);
+        if (rc == SQLITE_ROW)
+            return true;
+        if (rc != SQLITE_DONE)
+            database.noteError("step");
+        return false;
+    }
+    void reset() override {
+        sqlite3_reset(stmt);
+        sqlite3_clear_bindings(stmt);
+    }
+    int64_t integer(int column) const override { return sqlite3_column_int64(stmt, column); }
+    std::string text(int column) const override {
+        const unsigned char* value = sqlite3_column_text(stmt, column);
+        const int size = sqlite3_column_bytes(stmt, column);
+        return value ? std::string(reinterpret_cast<const char*>(value), size) : std::string();
+    }
+
+  private:
+    SqliteDatabase& database;
+    sqlite3_stmt* stmt;
+    bool* inUse;
+};
+
+} // namespace
+
+SqliteDatabase::~SqliteDatabase() {
+    for (auto& [sql, cached] : statements)
+        sqlite3_finalize(cached.stmt);
+    sqlite3_close_v2(db);
+}
+
+std::unique_ptr<Database> SqliteDatabase::open(const std::string& path, std::string& error) {
+    sqlite3* handle = nullptr;
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+    if (sqlite3_open_v2(path.c_str(), &handle, flags, nullptr) != SQLITE_OK) {
+        error = handle ? sqlite3_errmsg(handle) : "out of memory";
+        sqlite3_close_v2(handle);
+        return nullptr;
+    }
+    std::unique_ptr<SqliteDatabase> database(new SqliteDatabase(handle));
+    // Writers queue behind each other instead of failing at once.
+    sqlite3_busy_timeout(handle, 10000);
+    sqlite3_extended_result_codes(handle, 1);
+    if (!database->exec("PRAGMA foreign_keys = ON")) {
+        error = database->error();
+        return nullptr;
+    }
+    return database;
+}
+
+bool SqliteDatabase::exec(std::string_view sql) {
+    if (failed())
+        return false;
+    std::string text(sql);
+    char* message = nullptr;
+    if (sqlite3_exec(db, text.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+        fail(message ? message : sqlite3_errmsg(db));
+        sqlite3_free(message);
+        return false;
+    }
+    return true;
+}
+
+void SqliteDatabase::noteError(std::string_view what) {
+    fail(std::string(what) + ": " + sqlite3_errmsg(db));
+}
+
+std::unique_ptr<Database::Query> SqliteDatabase::prepare(std::string_view sql) {
+    auto known = statements.find(std::string(sql));
+    if (known != statements.end() && !known->second.inUse) {
+        known->second.inUse = true;
+        return std::make_unique<SqliteQuery>(*this, known->second.stmt, &known->second.inUse);
+    }
+    const bool keep = known == statements.end();
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()),
+                           keep ? SQLITE_PREPARE_PERSISTENT : 0, &stmt, nullptr) != SQLITE_OK) {
+        noteError("prepare " + std::string(sql));
+        sqlite3_finalize(stmt);
+        return nullptr;
+    }
+    if (!keep)
+        return std::make_unique<SqliteQuery>(*this, stmt, nullptr);
+    Cached& cached = statements[std::string(sql)] = Cached{stmt, true};
+    return std::make_unique<SqliteQuery>(*this, stmt, &cached.inUse);
+}
+
+bool SqliteDatabase::begin(bool write) {
+    if (write)
+        writeTurn = std::unique_lock<std::mutex>(writers);
+    if (exec(write ? "BEGIN IMMEDIATE" : "BEGIN"))
+        return true;
+    if (writeTurn.owns_lock())
+        writeTurn.unlock();
+    return false;
+}
+
+bool SqliteDatabase::finish(bool commit) {
+    // A statement read for its first row only (an INSERT ... RETURNING) is still
+    // running and would hold the COMMIT up; its changes were all made by then.
+    for (sqlite3_stmt* stmt = sqlite3_next_stmt(db, nullptr); stmt;
+         stmt = sqlite3_next_stmt(db, stmt)) {
+        if (sqlite3_stmt_busy(stmt))
+            sqlite3_reset(stmt);
+    }
+    const bool done = exec(commit ? "COMMIT" : "ROLLBACK");
+    // A failed COMMIT leaves the transaction open for the rollback that follows.
+    if ((done || !commit) && writeTurn.owns_lock())
+        writeTurn.unlock();
+    return done;
+}
