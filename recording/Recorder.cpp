@@ -145,7 +145,7 @@ void Recorder::hoverStep() {
     if (!element)
         return;
     // The same element as the hovered one: same runtime id, same rectangle.
-    if (hovered && runtimeIdText(client, element) == runtimeIdText(client, hovered)) {
+    if (hovered && runtimeIdText(client, element) == hoveredId) {
         const ElementRect rect = client->boundingRect(element).value_or(ElementRect());
         if (rect == client->boundingRect(hovered).value_or(ElementRect())) {
             int x = 0, y = 0;
@@ -161,6 +161,7 @@ void Recorder::hoverStep() {
         return;
     }
     hovered = std::move(element);
+    hoveredId = runtimeIdText(client, hovered);
     platform.showOverlay(hovered);
     pending = buildTrace(client, hovered);
     view.setHoveredLabel(traceShortLabel(pending));

@@ -109,6 +109,7 @@ class Recorder {
     int ticketId = 0;
     bool recording = false;
     AutomationElementPtr hovered;
+    String hoveredId; // hovered's runtime id, asked once per element
     ElementTrace pending;
     std::vector<RecordedEntry> recorded;
     int selected = -1;

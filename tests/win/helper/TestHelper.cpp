@@ -17,6 +17,7 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <functional>
 
 namespace {
 
@@ -35,20 +36,17 @@ HWND findWindow(const wchar_t* title) {
     return nullptr;
 }
 
-// The control with that id among the window's children, or deeper (a property
-// page inside a dialog holds its own controls).
-HWND findItem(HWND window, int id) {
-    if (HWND item = GetDlgItem(window, id))
-        return item;
+// The first of the window's descendants that `match` accepts.
+HWND findDescendant(HWND window, const std::function<bool(HWND)>& match) {
     struct Search {
-        int id;
+        const std::function<bool(HWND)>& match;
         HWND found;
-    } search{id, nullptr};
+    } search{match, nullptr};
     EnumChildWindows(
         window,
         [](HWND child, LPARAM data) -> BOOL {
             auto* s = reinterpret_cast<Search*>(data);
-            if (GetDlgCtrlID(child) != s->id)
+            if (!s->match(child))
                 return TRUE;
             s->found = child;
             return FALSE;
@@ -57,25 +55,21 @@ HWND findItem(HWND window, int id) {
     return search.found;
 }
 
+// The control with that id among the window's children, or deeper (a property
+// page inside a dialog holds its own controls).
+HWND findItem(HWND window, int id) {
+    if (HWND item = GetDlgItem(window, id))
+        return item;
+    return findDescendant(window, [id](HWND child) { return GetDlgCtrlID(child) == id; });
+}
+
 // The first window of that class among the window's descendants.
 HWND findClass(HWND window, const wchar_t* className) {
-    struct Search {
-        const wchar_t* className;
-        HWND found;
-    } search{className, nullptr};
-    EnumChildWindows(
-        window,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            wchar_t name[256] = {};
-            GetClassNameW(child, name, 256);
-            if (_wcsicmp(name, s->className) != 0)
-                return TRUE;
-            s->found = child;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return findDescendant(window, [className](HWND child) {
+        wchar_t name[256] = {};
+        GetClassNameW(child, name, 256);
+        return _wcsicmp(name, className) == 0;
+    });
 }
 
 // Prints "x y width height"; 2 for no window.
