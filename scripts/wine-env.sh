@@ -8,9 +8,9 @@ export WINEPREFIX=${LOTSE_WINEPREFIX:-$(dirname "$LOTSE_WIN_BUILD")/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 source "$lotse_top/scripts/wine-prefix.sh"
-# The previous script's Wine server may still be going down; a program started
-# now would find it refusing connections.
-wineserver -w >/dev/null 2>&1 || true
+# The previous script's Wine server may still be going down (a program started
+# now would find it refusing connections), or a program it started may hang.
+lotse_end_prefix
 lotse_make_prefix
 
 lotse_xvfb_pid=
@@ -29,7 +29,7 @@ else
 fi
 
 lotse_wine_cleanup() {
-    wineserver -k >/dev/null 2>&1 || true
+    lotse_end_prefix
     if [ -n "$lotse_xvfb_pid" ]; then
         kill "$lotse_xvfb_pid" >/dev/null 2>&1 || true
         wait "$lotse_xvfb_pid" 2>/dev/null || true

@@ -6,14 +6,19 @@
 source "$LOTSE_TOP/tests/win/process-tools.sh"
 shots=${LOTSE_SCREENSHOTS:-$(dirname "$LOTSE_WIN_BUILD")/screenshots}
 mkdir -p "$shots"
+journey=$(basename "$0" .test.sh)
+helper_log="$shots/$journey.helper.log" # what the test helper said on stderr
+: >"$helper_log"
 code=$(sed -n 's/^#define LOTSE_ACCESS_CODE u"\(.*\)"$/\1/p' "$LOTSE_WIN_BUILD/generated/LotseConfig.h")
 
 # A failing journey leaves a picture of the desktop as it was.
 fail() {
-    import -window root "$shots/failed-$(basename "$0" .test.sh).png" 2>/dev/null
+    import -window root "$shots/failed-$journey.png" 2>/dev/null
     echo "FAIL: $*" >&2
     echo "windows:" $(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' '|') >&2
     echo "processes:" $(ps -eo args | grep -io '[a-z_]*\.exe[^ ]*' | sort | uniq -c | tr '\n' ' ') >&2
+    lotse_threads >&2
+    tail -n 5 "$helper_log" | sed 's/^/helper: /' >&2
     exit 1
 }
 
@@ -30,7 +35,7 @@ lotse_start_in_desktop() {
 
 # "Beenden" from the tray menu; waits until lotse.exe has ended.
 lotse_quit() {
-    helper command "$title" 40003 >/dev/null
+    helper command "$title" 40003 >/dev/null || fail "could not send Beenden"
     lotse_wait_count 0 300 || fail "lotse.exe did not end"
 }
 
@@ -44,8 +49,18 @@ press_pause() {
     lotse_wait_visible "$title" || fail "Pause did not show the main window"
 }
 
-# The test helper (tests/win/helper) in the desktop.
-helper() { lotse_in_desktop "$LOTSE_WIN_BUILD/lotse_testhelper.exe" "$@" 2>/dev/null | tr -d '\r'; }
+# The test helper (tests/win/helper) in the desktop, with its exit code: the
+# desktop's explorer does not hand it on, so the helper prints it last.
+helper() {
+    local out status
+    out=$(LOTSE_HELPER_STATUS=1 lotse_in_desktop "$LOTSE_WIN_BUILD/lotse_testhelper.exe" "$@" \
+        2>>"$helper_log" | tr -d '\r')
+    status=$(sed -n 's/^helper status //p' <<<"$out")
+    out=$(grep -v '^helper status ' <<<"$out")
+    [ -z "$out" ] || printf '%s\n' "$out"
+    [ -n "$status" ] || echo "helper $*: did not run to its end" >>"$helper_log"
+    return "${status:-1}"
+}
 
 # TITLE [ID]: "x y width height" of the window or of its control ID; asked
 # again when a window that just came to the front does not answer at once.
@@ -128,4 +143,22 @@ stored_tickets() {
 # TICKET FIELD: a field of one of the service's tickets.
 ticket_field() {
     stored_tickets | grep -o "\"$1\":{[^{}]*}" | grep -o "\"$2\":\"[^\"]*\"" | cut -d'"' -f4
+}
+
+# SOFTWARE LOCALE: how many tickets the question list offers for the software
+# in that language (solved or confirmed); other journeys may have added some.
+offered_tickets() {
+    stored_tickets | grep -o '"[0-9]*":{[^{}]*}' | awk -v sw="$1" -v loc="$2" '
+        function field(name) {
+            if (!match($0, "\"" name "\":\"[^\"]*\""))
+                return ""
+            return substr($0, RSTART + length(name) + 4, RLENGTH - length(name) - 5)
+        }
+        {
+            state = field("id_state")
+            if ((state == "2" || state == "3") && field("id_locale") == loc &&
+                index(";" field("software_list") ";", ";" sw ";"))
+                n++
+        }
+        END { print n + 0 }'
 }

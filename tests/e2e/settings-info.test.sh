@@ -34,7 +34,7 @@ sleep 1
 # changed it since. Whatever it is, the test leaves it so.
 initial_value=$(autostart_value)
 
-helper command "$title" 40005 >/dev/null # tray menu "Einstellungen"
+helper command "$title" 40005 >/dev/null || fail "could not send a command to $title" # tray menu "Einstellungen"
 lotse_wait_visible "Einstellungen" || fail "Einstellungen did not open"
 sleep 0.5
 # Two clicks: one ticks, the other unticks (the picture shows the ticked box).
@@ -59,11 +59,11 @@ click_on "Einstellungen" 1 # "OK"
 sleep 0.5
 lotse_is_visible "Einstellungen" && fail "OK did not close Einstellungen"
 
-helper command "$title" 40012 >/dev/null # tray menu "Info"
+helper command "$title" 40012 >/dev/null || fail "could not send a command to $title" # tray menu "Info"
 lotse_wait_visible "Info" || fail "Info did not open"
 sleep 0.5
 shoot_window "Info" info.png
-helper command "Info" 2 >/dev/null
+helper command "Info" 2 >/dev/null || fail "could not send a command to Info"
 sleep 0.5
 lotse_is_visible "Info" && fail "Info did not close"
 

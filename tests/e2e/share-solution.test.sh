@@ -48,7 +48,7 @@ start_task_manager() {
     lotse_is_visible "Task Manager" && return
     lotse_in_desktop taskmgr >/dev/null 2>&1 &
     lotse_wait_window "Task Manager" 300 >/dev/null || fail "Task Manager did not start"
-    helper move "Task Manager" 700 0 >/dev/null
+    helper move "Task Manager" 700 0 >/dev/null || fail "could not move Task Manager"
 }
 
 # The asker's question.
@@ -65,7 +65,7 @@ echo "ticket $ticket: $question"
 forget_last_command
 lotse_in_desktop "$driver" record "$ticket" >/dev/null 2>&1 &
 lotse_wait_visible "$recorder" 300 || fail "the recorder did not open"
-helper move "$recorder" 20 560 >/dev/null
+helper move "$recorder" 20 560 >/dev/null || fail "could not move $recorder"
 sleep 0.5
 [ "$(helper item-text "$recorder" 1030)" = "$question" ] || fail "the recorder shows another question"
 click_on "$recorder" 1009
@@ -74,7 +74,7 @@ start_task_manager
 click_on "Task Manager" 1014
 lotse_wait_visible "$newTask" 100 || fail "New Task... did not open its dialog"
 sleep 0.5
-helper move "$newTask" 700 420 >/dev/null
+helper move "$newTask" 700 420 >/dev/null || fail "could not move $newTask"
 sleep 0.5
 click_on "$newTask" 12298
 xdotool type --delay 120 notepad
@@ -107,7 +107,7 @@ shoot notification.png
 start_task_manager
 click_on "Deine Suche wurde gelöst!" 1010
 lotse_wait_visible "$navigator" 100 || fail "the navigator did not open"
-helper move "$navigator" 20 780 >/dev/null
+helper move "$navigator" 20 780 >/dev/null || fail "could not move $navigator"
 
 expect_instruction 'Linker Mausklick auf "New Task..."'
 sleep 0.5
@@ -116,7 +116,7 @@ cp "$shots/screen.png" "$shots/guided-step.png" && echo "screenshot: $shots/guid
 click_on "Task Manager" 1014
 lotse_wait_visible "$newTask" 100 || fail "New Task... did not open its dialog"
 sleep 0.5
-helper move "$newTask" 700 420 >/dev/null
+helper move "$newTask" 700 420 >/dev/null || fail "could not move $newTask"
 expect_instruction 'Linker Mausklick auf "Edit"'
 sleep 0.8
 expect_frame "$newTask" 12298
@@ -135,7 +135,7 @@ lotse_is_visible "$navigator" && fail "the navigator stayed open"
 # the last step started, and the main window, which came back, go before the
 # answer.
 close_notepads
-helper command "$title" 2 >/dev/null
+helper command "$title" 2 >/dev/null || fail "could not send a command to $title"
 sleep 0.5
 shoot feedback.png
 click_on "$feedback" 1046

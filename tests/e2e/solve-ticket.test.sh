@@ -72,10 +72,10 @@ echo "ticket $ticket: $question"
 
 lotse_in_desktop notepad >/dev/null 2>&1 &
 lotse_wait_window "$notepad" 300 >/dev/null || fail "Notepad did not start"
-helper move "$notepad" 640 40 >/dev/null
+helper move "$notepad" 640 40 >/dev/null || fail "could not move $notepad"
 
 lotse_start_in_desktop
-helper command "$title" 40007 >/dev/null # "Öffnen"
+helper command "$title" 40007 >/dev/null || fail "could not send a command to $title" # "Öffnen"
 lotse_wait_visible "$title" || fail "the main window did not open"
 sleep 1
 waiting=$(helper item-text "$title" 1038)
@@ -86,7 +86,7 @@ lotse_is_visible "$title" && fail "the main window stayed visible over the list"
 sleep 1
 # Narrower than the screen, the list shows all of itself; the grid follows.
 read -r _ _ before _ _ < <(grid_window)
-helper move "$list" 40 60 1180 440 >/dev/null
+helper move "$list" 40 60 1180 440 >/dev/null || fail "could not move $list"
 sleep 0.5
 read -r _ _ after _ style < <(grid_window)
 [ "${after:-0}" -lt "${before:-0}" ] && [ "${after:-0}" -gt 1100 ] ||
@@ -108,7 +108,7 @@ for row in 0 1 2 3 4; do
         found=$row
         break
     fi
-    helper command "$overview" 2 >/dev/null
+    helper command "$overview" 2 >/dev/null || fail "could not send a command to $overview"
     for _ in $(seq 1 50); do lotse_is_visible "$overview" || break; sleep 0.1; done
     lotse_is_visible "$list" || fail "closing the overview closed the list"
 done
@@ -125,7 +125,7 @@ lotse_wait_visible "$recorder" 150 || fail "\"Ticket lösen\" did not open the r
 lotse_is_visible "$overview" && fail "the overview stayed open"
 lotse_is_visible "$list" && fail "the list stayed open"
 lotse_is_visible "$title" && fail "the main window shows while recording"
-helper move "$recorder" 20 560 >/dev/null
+helper move "$recorder" 20 560 >/dev/null || fail "could not move $recorder"
 sleep 0.5
 [ "$(helper item-text "$recorder" 1030)" = "$question" ] || fail "the recorder shows another question"
 

@@ -6,14 +6,27 @@ lotse_exe="$LOTSE_WIN_BUILD/lotse.exe"
 title="Lotse - 1.0.2" # the main window's
 
 # Prints the pids of running lotse.exe processes of this build and prefix.
+# Reads /proc with builtins: the waits below ask many times a second.
 lotse_pids() {
-    local dir pid exe
+    local dir exe
     for dir in /proc/[0-9]*; do
-        pid=${dir#/proc/}
-        exe=$(tr '\0' '\n' 2>/dev/null <"$dir/cmdline" | head -n1) || continue
+        exe=
+        { IFS= read -r -d '' exe <"$dir/cmdline"; } 2>/dev/null
         [ "$exe" = "$lotse_exe" ] || continue
-        tr '\0' '\n' 2>/dev/null <"$dir/environ" | grep -qx "WINEPREFIX=$WINEPREFIX" || continue
-        echo "$pid"
+        grep -qzx "WINEPREFIX=$WINEPREFIX" "$dir/environ" 2>/dev/null || continue
+        echo "${dir#/proc/}"
+    done
+}
+
+# What each lotse.exe thread is doing (state and kernel wait), for a failure
+# message.
+lotse_threads() {
+    local pid task
+    for pid in $(lotse_pids); do
+        for task in /proc/"$pid"/task/*; do
+            echo "lotse.exe $pid thread ${task##*/}: $(awk '{print $3}' "$task/stat" 2>/dev/null)" \
+                "$(cat "$task/wchan" 2>/dev/null)"
+        done
     done
 }
 

@@ -16,6 +16,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 #include <functional>
 
@@ -32,7 +33,22 @@ HWND findWindow(const wchar_t* title) {
             return window;
         Sleep(100);
     }
-    std::fwprintf(stderr, L"no window titled %ls\n", title);
+    // Where the helper looked, so that a failing script says why.
+    wchar_t desktop[128] = L"?";
+    GetUserObjectInformationW(GetThreadDesktop(GetCurrentThreadId()), UOI_NAME, desktop,
+                              sizeof desktop, nullptr);
+    std::fwprintf(stderr, L"no window titled %ls on desktop %ls; top-level windows:", title,
+                  desktop);
+    EnumWindows(
+        [](HWND window, LPARAM) -> BOOL {
+            wchar_t text[128] = {};
+            if (InternalGetWindowText(window, text, 128) > 0)
+                std::fwprintf(stderr, L" \"%ls\"%ls", text,
+                              IsWindowVisible(window) ? L"" : L" (hidden)");
+            return TRUE;
+        },
+        0);
+    std::fwprintf(stderr, L"\n");
     return nullptr;
 }
 
@@ -82,9 +98,7 @@ int printRect(HWND window) {
     return 0;
 }
 
-} // namespace
-
-int wmain(int argc, wchar_t** argv) {
+int run(int argc, wchar_t** argv) {
     if (argc < 2)
         return 3;
     const wchar_t* command = argv[1];
@@ -131,8 +145,13 @@ int wmain(int argc, wchar_t** argv) {
                    ? 0
                    : 1;
     }
-    if (!std::wcscmp(command, L"item-rect") && argc == 4)
-        return printRect(findItem(window, static_cast<int>(number(argv[3]))));
+    if (!std::wcscmp(command, L"item-rect") && argc == 4) {
+        const int id = static_cast<int>(number(argv[3]));
+        HWND item = findItem(window, id);
+        if (!item)
+            std::fwprintf(stderr, L"%ls holds no control %d\n", argv[2], id);
+        return printRect(item);
+    }
     if (!std::wcscmp(command, L"class-window") && argc == 4) {
         HWND found = findClass(window, argv[3]);
         RECT rect{};
@@ -157,4 +176,15 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     return 3;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const int status = run(argc, argv);
+    // Started through the Wine desktop's explorer, which does not hand an exit
+    // code on, the scripts read it from the last line.
+    if (_wgetenv(L"LOTSE_HELPER_STATUS"))
+        std::printf("helper status %d\n", status);
+    return status;
 }
