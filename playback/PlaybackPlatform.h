@@ -38,7 +38,5 @@ class PlaybackPlatform {
     virtual bool inputHeld() = 0;
     // Milliseconds of a steady clock.
     virtual uint64_t now() = 0;
-    // Blocks the thread.
-    virtual void sleep(int milliseconds) = 0;
     virtual void debugLine(const String& text) = 0;
 };

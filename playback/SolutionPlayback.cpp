@@ -19,6 +19,7 @@ void SolutionPlayback::start(const Ticket& ticket) {
     releaseHooksAndOverlay();
     found.reset();
     trace = nullptr;
+    searchesMade = 0;
     played = ticket;
     platform.downloadCapture(played);
     stepIndex = 0;
@@ -114,6 +115,11 @@ void SolutionPlayback::beginGuiding() {
 }
 
 void SolutionPlayback::guide() {
+    if (searchesMade) {
+        // A click meanwhile stays pending for the element the search finds.
+        continueSearch();
+        return;
+    }
     if (found) {
         const ActionKind click = clicks.takeClick();
         // The click counts against the frame the user saw when clicking: the
@@ -157,23 +163,36 @@ int SolutionPlayback::selectStep(int index) {
         return 0;
     trace = &played.capture.actions[static_cast<size_t>(index)].trace;
     kind = actions[static_cast<size_t>(index)].kind;
-
     // The previous step's element goes before the search, not after it.
     found.reset();
-    int result = 0;
-    if (!trace->elements.empty()) {
-        for (int attempt = 0; attempt < searchAttempts && !found; ++attempt) {
-            found = findElement(automation, *trace, 0);
-            if (!found)
-                platform.sleep(searchRetryMs);
-        }
-        if (!found) {
-            found = findElement(automation, *trace, 1);
-            if (found)
-                result = 1;
-        }
+    searchesMade = 0;
+    partialMatch = 0;
+    if (trace->elements.empty())
+        return 0;
+    found = findElement(automation, *trace, 0);
+    if (!found) {
+        searchesMade = 1;
+        nextSearchAt = platform.now() + searchRetryMs;
     }
-    return result;
+    return 0;
+}
+
+void SolutionPlayback::continueSearch() {
+    if (platform.now() < nextSearchAt)
+        return;
+    if (searchesMade < searchAttempts) {
+        found = findElement(automation, *trace, 0);
+        ++searchesMade;
+        nextSearchAt = platform.now() + searchRetryMs;
+        if (!found)
+            return;
+    } else {
+        // Every direct search failed: the parent, once.
+        found = findElement(automation, *trace, 1);
+        partialMatch = found ? 1 : 0;
+    }
+    searchesMade = 0;
+    view.refreshDebug(trace, &found);
 }
 
 void SolutionPlayback::nextStep() {
@@ -247,6 +266,7 @@ void SolutionPlayback::shutdown() {
 }
 
 void SolutionPlayback::releaseHooksAndOverlay() {
+    searchesMade = 0;
     if (!guiding)
         return;
     guiding = false;

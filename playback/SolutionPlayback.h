@@ -39,9 +39,12 @@ class SolutionPlayback {
     // Timer 6: the application check while waiting.
     void applicationTimer();
 
-    // Makes action i current and searches its element: up to four times, 250 ms
-    // apart, then its parent once. 1 when only the parent was found, else 0; an
-    // index past the end changes nothing.
+    // Makes action i current and searches its element: at once and, while it is
+    // missing, in the ticks that follow, up to four times 250 ms apart, then its
+    // parent once. The thread never waits meanwhile: the input hooks live on it,
+    // and a hook that does not answer in time is dropped by the system (and
+    // holds the user's click back until then). 1 when the step is only
+    // partially matched so far, else 0; an index past the end changes nothing.
     int selectStep(int index);
     // The user did the current step (or acted on its parent): the next one, or the
     // end of the playback.
@@ -57,6 +60,8 @@ class SolutionPlayback {
     bool isWaitingForApplication() const { return running && waitingForApplication; }
     int step() const { return stepIndex; }
     bool isPartialMatch() const { return partialMatch != 0; }
+    // The current step's element is still being looked for.
+    bool isSearching() const { return searchesMade != 0; }
     ActionKind currentKind() const { return kind; }
     ElementTrace* currentTrace() const { return trace; }
     const AutomationElementPtr& foundElement() const { return found; }
@@ -95,6 +100,8 @@ class SolutionPlayback {
     int activation(uint64_t now);
     void beginGuiding();
     void guide();
+    // One more search for the current step's element when it is due.
+    void continueSearch();
     // After the last step: finish() once the user's input is released and settled.
     void settle();
     // Closes after the last step, asking for feedback on a solved ticket.
@@ -116,6 +123,9 @@ class SolutionPlayback {
     AutomationElementPtr found;
     ActionKind kind = Action::none;
     int32_t partialMatch = 0;
+    // The searches of the current step's element so far, 0 once it is over.
+    int searchesMade = 0;
+    uint64_t nextSearchAt = 0;
     // Hooks and overlay are the playback's only from the start of guiding.
     bool guiding = false;
     bool checked = false;

@@ -61,10 +61,6 @@ uint64_t PlaybackPlatformApi::now() {
     return GetTickCount64();
 }
 
-void PlaybackPlatformApi::sleep(int milliseconds) {
-    Sleep(static_cast<DWORD>(milliseconds));
-}
-
 void PlaybackPlatformApi::debugLine(const String& text) {
     debugOutput(text);
 }

@@ -18,6 +18,5 @@ class PlaybackPlatformApi : public PlaybackPlatform {
     void cursorPosition(int& x, int& y) override;
     bool inputHeld() override;
     uint64_t now() override;
-    void sleep(int milliseconds) override;
     void debugLine(const String& text) override;
 };

@@ -6,7 +6,6 @@
 #include "playback/PlaybackPlatform.h"
 #include "recording/InputMonitors.h"
 
-#include <functional>
 #include <vector>
 
 // Fakes of the navigator window and of the playback's platform for the native
@@ -80,8 +79,6 @@ struct FakePlaybackPlatform : PlaybackPlatform {
     std::vector<uint32_t> processes{4, 8, 120};
     int processLists = 0;
     uint64_t clock = 0;
-    int sleeps = 0;
-    std::function<void(int sleeps)> afterSleep; // tests change the tree here
     QuietOverlayView overlayView;
     Overlay overlay{overlayView};
     int overlayRemovals = 0;
@@ -125,11 +122,5 @@ struct FakePlaybackPlatform : PlaybackPlatform {
     void cursorPosition(int& x, int& y) override { x = cursorX, y = cursorY; }
     bool inputHeld() override { return held; }
     uint64_t now() override { return clock; }
-    void sleep(int milliseconds) override {
-        ++sleeps;
-        clock += static_cast<uint64_t>(milliseconds);
-        if (afterSleep)
-            afterSleep(sleeps);
-    }
     void debugLine(const String& text) override { debugLines.push_back(text); }
 };

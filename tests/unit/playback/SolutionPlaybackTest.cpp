@@ -179,31 +179,57 @@ TEST(SolutionPlayback, FramedStepMovesOnOnlyForItsClickInsideTheFrame) {
     EXPECT_TRUE(confirmed.view.feedbacks.empty());
 }
 
-TEST(SolutionPlayback, LateFindKeepsTheStepAndSearchesAgainAfterTheClick) {
+TEST(SolutionPlayback, MissingElementIsSearchedAgainInLaterTicks) {
     Desk d;
     auto menu = d.add(u"Datei", u"3", {0, 0, 50, 20}, u"MenuItem");
     const CaptureAction step = d.on(menu);
     d.tree.remove(menu);
-    // The menu item shows only after every direct attempt, for the last search.
-    d.platform.afterSleep = [&](int sleeps) {
-        if (sleeps == SolutionPlayback::searchAttempts)
-            d.add(u"Datei", u"3", {0, 0, 50, 20}, u"MenuItem");
-    };
     d.guide(d.ticket({step, d.on(d.save)}));
+    // Four direct searches 250 ms apart, each in its own tick: the thread
+    // never waits, so the input hooks on it keep answering.
+    const int retryTicks = SolutionPlayback::searchRetryMs / SolutionPlayback::tickMs;
+    const int searches = d.tree.findChildrenCalls;
+    d.tick(retryTicks - 1);
+    EXPECT_EQ(d.tree.findChildrenCalls, searches);
+    d.tick((SolutionPlayback::searchAttempts - 1) * retryTicks - (retryTicks - 1));
+    EXPECT_GT(d.tree.findChildrenCalls, searches);
+    EXPECT_TRUE(d.playback.isSearching());
+    EXPECT_EQ(d.view.instruction, String(u"Linker Mausklick auf \"Datei\""));
+
+    // The menu item shows before the last search, from the parent: a partial
+    // match. A click while no frame was shown completes nothing.
+    d.add(u"Datei", u"3", {0, 0, 50, 20}, u"MenuItem");
+    d.platform.cursorX = 10, d.platform.cursorY = 10;
+    d.clicks.state = Action::leftClick;
+    d.tick(retryTicks - 1);
+    EXPECT_TRUE(d.playback.isSearching());
+    d.tick();
+    EXPECT_FALSE(d.playback.isSearching());
     EXPECT_TRUE(d.playback.isPartialMatch());
-    EXPECT_EQ(d.platform.sleeps, SolutionPlayback::searchAttempts);
     d.tick();
     EXPECT_EQ(d.platform.overlayRect(), (ElementRect{0, 0, 50, 20}));
+    EXPECT_EQ(d.platform.overlayRemovals, 0);
 
     d.click(Action::leftClick, 10, 10);
-    EXPECT_EQ(d.playback.step(), 0);
+    EXPECT_EQ(d.playback.step(), 0); // a partial match keeps the step...
     EXPECT_EQ(d.platform.overlayRemovals, 1);
-    EXPECT_FALSE(d.playback.isPartialMatch()); // found at once this time
-    EXPECT_EQ(d.platform.sleeps, SolutionPlayback::searchAttempts);
-    EXPECT_EQ(d.view.instruction, String(u"Linker Mausklick auf \"Datei\""));
+    EXPECT_FALSE(d.playback.isPartialMatch()); // ...and finds it at once this time
+    EXPECT_FALSE(d.playback.isSearching());
     d.tick();
     d.click(Action::leftClick, 10, 10);
     EXPECT_EQ(d.playback.step(), 1);
+
+    // A new playback does not go on with the old one's search.
+    Desk restarted;
+    const CaptureAction onSave = restarted.on(restarted.save);
+    restarted.tree.remove(restarted.save);
+    restarted.guide(restarted.ticket({onSave}));
+    ASSERT_TRUE(restarted.playback.isSearching());
+    restarted.platform.activation = Activation::notRunning;
+    restarted.playback.start(restarted.ticket({restarted.on(restarted.window)}));
+    EXPECT_FALSE(restarted.playback.isSearching());
+    restarted.tick(100);
+    EXPECT_TRUE(restarted.playback.isWaitingForApplication());
 }
 
 TEST(SolutionPlayback, ElementThatLosesItsRectangleIsSearchedAgain) {
@@ -232,7 +258,10 @@ TEST(SolutionPlayback, ElementThatLosesItsRectangleIsSearchedAgain) {
     // and a matching click anywhere completes it.
     d.tree.remove(d.save);
     d.tick();
-    EXPECT_EQ(d.platform.sleeps, SolutionPlayback::searchAttempts);
+    d.tick(SolutionPlayback::searchAttempts * SolutionPlayback::searchRetryMs /
+           SolutionPlayback::tickMs);
+    EXPECT_FALSE(d.playback.isSearching());
+    EXPECT_FALSE(d.playback.isPartialMatch());
     EXPECT_EQ(d.playback.foundElement(), nullptr);
     EXPECT_EQ(d.view.instruction, String(u"Linker Mausklick auf \"Speichern\""));
     d.click(Action::leftClick, 1000, 900);
