@@ -2,8 +2,8 @@
 # Benchmarks: the core's Google Benchmark program (JSON parsing of a large
 # ticket list, ticket search per keystroke, element search and trace building,
 # the recorder's hover step and the navigator's guiding tick), the service's
-# load figures with wrk on loopback, and the CPU of a navigator waiting for a
-# program under Wine. LOTSE_FUZZ_SECONDS=N also runs the JSON fuzzer for N s.
+# load figures with wrk on loopback, and under Wine the CPU of an idle Lotse and
+# of a navigator waiting for a program. LOTSE_FUZZ_SECONDS=N also runs the JSON fuzzer for N s.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${LOTSE_BUILD:-$top/build}
@@ -11,6 +11,7 @@ build=${LOTSE_BUILD:-$top/build}
 "$top/scripts/build.sh"
 "$build/native/bench/lotse_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 "$top/bench/service-load.sh" "$build/native"
+LOTSE_TOP="$top" LOTSE_WIN_BUILD="$build/win" "$top/bench/idle-cpu.sh"
 LOTSE_TOP="$top" LOTSE_WIN_BUILD="$build/win" "$top/bench/navigator-wait-cpu.sh"
 # The data grid: sorting 32 000 rows is in lotse_bench, painting them here.
 LOTSE_TOP="$top" LOTSE_WIN_BUILD="$build/win" "$top/bench/grid-paint.sh"

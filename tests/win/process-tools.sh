@@ -60,3 +60,20 @@ fail() {
     echo "FAIL: $*" >&2
     exit 1
 }
+
+# Starts lotse.exe alone, lets its start-up pass and prints the CPU it used over
+# the next SECONDS as "TICKS TICKS_AVAILABLE PERCENT_OF_ONE_CORE".
+lotse_idle_cpu() {
+    local seconds=$1 pid before after hz
+    wine "$lotse_exe" >/dev/null 2>&1 &
+    lotse_wait_window "$title" 300 >/dev/null || fail "the main window was not created"
+    lotse_wait_count 1 || fail "expected one lotse.exe, found $(lotse_count)"
+    pid=$(lotse_pids)
+    sleep 2
+    hz=$(getconf CLK_TCK)
+    before=$(awk '{print $14 + $15}' "/proc/$pid/stat")
+    sleep "$seconds"
+    after=$(awk '{print $14 + $15}' "/proc/$pid/stat")
+    awk -v t="$((after - before))" -v all="$((seconds * hz))" \
+        'BEGIN { printf "%d %d %.1f\n", t, all, t * 100 / all }'
+}
