@@ -115,6 +115,12 @@ void SolutionPlayback::beginGuiding() {
 }
 
 void SolutionPlayback::guide() {
+    if (overlayStays) {
+        if (platform.inputHeld())
+            return;
+        overlayStays = false;
+        platform.removeOverlayWindow();
+    }
     if (searchesMade) {
         // A click meanwhile stays pending for the element the search finds.
         continueSearch();
@@ -196,7 +202,14 @@ void SolutionPlayback::continueSearch() {
 }
 
 void SolutionPlayback::nextStep() {
-    platform.removeOverlayWindow();
+    // The step is seen when the button goes down. The frame's window stays until
+    // it is up again: under Wine the frame's window passes the click on to the
+    // program, and a release that arrives after it has gone is lost, which
+    // leaves the program's button pressed.
+    if (platform.inputHeld())
+        overlayStays = true;
+    else
+        platform.removeOverlayWindow();
     if (!partialMatch)
         ++stepIndex;
     if (stepIndex != static_cast<int>(played.capture.actions.size())) {
@@ -204,7 +217,7 @@ void SolutionPlayback::nextStep() {
         updateActionText();
         return;
     }
-    // The last step is seen when the button goes down. A window activated
+    // A window activated
     // before the program has handled the release would cancel the click there
     // (a pressed button loses its capture), so the end waits for the release
     // and a little beyond.
@@ -267,6 +280,7 @@ void SolutionPlayback::shutdown() {
 
 void SolutionPlayback::releaseHooksAndOverlay() {
     searchesMade = 0;
+    overlayStays = false;
     if (!guiding)
         return;
     guiding = false;

@@ -123,6 +123,8 @@ class SolutionPlayback {
     AutomationElementPtr found;
     ActionKind kind = Action::none;
     int32_t partialMatch = 0;
+    // The previous step's frame stays while its click is held down.
+    bool overlayStays = false;
     // The searches of the current step's element so far, 0 once it is over.
     int searchesMade = 0;
     uint64_t nextSearchAt = 0;

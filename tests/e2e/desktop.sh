@@ -90,18 +90,6 @@ click_on() {
     sleep 0.5
 }
 
-# TITLE ID WINDOW: clicks the button, which opens WINDOW. Under a loaded Xvfb
-# a click now and then reaches Lotse's hooks and focuses the button but does
-# not press it; Space then presses the focused button without a second click,
-# which a navigator would count against its next step.
-click_opening() {
-    click_on "$1" "$2"
-    lotse_wait_visible "$3" 50 && return 0
-    echo "the click did not press $1 ($2); Space presses it" >&2
-    xdotool key space
-    lotse_wait_visible "$3" 100
-}
-
 # TITLE NAME [EXTRA]: saves the desktop cut to the window, grown by EXTRA
 # pixels downwards, as NAME.
 shoot_window() {

@@ -113,7 +113,8 @@ expect_instruction 'Linker Mausklick auf "New Task..."'
 sleep 0.5
 expect_frame "Task Manager" 1014
 cp "$shots/screen.png" "$shots/guided-step.png" && echo "screenshot: $shots/guided-step.png"
-click_opening "Task Manager" 1014 "$newTask" || fail "New Task... did not open its dialog"
+click_on "Task Manager" 1014
+lotse_wait_visible "$newTask" 100 || fail "New Task... did not open its dialog"
 sleep 0.5
 helper move "$newTask" 700 420 >/dev/null || fail "could not move $newTask"
 expect_instruction 'Linker Mausklick auf "Edit"'
