@@ -122,7 +122,7 @@ void SolutionPlayback::guide() {
         platform.removeOverlayWindow();
     }
     if (searchesMade) {
-        // A click meanwhile stays pending for the element the search finds.
+        // Input meanwhile is judged once the search is over.
         continueSearch();
         return;
     }
@@ -217,10 +217,9 @@ void SolutionPlayback::nextStep() {
         updateActionText();
         return;
     }
-    // A window activated
-    // before the program has handled the release would cancel the click there
-    // (a pressed button loses its capture), so the end waits for the release
-    // and a little beyond.
+    // The last step: a window activated before the program has handled the
+    // release would cancel the click there (a pressed button loses its
+    // capture), so the end waits for the release and a little beyond.
     finishing = true;
     released = false;
 }

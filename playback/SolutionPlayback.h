@@ -43,8 +43,9 @@ class SolutionPlayback {
     // missing, in the ticks that follow, up to four times 250 ms apart, then its
     // parent once. The thread never waits meanwhile: the input hooks live on it,
     // and a hook that does not answer in time is dropped by the system (and
-    // holds the user's click back until then). 1 when the step is only
-    // partially matched so far, else 0; an index past the end changes nothing.
+    // holds the user's click back until then). Returns 0: a match through the
+    // parent is known only when the search is over (isPartialMatch); an index
+    // past the end changes nothing.
     int selectStep(int index);
     // The user did the current step (or acted on its parent): the next one, or the
     // end of the playback.

@@ -3,7 +3,8 @@
 # ticket list, ticket search per keystroke, element search and trace building,
 # the recorder's hover step and the navigator's guiding tick), the service's
 # load figures with wrk on loopback, and under Wine the CPU of an idle Lotse and
-# of a navigator waiting for a program. LOTSE_FUZZ_SECONDS=N also runs the JSON fuzzer for N s.
+# of a navigator waiting for a program. LOTSE_FUZZ_SECONDS=N also runs the JSON
+# fuzzer for N s.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${LOTSE_BUILD:-$top/build}
