@@ -8,10 +8,8 @@
 #include "service/CreateTicketRequest.h"
 
 INT_PTR CreateTicket::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    if (closeRequested(message, wParam)) {
-        close(0);
+    if (closedOnRequest(message, wParam))
         return 0;
-    }
     switch (message) {
     case WM_INITDIALOG:
         centerWindow(dialog);

@@ -17,10 +17,8 @@ void setText(HWND dialog, int id, const String& text) {
 
 INT_PTR Info::dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
     // The dialog has no OK button: Enter is not a way out, Escape is.
-    if (closeRequested(message, wParam)) {
-        close(0);
+    if (closedOnRequest(message, wParam))
         return 0;
-    }
     switch (message) {
     case WM_INITDIALOG: {
         const OsVersionRecord& os = SystemInfo::osVersion();

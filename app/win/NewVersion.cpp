@@ -16,10 +16,8 @@ bool NewVersion::show(const String& own, const String& newer) {
 }
 
 INT_PTR NewVersion::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    if (closeRequested(message, wParam)) {
-        close(0);
+    if (closedOnRequest(message, wParam))
         return 0;
-    }
     switch (message) {
     case WM_INITDIALOG: {
         if (connectionError)

@@ -5,10 +5,8 @@
 #include "resources/resource.h"
 
 INT_PTR Settings::dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
-    if (closeRequested(message, wParam)) {
-        close(0);
+    if (closedOnRequest(message, wParam))
         return 0;
-    }
     switch (message) {
     case WM_INITDIALOG:
         centerWindow(window);

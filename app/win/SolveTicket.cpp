@@ -9,10 +9,8 @@
 #include <algorithm>
 
 INT_PTR SolveTicket::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (closeRequested(message, wParam)) {
-        close(0);
+    if (closedOnRequest(message, wParam))
         return 0;
-    }
     switch (message) {
     case WM_INITDIALOG:
         centerWindow(dialog);

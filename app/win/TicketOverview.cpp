@@ -7,10 +7,8 @@
 #include "service/SystemInfo.h"
 
 INT_PTR TicketOverview::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    if (closeRequested(message, wParam)) {
-        close(0);
+    if (closedOnRequest(message, wParam))
         return 0;
-    }
     switch (message) {
     case WM_INITDIALOG:
         centerWindow(dialog);

@@ -11,9 +11,9 @@
 // its window; window is null while no window exists.
 //
 // Adding a dialog: derive from Template, override dialogProc (call
-// centerWindow on WM_INITDIALOG; close(0) on commands IDCANCEL and IDCLOSE
-// and on message WM_QUIT; return 0), keep the object for the life of the
-// program and open it with create(resource id, parent, modeless, show).
+// centerWindow on WM_INITDIALOG; return 0 when closedOnRequest), keep the
+// object for the life of the program and open it with create(resource id,
+// parent, modeless, show).
 struct Template : DialogTools {
     HWND window = nullptr;
     int32_t modeless = 0;
@@ -40,6 +40,13 @@ struct Template : DialogTools {
     static bool closeRequested(UINT message, WPARAM wParam) {
         return message == WM_QUIT ||
                (message == WM_COMMAND && (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDCLOSE));
+    }
+    // close(0) when closeRequested; true then, and the procedure returns 0.
+    bool closedOnRequest(UINT message, WPARAM wParam) {
+        if (!closeRequested(message, wParam))
+            return false;
+        close(0);
+        return true;
     }
 
     // The one dialog procedure given to the system; the creation parameter

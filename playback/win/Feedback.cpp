@@ -30,10 +30,8 @@ void Feedback::send(int answer) {
 }
 
 INT_PTR Feedback::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    if (closeRequested(message, wParam)) {
-        close(0);
+    if (closedOnRequest(message, wParam))
         return 0;
-    }
     switch (message) {
     case WM_INITDIALOG:
         centerWindow(dialog);

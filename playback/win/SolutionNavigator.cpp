@@ -26,10 +26,8 @@ void SolutionNavigator::close(INT_PTR) {
 }
 
 INT_PTR SolutionNavigator::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    if (closeRequested(message, wParam)) {
-        close(0);
+    if (closedOnRequest(message, wParam))
         return 0;
-    }
     switch (message) {
     case WM_INITDIALOG:
         initialize(dialog);

@@ -15,10 +15,8 @@ void SolutionNotification::announce(const Ticket& solved) {
 }
 
 INT_PTR SolutionNotification::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    if (closeRequested(message, wParam)) {
-        close(0);
+    if (closedOnRequest(message, wParam))
         return 0;
-    }
     switch (message) {
     case WM_INITDIALOG: {
         const SoftwareEntry* software = ticketSoftware(ticket, SoftwareCatalogue::instance());

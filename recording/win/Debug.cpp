@@ -13,10 +13,8 @@ void Debug::refresh() {
 }
 
 INT_PTR Debug::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    if (closeRequested(message, wParam)) {
-        close(0);
+    if (closedOnRequest(message, wParam))
         return 0;
-    }
     if (message == WM_INITDIALOG) {
         centerWindow(dialog);
         refresh();

@@ -27,10 +27,8 @@ void SolutionCapture::close(INT_PTR result) {
 }
 
 INT_PTR SolutionCapture::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    if (closeRequested(message, wParam)) {
-        close(0);
+    if (closedOnRequest(message, wParam))
         return 0;
-    }
     switch (message) {
     case WM_INITDIALOG:
         centerWindow(dialog);
