@@ -139,7 +139,7 @@ stop_services
 
 "$top/scripts/postgres-cluster.sh" start "$pgstate" "${pgsettings[@]}"
 pgdb="postgresql:///postgres?host=$(cat "$pgstate/host")&user=lotse"
-postmaster=("$(head -n 1 "$(dirname "$(cat "$pgstate/host")")/data/postmaster.pid")")
+postmaster=("$("$top/scripts/postgres-cluster.sh" pid "$pgstate")")
 "$exe" --db "$pgdb" --seed-demo >/dev/null
 start_service "$pgdb"
 first=$port
