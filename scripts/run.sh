@@ -36,23 +36,32 @@ echo "run: service on https://localhost:$port (log: $state/service.log)"
 export LOTSE_WIN_BUILD="$build/win"
 [ -n "${DISPLAY:-}" ] && export LOTSE_DISPLAY=$DISPLAY
 source "$top/scripts/wine-env.sh"
+source "$top/tests/win/process-tools.sh"
 trap 'lotse_wine_cleanup; stop_service' EXIT
 
 wine explorer /desktop=Lotse,1280x1024 "$LOTSE_WIN_BUILD/lotse.exe" >/dev/null 2>&1 &
 desktop=$!
 # The demo's recorded solutions play on Wine's Notepad and Task Manager.
-lotse_wait_window "Lotse - 1.0.2" 300 >/dev/null 2>&1 || true
+lotse_wait_window "$title" 300 >/dev/null 2>&1 || true
 for program in notepad taskmgr; do
     wine explorer /desktop=Lotse,1280x1024 "$program" >/dev/null 2>&1 &
 done
 echo "run: Lotse started on display $DISPLAY; it sits in the notification area. Press Pause to open it."
 if [ -z "${LOTSE_DISPLAY:-}" ]; then
-    # Headless: open the main window once and save what it looks like.
-    if lotse_wait_window "Task Manager" 300 >/dev/null 2>&1 || sleep 5; then
-        xdotool key Pause
-        sleep 2
+    # Headless: once Notepad and Task Manager are up, open the main window over
+    # them as Pause does (its catalogue is loaded before the window is made) and
+    # save what it looks like.
+    for program in "Untitled - Notepad" "Task Manager"; do
+        lotse_wait_visible "$program" 300 || echo "run: $program did not come up" >&2
+    done
+    sleep 1
+    xdotool key Pause
+    if lotse_wait_visible "$title" 100; then
+        sleep 1
         import -window root "$build/screenshots/run-desktop.png" 2>/dev/null &&
             echo "run: screenshot of the running program: $build/screenshots/run-desktop.png"
+    else
+        echo "run: the main window did not open on Pause; no screenshot" >&2
     fi
 fi
 wait "$desktop" || true
