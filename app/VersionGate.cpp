@@ -56,6 +56,10 @@ String NewVersionTexts::versionsText() const {
 }
 
 String fetchCurrentVersion() {
-    return ServiceClient::send(ServiceClient::host(), u"curversion.php", String(), String(),
-                               u"GET");
+    const ServiceClient::Reply reply = ServiceClient::request(
+        ServiceClient::host(), u"curversion.php", String(), String(), u"GET");
+    // An error page of a proxy in front of the service (502, 503, 504) names no
+    // version: the service was not reached. A 200 reply is the version, whatever
+    // it says.
+    return reply.status == 200 ? reply.text : String();
 }

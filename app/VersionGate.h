@@ -40,5 +40,6 @@ struct NewVersionTexts {
     String versionsText() const;
 };
 
-// The service's answer to "curversion.php" (a GET without a body), unchanged.
+// The service's answer to "curversion.php" (a GET without a body), unchanged;
+// empty unless the reply's HTTP status is 200.
 String fetchCurrentVersion();

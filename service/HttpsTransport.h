@@ -8,13 +8,18 @@
 
 // The platform's HTTPS exchange: WinINet on Windows, libcurl natively. Both send
 // `body` (when not empty) with the form content type, wait at most 15000 ms for
-// each stage, and return the reply body's bytes whatever the HTTP status; empty
-// when the exchange fails before the reply, the bytes that arrived when it
-// breaks off during the reply.
+// each stage, and return the reply body's bytes whatever the HTTP status, with
+// that status; empty with status 0 when the exchange fails before the reply, the
+// bytes that arrived when it breaks off during the reply.
 //
 // A reply longer than `maxReplyBytes` is refused whole (empty): the program's
 // texts count their units in 32 bits, and no reply of the service comes near it.
 inline constexpr size_t maxReplyBytes = size_t(256) << 20;
 
-std::string httpsExchange(const String& host, int port, const String& objectName,
-                          const String& verb, const std::string& body);
+struct HttpsReply {
+    int status = 0; // the HTTP status; 0 when no reply arrived
+    std::string bytes;
+};
+
+HttpsReply httpsExchange(const String& host, int port, const String& objectName, const String& verb,
+                         const std::string& body);

@@ -147,11 +147,16 @@ String replyText(const std::string& bytes) {
     return Utf8::decode(bytes.data(), length);
 }
 
+Reply request(const String& hostName, const String& endpoint, const String& query,
+              const String& body, const String& verb) {
+    const HttpsReply reply =
+        httpsExchange(hostName, port(), objectName(endpoint, query), verb, bodyBytes(body));
+    return {reply.status, replyText(reply.bytes)};
+}
+
 String send(const String& hostName, const String& endpoint, const String& query, const String& body,
             const String& verb) {
-    const std::string reply =
-        httpsExchange(hostName, port(), objectName(endpoint, query), verb, bodyBytes(body));
-    return replyText(reply);
+    return request(hostName, endpoint, query, body, verb).text;
 }
 
 String post(const String& endpoint, const String& body) {

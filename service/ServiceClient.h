@@ -10,10 +10,19 @@
 // exchange failed at any step; what the user sees is the caller's decision.
 namespace ServiceClient {
 
-// Performs the request and returns the reply body decoded from UTF-8 up to its
-// first zero byte. `query` (when not empty) follows the endpoint after "?"; a
-// non-empty `body` is sent form-encoded as UTF-8. The HTTP status is not
-// examined: an error page is a reply like any other.
+// A reply: the body decoded from UTF-8 up to its first zero byte, and the HTTP
+// status (0 when no reply arrived).
+struct Reply {
+    int status = 0;
+    String text;
+};
+
+// Performs the request. `query` (when not empty) follows the endpoint after "?";
+// a non-empty `body` is sent form-encoded as UTF-8.
+Reply request(const String& host, const String& endpoint, const String& query, const String& body,
+              const String& verb);
+// request()'s text alone: the HTTP status is not examined, an error page is a
+// reply like any other.
 String send(const String& host, const String& endpoint, const String& query, const String& body,
             const String& verb);
 // send() to the configured host with "POST" and no query.

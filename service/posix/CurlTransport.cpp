@@ -6,8 +6,8 @@
 
 // The native build talks to the service with libcurl, with the behaviour of the
 // WinINet transport: HTTPS with the system's trusted CAs, the form content type
-// only when a body goes out, no status check, no reply when the exchange fails
-// before the reply starts.
+// only when a body goes out, the status handed on without judging it, no reply
+// when the exchange fails before the reply starts.
 namespace {
 
 constexpr long stageLimitMs = 15000;
@@ -35,13 +35,13 @@ size_t collect(char* data, size_t size, size_t count, void* target) {
 
 } // namespace
 
-std::string httpsExchange(const String& host, int port, const String& objectName,
-                          const String& verb, const std::string& body) {
+HttpsReply httpsExchange(const String& host, int port, const String& objectName, const String& verb,
+                         const std::string& body) {
     if (!curlReady())
-        return std::string();
+        return {};
     CURL* curl = curl_easy_init();
     if (!curl)
-        return std::string();
+        return {};
 
     const std::string url = "https://" + Utf8::encode(host) + ":" + std::to_string(port) + "/" +
                             Utf8::encode(objectName);
@@ -87,9 +87,11 @@ std::string httpsExchange(const String& host, int port, const String& objectName
     // Like WinINet's reading loop, a reply that breaks off keeps what arrived;
     // a failure before the reply has nothing to keep.
     curl_easy_perform(curl);
+    long status = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     curl_slist_free_all(headers);
     curl_easy_cleanup(curl);
     if (reply.tooLong)
-        return std::string();
-    return std::move(reply.bytes);
+        return {};
+    return {static_cast<int>(status), std::move(reply.bytes)};
 }

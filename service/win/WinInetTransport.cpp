@@ -18,12 +18,12 @@ void setLimit(HINTERNET internet, DWORD option) {
 
 } // namespace
 
-std::string httpsExchange(const String& host, int port, const String& objectName,
-                          const String& verb, const std::string& body) {
+HttpsReply httpsExchange(const String& host, int port, const String& objectName, const String& verb,
+                         const std::string& body) {
     HINTERNET internet =
         InternetOpenW(L"WinInet", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (!internet)
-        return std::string();
+        return {};
     setLimit(internet, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT);
     setLimit(internet, INTERNET_OPTION_DATA_SEND_TIMEOUT);
     setLimit(internet, INTERNET_OPTION_RECEIVE_TIMEOUT);
@@ -35,14 +35,14 @@ std::string httpsExchange(const String& host, int port, const String& objectName
                          INTERNET_SERVICE_HTTP, secureKeepAlive, 1);
     if (!connection) {
         InternetCloseHandle(internet);
-        return std::string();
+        return {};
     }
     HINTERNET request = HttpOpenRequestW(connection, wide(verb), wide(objectName), nullptr, nullptr,
                                          nullptr, secureKeepAlive, 1);
     if (!request) {
         InternetCloseHandle(connection);
         InternetCloseHandle(internet);
-        return std::string();
+        return {};
     }
 
     BOOL sent;
@@ -55,17 +55,22 @@ std::string httpsExchange(const String& host, int port, const String& objectName
         sent = HttpSendRequestW(request, nullptr, 0, nullptr, 0);
     }
 
-    std::string reply;
+    HttpsReply reply;
     if (sent) {
+        DWORD status = 0;
+        DWORD size = sizeof status;
+        if (HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                           nullptr))
+            reply.status = static_cast<int>(status);
         std::vector<char> piece(1023);
         DWORD got = 0;
         while (InternetReadFile(request, piece.data(), static_cast<DWORD>(piece.size()), &got) &&
                got > 0) {
-            if (reply.size() + got > maxReplyBytes) {
-                reply.clear();
+            if (reply.bytes.size() + got > maxReplyBytes) {
+                reply = {};
                 break;
             }
-            reply.append(piece.data(), got);
+            reply.bytes.append(piece.data(), got);
         }
     }
     InternetCloseHandle(request);

@@ -1,7 +1,10 @@
 // The native HTTPS exchange against a server that misbehaves in ways the
 // service does not: replies that break off, error statuses.
 
+#include "app/VersionGate.h"
 #include "service/HttpsTransport.h"
+#include "service/ServiceClient.h"
+#include "tests/StringPrinter.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>
@@ -38,6 +41,13 @@ class BrokenServer : public testing::Test {
             response.status = 500;
             response.set_content("Fehlerseite", "text/html");
         });
+        // What a proxy in front of the service says while the service is down,
+        // until the test names another reply.
+        server->Get("/curversion.php",
+                    [this](const httplib::Request&, httplib::Response& response) {
+                        response.status = versionStatus;
+                        response.set_content(versionBody, "text/html");
+                    });
         port = server->bind_to_any_port("127.0.0.1");
         ASSERT_GT(port, 0);
         // Bound means listening: connections wait until the thread serves them.
@@ -56,15 +66,38 @@ class BrokenServer : public testing::Test {
     std::unique_ptr<httplib::SSLServer> server;
     std::thread thread;
     int port = 0;
+    int versionStatus = 502;
+    std::string versionBody = "<html><body><h1>502 Bad Gateway</h1></body></html>";
 };
 
 } // namespace
 
 TEST_F(BrokenServer, BrokenRepliesKeepWhatArrivedAndNoServerGivesNothing) {
-    EXPECT_EQ(httpsExchange(u"localhost", port, u"cut.php", u"POST", "code=x"), "Teil der Antwort");
-    // An error status still gives the body.
-    EXPECT_EQ(httpsExchange(u"localhost", port, u"error.php", u"POST", "code=x"), "Fehlerseite");
+    EXPECT_EQ(httpsExchange(u"localhost", port, u"cut.php", u"POST", "code=x").bytes,
+              "Teil der Antwort");
+    // An error status still gives the body, and the status with it.
+    const HttpsReply error = httpsExchange(u"localhost", port, u"error.php", u"POST", "code=x");
+    EXPECT_EQ(error.bytes, "Fehlerseite");
+    EXPECT_EQ(error.status, 500);
     server->stop();
     thread.join();
-    EXPECT_EQ(httpsExchange(u"localhost", port, u"error.php", u"POST", "code=x"), "");
+    const HttpsReply none = httpsExchange(u"localhost", port, u"error.php", u"POST", "code=x");
+    EXPECT_EQ(none.bytes, "");
+    EXPECT_EQ(none.status, 0);
+}
+
+TEST_F(BrokenServer, OnlyAnOkReplyNamesTheCurrentVersion) {
+    const String savedHost = ServiceClient::host();
+    const int savedPort = ServiceClient::port();
+    ServiceClient::setServer(u"localhost", port);
+    // A proxy's error pages count as no answer, so the gate offers a retry
+    // instead of reporting the page as a new version.
+    for (int status : {502, 503, 504, 404}) {
+        versionStatus = status;
+        EXPECT_EQ(fetchCurrentVersion(), String()) << status;
+    }
+    versionStatus = 200;
+    versionBody = "Wartung";
+    EXPECT_EQ(fetchCurrentVersion(), String(u"Wartung"));
+    ServiceClient::setServer(savedHost, savedPort);
 }

@@ -117,3 +117,19 @@ TEST_F(VersionGateTest, UnreachableServiceWaitsFiveTimesThenOffersRetryUntilClos
     EXPECT_EQ(seenSecond, seenFirst);
     EXPECT_EQ(threadWindowTitled(newVersionTitle), nullptr);
 }
+
+TEST_F(VersionGateTest, ProxyErrorPageCountsAsNoConnection) {
+    if (WinTestEnvironment::errorPagePort == 0)
+        GTEST_SKIP() << "needs --error-page-port (a server answering 502)";
+    ServiceClient::setServer(u"localhost", WinTestEnvironment::errorPagePort);
+    String seen;
+    DialogSteps steps({held([&](HWND dialog) {
+                          seen = shown(dialog);
+                          PostMessageW(dialog, WM_COMMAND, IDCLOSE, 0);
+                      })},
+                      giveUp, limitMs);
+    EXPECT_TRUE(lotse.checkVersion());
+    EXPECT_TRUE(steps.finished());
+    EXPECT_EQ(waits, std::vector<int>(5, 180000));
+    EXPECT_EQ(seen, expected(u"[Verbindungsfehler]", u"retry"));
+}

@@ -53,6 +53,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         readNumberOption(argv[i], "--service-port=", WinTestEnvironment::servicePort);
         readNumberOption(argv[i], "--newer-service-port=", WinTestEnvironment::newerServicePort);
+        readNumberOption(argv[i], "--error-page-port=", WinTestEnvironment::errorPagePort);
         readNumberOption(argv[i], "--hold-dialog-ms=", WinTestEnvironment::holdDialogMs);
     }
     return RUN_ALL_TESTS();
