@@ -32,8 +32,10 @@ void setRunValue(const String& name, bool enable) {
         return;
     if (enable) {
         String data = String::format(u"\"%s\"", programPath());
+        // REG_SZ data carries its terminating zero; readers that trust the stored
+        // size would otherwise read past the path.
         RegSetValueExW(key, wide(name), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.data()),
-                       static_cast<DWORD>(data.length() * 2));
+                       static_cast<DWORD>(data.length() + 1) * 2);
     } else {
         RegDeleteValueW(key, wide(name));
     }

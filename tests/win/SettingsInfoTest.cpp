@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 // The settings dialog's check box is clicked for real, with the registry and
 // the Startup folder checked, by tests/e2e/settings-info.test.sh.
 
@@ -28,6 +30,23 @@ String runValue() {
         ERROR_SUCCESS)
         return String();
     return fromWide(data);
+}
+
+// The Run value's data as stored, every byte of it.
+std::vector<wchar_t> storedRunValue() {
+    HKEY key = nullptr;
+    std::vector<wchar_t> data;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, runKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return data;
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExW(key, L"Lotse", nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+        type == REG_SZ) {
+        data.resize(size / sizeof(wchar_t));
+        RegQueryValueExW(key, L"Lotse", nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()),
+                         &size);
+    }
+    RegCloseKey(key);
+    return data;
 }
 
 String startupLink() {
@@ -100,7 +119,12 @@ TEST(FirstRun, MissingAppKeyIsCreatedAndRegistersAutostartOnlyThen) {
     lotse.registerFirstRun();
     EXPECT_EQ(lotse.firstRun, 1);
     EXPECT_TRUE(appKeyExists());
-    EXPECT_EQ(runValue(), String(u"\"") + fromWide(self) + String(u"\""));
+    const String quotedSelf = String(u"\"") + fromWide(self) + String(u"\"");
+    EXPECT_EQ(runValue(), quotedSelf);
+    // Stored with its terminating zero, as REG_SZ data must be.
+    const std::vector<wchar_t> stored = storedRunValue();
+    ASSERT_EQ(stored.size(), static_cast<size_t>(quotedSelf.length()) + 1);
+    EXPECT_EQ(stored.back(), L'\0');
     EXPECT_TRUE(linkExists());
     if (lotse.appKey)
         RegCloseKey(lotse.appKey);
