@@ -1,7 +1,7 @@
 #include "app/SoftwareCatalogue.h"
 
 #include "base/Words.h"
-#include "service/Json.h"
+#include "base/Json.h"
 #include "service/ServiceClient.h"
 
 SoftwareCatalogue& SoftwareCatalogue::instance() {

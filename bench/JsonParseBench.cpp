@@ -1,4 +1,4 @@
-#include "service/Json.h"
+#include "base/Json.h"
 #include "service/ServiceClient.h"
 
 #include <benchmark/benchmark.h>

@@ -2,14 +2,7 @@
 # and the registration of the Wine and end-to-end tests.
 
 find_package(GTest REQUIRED)
-find_package(PkgConfig REQUIRED)
-pkg_check_modules(CURL REQUIRED IMPORTED_TARGET libcurl)
 find_package(Threads REQUIRED)
-
-add_library(lotse_posix STATIC ${LOTSE_POSIX_SOURCES})
-target_link_libraries(lotse_posix PUBLIC lotse_core PkgConfig::CURL Threads::Threads)
-# The core calls platform functions that the native layer supplies.
-target_link_libraries(lotse_core PUBLIC lotse_posix)
 
 include(GoogleTest)
 file(GLOB_RECURSE LOTSE_UNIT_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)

@@ -21,8 +21,9 @@ list(FILTER LOTSE_WIN_SOURCES EXCLUDE REGEX "/app/win/WinMain\\.cpp$")
 add_library(lotse_win STATIC ${LOTSE_WIN_SOURCES})
 target_include_directories(lotse_win BEFORE PUBLIC ${LOTSE_UIA_INCLUDE})
 target_link_libraries(lotse_win PUBLIC lotse_core ${LOTSE_WIN_LIBS})
-# The core calls platform functions that the Windows layer supplies.
-target_link_libraries(lotse_core PUBLIC lotse_win)
+# The in-process UI Automation of the tests implements the same COM interfaces.
+target_include_directories(lotse_test_support BEFORE PUBLIC ${LOTSE_UIA_INCLUDE})
+target_link_libraries(lotse_test_support PUBLIC ${LOTSE_WIN_LIBS})
 
 set(LOTSE_RESOURCES ${CMAKE_SOURCE_DIR}/resources/lotse.rc)
 set_source_files_properties(${LOTSE_RESOURCES} PROPERTIES

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "recording/Capture.h"
-#include "service/Json.h"
+#include "base/Json.h"
 #include "service/Ticket.h"
 
 // Fetching a ticket's recorded solution ("getcapture.php").

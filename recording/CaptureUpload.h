@@ -2,7 +2,7 @@
 
 #include "base/String.h"
 #include "recording/Capture.h"
-#include "service/Json.h"
+#include "base/Json.h"
 
 // Storing a recorded solution as a ticket's capture ("createcapture.php").
 

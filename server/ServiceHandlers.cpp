@@ -3,8 +3,8 @@
 #include "server/ConnectionPool.h"
 #include "server/FormBody.h"
 #include "server/Store.h"
-#include "service/Json.h"
-#include "service/Utf8.h"
+#include "base/Json.h"
+#include "base/Utf8.h"
 
 #include <cstdio>
 #include <vector>
@@ -13,42 +13,6 @@
 namespace {
 
 using Fields = std::map<std::string, std::string>;
-
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF. The
-// program's encoder only produces such text, so anything else is not ours.
-bool validUtf8(std::string_view bytes) {
-    size_t i = 0;
-    while (i < bytes.size()) {
-        const unsigned char c = static_cast<unsigned char>(bytes[i]);
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        int extra = 0;
-        unsigned min = 0, cp = 0;
-        if ((c & 0xE0) == 0xC0) {
-            extra = 1, min = 0x80, cp = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            extra = 2, min = 0x800, cp = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            extra = 3, min = 0x10000, cp = c & 0x07;
-        } else {
-            return false;
-        }
-        if (i + extra >= bytes.size())
-            return false;
-        for (int k = 1; k <= extra; ++k) {
-            const unsigned char next = static_cast<unsigned char>(bytes[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (next & 0x3F);
-        }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += extra + 1;
-    }
-    return true;
-}
 
 // Compares without stopping at the first difference, so the reply time tells
 // nothing about how much of a guessed code was right.
@@ -190,7 +154,7 @@ bool readDocument(std::string_view body, const std::string& code,
     }
     auto content = fields.find("content");
     // A zero byte would cut every later reply that carries this text short.
-    if (content == fields.end() || !validUtf8(content->second) ||
+    if (content == fields.end() || !Utf8::isValid(content->second) ||
         content->second.find('\0') != std::string::npos) {
         failure = error(ServiceErrors::malformed, 400);
         return false;

@@ -7,7 +7,7 @@
 #include "server/ServiceHandlers.h"
 #include "server/ServiceOptions.h"
 #include "server/Store.h"
-#include "service/Utf8.h"
+#include "base/Utf8.h"
 
 #include <atomic>
 #include <csignal>

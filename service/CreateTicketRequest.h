@@ -2,7 +2,7 @@
 
 #include "app/SoftwareEntry.h"
 #include "base/String.h"
-#include "service/Json.h"
+#include "base/Json.h"
 #include "service/OsVersionRecord.h"
 
 // A new ticket for the service ("createticket.php"): the question with the

@@ -2,7 +2,7 @@
 
 #include "app/SoftwareEntry.h"
 #include "base/String.h"
-#include "service/Json.h"
+#include "base/Json.h"
 
 // Whether a played solution helped ("feedback.php").
 

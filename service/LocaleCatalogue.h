@@ -1,6 +1,6 @@
 #pragma once
 
-#include "service/Json.h"
+#include "base/Json.h"
 #include "service/LocaleEntry.h"
 
 #include <map>

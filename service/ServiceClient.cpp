@@ -2,7 +2,7 @@
 
 #include "LotseConfig.h"
 #include "service/HttpsTransport.h"
-#include "service/Utf8.h"
+#include "base/Utf8.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/String.h"
-#include "service/Json.h"
+#include "base/Json.h"
 
 #include <string>
 

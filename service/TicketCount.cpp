@@ -1,6 +1,6 @@
 #include "service/TicketCount.h"
 
-#include "service/Json.h"
+#include "base/Json.h"
 #include "service/ServiceClient.h"
 #include "service/TicketList.h"
 

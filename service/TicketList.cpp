@@ -1,7 +1,7 @@
 #include "service/TicketList.h"
 
 #include "base/Words.h"
-#include "service/Json.h"
+#include "base/Json.h"
 #include "service/ServiceClient.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/String.h"
-#include "service/Utf8.h"
+#include "base/Utf8.h"
 
 #include <ostream>
 

@@ -1,6 +1,6 @@
 #include "service/HttpsTransport.h"
 
-#include "service/Utf8.h"
+#include "base/Utf8.h"
 
 #include <curl/curl.h>
 

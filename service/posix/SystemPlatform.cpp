@@ -1,6 +1,6 @@
 #include "service/SystemPlatform.h"
 
-#include "service/Utf8.h"
+#include "base/Utf8.h"
 
 #include <cstdlib>
 #include <fstream>

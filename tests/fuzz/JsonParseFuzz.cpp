@@ -1,7 +1,7 @@
 // libFuzzer target: any reply bytes, decoded as the transport decodes them, then
 // parsed and written again. AddressSanitizer and UBSan watch every read.
-#include "service/Json.h"
-#include "service/Utf8.h"
+#include "base/Json.h"
+#include "base/Utf8.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -9,9 +9,9 @@
 // documents as the program builds them, and reads of the database.
 
 #include "LotseConfig.h"
-#include "service/Json.h"
+#include "base/Json.h"
 #include "service/ServiceClient.h"
-#include "service/Utf8.h"
+#include "base/Utf8.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 
 #include "../StringPrinter.h"
 #include "server/FormBody.h"
-#include "service/Json.h"
+#include "base/Json.h"
 #include "service/ServiceClient.h"
-#include "service/Utf8.h"
+#include "base/Utf8.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include "app/MainWindowModel.h"
 #include "controls/ComboBoxView.h"
-#include "service/Json.h"
+#include "base/Json.h"
 #include "service/TicketCount.h"
 
 #include <map>

@@ -1,5 +1,5 @@
-#include "service/Json.h"
-#include "service/Utf8.h"
+#include "base/Json.h"
+#include "base/Utf8.h"
 
 #include <gtest/gtest.h>
 

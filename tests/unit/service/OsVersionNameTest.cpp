@@ -1,7 +1,7 @@
 #include "service/OsVersionName.h"
 
 #include "service/SystemInfo.h"
-#include "service/Utf8.h"
+#include "base/Utf8.h"
 
 #include <gtest/gtest.h>
 

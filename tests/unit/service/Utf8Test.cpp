@@ -1,4 +1,4 @@
-#include "service/Utf8.h"
+#include "base/Utf8.h"
 
 #include <gtest/gtest.h>
 

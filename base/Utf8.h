@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 // UTF-8 as the service exchanges it. Surrogate pairs travel as one four-byte
 // sequence. Text that cannot be represented (a lone surrogate, a truncated or
@@ -16,5 +17,8 @@ String decode(const char* bytes, size_t count);
 inline String decode(const std::string& bytes) {
     return decode(bytes.data(), bytes.size());
 }
+// True when every sequence is well-formed (what encode produces), so decoding
+// would replace nothing.
+bool isValid(std::string_view bytes);
 
 } // namespace Utf8

@@ -1,4 +1,4 @@
-#include "service/Utf8.h"
+#include "base/Utf8.h"
 
 namespace Utf8 {
 
@@ -18,6 +18,51 @@ bool isContinuation(unsigned char b) {
 
 void put(std::string& out, unsigned value) {
     out.push_back(static_cast<char>(value));
+}
+
+// The sequence that starts at b[i]: its code point and its length when it is
+// well-formed as Unicode defines it (no overlong forms, no encoded surrogates,
+// nothing above U+10FFFF); otherwise false, with the length of its maximal
+// ill-formed part, after which decoding resumes.
+bool readSequence(const unsigned char* b, size_t i, size_t count, unsigned& cp, size_t& length) {
+    const unsigned lead = b[i];
+    length = 1;
+    if (lead < 0x80) {
+        cp = lead;
+        return true;
+    }
+    int need;
+    unsigned char low = 0x80, high = 0xBF; // allowed range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        need = 1;
+        cp = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        need = 2;
+        cp = lead & 0x0F;
+        if (lead == 0xE0)
+            low = 0xA0;
+        else if (lead == 0xED)
+            high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        need = 3;
+        cp = lead & 0x07;
+        if (lead == 0xF0)
+            low = 0x90;
+        else if (lead == 0xF4)
+            high = 0x8F;
+    } else {
+        return false;
+    }
+    int got = 0;
+    while (got < need && i + length < count) {
+        const unsigned char next = b[i + length];
+        if (got == 0 ? (next < low || next > high) : !isContinuation(next))
+            break;
+        cp = (cp << 6) | (next & 0x3F);
+        ++got;
+        ++length;
+    }
+    return got == need;
 }
 
 void appendCodePoint(String& out, unsigned cp) {
@@ -64,62 +109,34 @@ std::string encode(const String& text) {
     return out;
 }
 
-// Well-formed sequences as Unicode defines them (no overlong forms, no encoded
-// surrogates, nothing above U+10FFFF). Each maximal ill-formed part yields one
-// U+FFFD and decoding resumes at the first byte that does not belong to it.
+// Each maximal ill-formed part yields one U+FFFD.
 String decode(const char* bytes, size_t count) {
     String out;
     const auto* b = reinterpret_cast<const unsigned char*>(bytes);
     size_t i = 0;
     while (i < count) {
-        const unsigned lead = b[i];
-        if (lead < 0x80) {
-            out.append(static_cast<char16_t>(lead));
-            ++i;
-            continue;
-        }
-        int need;
-        unsigned cp;
-        unsigned char low = 0x80, high = 0xBF; // allowed range of the second byte
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            need = 1;
-            cp = lead & 0x1F;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            need = 2;
-            cp = lead & 0x0F;
-            if (lead == 0xE0)
-                low = 0xA0;
-            else if (lead == 0xED)
-                high = 0x9F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            need = 3;
-            cp = lead & 0x07;
-            if (lead == 0xF0)
-                low = 0x90;
-            else if (lead == 0xF4)
-                high = 0x8F;
-        } else {
-            out.append(replacement);
-            ++i;
-            continue;
-        }
-        size_t j = i + 1;
-        int got = 0;
-        while (got < need && j < count) {
-            const unsigned char next = b[j];
-            if (got == 0 ? (next < low || next > high) : !isContinuation(next))
-                break;
-            cp = (cp << 6) | (next & 0x3F);
-            ++got;
-            ++j;
-        }
-        if (got == need)
+        unsigned cp = 0;
+        size_t length = 0;
+        if (readSequence(b, i, count, cp, length))
             appendCodePoint(out, cp);
         else
             out.append(replacement);
-        i = j;
+        i += length;
     }
     return out;
+}
+
+bool isValid(std::string_view bytes) {
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+    size_t i = 0;
+    while (i < bytes.size()) {
+        unsigned cp = 0;
+        size_t length = 0;
+        if (!readSequence(b, i, bytes.size(), cp, length))
+            return false;
+        i += length;
+    }
+    return true;
 }
 
 } // namespace Utf8

@@ -1,4 +1,4 @@
-#include "service/Json.h"
+#include "base/Json.h"
 
 namespace Json {
 
