@@ -1,8 +1,11 @@
 #include "app/SoftwareCatalogue.h"
 
+#include "base/Protocol.h"
 #include "base/Words.h"
 #include "base/Json.h"
 #include "service/ServiceClient.h"
+
+using namespace Protocol;
 
 SoftwareCatalogue& SoftwareCatalogue::instance() {
     static SoftwareCatalogue catalogue;
@@ -11,7 +14,7 @@ SoftwareCatalogue& SoftwareCatalogue::instance() {
 
 void SoftwareCatalogue::load() {
     entries.clear();
-    loadFromReply(ServiceClient::post(u"getsoftwarelist.php", ServiceClient::codeBody()));
+    loadFromReply(ServiceClient::post(Endpoint::getsoftwarelist, ServiceClient::codeBody()));
 }
 
 void SoftwareCatalogue::loadFromReply(const String& reply) {
@@ -24,13 +27,13 @@ void SoftwareCatalogue::loadFromReply(const String& reply) {
         SoftwareEntry entry;
         entry.id = key.toInt();
         if (Json::isObject(value)) {
-            entry.id_locale = Json::memberInt(value, u"id_locale");
-            entry.file_desc = Json::memberText(value, u"file_desc");
-            entry.product_name = Json::memberText(value, u"product_name");
-            entry.file_version = Json::memberText(value, u"file_version");
-            entry.file_version_full = Json::memberText(value, u"file_version_full");
-            entry.supported = Json::memberInt(value, u"supported") != 0;
-            entry.module_name = Json::memberText(value, u"module_name");
+            entry.id_locale = Json::memberInt(value, Member::id_locale);
+            entry.file_desc = Json::memberText(value, Member::file_desc);
+            entry.product_name = Json::memberText(value, Member::product_name);
+            entry.file_version = Json::memberText(value, Member::file_version);
+            entry.file_version_full = Json::memberText(value, Member::file_version_full);
+            entry.supported = Json::memberInt(value, Member::supported) != 0;
+            entry.module_name = Json::memberText(value, Member::module_name);
             if (entry.file_desc.empty() && entry.product_name.empty() && entry.file_version.empty())
                 wildcard = entry.id;
         }

@@ -36,7 +36,7 @@ int build(DataGridModel& grid, const TicketList& tickets, SoftwareCatalogue& sof
         // every id the tickets name.
         const String softwareText = ticketSoftwareText(ticket, software, true);
         const String osText = ticketOsText(ticket, systems);
-        if (ticket.id_state != TicketWaiting)
+        if (ticket.id_state != TicketOpen)
             continue;
         if (!grid.addRow(ticket.question, ticket.id))
             break;

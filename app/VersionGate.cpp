@@ -1,6 +1,9 @@
 #include "app/VersionGate.h"
 
+#include "base/Protocol.h"
 #include "service/ServiceClient.h"
+
+using namespace Protocol;
 
 String versionText(const String& reply) {
     String text(reply);
@@ -57,7 +60,7 @@ String NewVersionTexts::versionsText() const {
 
 String fetchCurrentVersion() {
     const ServiceClient::Reply reply = ServiceClient::request(
-        ServiceClient::host(), u"curversion.php", String(), String(), u"GET");
+        ServiceClient::host(), Endpoint::curversion, String(), String(), u"GET");
     // An error page of a proxy in front of the service (502, 503, 504) names no
     // version: the service was not reached. A 200 reply is the version, whatever
     // it says.

@@ -1,8 +1,11 @@
 #include "playback/CaptureDownload.h"
 
+#include "base/Protocol.h"
 #include "service/ServiceClient.h"
 
 #include <algorithm>
+
+using namespace Protocol;
 
 namespace {
 
@@ -20,24 +23,24 @@ int backedCount(int count, const ElementPtr& object) {
 
 ElementDescriptor descriptorFrom(const ElementPtr& element) {
     ElementDescriptor descriptor;
-    descriptor.name = Json::memberText(element, u"name");
-    descriptor.className = Json::memberText(element, u"class_name");
-    descriptor.automationId = Json::memberText(element, u"automation_id");
-    descriptor.moduleName = Json::memberText(element, u"module_name");
+    descriptor.name = Json::memberText(element, Member::name);
+    descriptor.className = Json::memberText(element, Member::class_name);
+    descriptor.automationId = Json::memberText(element, Member::automation_id);
+    descriptor.moduleName = Json::memberText(element, Member::module_name);
     return descriptor;
 }
 
 } // namespace
 
 void appendCaptureActions(Capture& capture, const ElementPtr& reply) {
-    const int actions = backedCount(Json::memberInt(reply, u"trace_cnt"), reply);
+    const int actions = backedCount(Json::memberInt(reply, Member::trace_cnt), reply);
     capture.actions.reserve(capture.actions.size() + static_cast<size_t>(actions));
     for (int i = 0; i < actions; ++i) {
         const ElementPtr object = Json::member(reply, decimal(i));
         CaptureAction action;
-        action.kind = Json::memberInt(object, u"id_action");
-        action.trace.enteredText = Json::memberText(object, u"entered_text");
-        const int elements = backedCount(Json::memberInt(object, u"elem_cnt"), object);
+        action.kind = Json::memberInt(object, Member::id_action);
+        action.trace.enteredText = Json::memberText(object, Member::entered_text);
+        const int elements = backedCount(Json::memberInt(object, Member::elem_cnt), object);
         action.trace.elements.reserve(static_cast<size_t>(elements));
         for (int j = 0; j < elements; ++j)
             action.trace.elements.push_back(descriptorFrom(Json::member(object, decimal(j))));
@@ -50,7 +53,7 @@ bool downloadCapture(Ticket& ticket) {
         return false;
     if (!ticket.capture.actions.empty())
         return true;
-    const String reply = ServiceClient::post(u"getcapture.php",
+    const String reply = ServiceClient::post(Endpoint::getcapture,
                                              ServiceClient::codeAndCaptureBody(ticket.id_capture));
     const ElementPtr root = Json::parseText(reply);
     appendCaptureActions(ticket.capture, root);

@@ -1,24 +1,10 @@
 #pragma once
 
 #include "automation/ElementTrace.h"
+#include "base/Protocol.h"
 #include "base/String.h"
 
-#include <cstdint>
 #include <vector>
-
-// The number of an action kind as the service stores it ("act", "id_action").
-using ActionKind = int32_t;
-
-namespace Action {
-// Not an action: the input monitors' "nothing pending".
-constexpr ActionKind none = 1;
-constexpr ActionKind leftClick = 2;
-constexpr ActionKind leftDoubleClick = 3;
-constexpr ActionKind middleClick = 4;
-constexpr ActionKind rightClick = 5;
-constexpr ActionKind enterKey = 6;
-constexpr ActionKind textInput = 7;
-} // namespace Action
 
 // The German label of a kind ("Linker Mausklick", ...); empty for any other number.
 String actionLabel(ActionKind kind);

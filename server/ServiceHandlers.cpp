@@ -1,5 +1,6 @@
 #include "server/ServiceHandlers.h"
 
+#include "base/Protocol.h"
 #include "server/ConnectionPool.h"
 #include "server/FormBody.h"
 #include "server/Store.h"
@@ -7,12 +8,19 @@
 #include "base/Utf8.h"
 
 #include <cstdio>
-#include <vector>
 #include <map>
+#include <vector>
+
+using namespace Protocol;
 
 namespace {
 
 using Fields = std::map<std::string, std::string>;
+
+// A form field's name as the parsed body holds it.
+std::string formName(const char16_t* name) {
+    return Utf8::encode(String(name));
+}
 
 // Compares without stopping at the first difference, so the reply time tells
 // nothing about how much of a guessed code was right.
@@ -132,7 +140,7 @@ bool readCodeForm(std::string_view body, const std::string& code, Fields& fields
         failure = error(ServiceErrors::malformed, 400);
         return false;
     }
-    auto given = fields.find("code");
+    auto given = fields.find(formName(Member::code));
     if (given == fields.end() || !sameCode(given->second, code)) {
         failure = error(ServiceErrors::badCode, 403);
         return false;
@@ -152,7 +160,7 @@ bool readDocument(std::string_view body, const std::string& code,
         failure = error(ServiceErrors::malformed, 400);
         return false;
     }
-    auto content = fields.find("content");
+    auto content = fields.find(formName(Member::content));
     // A zero byte would cut every later reply that carries this text short.
     if (content == fields.end() || !Utf8::isValid(content->second) ||
         content->second.find('\0') != std::string::npos) {
@@ -172,7 +180,8 @@ bool readDocument(std::string_view body, const std::string& code,
         failure = error(ServiceErrors::malformed, 400);
         return false;
     }
-    if (!Document::hasText(root, u"code") || !sameCode(Document::utf8(root, u"code"), code)) {
+    if (!Document::hasText(root, Member::code) ||
+        !sameCode(Document::utf8(root, Member::code), code)) {
         failure = error(ServiceErrors::badCode, 403);
         return false;
     }
@@ -187,54 +196,54 @@ bool readDocument(std::string_view body, const std::string& code,
 
 // Replies with lists: objects keyed by decimal ids.
 
-ServiceReply localeList(Store& store) {
+ServiceReply localeList(Store& store, const Fields&, const ElementPtr&) {
     std::vector<LocaleRow> rows;
     if (!store.locales(rows))
         return error(ServiceErrors::storage, 503);
     ElementPtr root = Json::makeRoot();
     for (const LocaleRow& row : rows) {
         ElementPtr entry = Json::ElementMap::addMap(root, number(row.id));
-        put(entry, u"microsoft_lcid", row.microsoftLcid);
-        put(entry, u"description", row.description);
+        put(entry, Member::microsoft_lcid, row.microsoftLcid);
+        put(entry, Member::description, row.description);
     }
     return documentReply(root);
 }
 
-ServiceReply osList(Store& store) {
+ServiceReply osList(Store& store, const Fields&, const ElementPtr&) {
     std::vector<OsRow> rows;
     if (!store.operatingSystems(rows))
         return error(ServiceErrors::storage, 503);
     ElementPtr root = Json::makeRoot();
     for (const OsRow& row : rows) {
         ElementPtr entry = Json::ElementMap::addMap(root, number(row.id));
-        put(entry, u"id_platform", row.idPlatform);
-        put(entry, u"major", row.major);
-        put(entry, u"minor", row.minor);
-        put(entry, u"build_no", row.buildNo);
-        put(entry, u"desc", row.description);
+        put(entry, Member::id_platform, row.idPlatform);
+        put(entry, Member::major, row.major);
+        put(entry, Member::minor, row.minor);
+        put(entry, Member::build_no, row.buildNo);
+        put(entry, Member::desc, row.description);
     }
     return documentReply(root);
 }
 
-ServiceReply softwareList(Store& store) {
+ServiceReply softwareList(Store& store, const Fields&, const ElementPtr&) {
     std::vector<SoftwareRow> rows;
     if (!store.software(rows))
         return error(ServiceErrors::storage, 503);
     ElementPtr root = Json::makeRoot();
     for (const SoftwareRow& row : rows) {
         ElementPtr entry = Json::ElementMap::addMap(root, number(row.id));
-        put(entry, u"id_locale", row.idLocale);
-        put(entry, u"file_desc", row.fileDesc);
-        put(entry, u"product_name", row.productName);
-        put(entry, u"file_version", row.fileVersion);
-        put(entry, u"file_version_full", row.fileVersionFull);
-        put(entry, u"supported", int64_t(row.supported ? 1 : 0));
-        put(entry, u"module_name", row.moduleName);
+        put(entry, Member::id_locale, row.idLocale);
+        put(entry, Member::file_desc, row.fileDesc);
+        put(entry, Member::product_name, row.productName);
+        put(entry, Member::file_version, row.fileVersion);
+        put(entry, Member::file_version_full, row.fileVersionFull);
+        put(entry, Member::supported, int64_t(row.supported ? 1 : 0));
+        put(entry, Member::module_name, row.moduleName);
     }
     return documentReply(root);
 }
 
-ServiceReply ticketList(Store& store) {
+ServiceReply ticketList(Store& store, const Fields&, const ElementPtr&) {
     std::vector<TicketRow> rows;
     if (!store.tickets(rows))
         return error(ServiceErrors::storage, 503);
@@ -247,34 +256,34 @@ ServiceReply ticketList(Store& store) {
                 software.append(u';');
             software.append(number(row.software[i]));
         }
-        put(entry, u"question", row.question);
-        put(entry, u"id_operating_system", row.idOperatingSystem);
-        put(entry, u"id_state", row.idState);
-        put(entry, u"timestamp_created", row.created);
-        put(entry, u"software_list", software);
-        put(entry, u"id_capture", row.idCapture);
-        put(entry, u"id_locale", row.idLocale);
+        put(entry, Member::question, row.question);
+        put(entry, Member::id_operating_system, row.idOperatingSystem);
+        put(entry, Member::id_state, row.idState);
+        put(entry, Member::timestamp_created, row.created);
+        put(entry, Member::software_list, software);
+        put(entry, Member::id_capture, row.idCapture);
+        put(entry, Member::id_locale, row.idLocale);
     }
     return documentReply(root);
 }
 
-ServiceReply ticketCount(Store& store) {
+ServiceReply ticketCount(Store& store, const Fields&, const ElementPtr&) {
     int64_t total = 0, unsolved = 0;
     if (!store.ticketCounts(total, unsolved))
         return error(ServiceErrors::storage, 503);
     ElementPtr root = Json::makeRoot();
-    put(root, u"total", total);
-    put(root, u"unsolved", unsolved);
+    put(root, Member::total, total);
+    put(root, Member::unsolved, unsolved);
     return documentReply(root);
 }
 
-ServiceReply captureReply(Store& store, const Fields& fields) {
-    auto cid = fields.find("cid");
+ServiceReply captureReply(Store& store, const Fields& fields, const ElementPtr&) {
+    auto cid = fields.find(formName(Member::cid));
     if (cid == fields.end())
-        return memberError(ServiceErrors::missingMember, u"cid");
+        return memberError(ServiceErrors::missingMember, Member::cid);
     int64_t captureId = 0;
     if (!parseNumber(cid->second, captureId))
-        return memberError(ServiceErrors::badMember, u"cid");
+        return memberError(ServiceErrors::badMember, Member::cid);
     std::vector<CaptureActionRow> actions;
     bool found = false;
     if (!store.capture(captureId, actions, found))
@@ -282,20 +291,20 @@ ServiceReply captureReply(Store& store, const Fields& fields) {
     if (!found)
         return error(ServiceErrors::unknownCapture, 404);
     ElementPtr root = Json::makeRoot();
-    put(root, u"trace_cnt", int64_t(actions.size()));
+    put(root, Member::trace_cnt, int64_t(actions.size()));
     for (size_t i = 0; i < actions.size(); ++i) {
         const CaptureActionRow& action = actions[i];
         ElementPtr entry = Json::ElementMap::addMap(root, number(int64_t(i)));
-        put(entry, u"id_action", action.idAction);
-        put(entry, u"elem_cnt", int64_t(action.elements.size()));
-        put(entry, u"entered_text", action.enteredText);
+        put(entry, Member::id_action, action.idAction);
+        put(entry, Member::elem_cnt, int64_t(action.elements.size()));
+        put(entry, Member::entered_text, action.enteredText);
         for (size_t j = 0; j < action.elements.size(); ++j) {
             const CaptureElementRow& e = action.elements[j];
             ElementPtr element = Json::ElementMap::addMap(entry, number(int64_t(j)));
-            put(element, u"name", e.name);
-            put(element, u"class_name", e.className);
-            put(element, u"automation_id", e.automationId);
-            put(element, u"module_name", e.moduleName);
+            put(element, Member::name, e.name);
+            put(element, Member::class_name, e.className);
+            put(element, Member::automation_id, e.automationId);
+            put(element, Member::module_name, e.moduleName);
         }
     }
     return documentReply(root);
@@ -310,9 +319,9 @@ bool isBlank(const String& text) {
     return true;
 }
 
-ServiceReply createTicket(Store& store, const ElementPtr& doc) {
+ServiceReply createTicket(Store& store, const Fields&, const ElementPtr& doc) {
     NewTicket ticket;
-    const String question = Document::plain(doc, u"question");
+    const String question = Document::plain(doc, Member::question);
     if (isBlank(question))
         return error(ServiceErrors::emptyQuestion, 400);
     ticket.question = Utf8::encode(question);
@@ -321,59 +330,60 @@ ServiceReply createTicket(Store& store, const ElementPtr& doc) {
         int64_t* target;
     };
     const NumberField numbers[] = {
-        {u"id_locale", &ticket.idLocale},      {u"sw_id", &ticket.swId},
-        {u"sw_id_locale", &ticket.swIdLocale}, {u"os_id_platform", &ticket.os.idPlatform},
-        {u"os_major", &ticket.os.major},       {u"os_minor", &ticket.os.minor},
-        {u"os_build_no", &ticket.os.buildNo},
+        {Member::id_locale, &ticket.idLocale},      {Member::sw_id, &ticket.swId},
+        {Member::sw_id_locale, &ticket.swIdLocale}, {Member::os_id_platform, &ticket.os.idPlatform},
+        {Member::os_major, &ticket.os.major},       {Member::os_minor, &ticket.os.minor},
+        {Member::os_build_no, &ticket.os.buildNo},
     };
     for (const NumberField& field : numbers) {
         if (!Document::number(doc, field.key, *field.target))
             return memberError(ServiceErrors::badMember, field.key);
     }
-    ticket.hwGuid = Document::utf8(doc, u"hw_guid");
-    ticket.username = Document::utf8(doc, u"username");
-    ticket.swFileDesc = Document::utf8(doc, u"sw_file_desc");
-    ticket.swProductName = Document::utf8(doc, u"sw_product_name");
-    ticket.swFileVersion = Document::utf8(doc, u"sw_file_version");
-    ticket.swFileVersionFull = Document::utf8(doc, u"sw_file_version_full");
-    ticket.swModuleName = Document::utf8(doc, u"sw_module_name");
-    ticket.os.description = Document::utf8(doc, u"os_description");
+    ticket.hwGuid = Document::utf8(doc, Member::hw_guid);
+    ticket.username = Document::utf8(doc, Member::username);
+    ticket.swFileDesc = Document::utf8(doc, Member::sw_file_desc);
+    ticket.swProductName = Document::utf8(doc, Member::sw_product_name);
+    ticket.swFileVersion = Document::utf8(doc, Member::sw_file_version);
+    ticket.swFileVersionFull = Document::utf8(doc, Member::sw_file_version_full);
+    ticket.swModuleName = Document::utf8(doc, Member::sw_module_name);
+    ticket.os.description = Document::utf8(doc, Member::os_description);
     int64_t ticketId = 0;
     const StoreResult result = store.createTicket(ticket, ticketId);
     return result == StoreResult::Ok ? ServiceReply::text("OK") : storeError(result);
 }
 
-ServiceReply checkTicket(Store& store, const ElementPtr& doc) {
+ServiceReply checkTicket(Store& store, const Fields&, const ElementPtr& doc) {
     std::vector<SolvedReport> reports;
-    if (!store.takeSolvedReports(Document::utf8(doc, u"hw_guid"), Document::utf8(doc, u"username"),
-                                 reports))
+    if (!store.takeSolvedReports(Document::utf8(doc, Member::hw_guid),
+                                 Document::utf8(doc, Member::username), reports))
         return error(ServiceErrors::storage, 503);
     if (reports.empty())
         return ServiceReply::text("OK");
     ElementPtr root = Json::makeRoot();
     for (const SolvedReport& report : reports) {
         ElementPtr entry = Json::ElementMap::addMap(root, number(report.ticketId));
-        put(entry, u"id_capture", report.idCapture);
-        put(entry, u"question", report.question);
+        put(entry, Member::id_capture, report.idCapture);
+        put(entry, Member::question, report.question);
     }
     return documentReply(root);
 }
 
-ServiceReply feedback(Store& store, const ElementPtr& doc) {
+ServiceReply feedback(Store& store, const Fields&, const ElementPtr& doc) {
     NewFeedback feedback;
-    if (!Document::number(doc, u"ticketid", feedback.ticketId))
-        return memberError(ServiceErrors::badMember, u"ticketid");
-    if (!Document::number(doc, u"sw_id", feedback.swId))
-        return memberError(ServiceErrors::badMember, u"sw_id");
-    feedback.answer = Document::utf8(doc, u"feedback");
-    if (feedback.answer != "YES" && feedback.answer != "NO")
-        return memberError(ServiceErrors::badMember, u"feedback");
-    feedback.helped = feedback.answer == "YES";
-    feedback.swFileDesc = Document::utf8(doc, u"sw_file_desc");
-    feedback.swProductName = Document::utf8(doc, u"sw_product_name");
-    feedback.swFileVersion = Document::utf8(doc, u"sw_file_version");
-    feedback.swFileVersionFull = Document::utf8(doc, u"sw_file_version_full");
-    feedback.swModuleName = Document::utf8(doc, u"sw_module_name");
+    if (!Document::number(doc, Member::ticketid, feedback.ticketId))
+        return memberError(ServiceErrors::badMember, Member::ticketid);
+    if (!Document::number(doc, Member::sw_id, feedback.swId))
+        return memberError(ServiceErrors::badMember, Member::sw_id);
+    const String answer = Document::plain(doc, Member::feedback);
+    if (!(answer == String(answerYes)) && !(answer == String(answerNo)))
+        return memberError(ServiceErrors::badMember, Member::feedback);
+    feedback.answer = Utf8::encode(answer);
+    feedback.helped = answer == String(answerYes);
+    feedback.swFileDesc = Document::utf8(doc, Member::sw_file_desc);
+    feedback.swProductName = Document::utf8(doc, Member::sw_product_name);
+    feedback.swFileVersion = Document::utf8(doc, Member::sw_file_version);
+    feedback.swFileVersionFull = Document::utf8(doc, Member::sw_file_version_full);
+    feedback.swModuleName = Document::utf8(doc, Member::sw_module_name);
     const StoreResult result = store.recordFeedback(feedback);
     return result == StoreResult::Ok ? ServiceReply::text("OK") : storeError(result);
 }
@@ -381,14 +391,14 @@ ServiceReply feedback(Store& store, const ElementPtr& doc) {
 // The upload: "tno", "cnt" and the actions "0".."cnt-1", each with "act", "cnt" and
 // either "trace" (descriptors "0".."cnt-1" with "name", "cln", "aid", "mon") or
 // "enter".
-ServiceReply createCapture(Store& store, const ElementPtr& doc) {
+ServiceReply createCapture(Store& store, const Fields&, const ElementPtr& doc) {
     // More steps or levels than any recording has; the body limit bounds it anyway.
     const int64_t maxCount = 100000;
     int64_t ticketId = 0, count = 0;
-    if (!Document::number(doc, u"tno", ticketId))
-        return memberError(ServiceErrors::badMember, u"tno");
-    if (!Document::number(doc, u"cnt", count) || count < 0 || count > maxCount)
-        return memberError(ServiceErrors::badMember, u"cnt");
+    if (!Document::number(doc, Member::tno, ticketId))
+        return memberError(ServiceErrors::badMember, Member::tno);
+    if (!Document::number(doc, Member::cnt, count) || count < 0 || count > maxCount)
+        return memberError(ServiceErrors::badMember, Member::cnt);
     // An empty recording would mark the ticket solved and tell its asker so,
     // with nothing to show.
     if (count == 0)
@@ -402,29 +412,31 @@ ServiceReply createCapture(Store& store, const ElementPtr& doc) {
                                       400);
         CaptureActionRow row;
         int64_t elements = 0;
-        if (!Document::number(action, u"act", row.idAction) || row.idAction < 2 || row.idAction > 7)
-            return memberError(ServiceErrors::badMember, u"act");
-        if (!Document::number(action, u"cnt", elements) || elements < 0 || elements > maxCount)
-            return memberError(ServiceErrors::badMember, u"cnt");
+        if (!Document::number(action, Member::act, row.idAction) ||
+            !Action::isRecorded(row.idAction))
+            return memberError(ServiceErrors::badMember, Member::act);
+        if (!Document::number(action, Member::cnt, elements) || elements < 0 || elements > maxCount)
+            return memberError(ServiceErrors::badMember, Member::cnt);
         if (elements == 0) {
-            if (!Document::hasText(action, u"enter"))
-                return memberError(ServiceErrors::missingMember, u"enter");
-            row.enteredText = Document::utf8(action, u"enter");
+            if (!Document::hasText(action, Member::enter))
+                return memberError(ServiceErrors::missingMember, Member::enter);
+            row.enteredText = Document::utf8(action, Member::enter);
         } else {
-            ElementPtr trace = Json::member(action, String(u"trace"));
+            ElementPtr trace = Json::member(action, String(Member::trace));
             if (!Json::isObject(trace))
-                return memberError(ServiceErrors::missingMember, u"trace");
+                return memberError(ServiceErrors::missingMember, Member::trace);
             for (int64_t j = 0; j < elements; ++j) {
                 ElementPtr descriptor = Json::member(trace, number(j));
                 if (!Json::isObject(descriptor))
-                    return memberError(ServiceErrors::missingMember, u"trace");
-                for (const char16_t* key : {u"name", u"cln", u"aid", u"mon"}) {
+                    return memberError(ServiceErrors::missingMember, Member::trace);
+                for (const char16_t* key : {Member::name, Member::cln, Member::aid, Member::mon}) {
                     if (!Document::hasText(descriptor, key))
                         return memberError(ServiceErrors::missingMember, key);
                 }
-                row.elements.push_back(CaptureElementRow{
-                    Document::utf8(descriptor, u"name"), Document::utf8(descriptor, u"cln"),
-                    Document::utf8(descriptor, u"aid"), Document::utf8(descriptor, u"mon")});
+                row.elements.push_back(CaptureElementRow{Document::utf8(descriptor, Member::name),
+                                                         Document::utf8(descriptor, Member::cln),
+                                                         Document::utf8(descriptor, Member::aid),
+                                                         Document::utf8(descriptor, Member::mon)});
             }
         }
         actions.push_back(std::move(row));
@@ -434,26 +446,67 @@ ServiceReply createCapture(Store& store, const ElementPtr& doc) {
     return result == StoreResult::Ok ? ServiceReply::text("OK") : storeError(result);
 }
 
-enum class Form { Code, Document, None };
+enum class Form { None, Code, Document };
 
-struct Endpoint {
-    const char* name;
+using Handler = ServiceReply (*)(Store&, const Fields& form, const ElementPtr& document);
+
+struct EndpointRow {
+    const char16_t* name;
     const char* method;
     Form form;
+    // Members a request document must hold as text, besides "code".
+    std::vector<const char16_t*> required;
+    Handler handler; // none for curversion.php, which answers the version text
 };
 
-const Endpoint endpoints[] = {
-    {"curversion.php", "GET", Form::None},         {"getlocalelist.php", "POST", Form::Code},
-    {"getoslist.php", "POST", Form::Code},         {"gettickets.php", "POST", Form::Code},
-    {"getticketcnt.php", "POST", Form::Code},      {"getsoftwarelist.php", "POST", Form::Code},
-    {"getcapture.php", "POST", Form::Code},        {"createticket.php", "POST", Form::Document},
-    {"checkticket.php", "POST", Form::Document},   {"feedback.php", "POST", Form::Document},
-    {"createcapture.php", "POST", Form::Document},
+const EndpointRow endpoints[] = {
+    {Protocol::Endpoint::curversion, "GET", Form::None, {}, nullptr},
+    {Protocol::Endpoint::getlocalelist, "POST", Form::Code, {}, localeList},
+    {Protocol::Endpoint::getoslist, "POST", Form::Code, {}, osList},
+    {Protocol::Endpoint::gettickets, "POST", Form::Code, {}, ticketList},
+    {Protocol::Endpoint::getticketcnt, "POST", Form::Code, {}, ticketCount},
+    {Protocol::Endpoint::getsoftwarelist, "POST", Form::Code, {}, softwareList},
+    {Protocol::Endpoint::getcapture, "POST", Form::Code, {}, captureReply},
+    {Protocol::Endpoint::createticket,
+     "POST",
+     Form::Document,
+     {Member::question, Member::hw_guid, Member::username, Member::sw_id, Member::sw_file_desc,
+      Member::sw_product_name, Member::sw_file_version, Member::sw_file_version_full,
+      Member::sw_module_name, Member::sw_id_locale, Member::os_id_platform, Member::os_minor,
+      Member::os_major, Member::os_build_no, Member::os_description, Member::id_locale},
+     createTicket},
+    {Protocol::Endpoint::checkticket,
+     "POST",
+     Form::Document,
+     {Member::hw_guid, Member::username},
+     checkTicket},
+    {Protocol::Endpoint::feedback,
+     "POST",
+     Form::Document,
+     {Member::ticketid, Member::sw_id, Member::sw_file_desc, Member::sw_product_name,
+      Member::sw_file_version, Member::sw_file_version_full, Member::sw_module_name,
+      Member::feedback},
+     feedback},
+    {Protocol::Endpoint::createcapture,
+     "POST",
+     Form::Document,
+     {Member::tno, Member::cnt},
+     createCapture},
 };
 
-const Endpoint* findEndpoint(std::string_view name) {
-    for (const Endpoint& endpoint : endpoints) {
-        if (name == endpoint.name)
+// Endpoint names are ASCII: the path matches when its bytes are the name's units.
+bool named(std::string_view path, const char16_t* name) {
+    size_t i = 0;
+    for (; name[i]; ++i) {
+        if (i == path.size() || static_cast<unsigned char>(path[i]) != name[i])
+            return false;
+    }
+    return i == path.size();
+}
+
+const EndpointRow* findEndpoint(std::string_view name) {
+    for (const EndpointRow& endpoint : endpoints) {
+        if (named(name, endpoint.name))
             return &endpoint;
     }
     return nullptr;
@@ -471,7 +524,7 @@ bool ServiceHandlers::isEndpoint(std::string_view endpoint) {
 
 ServiceReply ServiceHandlers::handle(std::string_view name, std::string_view method,
                                      std::string_view body) const {
-    const Endpoint* endpoint = findEndpoint(name);
+    const EndpointRow* endpoint = findEndpoint(name);
     if (!endpoint)
         return error(ServiceErrors::unknownEndpoint, 404);
     if (method != endpoint->method)
@@ -487,24 +540,8 @@ ServiceReply ServiceHandlers::handle(std::string_view name, std::string_view met
     if (endpoint->form == Form::Code) {
         if (!readCodeForm(body, code, fields, failure))
             return failure;
-    } else {
-        std::vector<const char16_t*> required;
-        if (name == "createticket.php")
-            required = {
-                u"question",       u"hw_guid",         u"username",        u"sw_id",
-                u"sw_file_desc",   u"sw_product_name", u"sw_file_version", u"sw_file_version_full",
-                u"sw_module_name", u"sw_id_locale",    u"os_id_platform",  u"os_minor",
-                u"os_major",       u"os_build_no",     u"os_description",  u"id_locale"};
-        else if (name == "checkticket.php")
-            required = {u"hw_guid", u"username"};
-        else if (name == "feedback.php")
-            required = {u"ticketid",        u"sw_id",           u"sw_file_desc",
-                        u"sw_product_name", u"sw_file_version", u"sw_file_version_full",
-                        u"sw_module_name",  u"feedback"};
-        else
-            required = {u"tno", u"cnt"};
-        if (!readDocument(body, code, required, doc, failure))
-            return failure;
+    } else if (!readDocument(body, code, endpoint->required, doc, failure)) {
+        return failure;
     }
 
     ConnectionPool::Lease lease = pool.acquire();
@@ -514,27 +551,7 @@ ServiceReply ServiceHandlers::handle(std::string_view name, std::string_view met
         return error(ServiceErrors::storage, 503);
     }
     Store store(*lease.get());
-    ServiceReply reply;
-    if (name == "getlocalelist.php")
-        reply = localeList(store);
-    else if (name == "getoslist.php")
-        reply = osList(store);
-    else if (name == "gettickets.php")
-        reply = ticketList(store);
-    else if (name == "getticketcnt.php")
-        reply = ticketCount(store);
-    else if (name == "getsoftwarelist.php")
-        reply = softwareList(store);
-    else if (name == "getcapture.php")
-        reply = captureReply(store, fields);
-    else if (name == "createticket.php")
-        reply = createTicket(store, doc);
-    else if (name == "checkticket.php")
-        reply = checkTicket(store, doc);
-    else if (name == "feedback.php")
-        reply = feedback(store, doc);
-    else
-        reply = createCapture(store, doc);
+    const ServiceReply reply = endpoint->handler(store, fields, doc);
     if (reply.status >= 500 && lease.get()->failed())
         std::fprintf(stderr, "lotse-service: %.*s: %s\n", static_cast<int>(name.size()),
                      name.data(), lease.get()->error().c_str());

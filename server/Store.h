@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Protocol.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -89,14 +91,6 @@ struct SolvedReport {
     int64_t ticketId = 0;
     int64_t idCapture = 0;
     std::string question;
-};
-
-// Ticket states as the program knows them.
-enum TicketState : int64_t {
-    TicketOpen = 1,      // waits for a solution
-    TicketSolved = 2,    // has a capture
-    TicketConfirmed = 3, // the asker said the solution helped
-    TicketClosed = 4,    // kept for the record, offered nowhere
 };
 
 // Outcome of a write. Anything but Ok leaves the database as it was.

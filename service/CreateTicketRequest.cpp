@@ -1,7 +1,10 @@
 #include "service/CreateTicketRequest.h"
 
+#include "base/Protocol.h"
 #include "service/ServiceClient.h"
 #include "service/SystemInfo.h"
+
+using namespace Protocol;
 
 CreateTicketRequest CreateTicketRequest::forThisComputer(const String& question,
                                                          const SoftwareEntry& software,
@@ -25,19 +28,19 @@ ElementPtr CreateTicketRequest::document() {
     auto set = [&root](const char16_t* key, const String& value) {
         ElementMap::setString(root, key, value);
     };
-    set(u"question", question);
-    set(u"code", ServiceClient::accessCode());
-    set(u"hw_guid", hwGuid);
-    set(u"username", username);
-    set(u"sw_id", String::format(u"%i", software.id));
-    set(u"sw_file_desc", software.file_desc);
-    set(u"sw_product_name", software.product_name);
-    set(u"sw_file_version", software.file_version);
-    set(u"sw_file_version_full", software.file_version_full);
-    set(u"sw_module_name", software.module_name);
-    set(u"sw_id_locale", String::format(u"%i", software.id_locale));
+    set(Member::question, question);
+    set(Member::code, ServiceClient::accessCode());
+    set(Member::hw_guid, hwGuid);
+    set(Member::username, username);
+    set(Member::sw_id, String::format(u"%i", software.id));
+    set(Member::sw_file_desc, software.file_desc);
+    set(Member::sw_product_name, software.product_name);
+    set(Member::sw_file_version, software.file_version);
+    set(Member::sw_file_version_full, software.file_version_full);
+    set(Member::sw_module_name, software.module_name);
+    set(Member::sw_id_locale, String::format(u"%i", software.id_locale));
     SystemInfo::addOperatingSystem(root, os);
-    set(u"id_locale", String::format(u"%i", localeId));
+    set(Member::id_locale, String::format(u"%i", localeId));
     return root;
 }
 
@@ -46,7 +49,7 @@ String CreateTicketRequest::body() {
 }
 
 String CreateTicketRequest::send() {
-    return ServiceClient::post(u"createticket.php", body());
+    return ServiceClient::post(Endpoint::createticket, body());
 }
 
 bool createTicketSucceeded(const String& reply) {

@@ -1,7 +1,10 @@
 #include "service/LocaleCatalogue.h"
 
+#include "base/Protocol.h"
 #include "service/ServiceClient.h"
 #include "service/SystemPlatform.h"
+
+using namespace Protocol;
 
 LocaleCatalogue& LocaleCatalogue::instance() {
     static LocaleCatalogue catalogue;
@@ -15,7 +18,7 @@ void LocaleCatalogue::download() {
 void LocaleCatalogue::download(int systemLcid) {
     // Emptied before the request, so a failed request leaves no stale list.
     entries.clear();
-    const String reply = ServiceClient::post(u"getlocalelist.php", ServiceClient::codeBody());
+    const String reply = ServiceClient::post(Endpoint::getlocalelist, ServiceClient::codeBody());
     load(Json::parseText(reply), systemLcid);
 }
 
@@ -30,8 +33,8 @@ void LocaleCatalogue::load(const ElementPtr& reply, int systemLcid) {
         LocaleEntry entry;
         entry.id = key.toInt();
         if (Json::isObject(element)) {
-            entry.microsoftLcid = Json::memberInt(element, u"microsoft_lcid");
-            entry.description = Json::memberText(element, u"description");
+            entry.microsoftLcid = Json::memberInt(element, Member::microsoft_lcid);
+            entry.description = Json::memberText(element, Member::description);
             if (entry.microsoftLcid == systemLcid)
                 defaultId = entry.id;
         }

@@ -1,6 +1,9 @@
 #include "service/OsCatalogue.h"
 
+#include "base/Protocol.h"
 #include "service/ServiceClient.h"
+
+using namespace Protocol;
 
 OsCatalogue& OsCatalogue::instance() {
     static OsCatalogue catalogue;
@@ -9,7 +12,7 @@ OsCatalogue& OsCatalogue::instance() {
 
 void OsCatalogue::download() {
     entries.clear();
-    const String reply = ServiceClient::post(u"getoslist.php", ServiceClient::codeBody());
+    const String reply = ServiceClient::post(Endpoint::getoslist, ServiceClient::codeBody());
     load(Json::parseText(reply));
 }
 
@@ -22,11 +25,11 @@ void OsCatalogue::load(const ElementPtr& reply) {
         OsEntry entry;
         entry.id = key.toInt();
         if (Json::isObject(element)) {
-            entry.idPlatform = Json::memberInt(element, u"id_platform");
-            entry.major = Json::memberInt(element, u"major");
-            entry.minor = Json::memberInt(element, u"minor");
-            entry.buildNo = Json::memberInt(element, u"build_no");
-            entry.desc = Json::memberText(element, u"desc");
+            entry.idPlatform = Json::memberInt(element, Member::id_platform);
+            entry.major = Json::memberInt(element, Member::major);
+            entry.minor = Json::memberInt(element, Member::minor);
+            entry.buildNo = Json::memberInt(element, Member::build_no);
+            entry.desc = Json::memberText(element, Member::desc);
         }
         entries[entry.id] = entry;
     }

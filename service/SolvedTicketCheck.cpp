@@ -1,13 +1,16 @@
 #include "service/SolvedTicketCheck.h"
 
+#include "base/Protocol.h"
 #include "service/ServiceClient.h"
 #include "service/SystemInfo.h"
 
+using namespace Protocol;
+
 ElementPtr solvedTicketCheckDocument(const String& hwGuid, const String& username) {
     ElementPtr root = Json::makeRoot();
-    Json::ElementMap::setString(root, u"code", ServiceClient::accessCode());
-    Json::ElementMap::setString(root, u"hw_guid", hwGuid);
-    Json::ElementMap::setString(root, u"username", username);
+    Json::ElementMap::setString(root, Member::code, ServiceClient::accessCode());
+    Json::ElementMap::setString(root, Member::hw_guid, hwGuid);
+    Json::ElementMap::setString(root, Member::username, username);
     return root;
 }
 
@@ -32,5 +35,5 @@ SolvedTicketReport checkSolvedTickets() {
     const ElementPtr document =
         solvedTicketCheckDocument(SystemInfo::hwGuid(), SystemInfo::username());
     return readSolvedTicketReply(
-        ServiceClient::post(u"checkticket.php", ServiceClient::documentBody(document)));
+        ServiceClient::post(Endpoint::checkticket, ServiceClient::documentBody(document)));
 }

@@ -1,7 +1,10 @@
 #include "service/SystemInfo.h"
 
+#include "base/Protocol.h"
 #include "service/OsVersionName.h"
 #include "service/SystemPlatform.h"
+
+using namespace Protocol;
 
 namespace SystemInfo {
 
@@ -27,18 +30,19 @@ String osDescription() {
 }
 
 void addIdentity(const ElementPtr& document) {
-    Json::ElementMap::setString(document, u"hw_guid", hwGuid());
-    Json::ElementMap::setString(document, u"username", username());
+    Json::ElementMap::setString(document, Member::hw_guid, hwGuid());
+    Json::ElementMap::setString(document, Member::username, username());
 }
 
 void addOperatingSystem(const ElementPtr& document, OsVersionRecord& record) {
     using Json::ElementMap;
-    ElementMap::setString(document, u"os_id_platform", String::format(u"%i", record.platformId));
-    ElementMap::setString(document, u"os_major", String::format(u"%i", record.major));
-    ElementMap::setString(document, u"os_minor", String::format(u"%i", record.minor));
-    ElementMap::setString(document, u"os_build_no",
+    ElementMap::setString(document, Member::os_id_platform,
+                          String::format(u"%i", record.platformId));
+    ElementMap::setString(document, Member::os_major, String::format(u"%i", record.major));
+    ElementMap::setString(document, Member::os_minor, String::format(u"%i", record.minor));
+    ElementMap::setString(document, Member::os_build_no,
                           String::format(u"%i", static_cast<int>(record.buildNumber & 0xFFFF)));
-    ElementMap::setString(document, u"os_description",
+    ElementMap::setString(document, Member::os_description,
                           OsVersionName::name(record, &SystemPlatform::productType));
 }
 

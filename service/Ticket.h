@@ -1,16 +1,10 @@
 #pragma once
 
+#include "base/Protocol.h"
 #include "base/String.h"
 #include "recording/Capture.h"
 
 #include <set>
-
-// Ticket states the program tells apart.
-enum TicketState : int {
-    TicketWaiting = 1,   // waits for a solution; listed for solving
-    TicketSolved = 2,    // a solution was recorded; feedback is asked after playing it
-    TicketConfirmed = 3, // the asker confirmed the solution
-};
 
 // A question of the service. The field names are those of the service's reply
 // members. Tickets are copied by value, capture included, into result lists.

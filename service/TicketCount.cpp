@@ -1,8 +1,11 @@
 #include "service/TicketCount.h"
 
+#include "base/Protocol.h"
 #include "base/Json.h"
 #include "service/ServiceClient.h"
 #include "service/TicketList.h"
+
+using namespace Protocol;
 
 TicketCountUpdate decideTicketCount(const String& reply, int ticketsInMemory) {
     TicketCountUpdate update;
@@ -13,14 +16,14 @@ TicketCountUpdate decideTicketCount(const String& reply, int ticketsInMemory) {
     if (!map || map->members.empty())
         return update;
     update.show = true;
-    update.unsolved = Json::memberInt(root, u"unsolved");
-    update.total = Json::memberInt(root, u"total");
+    update.unsolved = Json::memberInt(root, Member::unsolved);
+    update.total = Json::memberInt(root, Member::total);
     update.unsolvedText = String::format(u"%i", update.unsolved);
     update.reload = ticketsInMemory != update.total;
     return update;
 }
 
 TicketCountUpdate fetchTicketCount() {
-    String reply = ServiceClient::post(u"getticketcnt.php", ServiceClient::codeBody());
+    String reply = ServiceClient::post(Endpoint::getticketcnt, ServiceClient::codeBody());
     return decideTicketCount(reply, TicketList::instance().count());
 }

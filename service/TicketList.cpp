@@ -1,8 +1,11 @@
 #include "service/TicketList.h"
 
+#include "base/Protocol.h"
 #include "base/Words.h"
 #include "base/Json.h"
 #include "service/ServiceClient.h"
+
+using namespace Protocol;
 
 namespace {
 
@@ -27,7 +30,7 @@ TicketList& TicketList::instance() {
 void TicketList::download() {
     tickets.clear();
     orderStale = true;
-    loadFromReply(ServiceClient::post(u"gettickets.php", ServiceClient::codeBody()));
+    loadFromReply(ServiceClient::post(Endpoint::gettickets, ServiceClient::codeBody()));
 }
 
 std::set<int> parseSoftwareList(const String& text) {
@@ -53,14 +56,15 @@ void TicketList::loadFromReply(const String& reply) {
         Ticket ticket;
         ticket.id = key.toInt();
         if (Json::isObject(value)) {
-            ticket.question = Json::memberText(value, u"question");
+            ticket.question = Json::memberText(value, Member::question);
             ticket.questionLower = ticket.question.lower();
-            ticket.id_operating_system = Json::memberInt(value, u"id_operating_system");
-            ticket.id_state = Json::memberInt(value, u"id_state");
-            ticket.id_capture = Json::memberInt(value, u"id_capture");
-            ticket.id_locale = Json::memberInt(value, u"id_locale");
-            ticket.timestamp_created = Json::memberText(value, u"timestamp_created");
-            ticket.software_list = parseSoftwareList(Json::memberText(value, u"software_list"));
+            ticket.id_operating_system = Json::memberInt(value, Member::id_operating_system);
+            ticket.id_state = Json::memberInt(value, Member::id_state);
+            ticket.id_capture = Json::memberInt(value, Member::id_capture);
+            ticket.id_locale = Json::memberInt(value, Member::id_locale);
+            ticket.timestamp_created = Json::memberText(value, Member::timestamp_created);
+            ticket.software_list =
+                parseSoftwareList(Json::memberText(value, Member::software_list));
         }
         find(ticket.id) = std::move(ticket);
     }

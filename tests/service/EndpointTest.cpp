@@ -71,7 +71,7 @@ TEST_P(Endpoints, TicketsMatchTheCountSolvedOnesHaveCapturesAndNewOnesComeBack) 
     int open = 0;
     for (auto& [id, ticket] : tickets) {
         states.insert(ticket.id_state);
-        open += ticket.id_state == TicketWaiting;
+        open += ticket.id_state == TicketOpen;
         EXPECT_FALSE(ticket.question.empty()) << id;
         EXPECT_EQ(ticket.timestamp_created.length(), 19) << id;
         EXPECT_GT(ticket.id_operating_system, 0) << id;
@@ -122,7 +122,7 @@ TEST_P(Endpoints, TicketsMatchTheCountSolvedOnesHaveCapturesAndNewOnesComeBack) 
     EXPECT_FALSE(fetchTicketCount().reload);
     const Ticket& created = std::prev(tickets.end())->second;
     EXPECT_EQ(created.question, question);
-    EXPECT_EQ(created.id_state, TicketWaiting);
+    EXPECT_EQ(created.id_state, TicketOpen);
     EXPECT_EQ(created.id_locale, 1);
     EXPECT_EQ(created.software_list, (std::set<int>{10}));
 

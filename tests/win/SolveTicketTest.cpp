@@ -90,7 +90,7 @@ class SolveTicketTest : public testing::Test {
 TEST_F(SolveTicketTest, ListsOpenTicketsAndFollowsTitlesSizeWheelAndKeys) {
     std::vector<int32_t> expectedIds;
     for (const auto& [id, ticket] : TicketList::instance())
-        if (ticket.id_state == TicketWaiting)
+        if (ticket.id_state == TicketOpen)
             expectedIds.push_back(id);
     ASSERT_GT(expectedIds.size(), 20u) << "the demo data lists more tickets than fit";
 
