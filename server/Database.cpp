@@ -70,6 +70,10 @@ std::string Statement::text(int column) const {
     return query ? query->text(column) : std::string();
 }
 
+bool Statement::isNull(int column) const {
+    return !query || query->isNull(column);
+}
+
 Transaction::Transaction(Database& owner, Mode mode) : database(owner) {
     database.clearError();
     open = database.begin(mode == Write);

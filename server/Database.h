@@ -51,6 +51,7 @@ class Database {
         virtual void reset() = 0;
         virtual int64_t integer(int column) const = 0;
         virtual std::string text(int column) const = 0;
+        virtual bool isNull(int column) const = 0;
     };
 
     bool failed() const { return hasFailed; }
@@ -93,6 +94,7 @@ class Statement {
 
     int64_t integer(int column) const;
     std::string text(int column) const;
+    bool isNull(int column) const;
 
   private:
     Database& database;

@@ -72,6 +72,9 @@ class PostgresQuery : public Database::Query {
             return std::string();
         return std::string(PQgetvalue(result, row, column), PQgetlength(result, row, column));
     }
+    bool isNull(int column) const override {
+        return !available(column) || PQgetisnull(result, row, column);
+    }
 
   private:
     bool available(int column) const {

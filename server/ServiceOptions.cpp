@@ -6,7 +6,7 @@
 const char* serviceUsage() {
     return "usage: lotse-service --db DATABASE --port N --cert FILE --key FILE "
            "[--bind ADDR] [--access-code CODE] [--current-version TEXT]\n"
-           "       lotse-service --db DATABASE --seed-demo\n"
+           "       lotse-service --db DATABASE --seed-demo [--demo-data FILE]\n"
            "DATABASE is the path of a SQLite file, or a PostgreSQL connection URI\n"
            "(postgresql://[user[:password]@][host][:port]/dbname[?param=value&...]).\n";
 }
@@ -33,6 +33,8 @@ bool parseServiceOptions(int argc, const char* const* argv, ServiceOptions& opti
             target = &options.accessCode;
         else if (arg == "--current-version")
             target = &options.currentVersion;
+        else if (arg == "--demo-data")
+            target = &options.demoData;
         else if (arg != "--port") {
             error = "unknown option " + arg;
             return false;

@@ -5,7 +5,7 @@
 // The command line of lotse-service:
 //   lotse-service --db DATABASE --port N --cert FILE --key FILE [--bind ADDR]
 //                 [--access-code CODE] [--current-version TEXT]
-//   lotse-service --db DATABASE --seed-demo
+//   lotse-service --db DATABASE --seed-demo [--demo-data FILE]
 struct ServiceOptions {
     std::string database; // a SQLite file's path or a "postgresql://" URI (Database::open)
     int port = -1;
@@ -16,6 +16,8 @@ struct ServiceOptions {
     // The answer of "curversion.php" (UTF-8); the build's version unless given.
     std::string currentVersion;
     bool seedDemo = false;
+    // The rows --seed-demo imports; the build's demo data unless given.
+    std::string demoData;
 };
 
 // False with a message in `error` for an incomplete or unknown command line.

@@ -48,6 +48,9 @@ class SqliteQuery : public Database::Query {
         const int size = sqlite3_column_bytes(stmt, column);
         return value ? std::string(reinterpret_cast<const char*>(value), size) : std::string();
     }
+    bool isNull(int column) const override {
+        return sqlite3_column_type(stmt, column) == SQLITE_NULL;
+    }
 
   private:
     SqliteDatabase& database;

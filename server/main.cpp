@@ -1,7 +1,7 @@
 #include "LotseConfig.h"
 #include "server/ConnectionPool.h"
 #include "server/Database.h"
-#include "server/DemoData.h"
+#include "server/DataFile.h"
 #include "server/HttpService.h"
 #include "server/Schema.h"
 #include "server/ServiceHandlers.h"
@@ -13,11 +13,12 @@
 #include <csignal>
 #include <cstdio>
 #include <ctime>
+#include <fstream>
 #include <thread>
 
 namespace {
 
-int seed(Database& database) {
+int seed(Database& database, const std::string& file) {
     Store store(database);
     bool empty = false;
     if (!store.isEmpty(empty)) {
@@ -28,9 +29,15 @@ int seed(Database& database) {
         std::printf("the database already holds data; nothing seeded\n");
         return 0;
     }
+    std::ifstream data(file);
+    if (!data) {
+        std::fprintf(stderr, "lotse-service: cannot read the demo data %s\n", file.c_str());
+        return 1;
+    }
     std::string error;
-    if (!seedDemoData(database, error)) {
-        std::fprintf(stderr, "lotse-service: seeding failed: %s\n", error.c_str());
+    if (!importData(database, data, error)) {
+        std::fprintf(stderr, "lotse-service: seeding failed: %s: %s\n", file.c_str(),
+                     error.c_str());
         return 1;
     }
     std::printf("demo data seeded\n");
@@ -76,7 +83,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         if (options.seedDemo)
-            return seed(*database);
+            return seed(*database, options.demoData.empty() ? LOTSE_DEMO_DATA : options.demoData);
     }
 
     // Block the stop signals before any thread starts, so that every thread
