@@ -14,7 +14,7 @@
 
 #include <functional>
 
-// The decisions of the main window (dialog 101): which software and language are
+// The decisions of the main window (IDD_MAIN): which software and language are
 // chosen, which questions are offered and counted, which buttons may be pressed,
 // and the on-screen pick of a software. It drives the window through a
 // MainWindowView and the pick's platform through a PickPlatform; the window

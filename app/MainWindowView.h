@@ -5,10 +5,9 @@
 struct LocaleEntry;
 struct SoftwareEntry;
 
-// What the main window's decisions need of dialog 101. The window layer answers
-// with the messages of its controls; tests keep the state in memory. The lists of
-// the software and question boxes are filled by their completers through their
-// own ComboBoxView.
+// What the main window's decisions need of the main window's dialog (IDD_MAIN). The window layer
+// answers with the messages of its controls; tests keep the state in memory. The lists of the
+// software and question boxes are filled by their completers through their own ComboBoxView.
 class MainWindowView {
   public:
     virtual ~MainWindowView() = default;
@@ -24,20 +23,21 @@ class MainWindowView {
     // selection unchanged.
     virtual int selectSoftwareStartingWith(const String& text) = 0;
 
-    // The language box (1035): emptied, given an item with its record, and the
+    // The language box (IDC_MAIN_LANGUAGE): emptied, given an item with its record, and the
     // item of a record selected.
     virtual void clearLanguages() = 0;
     virtual void addLanguage(const String& description, const LocaleEntry* entry) = 0;
     virtual void selectLanguage(const LocaleEntry* entry) = 0;
 
-    // The text of the question box (1014), at most 4096 characters.
+    // The text of the question box (IDC_MAIN_QUESTION), at most 4096 characters.
     virtual String questionText() = 0;
 
-    // "Neues Ticket anlegen" (1017) and "Lösung zeigen" (1010).
+    // "Neues Ticket anlegen" (IDC_MAIN_CREATE_TICKET) and "Lösung zeigen"
+    // (IDC_MAIN_SHOW_SOLUTION).
     virtual void enableCreateTicket(bool enable) = 0;
     virtual void enableShowSolution(bool enable) = 0;
-    // The caption of the question group (1050), the number of tickets waiting
-    // for help (1038) and the text of the pick button (1034).
+    // The caption of the question group (IDC_MAIN_QUESTION_GROUP), the number of tickets waiting
+    // for help (IDC_MAIN_TICKET_COUNT) and the text of the pick button (IDC_MAIN_PICK).
     virtual void setQuestionCue(const String& text) = 0;
     virtual void setTicketCount(const String& text) = 0;
     virtual void setPickButtonText(const String& text) = 0;

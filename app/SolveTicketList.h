@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-// The rows of the solve-ticket list (dialog 113): every open ticket in
+// The rows of the solve-ticket list (IDD_SOLVE_TICKET): every open ticket in
 // ascending id order with its question, software and operating system, for
 // the helper to pick one to solve.
 namespace SolveTicketList {

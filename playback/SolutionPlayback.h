@@ -34,9 +34,9 @@ class SolutionPlayback {
     // element (and so no program), is not played: an error box, then close().
     void start(const Ticket& ticket);
 
-    // Timer 2: the application check while waiting, else one guiding step.
+    // The navigator's tick timer: the application check while waiting, else one guiding step.
     void tick();
-    // Timer 6: the application check while waiting.
+    // The navigator's application timer: the application check while waiting.
     void applicationTimer();
 
     // Makes action i current and searches its element: at once and, while it is

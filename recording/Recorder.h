@@ -17,7 +17,7 @@ struct RecordedEntry {
     String text;
 };
 
-// The decisions of the recorder (dialog 103, "Lösung aufnehmen"): while
+// The decisions of the recorder (IDD_SOLUTION_CAPTURE, "Lösung aufnehmen"): while
 // recording, every click, typed text and Return noted by ClickMonitor and
 // KeyMonitor becomes an entry on the element that was under the cursor; after
 // stopping, the selected entry's element is searched and marked every second;
@@ -35,7 +35,7 @@ class Recorder {
     // not recording, nothing recorded yet.
     void open(int ticketId);
 
-    // Button 1009: starts or stops recording.
+    // The record button (IDC_CAPTURE_RECORD): starts or stops recording.
     void toggleRecording();
     void startRecording();
     void stopRecording();
@@ -46,12 +46,12 @@ class Recorder {
     const RecordedEntry* addEntry(const String& text, const CaptureAction& action,
                                   bool allowDuplicates);
 
-    // Timer 2 (10 ms while recording): turns a pending click or Return into
+    // recordTimer (10 ms while recording): turns a pending click or Return into
     // entries, with the text typed before it.
     void recordStep();
-    // Timer 3 (100 ms while recording): follows the element under the cursor.
+    // hoverTimer (100 ms while recording): follows the element under the cursor.
     void hoverStep();
-    // Timer 6 (1000 ms, only while not recording) and after a list selection:
+    // verifyTimer (1000 ms, only while not recording) and after a list selection:
     // searches the selected entry's element and marks it.
     void verifySelected();
     // A WM_TIMER of the dialog.
@@ -82,7 +82,7 @@ class Recorder {
     const ElementTrace& inspectedTrace() const { return inspected; }
     const AutomationElementPtr& inspectedElement() const { return inspectedFound; }
 
-    // The text of button 1009.
+    // The text of the record button (IDC_CAPTURE_RECORD).
     String recordButtonText() const;
 
     static constexpr int recordTimer = 2;

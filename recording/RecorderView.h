@@ -3,23 +3,23 @@
 #include "base/String.h"
 
 // What the recorder needs of its dialog. The window layer answers with the
-// controls of dialog 103 (recording/win/SolutionCapture); tests record the calls.
+// controls of IDD_SOLUTION_CAPTURE (recording/win/SolutionCapture); tests record the calls.
 class RecorderView {
   public:
     virtual ~RecorderView() = default;
 
-    // The ticket's question (edit 1030).
+    // The ticket's question (IDC_CAPTURE_QUESTION).
     virtual void setQuestion(const String& text) = 0;
-    // The "Debug" button (1013).
+    // The "Debug" button (IDC_CAPTURE_DEBUG).
     virtual void showDebugButton(bool show) = 0;
-    // The list of recorded actions (list box 1023): append a line, select a line
+    // The list of recorded actions (IDC_CAPTURE_LIST): append a line, select a line
     // (-1 removes the selection), empty it.
     virtual void addLine(const String& text) = 0;
     virtual void selectLine(int index) = 0;
     virtual void resetList() = 0;
-    // The label of the element under the cursor (edit 1026).
+    // The label of the element under the cursor (IDC_CAPTURE_HOVERED).
     virtual void setHoveredLabel(const String& text) = 0;
-    // Button 1009 and "Speichern" (1022).
+    // The record button (IDC_CAPTURE_RECORD) and "Speichern" (IDC_CAPTURE_SAVE).
     virtual void setRecordButtonText(const String& text) = 0;
     virtual void enableSave(bool enable) = 0;
     // The dialog's timers; starting a running timer restarts it.

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <functional>
 
-// Dialog 111 "Ticket anlegen": puts the user's question to the community. The
+// IDD_CREATE_TICKET "Ticket anlegen": puts the user's question to the community. The
 // main window fills the three fields right before it opens the dialog modal
 // (not while it is open);
 // the result is 1 when the service stored the ticket, 0 when the user closed

@@ -3,7 +3,7 @@
 #include "base/String.h"
 #include "dialogs/win/Template.h"
 
-// Dialog 126 "Info", opened modal from the tray menu: the program's version and
+// IDD_INFO "Info", opened modal from the tray menu: the program's version and
 // build date, the maker with a link to the product page, and the operating
 // system's version record.
 class Info : public Template {

@@ -17,7 +17,7 @@ class SolutionCapture;
 class SolutionNavigator;
 class SolveTicket;
 
-// The main window, the modeless dialog 101: hands the messages of its controls,
+// The main window, the modeless dialog IDD_MAIN: hands the messages of its controls,
 // its timers, the tray icon's notifications and the start-up broadcasts to its
 // model and opens the dialogs the user asks for. Closing it only hides it.
 class MainWindow : public Template, public MainWindowView, public PickPlatform {

@@ -3,7 +3,7 @@
 #include "base/String.h"
 #include "dialogs/win/Template.h"
 
-// Dialog 109 "Neue Version verfügbar": the own and the service's version with a
+// IDD_NEW_VERSION "Neue Version verfügbar": the own and the service's version with a
 // download link. Without an answer from the service it reports a connection
 // error and offers "Erneut versuchen".
 class NewVersion : public Template {

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-// Dialog 123 "Einstellungen", opened modal from the tray menu. Its check box
+// IDD_SETTINGS "Einstellungen", opened modal from the tray menu. Its check box
 // switches autostart at once; "OK" only closes.
 class Settings : public Template {
   public:

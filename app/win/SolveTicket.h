@@ -4,7 +4,7 @@
 #include "controls/win/DataGrid.h"
 #include "dialogs/win/Template.h"
 
-// Dialog 113 "Tickets lösen", opened modal by the main window: every open
+// IDD_SOLVE_TICKET "Tickets lösen", opened modal by the main window: every open
 // ticket in a data grid that follows the dialog's size. A double click on a
 // row shows the ticket's overview; its "Ticket lösen" ends the list with the
 // ticket's id as result. Closed otherwise, the result is 0.

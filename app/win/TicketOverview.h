@@ -3,7 +3,7 @@
 #include "dialogs/win/Template.h"
 #include "service/Ticket.h"
 
-// Dialog 115 "Ticket Übersicht", opened modal from the solve-ticket list: one
+// IDD_TICKET_OVERVIEW "Ticket Übersicht", opened modal from the solve-ticket list: one
 // ticket's question, software and operating system next to this computer's
 // operating system. Its result is 1 after "Ticket lösen", 0 when closed.
 class TicketOverview : public Template {

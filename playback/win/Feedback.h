@@ -5,7 +5,7 @@
 #include "dialogs/win/Template.h"
 #include "service/Ticket.h"
 
-// Dialog 119 "War die Lösung hilfreich?": asked after a solved ticket's
+// IDD_FEEDBACK "War die Lösung hilfreich?": asked after a solved ticket's
 // solution was played to its end; "Ja" or "Nein" goes to the service with the
 // ticket and the software the solution was played on. Modeless and top-most,
 // without a close box: only the answers end it. Owned by the navigator.

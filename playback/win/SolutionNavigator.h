@@ -11,10 +11,10 @@
 
 #include <functional>
 
-// Dialog 105 "Solution navigator": the small top-most window that tells the
+// IDD_SOLUTION_NAVIGATOR "Solution navigator": the small top-most window that tells the
 // user, step by step, what to do in the framed place while a ticket's solution
 // plays (SolutionPlayback decides; this class is its window). Modeless,
-// without owner; timer 2 (10 ms) ticks the playback, timer 6 (1000 ms) repeats
+// without owner; tickTimer (10 ms) ticks the playback, applicationTimer (1000 ms) repeats
 // the application check.
 class SolutionNavigator : public Template, private NavigatorView {
   public:

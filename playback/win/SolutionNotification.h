@@ -7,7 +7,7 @@
 
 #include <functional>
 
-// Dialog 117 "Deine Suche wurde gelöst!": announces a solved ticket of this
+// IDD_SOLUTION_NOTIFICATION "Deine Suche wurde gelöst!": announces a solved ticket of this
 // user with its question and software and offers to play its solution at once
 // ("Lösung zeigen"), with its own navigator. Modeless; at most one window.
 class SolutionNotification : public Template {

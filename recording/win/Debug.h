@@ -4,7 +4,7 @@
 #include "automation/ElementTrace.h"
 #include "dialogs/win/Template.h"
 
-// The debug window (dialog 107): how the last search went, level by level, and
+// The debug window (IDD_DEBUG): how the last search went, level by level, and
 // the rectangle of the element it found. The recorder and the navigator each
 // own one, point it at their trace and found element, open it modally without
 // owner and call refresh after every search.

@@ -11,7 +11,7 @@
 
 #include <functional>
 
-// The recorder, dialog 103 "Lösung aufnehmen": a top-most tool window over the
+// The recorder, IDD_SOLUTION_CAPTURE "Lösung aufnehmen": a top-most tool window over the
 // program being recorded. The decisions live in Recorder; this class hands it
 // the dialog's messages and answers its view and desktop calls with the
 // controls, the cursor, the overlay, the input hooks and the service.

@@ -2,7 +2,7 @@
 # The main window used as a user would in a Wine desktop against the demo
 # service: Pause shows it, the software is chosen by typing into its box, a
 # typed question opens the suggestions (main-window-suggestions.png), "Neues
-# Ticket anlegen" opens dialog 111 (create-ticket.png), which stores the
+# Ticket anlegen" opens its dialog (create-ticket.png), which stores the
 # question on the service and empties the question field.
 set -uo pipefail
 source "$LOTSE_TOP/scripts/wine-env.sh"

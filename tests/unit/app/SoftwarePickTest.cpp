@@ -185,7 +185,7 @@ TEST_F(SoftwarePickTest, ClickOnAFramedSoftwareTakesTheCatalogueEntry) {
     EXPECT_EQ(window.question.items.size(), 1u);
     EXPECT_EQ(window.cue, questionCue(1));
 
-    // Timer 4 brings the window back once.
+    // showAfterPickTimer brings the window back once.
     EXPECT_EQ(window.timers.at(MainWindowModel::showAfterPickTimer), 300);
     model.onTimer(MainWindowModel::showAfterPickTimer);
     EXPECT_EQ(window.shown, 1);

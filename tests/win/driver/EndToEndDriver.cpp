@@ -4,7 +4,7 @@
 //       creates a ticket as this computer's user, as "Neues Ticket anlegen"
 //       does, and prints its id;
 //   lotse_e2e_driver.exe record TICKET_ID
-//       opens the recorder (dialog 103) for the ticket, as "Tickets lösen"
+//       opens the recorder (IDD_SOLUTION_CAPTURE) for the ticket, as "Tickets lösen"
 //       does once a ticket was chosen, and returns when it closed. A script
 //       whose asker is a lotse.exe started afterwards records here: a helper's
 //       lotse.exe of the same user would announce the solved ticket itself.
