@@ -1,5 +1,7 @@
 #include "app/ExecutableName.h"
 
+#include <algorithm>
+
 namespace {
 
 int lastIndexOf(const String& text, char16_t unit) {
@@ -12,8 +14,8 @@ int lastIndexOf(const String& text, char16_t unit) {
 } // namespace
 
 String executableName(const String& modulePath) {
-    int cut = lastIndexOf(modulePath, u'/');
-    if (cut < 0)
-        cut = lastIndexOf(modulePath, u'\\');
+    // Whichever separator comes last: a name that kept a backslash would not
+    // make a mutex, and the start would be taken for a second instance.
+    const int cut = std::max(lastIndexOf(modulePath, u'/'), lastIndexOf(modulePath, u'\\'));
     return modulePath.substr(cut + 1);
 }

@@ -2,6 +2,6 @@
 
 #include "base/String.h"
 
-// The file name of a module path: the text after the last "/" or, when there
-// is none, after the last "\". A path without either is returned whole.
+// The file name of a module path: the text after its last "/" or "\". A path
+// without either is returned whole.
 String executableName(const String& modulePath);

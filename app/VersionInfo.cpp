@@ -5,7 +5,9 @@
 namespace {
 
 // The characters after the name: the first blank opens the version, the next one
-// ends it; digits and points in between are the version, anything else is skipped.
+// ends it. Anything before the first digit or point is skipped ("v2.1"); once
+// the version has begun, any other character ends it, so that "1.0-beta2" gives
+// 1.0 and not the digits of both parts run together.
 String versionAfter(const String& text, int from) {
     String version;
     bool afterSpace = false;
@@ -17,6 +19,8 @@ String versionAfter(const String& text, int from) {
             afterSpace = true;
         } else if (afterSpace && ((c >= u'0' && c <= u'9') || c == u'.')) {
             version.append(c);
+        } else if (!version.empty()) {
+            break;
         }
     }
     return version;

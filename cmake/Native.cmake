@@ -8,6 +8,7 @@ include(GoogleTest)
 file(GLOB_RECURSE LOTSE_UNIT_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
 add_executable(lotse_unit_tests ${LOTSE_UNIT_TEST_SOURCES})
 target_link_libraries(lotse_unit_tests PRIVATE lotse_test_support lotse_core GTest::gtest_main GTest::gmock)
+target_compile_definitions(lotse_unit_tests PRIVATE LOTSE_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 gtest_discover_tests(lotse_unit_tests DISCOVERY_MODE PRE_TEST PROPERTIES LABELS unit)
 
 foreach(sub server tests/service tests/fuzz bench)

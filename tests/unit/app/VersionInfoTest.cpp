@@ -85,10 +85,11 @@ TEST(VersionFromTitles, ScansAfterTheNameUpToTheDesktop) {
     EXPECT_EQ(shortVersion, String(u"2.1"));
     EXPECT_EQ(fullVersion, String(u"2.1"));
 
-    // Other characters between the blanks are skipped; the second blank ends the scan.
+    // Other characters before the version are skipped; after it they end it, as
+    // does the second blank.
     auto odd = tree.add(tree.root(), u"Foo Editor v1.0-beta2 x 7");
     versionFromTitles(&tree, odd, u"Foo Editor", shortVersion, fullVersion);
-    EXPECT_EQ(shortVersion, String(u"1.02"));
+    EXPECT_EQ(shortVersion, String(u"1.0"));
 
     // No version anywhere below the desktop: both stay.
     auto plain = tree.add(tree.root(), u"Foo Editor - notes 3.txt");

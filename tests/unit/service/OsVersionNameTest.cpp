@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -57,8 +59,20 @@ TEST(OsVersionName, FixedNamesUpToWindows7) {
     EXPECT_EQ(nameOf(record(1, 4, 50, 3000)), "unknown Windows version");
     EXPECT_EQ(nameOf(record(1, 5, 0, 950)), "unknown Windows version");
     EXPECT_EQ(nameOf(record(2, 6, 1, 7601)), "Windows 7");
-    EXPECT_EQ(nameOf(record(2, 10, 0, 19045)), "unknown Windows version");
     EXPECT_EQ(nameOf(record(0, 6, 1, 7601)), "unknown Windows version");
+}
+
+// Windows answers 10.0 only to a program whose manifest lists it as supported;
+// Lotse's lists nothing, so Windows 10 and 11 answer 6.2 and are named by
+// product type and build below. A manifest that gains a compatibility section
+// must teach the naming 10.0 first.
+TEST(OsVersionName, Windows10NumbersAreUnknownWhileTheManifestClaimsNoCompatibility) {
+    std::ifstream file(LOTSE_SOURCE_DIR "/resources/lotse.manifest");
+    const std::string manifest((std::istreambuf_iterator<char>(file)),
+                               std::istreambuf_iterator<char>());
+    ASSERT_FALSE(manifest.empty());
+    EXPECT_EQ(manifest.find("compatibility"), std::string::npos);
+    EXPECT_EQ(nameOf(record(2, 10, 0, 19045)), "unknown Windows version");
 }
 
 TEST(OsVersionName, Windows10And11ByProductTypeAndBuild) {
