@@ -1,6 +1,6 @@
 #include "app/MainWindowModel.h"
 
-#include "app/VersionInfo.h"
+#include "service/VersionInfo.h"
 #include "automation/ElementDescription.h"
 #include "service/CatalogueReload.h"
 

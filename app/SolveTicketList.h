@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SoftwareCatalogue.h"
+#include "service/SoftwareCatalogue.h"
 #include "controls/DataGridModel.h"
 #include "service/OsCatalogue.h"
 #include "service/TicketList.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SoftwareCatalogue.h"
+#include "service/SoftwareCatalogue.h"
 #include "base/String.h"
 #include "service/OsCatalogue.h"
 #include "service/Ticket.h"

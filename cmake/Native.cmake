@@ -11,6 +11,10 @@ target_link_libraries(lotse_unit_tests PRIVATE lotse_test_support lotse_core GTe
 target_compile_definitions(lotse_unit_tests PRIVATE LOTSE_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 gtest_discover_tests(lotse_unit_tests DISCOVERY_MODE PRE_TEST PROPERTIES LABELS unit)
 
+# No folder of the program includes from a folder above it (README, Layout).
+add_test(NAME layers COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-layers.sh)
+set_tests_properties(layers PROPERTIES LABELS unit)
+
 foreach(sub server tests/service tests/fuzz bench)
     if(EXISTS ${CMAKE_SOURCE_DIR}/${sub}/CMakeLists.txt)
         add_subdirectory(${sub})

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SoftwareCatalogue.h"
+#include "service/SoftwareCatalogue.h"
 #include "controls/AutoComplete.h"
 
 #include <vector>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recording/Capture.h"
+#include "automation/Capture.h"
 #include "base/Json.h"
 #include "service/Ticket.h"
 

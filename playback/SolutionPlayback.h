@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/SoftwareCatalogue.h"
+#include "service/SoftwareCatalogue.h"
 #include "automation/AutomationClient.h"
 #include "playback/NavigatorView.h"
 #include "playback/PlaybackPlatform.h"
-#include "recording/Capture.h"
-#include "recording/InputMonitors.h"
+#include "automation/Capture.h"
+#include "input/InputMonitors.h"
 #include "service/Ticket.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/SoftwareCatalogue.h"
-#include "app/SoftwareEntry.h"
+#include "service/SoftwareCatalogue.h"
+#include "service/SoftwareEntry.h"
 #include "service/Ticket.h"
 
 // The software a ticket is shown with: the catalogue entry of its smallest

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/String.h"
-#include "recording/Capture.h"
+#include "automation/Capture.h"
 #include "base/Json.h"
 
 // Storing a recorded solution as a ticket's capture ("createcapture.php").

@@ -4,7 +4,7 @@
 #include "automation/ElementSearch.h"
 #include "automation/TraceText.h"
 #include "base/DebugOutput.h"
-#include "recording/InputMonitors.h"
+#include "input/InputMonitors.h"
 
 Recorder::Recorder(RecorderView& view, RecorderPlatform& platform, AutomationClient* const& client,
                    const TicketList& tickets, const SoftwareCatalogue& software)

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/SoftwareCatalogue.h"
+#include "service/SoftwareCatalogue.h"
 #include "automation/AutomationClient.h"
 #include "automation/ElementTrace.h"
 #include "base/String.h"
-#include "recording/Capture.h"
+#include "automation/Capture.h"
 #include "recording/RecorderPlatform.h"
 #include "recording/RecorderView.h"
 #include "service/TicketList.h"

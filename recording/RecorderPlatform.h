@@ -2,7 +2,7 @@
 
 #include "automation/AutomationClient.h"
 #include "base/String.h"
-#include "recording/Capture.h"
+#include "automation/Capture.h"
 
 #include <cstdint>
 

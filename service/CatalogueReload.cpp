@@ -1,6 +1,6 @@
 #include "service/CatalogueReload.h"
 
-#include "app/SoftwareCatalogue.h"
+#include "service/SoftwareCatalogue.h"
 #include "service/LocaleCatalogue.h"
 #include "service/OsCatalogue.h"
 #include "service/TicketList.h"

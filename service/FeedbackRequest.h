@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SoftwareEntry.h"
+#include "service/SoftwareEntry.h"
 #include "base/String.h"
 #include "base/Json.h"
 

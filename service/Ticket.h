@@ -2,7 +2,7 @@
 
 #include "base/Protocol.h"
 #include "base/String.h"
-#include "recording/Capture.h"
+#include "automation/Capture.h"
 
 #include <set>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SoftwareCatalogue.h"
+#include "service/SoftwareCatalogue.h"
 #include "service/Ticket.h"
 
 #include <map>

@@ -1,7 +1,7 @@
 #include "app/win/Lotse.h"
 
 #include "app/PeriodicCheck.h"
-#include "app/SoftwareCatalogue.h"
+#include "service/SoftwareCatalogue.h"
 #include "app/VersionGate.h"
 #include "app/win/AppKey.h"
 #include "app/win/Autostart.h"
@@ -10,7 +10,7 @@
 #include "app/win/TrayIcon.h"
 #include "automation/win/AutomationClients.h"
 #include "automation/win/OverlayWindow.h"
-#include "recording/win/InputHooks.h"
+#include "input/win/InputHooks.h"
 #include "resources/resource.h"
 #include "service/CatalogueReload.h"
 #include "service/LocaleCatalogue.h"

@@ -13,7 +13,7 @@
 #include "base/win/WideText.h"
 #include "base/win/WindowText.h"
 #include "dialogs/win/CenterWindow.h"
-#include "recording/win/InputHooks.h"
+#include "input/win/InputHooks.h"
 #include "recording/win/SolutionCapture.h"
 #include "resources/resource.h"
 #include "service/SystemInfo.h"

@@ -3,7 +3,7 @@
 #include "app/MainWindowModel.h"
 #include "app/MainWindowView.h"
 #include "app/PickPlatform.h"
-#include "app/win/FileVersionResource.h"
+#include "service/win/FileVersionResource.h"
 #include "controls/win/AutoCompleteWindow.h"
 #include "dialogs/win/Template.h"
 

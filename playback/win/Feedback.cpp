@@ -1,8 +1,8 @@
 #include "playback/win/Feedback.h"
 
-#include "app/PlayedSoftware.h"
-#include "app/SoftwareCatalogue.h"
-#include "app/win/FileVersionResource.h"
+#include "playback/PlayedSoftware.h"
+#include "service/SoftwareCatalogue.h"
+#include "service/win/FileVersionResource.h"
 #include "base/win/WideText.h"
 #include "dialogs/win/CenterWindow.h"
 #include "resources/resource.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SoftwareEntry.h"
+#include "service/SoftwareEntry.h"
 #include "automation/AutomationClient.h"
 #include "dialogs/win/Template.h"
 #include "service/Ticket.h"

@@ -5,7 +5,7 @@
 #include "automation/win/ProcessModules.h"
 #include "base/DebugOutput.h"
 #include "playback/CaptureDownload.h"
-#include "recording/win/InputHooks.h"
+#include "input/win/InputHooks.h"
 
 #include <windows.h>
 

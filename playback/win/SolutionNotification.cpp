@@ -1,6 +1,6 @@
 #include "playback/win/SolutionNotification.h"
 
-#include "app/SoftwareCatalogue.h"
+#include "service/SoftwareCatalogue.h"
 #include "base/win/WideText.h"
 #include "dialogs/win/CenterWindow.h"
 #include "playback/TicketSoftware.h"

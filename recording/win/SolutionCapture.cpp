@@ -6,7 +6,7 @@
 #include "base/win/WideText.h"
 #include "dialogs/win/CenterWindow.h"
 #include "recording/CaptureUpload.h"
-#include "recording/win/InputHooks.h"
+#include "input/win/InputHooks.h"
 #include "resources/resource.h"
 
 SolutionCapture::SolutionCapture(AutomationClient*& client, const TicketList& tickets,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SoftwareCatalogue.h"
+#include "service/SoftwareCatalogue.h"
 #include "automation/AutomationClient.h"
 #include "dialogs/win/Template.h"
 #include "recording/Recorder.h"

@@ -3,7 +3,7 @@
 
 #include "../StringPrinter.h"
 #include "ServiceFixture.h"
-#include "app/SoftwareCatalogue.h"
+#include "service/SoftwareCatalogue.h"
 #include "app/VersionGate.h"
 #include "playback/CaptureDownload.h"
 #include "service/CatalogueReload.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recording/InputMonitors.h"
+#include "input/InputMonitors.h"
 #include "recording/RecorderPlatform.h"
 
 #include <vector>

@@ -4,7 +4,7 @@
 #include "automation/Overlay.h"
 #include "playback/NavigatorView.h"
 #include "playback/PlaybackPlatform.h"
-#include "recording/InputMonitors.h"
+#include "input/InputMonitors.h"
 
 #include <vector>
 

@@ -1,5 +1,5 @@
-#include "app/VersionInfo.h"
-#include "app/win/FileVersionResource.h"
+#include "service/VersionInfo.h"
+#include "service/win/FileVersionResource.h"
 #include "base/win/WideText.h"
 #include "tests/StringPrinter.h"
 

@@ -1,5 +1,5 @@
-#include "recording/InputMonitors.h"
-#include "recording/win/InputHooks.h"
+#include "input/InputMonitors.h"
+#include "input/win/InputHooks.h"
 #include "tests/StringPrinter.h"
 #include "tests/win/WindowTestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "app/SoftwareCatalogue.h"
+#include "service/SoftwareCatalogue.h"
 #include "app/win/Lotse.h"
 #include "base/win/WideText.h"
 #include "service/CreateTicketRequest.h"

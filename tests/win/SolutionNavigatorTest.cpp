@@ -1,4 +1,4 @@
-#include "app/SoftwareCatalogue.h"
+#include "service/SoftwareCatalogue.h"
 #include "automation/win/WindowTreeClient.h"
 #include "playback/win/SolutionNavigator.h"
 #include "playback/win/SolutionNotification.h"

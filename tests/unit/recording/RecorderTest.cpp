@@ -1,4 +1,4 @@
-#include "recording/InputMonitors.h"
+#include "input/InputMonitors.h"
 #include "recording/Recorder.h"
 #include "tests/StringPrinter.h"
 #include "tests/support/FakeRecorderPlatform.h"

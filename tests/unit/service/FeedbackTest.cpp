@@ -1,4 +1,4 @@
-#include "app/PlayedSoftware.h"
+#include "playback/PlayedSoftware.h"
 #include "service/FeedbackRequest.h"
 #include "service/ServiceClient.h"
 #include "tests/StringPrinter.h"

@@ -10,7 +10,7 @@
 //       lotse.exe of the same user would announce the solved ticket itself.
 // Both talk to the configured service. Exit code 0 on success, 1 on failure,
 // 3 on a usage error.
-#include "app/SoftwareCatalogue.h"
+#include "service/SoftwareCatalogue.h"
 #include "automation/win/AutomationClients.h"
 #include "recording/win/SolutionCapture.h"
 #include "service/CreateTicketRequest.h"

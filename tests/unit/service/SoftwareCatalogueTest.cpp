@@ -1,4 +1,4 @@
-#include "app/SoftwareCatalogue.h"
+#include "service/SoftwareCatalogue.h"
 #include "tests/StringPrinter.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "app/SoftwareEntry.h"
+#include "service/SoftwareEntry.h"
 
 String displayText(const SoftwareEntry& entry) {
     if (entry.file_desc.empty() && entry.file_version.empty())

@@ -1,4 +1,4 @@
-#include "app/VersionInfo.h"
+#include "service/VersionInfo.h"
 
 #include "automation/ElementDescription.h"
 

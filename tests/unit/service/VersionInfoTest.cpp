@@ -1,4 +1,4 @@
-#include "app/VersionInfo.h"
+#include "service/VersionInfo.h"
 #include "tests/StringPrinter.h"
 #include "tests/support/FakeVersionResource.h"
 #include "tests/support/MemoryAutomation.h"

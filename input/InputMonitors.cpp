@@ -1,4 +1,6 @@
-#include "recording/InputMonitors.h"
+#include "input/InputMonitors.h"
+
+#include <utility>
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/win/FileVersionResource.h"
+#include "service/win/FileVersionResource.h"
 
 #include "base/win/WideText.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/SoftwareCatalogue.h"
-#include "app/SoftwareEntry.h"
-#include "app/VersionResource.h"
+#include "service/SoftwareCatalogue.h"
+#include "service/SoftwareEntry.h"
+#include "service/VersionResource.h"
 #include "automation/AutomationClient.h"
 
 // The software a solution was played on, named from the element of its last step:

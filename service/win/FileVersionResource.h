@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/VersionResource.h"
+#include "service/VersionResource.h"
 
 #include <vector>
 

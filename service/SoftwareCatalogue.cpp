@@ -1,4 +1,4 @@
-#include "app/SoftwareCatalogue.h"
+#include "service/SoftwareCatalogue.h"
 
 #include "base/Protocol.h"
 #include "base/Words.h"

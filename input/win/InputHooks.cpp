@@ -1,7 +1,7 @@
-#include "recording/win/InputHooks.h"
+#include "input/win/InputHooks.h"
 
 #include "base/DebugOutput.h"
-#include "recording/InputMonitors.h"
+#include "input/InputMonitors.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "recording/InputMonitors.h"
+#include "input/InputMonitors.h"
 #include "tests/StringPrinter.h"
 
 #include <gtest/gtest.h>
@@ -68,11 +68,4 @@ TEST(KeyMonitor, TypedKeysReturnAndTakes) {
     EXPECT_EQ(taken.state, Action::enterKey);
     EXPECT_EQ(taken.text, String(u" 1"));
     EXPECT_EQ(keys.state, Action::none);
-}
-
-TEST(ActionKinds, LabelsOfTheSixKindsOnly) {
-    EXPECT_EQ(actionLabel(Action::leftDoubleClick), String(u"Linker Maus-Doppelklick"));
-    EXPECT_EQ(actionLabel(Action::middleClick), String(u"Mittlerer Mausklick"));
-    for (ActionKind other : {1, 0, 8, -1})
-        EXPECT_TRUE(actionLabel(other).empty()) << other;
 }

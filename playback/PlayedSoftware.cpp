@@ -1,6 +1,6 @@
-#include "app/PlayedSoftware.h"
+#include "playback/PlayedSoftware.h"
 
-#include "app/VersionInfo.h"
+#include "service/VersionInfo.h"
 #include "automation/ElementDescription.h"
 
 SoftwareEntry playedSoftware(AutomationClient* client, const AutomationElementPtr& element,

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "base/String.h"
-#include "recording/Capture.h"
+#include "base/Protocol.h"
 
 #include <cstdint>
 
 // What the low-level hooks noted and the features have not taken yet. The hook
-// procedures (recording/win/InputHooks) hand every event to note(); the pick,
+// procedures (input/win/InputHooks) hand every event to note(); the pick,
 // the recorder and the navigator poll from their timers. One thread only.
 
 // The pending click: Action::none, or the kind of the first click since the last

@@ -1,4 +1,4 @@
-#include "recording/Capture.h"
+#include "automation/Capture.h"
 
 String actionLabel(ActionKind kind) {
     switch (kind) {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/SoftwareEntry.h"
-#include "app/VersionResource.h"
+#include "service/SoftwareEntry.h"
+#include "service/VersionResource.h"
 #include "automation/AutomationClient.h"
 
 // Fills file_desc, product_name, file_version, file_version_full and module_name of
