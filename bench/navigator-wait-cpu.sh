@@ -6,12 +6,11 @@
 set -uo pipefail
 source "$LOTSE_TOP/scripts/wine-env.sh"
 source "$LOTSE_TOP/tests/win/process-tools.sh"
-tests_exe="$LOTSE_WIN_BUILD/lotse_wintests.exe"
+bench_exe="$LOTSE_WIN_BUILD/lotse_winbench.exe"
 out=$(mktemp)
 trap 'rm -f "$out"; lotse_wine_cleanup' EXIT
 
-wine "$tests_exe" --gtest_also_run_disabled_tests \
-    --gtest_filter='SolutionNavigator.DISABLED_WaitsTwelveSecondsForAMissingProgram' >"$out" 2>&1 &
+wine "$bench_exe" navigator-wait >"$out" 2>&1 &
 runner=$!
 for _ in $(seq 1 300); do
     grep -q "navigator waiting" "$out" && break
@@ -19,7 +18,7 @@ for _ in $(seq 1 300); do
 done
 grep -q "navigator waiting" "$out" || fail "the navigator did not start waiting: $(cat "$out")"
 
-# CPU ticks (user + system) of this prefix's test program and its Wine server.
+# CPU ticks (user + system) of this prefix's bench program and its Wine server.
 cpu_ticks() {
     local dir pid first program=0 server=0 t
     for dir in /proc/[0-9]*; do
@@ -28,7 +27,7 @@ cpu_ticks() {
         first=$(tr '\0' '\n' 2>/dev/null <"$dir/cmdline" | head -n1)
         t=$(awk '{print $14 + $15}' "$dir/stat" 2>/dev/null) || continue
         case "$first" in
-        "$tests_exe") program=$((program + t)) ;;
+        "$bench_exe") program=$((program + t)) ;;
         *wineserver*) server=$((server + t)) ;;
         esac
     done
@@ -47,8 +46,8 @@ used=$((program + server))
 percent=$(awk -v t="$used" -v hz="$hz" 'BEGIN { printf "%.1f", t * 100 / (10 * hz) }')
 echo "waiting navigator: $used ticks ($program program, $server Wine server) of $((10 * hz))" \
     "in 10 s = $percent % of one core"
-[ "$rc" -eq 0 ] || fail "the waiting navigator test failed: $(cat "$out")"
-[ "$program_before" -gt 0 ] || fail "the test program was not found"
+[ "$rc" -eq 0 ] || fail "the waiting navigator failed: $(cat "$out")"
+[ "$program_before" -gt 0 ] || fail "the bench program was not found"
 if awk -v p="$percent" 'BEGIN { exit !(p < 5) }'; then
     echo "waiting navigator: goal (under 5 % of one core) met"
 else

@@ -50,6 +50,11 @@ add_executable(lotse_e2e_driver tests/win/driver/EndToEndDriver.cpp ${LOTSE_RESO
 target_link_libraries(lotse_e2e_driver PRIVATE lotse_win ${LOTSE_STATIC_RUNTIME})
 target_link_options(lotse_e2e_driver PRIVATE -municode)
 
+# Figures of the Win32 layer for the bench scripts (bench/win).
+add_executable(lotse_winbench bench/win/WinBench.cpp ${LOTSE_RESOURCES})
+target_link_libraries(lotse_winbench PRIVATE lotse_win ${LOTSE_STATIC_RUNTIME})
+target_link_options(lotse_winbench PRIVATE -municode)
+
 # Helper of the test scripts: holds named mutexes, sends broadcasts and
 # messages to windows found by title, reports their state.
 add_executable(lotse_testhelper tests/win/helper/TestHelper.cpp)

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -209,49 +208,6 @@ TEST_F(DataGridTest, TwentyGridsHaveAStateAndAGridWithoutEditorNone) {
     EXPECT_EQ(refused.gridWindow, nullptr);
     EXPECT_EQ(FindWindowExW(frame, nullptr, L"DATAGRID", nullptr), nullptr);
     EXPECT_EQ(DataGrid::stateCount(), before);
-}
-
-// Figures for the benchmarks (scripts/bench.sh): filling 32 000 rows through
-// the window, painting one screen of them and a title click that sorts them.
-TEST_F(DataGridTest, DISABLED_FillPaintAndSortTimesOf32000Rows) {
-    makeGrid(1000, 700);
-    LARGE_INTEGER frequency, start, end;
-    QueryPerformanceFrequency(&frequency);
-    auto milliseconds = [&] {
-        QueryPerformanceCounter(&end);
-        return 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
-               static_cast<double>(frequency.QuadPart);
-    };
-    QueryPerformanceCounter(&start);
-    for (int i = 0; i < DataGridModel::maxRows; ++i) {
-        grid->addRow(String::format(u"Wie drucke ich Seite %i von Dokument %i?", i % 97, i), i);
-        grid->setCellLabel(i, 1, u"Wine Task Manager - v1.0");
-        grid->setCellLabel(i, 2, u"Windows 10 Pro");
-    }
-    grid->updateScrollBars();
-    std::printf("grid fill: %.1f ms for 32000 rows\n", milliseconds());
-
-    const int paints = 200;
-    for (int scroll : {0, 250000}) {
-        grid->state()->scrollVertical(DataGridModel::scrollThumbTrack, scroll);
-        int first = 0, endRow = 0;
-        grid->state()->visibleRows(first, endRow);
-        QueryPerformanceCounter(&start);
-        for (int i = 0; i < paints; ++i)
-            RedrawWindow(grid->gridWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-        std::printf("grid paint: %.2f ms per paint of %d rows (scrolled to %d)\n",
-                    milliseconds() / paints, endRow - first, grid->state()->scrollY());
-    }
-
-    grid->state()->compare = [](const String& a, const String& b, int) {
-        return a < b ? -1 : (b < a ? 1 : 0);
-    };
-    SendMessageW(grid->gridWindow, WM_LBUTTONDOWN, MK_LBUTTON, at(50, 5));
-    QueryPerformanceCounter(&start);
-    SendMessageW(grid->gridWindow, WM_LBUTTONUP, 0, at(50, 5));
-    RedrawWindow(grid->gridWindow, nullptr, nullptr, RDW_UPDATENOW);
-    std::printf("grid title click: %.1f ms to sort 32000 rows and paint\n", milliseconds());
-    EXPECT_EQ(notes.back(), GridSorted);
 }
 
 } // namespace

@@ -8,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 // The navigator's steps, its frames and the feedback are driven natively
 // (SolutionPlayback) and for real by tests/e2e/share-solution.test.sh.
 
@@ -64,28 +62,4 @@ TEST(SolutionNotification, ShowsTheFirstTicketAndPlaysTheLatest) {
     SendMessageW(navigator, WM_COMMAND, IDCANCEL, 0);
     EXPECT_FALSE(IsWindow(navigator));
     EXPECT_EQ(mainShown, 1);
-}
-
-// Run by tests/win/navigator-wait-cpu.test.sh, which measures the process while
-// a navigator waits for a program that is not running.
-TEST(SolutionNavigator, DISABLED_WaitsTwelveSecondsForAMissingProgram) {
-    WindowTreeClient tree;
-    AutomationClient* client = &tree;
-    SolutionNavigator navigator(client, [] {});
-    navigator.start(missingProgramTicket(1, u"Wie komme ich weiter?"));
-    HWND window = threadWindowTitled(navigatorTitle);
-    ASSERT_NE(window, nullptr);
-    std::printf("navigator waiting\n");
-    std::fflush(stdout);
-    const DWORD end = GetTickCount() + 12000;
-    MSG message;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 12000, nullptr);
-    while (static_cast<LONG>(GetTickCount() - end) < 0 && GetMessageW(&message, nullptr, 0, 0)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    KillTimer(nullptr, timer);
-    EXPECT_EQ(itemText(window, IDC_NAVIGATOR_INSTRUCTION),
-              String(u"Bitte öffne die Anwendung 'Testprogramm'"));
-    EXPECT_TRUE(navigator.playback().isWaitingForApplication());
 }

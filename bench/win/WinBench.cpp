@@ -1,0 +1,133 @@
+// Figures of the Win32 layer under Wine, for the bench scripts:
+//   lotse_winbench.exe grid             fill, paint and sort 32 000 rows of a data grid
+//   lotse_winbench.exe navigator-wait   a navigator waiting 12 s for a program that
+//                                       is not running (bench/navigator-wait-cpu.sh
+//                                       measures the process meanwhile)
+#include "automation/win/WindowTreeClient.h"
+#include "controls/win/DataGrid.h"
+#include "playback/win/SolutionNavigator.h"
+#include "resources/resource.h"
+#include "service/SoftwareCatalogue.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+
+namespace {
+
+// Milliseconds since `start` by the performance counter.
+double millisecondsSince(const LARGE_INTEGER& start) {
+    LARGE_INTEGER frequency, now;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&now);
+    return 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) /
+           static_cast<double>(frequency.QuadPart);
+}
+
+int gridFigures() {
+    const HINSTANCE module = GetModuleHandleW(nullptr);
+    WNDCLASSW frameClass{};
+    frameClass.lpfnWndProc = DefWindowProcW;
+    frameClass.hInstance = module;
+    frameClass.lpszClassName = L"GridBenchFrame";
+    RegisterClassW(&frameClass);
+    HWND frame = CreateWindowExW(0, L"GridBenchFrame", L"DataGrid", WS_POPUP | WS_VISIBLE, 50, 50,
+                                 1040, 760, nullptr, nullptr, module, nullptr);
+    DataGrid grid;
+    if (!frame || !grid.create(RECT{0, 0, 1000, 700}, frame)) {
+        std::printf("grid: no window\n");
+        return 1;
+    }
+    DataGridModel& model = *grid.state();
+    model.columns[0].width = 200;
+    model.columns[1].width = 150;
+    model.columns[2].width = 100;
+
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+    for (int i = 0; i < DataGridModel::maxRows; ++i) {
+        grid.addRow(String::format(u"Wie drucke ich Seite %i von Dokument %i?", i % 97, i), i);
+        grid.setCellLabel(i, 1, u"Wine Task Manager - v1.0");
+        grid.setCellLabel(i, 2, u"Windows 10 Pro");
+    }
+    grid.updateScrollBars();
+    std::printf("grid fill: %.1f ms for %d rows\n", millisecondsSince(start),
+                DataGridModel::maxRows);
+
+    const int paints = 200;
+    for (int scroll : {0, 250000}) {
+        model.scrollVertical(DataGridModel::scrollThumbTrack, scroll);
+        int first = 0, end = 0;
+        model.visibleRows(first, end);
+        QueryPerformanceCounter(&start);
+        for (int i = 0; i < paints; ++i)
+            RedrawWindow(grid.gridWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        std::printf("grid paint: %.2f ms per paint of %d rows (scrolled to %d)\n",
+                    millisecondsSince(start) / paints, end - first, model.scrollY());
+    }
+
+    model.compare = [](const String& a, const String& b, int) {
+        return a < b ? -1 : (b < a ? 1 : 0);
+    };
+    const LPARAM title = MAKELPARAM(50, 5);
+    SendMessageW(grid.gridWindow, WM_LBUTTONDOWN, MK_LBUTTON, title);
+    QueryPerformanceCounter(&start);
+    SendMessageW(grid.gridWindow, WM_LBUTTONUP, 0, title);
+    RedrawWindow(grid.gridWindow, nullptr, nullptr, RDW_UPDATENOW);
+    std::printf("grid title click: %.1f ms to sort %d rows and paint\n", millisecondsSince(start),
+                DataGridModel::maxRows);
+    grid.destroy();
+    DestroyWindow(frame);
+    return 0;
+}
+
+int navigatorWait() {
+    SoftwareEntry& entry = SoftwareCatalogue::instance().entry(990001);
+    entry.id = 990001;
+    entry.file_desc = u"Testprogramm";
+    entry.file_version = u"2.5";
+    Ticket ticket;
+    ticket.id = 1;
+    ticket.id_state = TicketSolved;
+    ticket.software_list = {990001};
+    ticket.question = u"Wie komme ich weiter?";
+    CaptureAction click;
+    click.kind = Action::leftClick;
+    click.trace.elements.resize(1);
+    click.trace.elements[0].moduleName = u"nosuch.exe";
+    ticket.capture.actions = {click};
+
+    WindowTreeClient tree;
+    AutomationClient* client = &tree;
+    SolutionNavigator navigator(client, [] {});
+    navigator.start(ticket);
+    if (!navigator.playback().isWaitingForApplication()) {
+        std::printf("navigator: not waiting\n");
+        return 1;
+    }
+    std::printf("navigator waiting\n");
+    std::fflush(stdout);
+    const DWORD end = GetTickCount() + 12000;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 12000, nullptr);
+    MSG message;
+    while (static_cast<LONG>(GetTickCount() - end) < 0 && GetMessageW(&message, nullptr, 0, 0)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    KillTimer(nullptr, timer);
+    const bool waiting = navigator.playback().isWaitingForApplication();
+    std::printf("navigator %s\n", waiting ? "still waiting" : "stopped waiting");
+    return waiting ? 0 : 1;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc == 2 && std::wcscmp(argv[1], L"grid") == 0)
+        return gridFigures();
+    if (argc == 2 && std::wcscmp(argv[1], L"navigator-wait") == 0)
+        return navigatorWait();
+    std::printf("usage: lotse_winbench.exe grid | navigator-wait\n");
+    return 2;
+}
