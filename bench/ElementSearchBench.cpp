@@ -3,46 +3,14 @@
 // reports them per iteration beside the time over the in-memory tree.
 #include "automation/ElementDescription.h"
 #include "automation/ElementSearch.h"
-#include "tests/support/MemoryAutomation.h"
+#include "tests/support/LargeDesktop.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
 
-// About 5 000 elements: 20 windows of 10 panes of 25 controls each.
-struct Desktop {
-    MemoryAutomation tree;
-    AutomationElementPtr target;
-
-    Desktop() {
-        for (int w = 0; w < 20; ++w) {
-            MemoryAutomation::Properties window;
-            window.name = String::format(u"Window %i", w);
-            window.className = u"Frame";
-            window.processId = 100 + w;
-            window.rect = {0, 0, 800, 600};
-            auto top = tree.add(tree.root(), window);
-            for (int p = 0; p < 10; ++p) {
-                auto pane =
-                    tree.add(top, String::format(u"Pane %i", p), u"Pane", u"", {0, 0, 800, 600});
-                for (int c = 0; c < 25; ++c) {
-                    // The one control the benchmarks look for has its own id and name.
-                    const bool wanted = w == 13 && p == 7 && c == 19;
-                    auto control = tree.add(
-                        pane,
-                        wanted ? String(u"Speichern unter") : String::format(u"Control %i", c),
-                        u"Button", String::format(u"%i", wanted ? 4711 : 1000 + c),
-                        {10, 10, 90, 30});
-                    if (wanted)
-                        target = control;
-                }
-            }
-        }
-    }
-};
-
-Desktop& desktop() {
-    static Desktop d;
+LargeDesktop& desktop() {
+    static LargeDesktop d;
     return d;
 }
 
@@ -65,7 +33,7 @@ AutomationElementPtr depthFirst(MemoryAutomation& tree, const ElementDescriptor&
 }
 
 void FindElementByTrace(benchmark::State& state) {
-    Desktop& d = desktop();
+    LargeDesktop& d = desktop();
     ElementTrace trace = buildTrace(&d.tree, d.target);
     d.tree.calls = 0;
     for (auto _ : state)
@@ -76,7 +44,7 @@ void FindElementByTrace(benchmark::State& state) {
 BENCHMARK(FindElementByTrace);
 
 void FindElementDepthFirst(benchmark::State& state) {
-    Desktop& d = desktop();
+    LargeDesktop& d = desktop();
     const ElementDescriptor wanted = buildTrace(&d.tree, d.target).elements.front();
     d.tree.calls = 0;
     for (auto _ : state)

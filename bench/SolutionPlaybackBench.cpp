@@ -3,59 +3,26 @@
 // provider calls (calls into the framed program on a real desktop).
 #include "automation/ElementDescription.h"
 #include "playback/SolutionPlayback.h"
-#include "tests/support/MemoryAutomation.h"
+#include "tests/support/LargeDesktop.h"
 #include "tests/support/PlaybackFakes.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
 
-// About 5 000 elements: 20 windows of 10 panes of 25 buttons, one program each.
-struct Desktop {
-    MemoryAutomation tree;
-    AutomationClient* client = &tree;
-    AutomationElementPtr target;
-
-    Desktop() {
-        for (int w = 0; w < 20; ++w) {
-            MemoryAutomation::Properties window;
-            window.name = String::format(u"Window %i", w);
-            window.className = u"Frame";
-            window.processId = 100 + w;
-            window.rect = {0, 0, 800, 600};
-            tree.setProcessModule(100 + w, {String::format(u"program%i.exe", w), u"C:\\p.exe"});
-            auto top = tree.add(tree.root(), window);
-            for (int p = 0; p < 10; ++p) {
-                auto pane =
-                    tree.add(top, String::format(u"Pane %i", p), u"Pane", u"", {0, 0, 800, 600});
-                for (int c = 0; c < 25; ++c) {
-                    MemoryAutomation::Properties button;
-                    button.name = String::format(u"Control %i", c);
-                    button.className = u"Button";
-                    button.automationId = String::format(u"%i", 1000 + c);
-                    button.processId = 100 + w;
-                    button.rect = {10 + c, 10, 90 + c, 30};
-                    auto control = tree.add(pane, button);
-                    if (w == 13 && p == 7 && c == 19)
-                        target = control;
-                }
-            }
-        }
-    }
-};
-
 void GuidingTickFramed(benchmark::State& state) {
-    Desktop d;
+    LargeDesktop d;
+    AutomationClient* client = &d.tree;
     SoftwareCatalogue catalogue;
     ClickMonitor clicks;
     KeyMonitor keys;
     FakeNavigatorView view;
     FakePlaybackPlatform platform{keys};
-    SolutionPlayback playback{view, platform, d.client, catalogue, clicks, keys};
+    SolutionPlayback playback{view, platform, client, catalogue, clicks, keys};
 
     CaptureAction click;
     click.kind = Action::leftClick;
-    click.trace = buildTrace(d.client, d.target);
+    click.trace = buildTrace(client, d.target);
     platform.capture.actions = {click};
     platform.activation = Activation::broughtFront;
     Ticket ticket;

@@ -1,5 +1,6 @@
 #include "controls/win/AutoCompleteWindow.h"
 #include "tests/StringPrinter.h"
+#include "tests/support/WordSource.h"
 #include "tests/win/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -12,26 +13,6 @@
 using namespace WindowTestSupport;
 
 namespace {
-
-// Matches are the entries that contain the typed text.
-struct EntrySource : AutoComplete {
-    std::vector<String> entries;
-    std::vector<String> results;
-    void search(const String& text) override {
-        results.clear();
-        for (const String& entry : entries)
-            if (text.empty() || entry.contains(text))
-                results.push_back(entry);
-    }
-    int count() override { return static_cast<int>(results.size()); }
-    String text(int i) override { return results[static_cast<size_t>(i)]; }
-    const void* item(int i) override { return &results[static_cast<size_t>(i)]; }
-};
-
-struct Listener : AutoComplete::Interface {
-    int calls = 0;
-    void onTextChanged() override { ++calls; }
-};
 
 WNDPROC procOf(HWND window) {
     return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC));
@@ -68,9 +49,9 @@ class AutoCompleteWindowTest : public testing::Test {
         ASSERT_NE(edit, nullptr);
         originalProc = procOf(edit);
         for (int i = 1; i <= 40; ++i)
-            source.entries.push_back(String::format(u"Eintrag %02i", i));
-        source.entries.push_back(u"Anderes");
-        source.entries.push_back(u"Zweites Anderes");
+            source.words.push_back(String::format(u"Eintrag %02i", i));
+        source.words.push_back(u"Anderes");
+        source.words.push_back(u"Zweites Anderes");
         source.setListener(&listener);
         ASSERT_TRUE(box.attach(source, combo));
         SetForegroundWindow(frame);
@@ -109,8 +90,8 @@ class AutoCompleteWindowTest : public testing::Test {
     HWND combo = nullptr;
     HWND edit = nullptr;
     WNDPROC originalProc = nullptr;
-    EntrySource source;
-    Listener listener;
+    WordSource source;
+    TextChangeListener listener;
     AutoCompleteWindow box;
 };
 

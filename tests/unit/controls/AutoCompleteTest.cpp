@@ -1,6 +1,7 @@
 #include "controls/AutoComplete.h"
 #include "controls/TextEditing.h"
 #include "tests/StringPrinter.h"
+#include "tests/support/WordSource.h"
 
 #include <gtest/gtest.h>
 
@@ -48,32 +49,10 @@ struct FakeBox : ComboBoxView {
     String clipboardText() override { return clipboard; }
 };
 
-// Matches are the words that contain the text.
-struct WordSource : AutoComplete {
-    std::vector<String> words;
-    std::vector<String> results;
-    std::vector<String> searched;
-    void search(const String& t) override {
-        searched.push_back(t);
-        results.clear();
-        for (const String& w : words)
-            if (t.empty() || w.find(t) >= 0)
-                results.push_back(w);
-    }
-    int count() override { return static_cast<int>(results.size()); }
-    String text(int i) override { return results[static_cast<size_t>(i)]; }
-    const void* item(int i) override { return &results[static_cast<size_t>(i)]; }
-};
-
-struct Listener : AutoComplete::Interface {
-    int calls = 0;
-    void onTextChanged() override { ++calls; }
-};
-
 struct AutoCompleteTest : testing::Test {
     FakeBox box;
     WordSource source;
-    Listener listener;
+    TextChangeListener listener;
     AutoCompleteTest() {
         source.attach(&box);
         source.setListener(&listener);
