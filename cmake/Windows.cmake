@@ -26,7 +26,7 @@ target_link_libraries(lotse_core PUBLIC lotse_win)
 
 set(LOTSE_RESOURCES ${CMAKE_SOURCE_DIR}/resources/lotse.rc)
 set_source_files_properties(${LOTSE_RESOURCES} PROPERTIES
-    OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/resource.h;${CMAKE_SOURCE_DIR}/resources/lotse.ico;${CMAKE_SOURCE_DIR}/resources/lotse.manifest")
+    OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/resource.h;${CMAKE_SOURCE_DIR}/resources/lotse.ico;${CMAKE_SOURCE_DIR}/resources/lotse.manifest;${CMAKE_BINARY_DIR}/generated/LotseConfig.h")
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR} -I${CMAKE_BINARY_DIR}/generated -c65001")
 
 add_executable(lotse WIN32 app/win/WinMain.cpp ${LOTSE_RESOURCES})
