@@ -33,6 +33,8 @@ add_executable(lotse WIN32 app/win/WinMain.cpp ${LOTSE_RESOURCES})
 target_link_libraries(lotse PRIVATE lotse_win ${LOTSE_STATIC_RUNTIME})
 target_link_options(lotse PRIVATE -municode)
 
+include(${CMAKE_SOURCE_DIR}/cmake/Installer.cmake)
+
 # GoogleTest for Windows, built from Debian's sources.
 set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -50,7 +52,8 @@ target_link_libraries(lotse_e2e_driver PRIVATE lotse_win ${LOTSE_STATIC_RUNTIME}
 target_link_options(lotse_e2e_driver PRIVATE -municode)
 
 # Helper of the test scripts: holds named mutexes, sends broadcasts and
-# messages to windows found by title, reports their state.
+# messages to windows found by title, reports their state and programs'
+# file versions.
 add_executable(lotse_testhelper tests/win/helper/TestHelper.cpp)
-target_link_libraries(lotse_testhelper PRIVATE user32 ${LOTSE_STATIC_RUNTIME})
+target_link_libraries(lotse_testhelper PRIVATE user32 version ${LOTSE_STATIC_RUNTIME})
 target_link_options(lotse_testhelper PRIVATE -municode)
