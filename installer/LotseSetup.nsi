@@ -75,6 +75,8 @@ Var noStart
 
 !define MUI_FINISHPAGE_TITLE "$(FinishTitle)"
 !define MUI_FINISHPAGE_TEXT "$(FinishText)"
+; Room for both paragraphs above the check box.
+!define MUI_FINISHPAGE_TEXT_LARGE
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "$(FinishRun)"
 !define MUI_FINISHPAGE_RUN_FUNCTION startLotse
