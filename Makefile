@@ -2,13 +2,15 @@
 # `make test` builds both trees and runs every test. Both install what they need.
 BUILD ?= build
 
-.PHONY: run test build bench format
+.PHONY: run test build dist bench format
 run:
 	LOTSE_BUILD=$(abspath $(BUILD)) scripts/run.sh
 test:
 	LOTSE_BUILD=$(abspath $(BUILD)) scripts/test.sh
 build:
 	LOTSE_BUILD=$(abspath $(BUILD)) scripts/build.sh
+dist:
+	LOTSE_BUILD=$(abspath $(BUILD)) scripts/dist.sh
 bench:
 	LOTSE_BUILD=$(abspath $(BUILD)) scripts/bench.sh
 format:

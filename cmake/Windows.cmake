@@ -27,12 +27,14 @@ target_link_libraries(lotse_test_support PUBLIC ${LOTSE_WIN_LIBS})
 
 set(LOTSE_RESOURCES ${CMAKE_SOURCE_DIR}/resources/lotse.rc)
 set_source_files_properties(${LOTSE_RESOURCES} PROPERTIES
-    OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/resource.h;${CMAKE_SOURCE_DIR}/resources/lotse.ico;${CMAKE_SOURCE_DIR}/resources/lotse.manifest")
+    OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/resource.h;${CMAKE_SOURCE_DIR}/resources/lotse.ico;${CMAKE_SOURCE_DIR}/resources/lotse.manifest;${CMAKE_BINARY_DIR}/generated/LotseConfig.h")
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR} -I${CMAKE_BINARY_DIR}/generated -c65001")
 
 add_executable(lotse WIN32 app/win/WinMain.cpp ${LOTSE_RESOURCES})
 target_link_libraries(lotse PRIVATE lotse_win ${LOTSE_STATIC_RUNTIME})
 target_link_options(lotse PRIVATE -municode)
+
+include(${CMAKE_SOURCE_DIR}/cmake/Installer.cmake)
 
 # GoogleTest for Windows, built from Debian's sources.
 set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
@@ -56,7 +58,8 @@ target_link_libraries(lotse_winbench PRIVATE lotse_win ${LOTSE_STATIC_RUNTIME})
 target_link_options(lotse_winbench PRIVATE -municode)
 
 # Helper of the test scripts: holds named mutexes, sends broadcasts and
-# messages to windows found by title, reports their state.
+# messages to windows found by title, reports their state and programs'
+# file versions.
 add_executable(lotse_testhelper tests/win/helper/TestHelper.cpp)
-target_link_libraries(lotse_testhelper PRIVATE user32 ${LOTSE_STATIC_RUNTIME})
+target_link_libraries(lotse_testhelper PRIVATE user32 version ${LOTSE_STATIC_RUNTIME})
 target_link_options(lotse_testhelper PRIVATE -municode)

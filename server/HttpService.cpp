@@ -12,8 +12,11 @@ const char* contentType(const ServiceReply& reply) {
     return reply.json ? "application/json; charset=utf-8" : "text/html; charset=utf-8";
 }
 
+// Replies are one user's data of the moment: no cache keeps them (WinINet would
+// keep every reply in the user's profile, where uninstalling Lotse leaves them).
 void send(httplib::Response& res, const ServiceReply& reply) {
     res.status = reply.status;
+    res.set_header("Cache-Control", "no-store");
     res.set_content(reply.body, contentType(reply));
 }
 
@@ -95,6 +98,7 @@ HttpService::HttpService(const ServiceHandlers& handlers, const std::string& cer
                            : res.status == 413 ? ServiceErrors::tooLarge
                            : res.status >= 500 ? ServiceErrors::internal
                                                : ServiceErrors::malformed;
+        res.set_header("Cache-Control", "no-store");
         res.set_content(text, "text/html; charset=utf-8");
     });
     // Refused requests are worth a line in the service log; the rest are not.

@@ -50,16 +50,28 @@ press_pause() {
 }
 
 # The test helper (tests/win/helper) in the desktop, with its exit code: the
-# desktop's explorer does not hand it on, so the helper prints it last.
+# desktop's explorer does not hand it on, so the helper prints it last. Without
+# that line the output is not the helper's: it goes to the helper log and the
+# call fails with nothing printed. On a busy machine Wine's start.exe sometimes
+# cannot start the desktop's explorer at all (and says so on that output); the
+# helper never ran then, and it is started again, with a note on stderr.
 helper() {
-    local out status
-    out=$(LOTSE_HELPER_STATUS=1 lotse_in_desktop "$LOTSE_WIN_BUILD/lotse_testhelper.exe" "$@" \
-        2>>"$helper_log" | tr -d '\r')
-    status=$(sed -n 's/^helper status //p' <<<"$out")
-    out=$(grep -v '^helper status ' <<<"$out")
+    local out status attempt
+    for attempt in 1 2 3; do
+        out=$(LOTSE_HELPER_STATUS=1 lotse_in_desktop "$LOTSE_WIN_BUILD/lotse_testhelper.exe" "$@" \
+            2>>"$helper_log" | tr -d '\r')
+        status=$(sed -n 's/^helper status //p' <<<"$out")
+        out=$(grep -v '^helper status ' <<<"$out")
+        [ -z "$status" ] && [[ "$out" == "Application could not be started"* ]] || break
+        echo "helper $*: Wine's start.exe could not start the desktop's explorer (attempt $attempt)" |
+            tee -a "$helper_log" >&2
+    done
+    if [ -z "$status" ]; then
+        echo "helper $*: did not run to its end${out:+: $out}" >>"$helper_log"
+        return 1
+    fi
     [ -z "$out" ] || printf '%s\n' "$out"
-    [ -n "$status" ] || echo "helper $*: did not run to its end" >>"$helper_log"
-    return "${status:-1}"
+    return "$status"
 }
 
 # TITLE [ID]: "x y width height" of the window or of its control ID; asked

@@ -1,6 +1,7 @@
 #include "service/VersionInfo.h"
 #include "service/win/FileVersionResource.h"
 #include "base/win/WideText.h"
+#include "LotseConfig.h"
 #include "tests/StringPrinter.h"
 
 #include <windows.h>
@@ -32,7 +33,9 @@ TEST(FileVersionResource, ReadsTheProgramsOwnResourceAndFailsQuietlyWithoutOne) 
     EXPECT_EQ(lotse.file_desc, String(u"Lotse"));
     EXPECT_EQ(lotse.product_name, String(u"Lotse"));
     EXPECT_EQ(lotse.file_version, String(u"1.0")); // product major, file minor
-    EXPECT_EQ(lotse.file_version_full, String(u"1.0.2"));
+    // The file version carries the build number.
+    EXPECT_EQ(lotse.file_version_full,
+              String(LOTSE_VERSION) + String::format(u".%i", LOTSE_BUILD_NUMBER));
     EXPECT_EQ(lotse.id, 7);
     String company, copyright, missing(u"unchanged");
     EXPECT_TRUE(resource.queryString(u"\\StringFileInfo\\040704b0\\CompanyName", company));

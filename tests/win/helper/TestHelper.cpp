@@ -11,6 +11,11 @@
 //   item-text TITLE ID             print the text of its control ID (UTF-8)
 //   class-window TITLE CLASS       print "x y width height style" of the window's
 //                                  first descendant of that class (style in hex)
+//   class-count CLASS              print how many visible windows of that class exist,
+//                                  top-level or child (outside a virtual desktop, each
+//                                  icon of Wine's tray is a "__winex11_tray_icon")
+//   file-version PATH              print the file version of the program's version
+//                                  resource as "a.b.c.d"; exit code 1 without one
 // Numbers may be decimal or 0x-hexadecimal. Exit code 2 means a missing window,
 // 3 a usage error.
 #include <windows.h>
@@ -19,6 +24,7 @@
 #include <cstdlib>
 #include <cwchar>
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -88,6 +94,53 @@ HWND findClass(HWND window, const wchar_t* className) {
     });
 }
 
+// Visible windows of that class, top-level or child, on this desktop.
+int countClass(const wchar_t* className) {
+    struct Count {
+        const wchar_t* className;
+        int found;
+        void check(HWND window) {
+            wchar_t name[256] = {};
+            GetClassNameW(window, name, 256);
+            if (_wcsicmp(name, className) == 0 && IsWindowVisible(window))
+                ++found;
+        }
+    } count{className, 0};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* c = reinterpret_cast<Count*>(data);
+            c->check(window);
+            EnumChildWindows(
+                window,
+                [](HWND child, LPARAM data) -> BOOL {
+                    reinterpret_cast<Count*>(data)->check(child);
+                    return TRUE;
+                },
+                data);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count.found;
+}
+
+// Prints the fixed file version of the program at `path`; 1 without one.
+int printFileVersion(const wchar_t* path) {
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeW(path, &ignored);
+    if (size == 0)
+        return 1;
+    std::vector<unsigned char> data(size);
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (!GetFileVersionInfoW(path, 0, size, data.data()) ||
+        !VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) ||
+        length < sizeof(VS_FIXEDFILEINFO))
+        return 1;
+    std::printf("%lu.%lu.%lu.%lu\n", fixed->dwFileVersionMS >> 16, fixed->dwFileVersionMS & 0xFFFF,
+                fixed->dwFileVersionLS >> 16, fixed->dwFileVersionLS & 0xFFFF);
+    return 0;
+}
+
 // Prints "x y width height"; 2 for no window.
 int printRect(HWND window) {
     RECT rect{};
@@ -118,6 +171,12 @@ int run(int argc, wchar_t** argv) {
                             0, SMTO_ABORTIFHUNG, 5000, &result);
         return 0;
     }
+    if (!std::wcscmp(command, L"class-count") && argc == 3) {
+        std::printf("%d\n", countClass(argv[2]));
+        return 0;
+    }
+    if (!std::wcscmp(command, L"file-version") && argc == 3)
+        return printFileVersion(argv[2]);
     if (argc < 3)
         return 3;
     HWND window = findWindow(argv[2]);
