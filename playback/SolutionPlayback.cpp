@@ -151,10 +151,8 @@ void SolutionPlayback::guide() {
     platform.showOverlay(automation, nullptr);
     if (kind == Action::textInput) {
         // Compared in place: the typed text keeps growing until it matches.
-        if (trace && !keys.text.empty() && keys.text == trace->enteredText) {
-            keys.text.clear();
+        if (trace && keys.takeTextIfEqual(trace->enteredText))
             nextStep();
-        }
         return;
     }
     const ActionKind click = clicks.takeClick();

@@ -89,7 +89,7 @@ bool Lotse::run(HINSTANCE module) {
     closePlayback();
     TrayIcon::remove(trayIcon);
     // "Beenden" may come in the middle of a pick.
-    removeInputHooks();
+    removeAllInputHooks();
     OverlayWindow::instance().shutdown();
     return true;
 }

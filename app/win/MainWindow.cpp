@@ -346,11 +346,11 @@ bool MainWindow::cursorPosition(int& x, int& y) {
 }
 
 void MainWindow::installMouseHook() {
-    ::installMouseHook();
+    ::installMouseHook(this);
 }
 
 void MainWindow::removeMouseHook() {
-    ::removeMouseHook();
+    ::removeInputHooks(this);
 }
 
 void MainWindow::frame(const AutomationElementPtr& element) {

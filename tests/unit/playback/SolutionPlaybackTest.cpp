@@ -293,7 +293,7 @@ TEST(SolutionPlayback, TypedTextAndEnterStepsMoveOnWhereverTheUserIs) {
     d.clicks.state = Action::leftClick; // clicks do not count for text
     d.type("O");
     EXPECT_EQ(d.playback.step(), 2);
-    EXPECT_TRUE(d.keys.text.empty());
+    EXPECT_TRUE(d.keys.text().empty());
 
     d.type("HALLX");
     EXPECT_EQ(d.playback.step(), 2);
@@ -318,7 +318,7 @@ TEST(SolutionPlayback, TypedTextAndEnterStepsMoveOnWhereverTheUserIs) {
     left.click(Action::leftClick, 150, 120);
     left.type("HALLO");
     EXPECT_EQ(left.playback.step(), 1);
-    EXPECT_EQ(left.keys.text, String(u"QHALLO"));
+    EXPECT_EQ(left.keys.text(), String(u"QHALLO"));
 }
 
 TEST(SolutionPlayback, StartWhileRunningReusesTheWindowWithoutStackingHooks) {
