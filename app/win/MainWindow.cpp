@@ -81,6 +81,10 @@ INT_PTR MainWindow::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
         break;
 
     case WM_TIMER:
+        // The count waits for its next period while the input hooks are in
+        // use (see Lotse::runMainLoop).
+        if (wParam == MainWindowModel::ticketCountTimer && inputHookUsers().inUse())
+            break;
         model.onTimer(static_cast<int>(wParam));
         break;
 
