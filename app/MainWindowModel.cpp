@@ -194,7 +194,7 @@ void MainWindowModel::stepPick() {
 }
 
 void MainWindowModel::pickElement(const AutomationElementPtr& element) {
-    // The hook would see no input while the trace and the version are read.
+    // A click while the new element is read does not end the pick on it.
     platform->removeMouseHook();
     pickedElement = element;
     platform->frame(element);

@@ -42,7 +42,7 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 file(GLOB_RECURSE LOTSE_WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
-list(FILTER LOTSE_WIN_TEST_SOURCES EXCLUDE REGEX "/tests/win/helper/")
+list(FILTER LOTSE_WIN_TEST_SOURCES EXCLUDE REGEX "/tests/win/(helper|target|driver)/")
 add_executable(lotse_wintests ${LOTSE_WIN_TEST_SOURCES} ${LOTSE_RESOURCES})
 target_link_libraries(lotse_wintests PRIVATE lotse_test_support lotse_win gtest gmock ${LOTSE_STATIC_RUNTIME})
 
@@ -63,3 +63,13 @@ target_link_options(lotse_winbench PRIVATE -municode)
 add_executable(lotse_testhelper tests/win/helper/TestHelper.cpp)
 target_link_libraries(lotse_testhelper PRIVATE user32 version ${LOTSE_STATIC_RUNTIME})
 target_link_options(lotse_testhelper PRIVATE -municode)
+
+# A program to guide, record and pick on that logs when its buttons receive the
+# user's clicks (the click latency benchmark and the journeys that play on it),
+# and the benchmark's watcher of the frame.
+add_executable(lotse_clicktarget WIN32 tests/win/target/ClickTarget.cpp)
+target_link_libraries(lotse_clicktarget PRIVATE user32 ${LOTSE_STATIC_RUNTIME})
+target_link_options(lotse_clicktarget PRIVATE -municode)
+add_executable(lotse_framewatcher bench/win/FrameWatcher.cpp)
+target_link_libraries(lotse_framewatcher PRIVATE user32 winmm ${LOTSE_STATIC_RUNTIME})
+target_link_options(lotse_framewatcher PRIVATE -municode)

@@ -18,6 +18,20 @@ bool isShiftOrControl(uint32_t key) {
     return key == 0x10 || key == 0x11 || (key >= 0xA0 && key <= 0xA3);
 }
 
+ActionKind clickKind(uint32_t message) {
+    switch (message) {
+    case leftButtonDown:
+        return Action::leftClick;
+    case leftButtonDoubleClick:
+        return Action::leftDoubleClick;
+    case middleButtonDown:
+        return Action::middleClick;
+    case rightButtonDown:
+        return Action::rightClick;
+    }
+    return Action::none;
+}
+
 } // namespace
 
 ClickMonitor& ClickMonitor::instance() {
@@ -26,28 +40,15 @@ ClickMonitor& ClickMonitor::instance() {
 }
 
 void ClickMonitor::note(uint32_t message) {
-    if (state != Action::none)
+    const ActionKind kind = clickKind(message);
+    if (kind == Action::none)
         return;
-    switch (message) {
-    case leftButtonDown:
-        state = Action::leftClick;
-        break;
-    case leftButtonDoubleClick:
-        state = Action::leftDoubleClick;
-        break;
-    case middleButtonDown:
-        state = Action::middleClick;
-        break;
-    case rightButtonDown:
-        state = Action::rightClick;
-        break;
-    }
+    ActionKind nothing = Action::none;
+    state.compare_exchange_strong(nothing, kind);
 }
 
 ActionKind ClickMonitor::takeClick() {
-    const ActionKind taken = state;
-    state = Action::none;
-    return taken;
+    return state.exchange(Action::none);
 }
 
 KeyMonitor& KeyMonitor::instance() {
@@ -55,32 +56,54 @@ KeyMonitor& KeyMonitor::instance() {
     return monitor;
 }
 
-bool KeyMonitor::note(uint32_t message, uint32_t virtualKey) {
+std::optional<String> KeyMonitor::note(uint32_t message, uint32_t virtualKey) {
     if (message != keyDown || isShiftOrControl(virtualKey))
-        return false;
+        return std::nullopt;
+    std::lock_guard<std::mutex> hold(lock);
     if (virtualKey == returnKey) {
-        if (state == Action::none)
-            state = Action::enterKey;
+        if (pending == Action::none)
+            pending = Action::enterKey;
     } else if (virtualKey == backspaceKey) {
-        if (!text.empty())
-            text = text.substr(0, text.length() - 1);
+        if (!typed.empty())
+            typed = typed.substr(0, typed.length() - 1);
     } else {
-        text += static_cast<char16_t>(virtualKey);
+        typed += static_cast<char16_t>(virtualKey);
     }
-    return true;
+    return typed;
 }
 
 KeyTake KeyMonitor::takeKeys() {
+    std::lock_guard<std::mutex> hold(lock);
     KeyTake taken;
-    if (state == Action::none && text.empty())
+    if (pending == Action::none && typed.empty())
         return taken;
-    taken.state = state;
-    taken.text = std::move(text);
-    reset();
+    taken.state = pending;
+    taken.text = std::move(typed);
+    pending = Action::none;
+    typed.clear();
     return taken;
 }
 
 void KeyMonitor::reset() {
-    state = Action::none;
-    text.clear();
+    std::lock_guard<std::mutex> hold(lock);
+    pending = Action::none;
+    typed.clear();
+}
+
+ActionKind KeyMonitor::state() const {
+    std::lock_guard<std::mutex> hold(lock);
+    return pending;
+}
+
+String KeyMonitor::text() const {
+    std::lock_guard<std::mutex> hold(lock);
+    return typed;
+}
+
+bool KeyMonitor::takeTextIfEqual(const String& expected) {
+    std::lock_guard<std::mutex> hold(lock);
+    if (typed.empty() || !(typed == expected))
+        return false;
+    typed.clear();
+    return true;
 }

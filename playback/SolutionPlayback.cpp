@@ -19,7 +19,6 @@ void SolutionPlayback::start(const Ticket& ticket) {
     releaseHooksAndOverlay();
     found.reset();
     trace = nullptr;
-    searchesMade = 0;
     played = ticket;
     platform.downloadCapture(played);
     stepIndex = 0;
@@ -121,10 +120,11 @@ void SolutionPlayback::guide() {
         overlayStays = false;
         platform.removeOverlayWindow();
     }
-    if (searchesMade) {
+    if (searching) {
         // Input meanwhile is judged once the search is over.
         continueSearch();
-        return;
+        if (searching)
+            return;
     }
     if (found) {
         const ActionKind click = clicks.takeClick();
@@ -151,10 +151,8 @@ void SolutionPlayback::guide() {
     platform.showOverlay(automation, nullptr);
     if (kind == Action::textInput) {
         // Compared in place: the typed text keeps growing until it matches.
-        if (trace && !keys.text.empty() && keys.text == trace->enteredText) {
-            keys.text.clear();
+        if (trace && keys.takeTextIfEqual(trace->enteredText))
             nextStep();
-        }
         return;
     }
     const ActionKind click = clicks.takeClick();
@@ -173,13 +171,11 @@ int SolutionPlayback::selectStep(int index) {
     found.reset();
     searchesMade = 0;
     partialMatch = 0;
-    if (trace->elements.empty())
-        return 0;
-    found = findElement(automation, *trace, 0);
-    if (!found) {
-        searchesMade = 1;
-        nextSearchAt = platform.now() + searchRetryMs;
-    }
+    searching = !trace->elements.empty();
+    nextSearchAt = 0;
+    // While the previous step's input is held, the search waits for its release.
+    if (searching && !overlayStays)
+        continueSearch();
     return 0;
 }
 
@@ -197,6 +193,7 @@ void SolutionPlayback::continueSearch() {
         found = findElement(automation, *trace, 1);
         partialMatch = found ? 1 : 0;
     }
+    searching = false;
     searchesMade = 0;
     view.refreshDebug(trace, &found);
 }
@@ -205,7 +202,9 @@ void SolutionPlayback::nextStep() {
     // The step is seen when the button goes down. The frame's window stays until
     // it is up again: under Wine the frame's window passes the click on to the
     // program, and a release that arrives after it has gone is lost, which
-    // leaves the program's button pressed.
+    // leaves the program's button pressed. The next element is searched only
+    // then too: the program acts on the release (a window opens or closes), and
+    // under Wine the release waits for this thread while it searches.
     if (platform.inputHeld())
         overlayStays = true;
     else
@@ -278,6 +277,7 @@ void SolutionPlayback::shutdown() {
 }
 
 void SolutionPlayback::releaseHooksAndOverlay() {
+    searching = false;
     searchesMade = 0;
     overlayStays = false;
     if (!guiding)

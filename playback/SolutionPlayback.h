@@ -39,11 +39,11 @@ class SolutionPlayback {
     // The navigator's application timer: the application check while waiting.
     void applicationTimer();
 
-    // Makes action i current and searches its element: at once and, while it is
-    // missing, in the ticks that follow, up to four times 250 ms apart, then its
-    // parent once. The thread never waits meanwhile: the input hooks live on it,
-    // and a hook that does not answer in time is dropped by the system (and
-    // holds the user's click back until then). Returns 0: a match through the
+    // Makes action i current and searches its element: at once (or, while the
+    // previous step's input is held, once it is released) and, while it is
+    // missing, in the ticks that follow, every 50 ms for a second, then its
+    // parent once. The thread never waits meanwhile: under Wine the user's
+    // clicks on the frame pass through it. Returns 0: a match through the
     // parent is known only when the search is over (isPartialMatch); an index
     // past the end changes nothing.
     int selectStep(int index);
@@ -62,7 +62,7 @@ class SolutionPlayback {
     int step() const { return stepIndex; }
     bool isPartialMatch() const { return partialMatch != 0; }
     // The current step's element is still being looked for.
-    bool isSearching() const { return searchesMade != 0; }
+    bool isSearching() const { return searching; }
     ActionKind currentKind() const { return kind; }
     ElementTrace* currentTrace() const { return trace; }
     const AutomationElementPtr& foundElement() const { return found; }
@@ -80,8 +80,10 @@ class SolutionPlayback {
     // the program is missing that walk is repeated only when a process started
     // or ended, or after this long (a reused process id goes unnoticed no longer).
     static constexpr int fullCheckMs = 2000;
-    static constexpr int searchAttempts = 4;
-    static constexpr int searchRetryMs = 250;
+    // A window that the previous step's click opens is framed as soon as it
+    // shows: the element is looked for this often, for a second in all.
+    static constexpr int searchAttempts = 20;
+    static constexpr int searchRetryMs = 50;
     // How long the end of a playback waits after the last step's input was
     // released, so that the program has handled it before our windows come up.
     static constexpr int settleMs = 500;
@@ -126,7 +128,8 @@ class SolutionPlayback {
     int32_t partialMatch = 0;
     // The previous step's frame stays while its click is held down.
     bool overlayStays = false;
-    // The searches of the current step's element so far, 0 once it is over.
+    // The current step's element is being looked for; searches made so far.
+    bool searching = false;
     int searchesMade = 0;
     uint64_t nextSearchAt = 0;
     // Hooks and overlay are the playback's only from the start of guiding.

@@ -107,7 +107,7 @@ void Recorder::recordStep() {
     if (clicks.state != Action::none) {
         const ActionKind click = clicks.takeClick();
         KeyTake typed;
-        if (!keys.text.empty())
+        if (!keys.text().empty())
             typed = keys.takeKeys();
         // Nothing hovered, or the pointer is over the recorder itself: the click
         // and the text typed before it are dropped.
@@ -122,7 +122,7 @@ void Recorder::recordStep() {
         addEntry(String::format(u"%s -> %s", actionLabel(click), traceShortLabel(pending)), action,
                  true);
         platform.installInputHooks();
-    } else if (keys.state != Action::none) {
+    } else if (keys.state() != Action::none) {
         const KeyTake typed = keys.takeKeys();
         platform.removeInputHooks();
         if (!typed.text.empty())

@@ -89,7 +89,7 @@ bool Lotse::run(HINSTANCE module) {
     closePlayback();
     TrayIcon::remove(trayIcon);
     // "Beenden" may come in the middle of a pick.
-    removeInputHooks();
+    removeAllInputHooks();
     OverlayWindow::instance().shutdown();
     return true;
 }
@@ -191,7 +191,11 @@ void Lotse::runMainLoop() {
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
-        if (ticketCheck.due(now))
+        // Not while a pick, a recording or a playback uses the input hooks:
+        // under Wine every click on a framed screen passes through this
+        // thread, and a slow service would hold them all. The check is made
+        // in the first pass after.
+        if (!inputHookUsers().inUse() && ticketCheck.due(now))
             checkTickets();
         if (GetAsyncKeyState(VK_PAUSE))
             mainWindow.show();

@@ -81,6 +81,10 @@ INT_PTR MainWindow::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
         break;
 
     case WM_TIMER:
+        // The count waits for its next period while the input hooks are in
+        // use (see Lotse::runMainLoop).
+        if (wParam == MainWindowModel::ticketCountTimer && inputHookUsers().inUse())
+            break;
         model.onTimer(static_cast<int>(wParam));
         break;
 
@@ -346,11 +350,11 @@ bool MainWindow::cursorPosition(int& x, int& y) {
 }
 
 void MainWindow::installMouseHook() {
-    ::installMouseHook();
+    ::installMouseHook(this);
 }
 
 void MainWindow::removeMouseHook() {
-    ::removeMouseHook();
+    ::removeInputHooks(this);
 }
 
 void MainWindow::frame(const AutomationElementPtr& element) {

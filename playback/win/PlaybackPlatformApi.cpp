@@ -36,11 +36,11 @@ void PlaybackPlatformApi::removeOverlayWindow() {
 }
 
 void PlaybackPlatformApi::installInputHooks() {
-    ::installInputHooks();
+    ::installInputHooks(this);
 }
 
 void PlaybackPlatformApi::removeInputHooks() {
-    ::removeInputHooks();
+    ::removeInputHooks(this);
 }
 
 void PlaybackPlatformApi::cursorPosition(int& x, int& y) {

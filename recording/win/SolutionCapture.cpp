@@ -143,11 +143,11 @@ void SolutionCapture::shutdownOverlay() {
 }
 
 void SolutionCapture::installInputHooks() {
-    ::installInputHooks();
+    ::installInputHooks(this);
 }
 
 void SolutionCapture::removeInputHooks() {
-    ::removeInputHooks();
+    ::removeInputHooks(this);
 }
 
 void SolutionCapture::activateApplication(const String& moduleName) {

@@ -128,7 +128,7 @@ TEST_F(SoftwarePickTest, FramesForeignElementsAndReadsTheirSoftware) {
     EXPECT_EQ(screen.framed(), nullptr);
     click();
     EXPECT_TRUE(model.picking);
-    EXPECT_EQ(clicks.state, Action::none);
+    EXPECT_EQ(clicks.state.load(), Action::none);
 
     // A foreign element: framed, traced and read with the hook removed; its
     // software becomes current without a catalogue id.

@@ -20,7 +20,7 @@ TEST(ClickMonitor, TheFirstClickAfterATakeWins) {
     clicks.note(0x201); // left down
     clicks.note(0x202); // its release
     clicks.note(0x204); // a right click before the take is dropped
-    EXPECT_EQ(clicks.state, Action::leftClick);
+    EXPECT_EQ(clicks.state.load(), Action::leftClick);
     EXPECT_EQ(clicks.takeClick(), Action::leftClick);
     EXPECT_EQ(clicks.takeClick(), Action::none);
 
@@ -38,10 +38,10 @@ TEST(ClickMonitor, TheFirstClickAfterATakeWins) {
 TEST(KeyMonitor, TypedKeysReturnAndTakes) {
     KeyMonitor keys;
     type(keys, {'H', 'A', 'L', 'L', 'O'});
-    EXPECT_EQ(keys.text, String(u"HALLO"));
+    EXPECT_EQ(keys.text(), String(u"HALLO"));
     keys.reset();
     type(keys, {0x08, 'A', 'B', 0x08, 'C'}); // Backspace on empty text does nothing
-    EXPECT_EQ(keys.text, String(u"AC"));
+    EXPECT_EQ(keys.text(), String(u"AC"));
 
     // Shift and Control alone add nothing, Alt combinations arrive as system keys,
     // key releases are not looked at.
@@ -49,13 +49,13 @@ TEST(KeyMonitor, TypedKeysReturnAndTakes) {
         EXPECT_FALSE(keys.note(keyDown, modifier));
     EXPECT_FALSE(keys.note(sysKeyDown, 'F'));
     EXPECT_FALSE(keys.note(keyUp, 'X'));
-    EXPECT_EQ(keys.text, String(u"AC"));
+    EXPECT_EQ(keys.text(), String(u"AC"));
 
     // take: state and text, then both reset.
     KeyTake taken = keys.takeKeys();
     EXPECT_EQ(taken.state, Action::none);
     EXPECT_EQ(taken.text, String(u"AC"));
-    EXPECT_TRUE(keys.text.empty());
+    EXPECT_TRUE(keys.text().empty());
     taken = keys.takeKeys();
     EXPECT_EQ(taken.state, Action::none);
     EXPECT_TRUE(taken.text.empty());
@@ -67,5 +67,5 @@ TEST(KeyMonitor, TypedKeysReturnAndTakes) {
     taken = keys.takeKeys();
     EXPECT_EQ(taken.state, Action::enterKey);
     EXPECT_EQ(taken.text, String(u" 1"));
-    EXPECT_EQ(keys.state, Action::none);
+    EXPECT_EQ(keys.state(), Action::none);
 }

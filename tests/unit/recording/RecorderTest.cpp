@@ -118,7 +118,7 @@ TEST_F(RecorderTest, ClicksWithoutAHoveredElementOrOnTheRecorderRecordNothing) {
     recorder.startRecording();
     type({'X'});
     click(); // before the hover timer saw anything: click and text are dropped
-    EXPECT_TRUE(KeyMonitor::instance().text.empty());
+    EXPECT_TRUE(KeyMonitor::instance().text().empty());
     hover(ok);
     hover(ownButton);
     EXPECT_FALSE(platform.marked);

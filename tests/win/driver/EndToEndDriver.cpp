@@ -7,11 +7,19 @@
 //       opens the recorder (IDD_SOLUTION_CAPTURE) for the ticket, as "Tickets lösen"
 //       does once a ticket was chosen, and returns when it closed. A script
 //       whose asker is a lotse.exe started afterwards records here: a helper's
-//       lotse.exe of the same user would announce the solved ticket itself.
+//       lotse.exe of the same user would announce the solved ticket itself;
+//   lotse_e2e_driver.exe solve TICKET_ID STEP...
+//       stores a capture for the ticket without recording it. A STEP is
+//       "window=TITLE" (the window of the steps that follow), the id of a
+//       control of that window (a left click on it, traced as the recorder
+//       traces what it records) or "return" (the Return key).
 // Both talk to the configured service. Exit code 0 on success, 1 on failure,
 // 3 on a usage error.
+#include "automation/ElementDescription.h"
 #include "service/SoftwareCatalogue.h"
 #include "automation/win/AutomationClients.h"
+#include "automation/win/WindowTreeClient.h"
+#include "recording/CaptureUpload.h"
 #include "recording/win/SolutionCapture.h"
 #include "service/CreateTicketRequest.h"
 #include "service/TicketList.h"
@@ -62,6 +70,36 @@ int record(int ticketId) {
     return result;
 }
 
+int solve(int ticketId, int stepCount, wchar_t** steps) {
+    WindowTreeClient tree;
+    Capture capture;
+    HWND window = nullptr;
+    for (int i = 0; i < stepCount; ++i) {
+        CaptureAction action;
+        if (!std::wcsncmp(steps[i], L"window=", 7)) {
+            window = FindWindowW(nullptr, steps[i] + 7);
+            if (!window)
+                return 1;
+            continue;
+        }
+        if (!std::wcscmp(steps[i], L"return")) {
+            action.kind = Action::enterKey;
+        } else {
+            HWND control = GetDlgItem(window, number(steps[i]));
+            if (!control)
+                return 1;
+            action.kind = Action::leftClick;
+            action.trace = buildTrace(&tree, tree.element(control));
+        }
+        capture.actions.push_back(action);
+    }
+    String error;
+    if (uploadCapture(ticketId, capture, error))
+        return 0;
+    std::fwprintf(stderr, L"createcapture: %ls\n", reinterpret_cast<const wchar_t*>(error.data()));
+    return 1;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -69,5 +107,7 @@ int wmain(int argc, wchar_t** argv) {
         return ask(number(argv[2]), number(argv[3]), String(reinterpret_cast<char16_t*>(argv[4])));
     if (argc == 3 && !std::wcscmp(argv[1], L"record"))
         return record(number(argv[2]));
+    if (argc >= 4 && !std::wcscmp(argv[1], L"solve"))
+        return solve(number(argv[2]), argc - 3, argv + 3);
     return 3;
 }
