@@ -20,9 +20,11 @@ MainWindowModel::MainWindowModel(SoftwareCatalogue& softwareCatalogue, TicketLis
     softwareCompleter.setListener(this);
 }
 
-void MainWindowModel::attach(MainWindowView* window, PickPlatform* pickPlatform) {
+void MainWindowModel::attach(MainWindowView* window, Desktop* pickDesktop,
+                             VersionResource* versionResources) {
     view = window;
-    platform = pickPlatform;
+    desktop = pickDesktop;
+    versions = versionResources;
 }
 
 void MainWindowModel::initialise(const String& osName) {
@@ -150,18 +152,18 @@ void MainWindowModel::pickButton() {
 }
 
 void MainWindowModel::startPick() {
-    if (picking || !view || !platform)
+    if (picking || !view || !desktop || !versions)
         return;
     // What an earlier pick framed is not framed now; a click must wait for a new frame.
     forgetPickedElement();
-    platform->installMouseHook();
+    desktop->installInputHooks(this, false);
     view->startTimer(pickTimer, pickPeriodMs);
     picking = true;
     view->setPickButtonText(u"Abbrechen");
 }
 
 void MainWindowModel::stepPick() {
-    if (!picking || !view || !platform)
+    if (!picking || !view || !desktop || !versions)
         return;
     // The click still reaches the clicked application; here it only ends the
     // pick once something was framed.
@@ -170,14 +172,14 @@ void MainWindowModel::stepPick() {
             cancelPick();
         return;
     }
-    const AutomationElementPtr element = platform->elementUnderCursor();
+    const AutomationElementPtr element = desktop->elementUnderCursor(automation);
     if (!element)
         return;
     if (runtimeIdText(automation, element) != runtimeIdText(automation, pickedElement)) {
-        if (isElementInWindow(automation, element, platform->mainWindow())) {
+        if (isElementInWindow(automation, element, view->windowHandle())) {
             // The main window's own controls are no software to pick. Coming
             // back to the element framed before frames it anew.
-            platform->frame(nullptr);
+            desktop->showOverlay(automation, nullptr);
             forgetPickedElement();
         } else {
             pickElement(element);
@@ -186,29 +188,28 @@ void MainWindowModel::stepPick() {
     }
     // The same element: follow it when it moved away from under the cursor.
     int x = 0, y = 0;
-    if (!pickedElement || !automation || !platform->cursorPosition(x, y))
+    if (!pickedElement || !automation || !desktop->cursorPosition(x, y))
         return;
     const std::optional<ElementRect> rect = automation->boundingRect(pickedElement);
     if (!rect || !rect->contains(x, y))
-        platform->frame(pickedElement);
+        desktop->showOverlay(automation, pickedElement);
 }
 
 void MainWindowModel::pickElement(const AutomationElementPtr& element) {
     // A click while the new element is read does not end the pick on it.
-    platform->removeMouseHook();
+    desktop->removeInputHooks(this);
     pickedElement = element;
-    platform->frame(element);
+    desktop->showOverlay(automation, element);
     pickTrace = buildTrace(automation, element);
     String moduleName, modulePath;
     if (!pickTrace.elements.empty()) {
         moduleName = pickTrace.elements.front().moduleName;
         modulePath = pickTrace.elements.front().modulePath;
     }
-    readVersionInfo(platform->versionResource(), automation, modulePath, moduleName, pickedElement,
-                    currentSoftware);
+    readVersionInfo(*versions, automation, modulePath, moduleName, pickedElement, currentSoftware);
     view->setSoftwareText(displayText(currentSoftware));
     currentSoftware.id = 0;
-    platform->installMouseHook();
+    desktop->installInputHooks(this, false);
 }
 
 void MainWindowModel::forgetPickedElement() {
@@ -217,11 +218,11 @@ void MainWindowModel::forgetPickedElement() {
 }
 
 void MainWindowModel::cancelPick() {
-    if (!picking || !view || !platform)
+    if (!picking || !view || !desktop || !versions)
         return;
-    platform->removeMouseHook();
+    desktop->removeInputHooks(this);
     view->stopTimer(pickTimer);
-    platform->frame(nullptr);
+    desktop->showOverlay(automation, nullptr);
     picking = false;
     view->setPickButtonText(u"Software w\u00e4hlen...");
     // Held no longer than the pick: the element belongs to another program.

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "app/MainWindowView.h"
-#include "app/PickPlatform.h"
+#include "automation/Desktop.h"
+#include "service/VersionResource.h"
 #include "service/SoftwareCatalogue.h"
 #include "automation/AutomationClient.h"
 #include "automation/ElementTrace.h"
@@ -17,8 +18,9 @@
 // The decisions of the main window (IDD_MAIN): which software and language are
 // chosen, which questions are offered and counted, which buttons may be pressed,
 // and the on-screen pick of a software. It drives the window through a
-// MainWindowView and the pick's platform through a PickPlatform; the window
-// layer hands it the controls' notifications and its timers.
+// MainWindowView, the pick through the Desktop and reads picked programs'
+// VersionResource; the window layer hands it the controls' notifications and
+// its timers.
 class MainWindowModel : public AutoComplete::Interface {
   public:
     explicit MainWindowModel(SoftwareCatalogue& software = SoftwareCatalogue::instance(),
@@ -28,8 +30,9 @@ class MainWindowModel : public AutoComplete::Interface {
     MainWindowModel(const MainWindowModel&) = delete;
     MainWindowModel& operator=(const MainWindowModel&) = delete;
 
-    // The window and the pick's platform; null while there is no window.
-    void attach(MainWindowView* window, PickPlatform* pickPlatform);
+    // The window, the desktop and the version resources of the pick; null while
+    // there is no window.
+    void attach(MainWindowView* window, Desktop* desktop, VersionResource* versions);
 
     // The window has attached its completers: preselect the operating system
     // `osName` names, list the languages, show the ticket count, disable
@@ -117,7 +120,8 @@ class MainWindowModel : public AutoComplete::Interface {
     LocaleCatalogue& locales;
     ClickMonitor& clicks;
     MainWindowView* view = nullptr;
-    PickPlatform* platform = nullptr;
+    Desktop* desktop = nullptr;
+    VersionResource* versions = nullptr;
 };
 
 // The caption of the question group with the number of questions on offer.

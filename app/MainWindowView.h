@@ -2,6 +2,8 @@
 
 #include "base/String.h"
 
+#include <cstdint>
+
 struct LocaleEntry;
 struct SoftwareEntry;
 
@@ -47,4 +49,6 @@ class MainWindowView {
     virtual void stopTimer(int id) = 0;
     // Shows the window and brings it to the front.
     virtual void show() = 0;
+    // The window's handle as a number; its own elements are never picked.
+    virtual uintptr_t windowHandle() = 0;
 };

@@ -3,7 +3,8 @@
 // Provider calls are reported beside the time: on a real desktop each is a call
 // into another process.
 #include "recording/Recorder.h"
-#include "tests/support/FakeRecorderPlatform.h"
+#include "tests/support/FakeCaptureTransfer.h"
+#include "tests/support/FakeDesktop.h"
 #include "tests/support/FakeRecorderView.h"
 #include "tests/support/MemoryAutomation.h"
 
@@ -29,14 +30,15 @@ void RecorderHoverStepUnchanged(benchmark::State& state) {
     }
     AutomationClient* client = &tree;
     FakeRecorderView view;
-    FakeRecorderPlatform platform(&tree);
+    FakeDesktop desktop;
+    FakeCaptureTransfer captures;
     SoftwareCatalogue catalogue;
     TicketList tickets(catalogue);
-    Recorder recorder(view, platform, client, tickets, catalogue);
+    Recorder recorder(view, desktop, captures, client, tickets, catalogue);
     recorder.open(1);
     recorder.startRecording();
-    platform.cursorX = 19 * 60 + 30;
-    platform.cursorY = 24 * 40 + 20;
+    desktop.cursorX = 19 * 60 + 30;
+    desktop.cursorY = 24 * 40 + 20;
     recorder.hoverStep();
     if (!recorder.hoveredElement())
         state.SkipWithError("nothing hovered");

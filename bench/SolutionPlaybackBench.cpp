@@ -17,20 +17,21 @@ void GuidingTickFramed(benchmark::State& state) {
     ClickMonitor clicks;
     KeyMonitor keys;
     FakeNavigatorView view;
-    FakePlaybackPlatform platform{keys};
-    SolutionPlayback playback{view, platform, client, catalogue, clicks, keys};
+    FakeDesktop desktop{keys};
+    FakeCaptureTransfer captures;
+    SolutionPlayback playback{view, desktop, captures, client, catalogue, clicks, keys};
 
     CaptureAction click;
     click.kind = Action::leftClick;
     click.trace = buildTrace(client, d.target);
-    platform.capture.actions = {click};
-    platform.activation = Activation::broughtFront;
+    captures.capture.actions = {click};
+    desktop.activation = Activation::broughtFront;
     Ticket ticket;
     ticket.id_capture = 1;
     playback.start(ticket);
     playback.tick(); // finds the program and the element
     playback.tick(); // frames it
-    if (!playback.foundElement() || platform.overlayRect().isEmpty())
+    if (!playback.foundElement() || desktop.overlayRect().isEmpty())
         state.SkipWithError("the element is not framed");
 
     d.tree.calls = 0;

@@ -30,6 +30,8 @@ class NavigatorView {
     // Points the debug window at the playback's trace and element (either may be
     // null) and refreshes it when it is open.
     virtual void refreshDebug(const ElementTrace* trace, const AutomationElementPtr* element) = 0;
+    // A line for the debugger output.
+    virtual void debugLine(const String& text) = 0;
 
     virtual void showMainWindow() = 0;
     // An error box without owner, titled "Fehler".

@@ -7,11 +7,11 @@
 
 #include <algorithm>
 
-SolutionPlayback::SolutionPlayback(NavigatorView& view, PlaybackPlatform& platform,
+SolutionPlayback::SolutionPlayback(NavigatorView& view, Desktop& desktop, CaptureTransfer& captures,
                                    AutomationClient*& client, SoftwareCatalogue& catalogue,
                                    ClickMonitor& clicks, KeyMonitor& keys)
-    : view(view), platform(platform), automation(client), catalogue(catalogue), clicks(clicks),
-      keys(keys) {}
+    : view(view), desktop(desktop), captures(captures), automation(client), catalogue(catalogue),
+      clicks(clicks), keys(keys) {}
 
 void SolutionPlayback::start(const Ticket& ticket) {
     // The debug window must not keep pointing into the capture replaced here.
@@ -20,7 +20,7 @@ void SolutionPlayback::start(const Ticket& ticket) {
     found.reset();
     trace = nullptr;
     played = ticket;
-    platform.downloadCapture(played);
+    captures.download(played);
     stepIndex = 0;
     partialMatch = 0;
     waitingForApplication = 1;
@@ -73,7 +73,7 @@ String SolutionPlayback::awaitedSoftware() {
 }
 
 bool SolutionPlayback::checkApplication(bool fromTimer) {
-    const uint64_t now = platform.now();
+    const uint64_t now = desktop.now();
     if (checked && now - lastCheck < static_cast<uint64_t>(applicationCheckMs))
         return false;
     checked = true;
@@ -90,13 +90,13 @@ bool SolutionPlayback::checkApplication(bool fromTimer) {
 }
 
 int SolutionPlayback::activation(uint64_t now) {
-    std::vector<uint32_t> processes = platform.processIds();
+    std::vector<uint32_t> processes = desktop.processIds();
     std::sort(processes.begin(), processes.end());
     if (missing && !processes.empty() && processes == knownProcesses &&
         now - lastWalk < static_cast<uint64_t>(fullCheckMs))
         return Activation::notRunning;
     const String& module = played.capture.actions.front().trace.elements.front().moduleName;
-    const int result = platform.activateApplication(module);
+    const int result = desktop.activateApplication(module);
     missing = result == Activation::notRunning;
     lastWalk = now;
     knownProcesses = std::move(processes);
@@ -108,17 +108,17 @@ void SolutionPlayback::beginGuiding() {
     view.stopApplicationTimer();
     partialMatch = selectStep(stepIndex);
     updateActionText();
-    platform.installInputHooks();
+    desktop.installInputHooks(this, true);
     guiding = true;
     waitingForApplication = 0;
 }
 
 void SolutionPlayback::guide() {
     if (overlayStays) {
-        if (platform.inputHeld())
+        if (desktop.inputHeld())
             return;
         overlayStays = false;
-        platform.removeOverlayWindow();
+        desktop.removeOverlayWindow();
     }
     if (searching) {
         // Input meanwhile is judged once the search is over.
@@ -133,22 +133,22 @@ void SolutionPlayback::guide() {
         // leaves nothing to frame again. The frame's edges count as inside.
         if (click != Action::none && click == kind) {
             int x = 0, y = 0;
-            platform.cursorPosition(x, y);
-            const ElementRect frame = platform.overlayRect();
+            desktop.cursorPosition(x, y);
+            const ElementRect frame = desktop.overlayRect();
             if (!frame.isEmpty() && frame.left <= x && x <= frame.right && frame.top <= y &&
                 y <= frame.bottom) {
                 nextStep();
                 return;
             }
         }
-        if (!platform.showOverlay(automation, found)) {
-            platform.debugLine(u"elem rect is empty\n");
+        if (!desktop.showOverlay(automation, found)) {
+            view.debugLine(u"elem rect is empty\n");
             partialMatch = selectStep(stepIndex);
         }
         return;
     }
 
-    platform.showOverlay(automation, nullptr);
+    desktop.showOverlay(automation, nullptr);
     if (kind == Action::textInput) {
         // Compared in place: the typed text keeps growing until it matches.
         if (trace && keys.takeTextIfEqual(trace->enteredText))
@@ -180,12 +180,12 @@ int SolutionPlayback::selectStep(int index) {
 }
 
 void SolutionPlayback::continueSearch() {
-    if (platform.now() < nextSearchAt)
+    if (desktop.now() < nextSearchAt)
         return;
     if (searchesMade < searchAttempts) {
         found = findElement(automation, *trace, 0);
         ++searchesMade;
-        nextSearchAt = platform.now() + searchRetryMs;
+        nextSearchAt = desktop.now() + searchRetryMs;
         if (!found)
             return;
     } else {
@@ -205,10 +205,10 @@ void SolutionPlayback::nextStep() {
     // leaves the program's button pressed. The next element is searched only
     // then too: the program acts on the release (a window opens or closes), and
     // under Wine the release waits for this thread while it searches.
-    if (platform.inputHeld())
+    if (desktop.inputHeld())
         overlayStays = true;
     else
-        platform.removeOverlayWindow();
+        desktop.removeOverlayWindow();
     if (!partialMatch)
         ++stepIndex;
     if (stepIndex != static_cast<int>(played.capture.actions.size())) {
@@ -224,11 +224,11 @@ void SolutionPlayback::nextStep() {
 }
 
 void SolutionPlayback::settle() {
-    if (platform.inputHeld()) {
+    if (desktop.inputHeld()) {
         released = false;
         return;
     }
-    const uint64_t now = platform.now();
+    const uint64_t now = desktop.now();
     if (!released) {
         released = true;
         releasedAt = now;
@@ -283,6 +283,6 @@ void SolutionPlayback::releaseHooksAndOverlay() {
     if (!guiding)
         return;
     guiding = false;
-    platform.removeInputHooks();
-    platform.showOverlay(automation, nullptr);
+    desktop.removeInputHooks(this);
+    desktop.showOverlay(automation, nullptr);
 }

@@ -3,7 +3,8 @@
 #include "service/SoftwareCatalogue.h"
 #include "automation/AutomationClient.h"
 #include "playback/NavigatorView.h"
-#include "playback/PlaybackPlatform.h"
+#include "automation/Desktop.h"
+#include "service/CaptureTransfer.h"
 #include "automation/Capture.h"
 #include "input/InputMonitors.h"
 #include "service/Ticket.h"
@@ -20,8 +21,10 @@
 class SolutionPlayback {
   public:
     // `client` is the program's automation client, read at every search (it may
-    // be made after the navigator). The catalogue names the awaited program.
-    SolutionPlayback(NavigatorView& view, PlaybackPlatform& platform, AutomationClient*& client,
+    // be made after the navigator). The capture comes through `captures`; the
+    // catalogue names the awaited program.
+    SolutionPlayback(NavigatorView& view, Desktop& desktop, CaptureTransfer& captures,
+                     AutomationClient*& client,
                      SoftwareCatalogue& catalogue = SoftwareCatalogue::instance(),
                      ClickMonitor& clicks = ClickMonitor::instance(),
                      KeyMonitor& keys = KeyMonitor::instance());
@@ -112,7 +115,8 @@ class SolutionPlayback {
     void releaseHooksAndOverlay();
 
     NavigatorView& view;
-    PlaybackPlatform& platform;
+    Desktop& desktop;
+    CaptureTransfer& captures;
     AutomationClient*& automation;
     SoftwareCatalogue& catalogue;
     ClickMonitor& clicks;

@@ -6,9 +6,11 @@
 #include "base/DebugOutput.h"
 #include "input/InputMonitors.h"
 
-Recorder::Recorder(RecorderView& view, RecorderPlatform& platform, AutomationClient* const& client,
-                   const TicketList& tickets, const SoftwareCatalogue& software)
-    : view(view), platform(platform), client(client), tickets(tickets), software(software) {}
+Recorder::Recorder(RecorderView& view, Desktop& desktop, CaptureTransfer& captures,
+                   AutomationClient* const& client, const TicketList& tickets,
+                   const SoftwareCatalogue& software)
+    : view(view), desktop(desktop), captures(captures), client(client), tickets(tickets),
+      software(software) {}
 
 void Recorder::open(int id) {
     ticketId = id;
@@ -46,11 +48,11 @@ void Recorder::startRecording() {
     // name would match a process whose name cannot be read.
     const String module = applicationModule();
     if (!module.empty())
-        platform.activateApplication(module);
+        desktop.activateApplication(module);
     recorded.clear();
     view.resetList();
     selected = -1;
-    platform.installInputHooks();
+    desktop.installInputHooks(this, true);
     view.startTimer(recordTimer, recordPeriodMs);
     view.startTimer(hoverTimer, hoverPeriodMs);
     view.startTimer(verifyTimer, verifyPeriodMs);
@@ -60,8 +62,8 @@ void Recorder::startRecording() {
 
 void Recorder::stopWork() {
     recording = false;
-    platform.showOverlay(nullptr);
-    platform.removeInputHooks();
+    desktop.showOverlay(client, nullptr);
+    desktop.removeInputHooks(this);
     view.stopTimer(recordTimer);
     view.stopTimer(hoverTimer);
     view.selectLine(-1);
@@ -113,7 +115,7 @@ void Recorder::recordStep() {
         // and the text typed before it are dropped.
         if (pending.elements.empty())
             return;
-        platform.removeInputHooks();
+        desktop.removeInputHooks(this);
         if (!typed.text.empty())
             addTextInput(typed.text);
         CaptureAction action;
@@ -121,10 +123,10 @@ void Recorder::recordStep() {
         action.trace = pending;
         addEntry(String::format(u"%s -> %s", actionLabel(click), traceShortLabel(pending)), action,
                  true);
-        platform.installInputHooks();
+        desktop.installInputHooks(this, true);
     } else if (keys.state() != Action::none) {
         const KeyTake typed = keys.takeKeys();
-        platform.removeInputHooks();
+        desktop.removeInputHooks(this);
         if (!typed.text.empty())
             addTextInput(typed.text);
         // A Return leaves the element it was typed in; the next click needs a
@@ -134,14 +136,14 @@ void Recorder::recordStep() {
         action.kind = Action::enterKey;
         action.keyText = typed.text;
         addEntry(actionLabel(Action::enterKey), action, true);
-        platform.installInputHooks();
+        desktop.installInputHooks(this, true);
     }
 }
 
 void Recorder::hoverStep() {
     if (!recording || !client)
         return;
-    AutomationElementPtr element = platform.elementUnderCursor();
+    AutomationElementPtr element = desktop.elementUnderCursor(client);
     if (!element)
         return;
     // The same element as the hovered one: same runtime id, same rectangle.
@@ -149,20 +151,20 @@ void Recorder::hoverStep() {
         const ElementRect rect = client->boundingRect(element).value_or(ElementRect());
         if (rect == client->boundingRect(hovered).value_or(ElementRect())) {
             int x = 0, y = 0;
-            if (platform.cursorPosition(x, y) && rect.contains(x, y))
+            if (desktop.cursorPosition(x, y) && rect.contains(x, y))
                 return;
-            platform.showOverlay(hovered);
+            desktop.showOverlay(client, hovered);
             return;
         }
     }
-    if (isElementInWindow(client, element, platform.dialogWindow())) {
-        platform.showOverlay(nullptr);
+    if (isElementInWindow(client, element, view.dialogWindow())) {
+        desktop.showOverlay(client, nullptr);
         pending = ElementTrace();
         return;
     }
     hovered = std::move(element);
     hoveredId = runtimeIdText(client, hovered);
-    platform.showOverlay(hovered);
+    desktop.showOverlay(client, hovered);
     pending = buildTrace(client, hovered);
     view.setHoveredLabel(traceShortLabel(pending));
     view.setRecordButtonText(recordButtonText());
@@ -175,7 +177,7 @@ void Recorder::verifySelected() {
     inspected = recorded[static_cast<size_t>(selected)].action.trace;
     inspectedFound = findElement(client, inspected, 0);
     // Text inputs and Returns have no element: the mark goes.
-    platform.showOverlay(inspectedFound);
+    desktop.showOverlay(client, inspectedFound);
     view.refreshDebugWindow();
 }
 
@@ -213,7 +215,7 @@ void Recorder::save() {
     for (const RecordedEntry& entry : recorded)
         capture.actions.push_back(entry.action);
     String error;
-    if (!platform.uploadCapture(ticketId, capture, error)) {
+    if (!captures.upload(ticketId, capture, error)) {
         view.showMessage(String::format(u"Fehler beim speichern: %s", error), u"Fehler");
         return;
     }
@@ -229,12 +231,12 @@ void Recorder::openDebug() {
 
 void Recorder::close(int result) {
     stopWork();
-    platform.shutdownOverlay();
+    desktop.removeOverlayWindow();
     view.stopTimer(verifyTimer);
     // The live elements go with the dialog; the next opening starts afresh.
     hovered.reset();
     pending = ElementTrace();
     inspectedFound.reset();
     view.endDialog(result);
-    platform.showMainWindow();
+    view.showMainWindow();
 }

@@ -5,7 +5,8 @@
 #include "automation/ElementTrace.h"
 #include "base/String.h"
 #include "automation/Capture.h"
-#include "recording/RecorderPlatform.h"
+#include "automation/Desktop.h"
+#include "service/CaptureTransfer.h"
 #include "recording/RecorderView.h"
 #include "service/TicketList.h"
 
@@ -26,8 +27,9 @@ struct RecordedEntry {
 class Recorder {
   public:
     // `client` is read at every use (it may be created after the recorder).
-    Recorder(RecorderView& view, RecorderPlatform& platform, AutomationClient* const& client,
-             const TicketList& tickets, const SoftwareCatalogue& software);
+    Recorder(RecorderView& view, Desktop& desktop, CaptureTransfer& captures,
+             AutomationClient* const& client, const TicketList& tickets,
+             const SoftwareCatalogue& software);
     Recorder(const Recorder&) = delete;
     Recorder& operator=(const Recorder&) = delete;
 
@@ -101,7 +103,8 @@ class Recorder {
     String applicationModule() const;
 
     RecorderView& view;
-    RecorderPlatform& platform;
+    Desktop& desktop;
+    CaptureTransfer& captures;
     AutomationClient* const& client;
     const TicketList& tickets;
     const SoftwareCatalogue& software;

@@ -2,6 +2,8 @@
 
 #include "base/String.h"
 
+#include <cstdint>
+
 // What the recorder needs of its dialog. The window layer answers with the
 // controls of IDD_SOLUTION_CAPTURE (recording/win/SolutionCapture); tests record the calls.
 class RecorderView {
@@ -33,4 +35,8 @@ class RecorderView {
     virtual void refreshDebugWindow() = 0;
     // Ends the dialog with that result.
     virtual void endDialog(int result) = 0;
+    // The dialog's window as a number; clicks inside it are not recorded.
+    virtual uintptr_t dialogWindow() = 0;
+    // Shows the main window again once the recorder has closed.
+    virtual void showMainWindow() = 0;
 };

@@ -8,7 +8,6 @@
 #include "app/win/SolveTicket.h"
 #include "app/win/TrayIcon.h"
 #include "playback/win/SolutionNavigator.h"
-#include "automation/win/ElementUnderCursor.h"
 #include "automation/win/OverlayWindow.h"
 #include "base/win/WideText.h"
 #include "base/win/WindowText.h"
@@ -99,7 +98,7 @@ INT_PTR MainWindow::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     case WM_DESTROY:
         // No hook, timer or frame of a pick outlives the window.
         model.cancelPick();
-        model.attach(nullptr, nullptr);
+        model.attach(nullptr, nullptr, nullptr);
         break;
     }
     return 0;
@@ -111,7 +110,7 @@ void MainWindow::initialise(HWND dialog) {
     centerWindow(dialog);
     SetWindowTextW(dialog, wide(mainWindowTitle(title, version)));
     SetWindowPos(dialog, HWND_TOP, 0, 0, 0, 0, topWithoutMoving);
-    model.attach(this, this);
+    model.attach(this, &desktop, &versions);
     softwareBox.attach(model.softwareCompleter, GetDlgItem(dialog, IDC_MAIN_SOFTWARE));
     model.softwareCompleter.fill();
     questionBox.attach(model.questionCompleter, GetDlgItem(dialog, IDC_MAIN_QUESTION));
@@ -336,35 +335,6 @@ void MainWindow::stopTimer(int id) {
     KillTimer(window, static_cast<UINT_PTR>(id));
 }
 
-AutomationElementPtr MainWindow::elementUnderCursor() {
-    return ::elementUnderCursor(model.automation);
-}
-
-bool MainWindow::cursorPosition(int& x, int& y) {
-    POINT cursor{};
-    if (!GetCursorPos(&cursor))
-        return false;
-    x = cursor.x;
-    y = cursor.y;
-    return true;
-}
-
-void MainWindow::installMouseHook() {
-    ::installMouseHook(this);
-}
-
-void MainWindow::removeMouseHook() {
-    ::removeInputHooks(this);
-}
-
-void MainWindow::frame(const AutomationElementPtr& element) {
-    OverlayWindow::instance().show(model.automation, element);
-}
-
-VersionResource& MainWindow::versionResource() {
-    return versions;
-}
-
-uintptr_t MainWindow::mainWindow() {
+uintptr_t MainWindow::windowHandle() {
     return reinterpret_cast<uintptr_t>(window);
 }

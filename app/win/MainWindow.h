@@ -2,7 +2,7 @@
 
 #include "app/MainWindowModel.h"
 #include "app/MainWindowView.h"
-#include "app/PickPlatform.h"
+#include "automation/win/DesktopApi.h"
 #include "service/win/FileVersionResource.h"
 #include "controls/win/AutoCompleteWindow.h"
 #include "dialogs/win/Template.h"
@@ -20,7 +20,7 @@ class SolveTicket;
 // The main window, the modeless dialog IDD_MAIN: hands the messages of its controls,
 // its timers, the tray icon's notifications and the start-up broadcasts to its
 // model and opens the dialogs the user asks for. Closing it only hides it.
-class MainWindow : public Template, public MainWindowView, public PickPlatform {
+class MainWindow : public Template, public MainWindowView {
   public:
     // The dialogs the window opens, and the application's quit flag, which the
     // tray menu's "Beenden" and the setup's request set.
@@ -63,14 +63,7 @@ class MainWindow : public Template, public MainWindowView, public PickPlatform {
     void startTimer(int id, int milliseconds) override;
     void stopTimer(int id) override;
 
-    // PickPlatform
-    AutomationElementPtr elementUnderCursor() override;
-    bool cursorPosition(int& x, int& y) override;
-    void installMouseHook() override;
-    void removeMouseHook() override;
-    void frame(const AutomationElementPtr& element) override;
-    VersionResource& versionResource() override;
-    uintptr_t mainWindow() override;
+    uintptr_t windowHandle() override;
 
   private:
     void initialise(HWND dialog);
@@ -93,4 +86,5 @@ class MainWindow : public Template, public MainWindowView, public PickPlatform {
     SolutionCapture& recorder;
     int32_t& quit;
     FileVersionResource versions;
+    DesktopApi desktop;
 };

@@ -1,5 +1,6 @@
 #include "playback/win/SolutionNavigator.h"
 
+#include "base/DebugOutput.h"
 #include "base/win/WideText.h"
 #include "dialogs/win/CenterWindow.h"
 #include "resources/resource.h"
@@ -7,7 +8,7 @@
 SolutionNavigator::SolutionNavigator(AutomationClient*& client,
                                      std::function<void()> showMainWindow)
     : feedback(client), automation(client), mainWindow(std::move(showMainWindow)),
-      model(*this, platform, client) {
+      model(*this, desktop, captures, client) {
     debug.client = client;
 }
 
@@ -127,6 +128,10 @@ void SolutionNavigator::refreshDebug(const ElementTrace* trace,
     debug.trace = trace;
     debug.element = element;
     debug.refresh();
+}
+
+void SolutionNavigator::debugLine(const String& text) {
+    debugOutput(text);
 }
 
 void SolutionNavigator::showMainWindow() {

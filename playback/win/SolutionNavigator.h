@@ -5,7 +5,7 @@
 #include "playback/NavigatorView.h"
 #include "playback/SolutionPlayback.h"
 #include "playback/win/Feedback.h"
-#include "playback/win/PlaybackPlatformApi.h"
+#include "automation/win/DesktopApi.h"
 #include "recording/win/Debug.h"
 #include "service/Ticket.h"
 
@@ -54,13 +54,15 @@ class SolutionNavigator : public Template, private NavigatorView {
     void stopApplicationTimer() override;
     void setInstruction(const String& text) override;
     void refreshDebug(const ElementTrace* trace, const AutomationElementPtr* element) override;
+    void debugLine(const String& text) override;
     void showMainWindow() override;
     void showError(const String& text) override;
     void openFeedback(const Ticket& ticket, const AutomationElementPtr& element) override;
 
     AutomationClient*& automation;
     std::function<void()> mainWindow;
-    PlaybackPlatformApi platform;
+    DesktopApi desktop;
+    ServiceCaptureTransfer captures;
     SolutionPlayback model;
     HFONT instructionFont = nullptr;
 };

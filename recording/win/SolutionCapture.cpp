@@ -1,17 +1,12 @@
 #include "recording/win/SolutionCapture.h"
 
-#include "automation/win/DesktopWindowsApi.h"
-#include "automation/win/ElementUnderCursor.h"
-#include "automation/win/OverlayWindow.h"
 #include "base/win/WideText.h"
 #include "dialogs/win/CenterWindow.h"
-#include "recording/CaptureUpload.h"
-#include "input/win/InputHooks.h"
 #include "resources/resource.h"
 
 SolutionCapture::SolutionCapture(AutomationClient*& client, const TicketList& tickets,
                                  const SoftwareCatalogue& software)
-    : client(client), recorder(*this, *this, client, tickets, software) {}
+    : client(client), recorder(*this, desktop, captures, client, tickets, software) {}
 
 INT_PTR SolutionCapture::open(int id, std::function<void()> showMainWindow) {
     // Open already: only brought to the front, still recording its ticket.
@@ -121,45 +116,8 @@ void SolutionCapture::endDialog(int result) {
     Template::close(result);
 }
 
-AutomationElementPtr SolutionCapture::elementUnderCursor() {
-    return ::elementUnderCursor(client);
-}
-
-bool SolutionCapture::cursorPosition(int& x, int& y) {
-    POINT cursor;
-    if (!GetCursorPos(&cursor))
-        return false;
-    x = cursor.x;
-    y = cursor.y;
-    return true;
-}
-
-bool SolutionCapture::showOverlay(const AutomationElementPtr& element) {
-    return OverlayWindow::instance().show(client, element);
-}
-
-void SolutionCapture::shutdownOverlay() {
-    OverlayWindow::instance().shutdown();
-}
-
-void SolutionCapture::installInputHooks() {
-    ::installInputHooks(this);
-}
-
-void SolutionCapture::removeInputHooks() {
-    ::removeInputHooks(this);
-}
-
-void SolutionCapture::activateApplication(const String& moduleName) {
-    ::activateApplicationWindow(moduleName);
-}
-
 uintptr_t SolutionCapture::dialogWindow() {
     return reinterpret_cast<uintptr_t>(window);
-}
-
-bool SolutionCapture::uploadCapture(int id, const Capture& capture, String& errorText) {
-    return ::uploadCapture(id, capture, errorText);
 }
 
 void SolutionCapture::showMainWindow() {

@@ -4,7 +4,7 @@
 #include "automation/AutomationClient.h"
 #include "dialogs/win/Template.h"
 #include "recording/Recorder.h"
-#include "recording/RecorderPlatform.h"
+#include "automation/win/DesktopApi.h"
 #include "recording/RecorderView.h"
 #include "recording/win/Debug.h"
 #include "service/TicketList.h"
@@ -13,9 +13,8 @@
 
 // The recorder, IDD_SOLUTION_CAPTURE "Lösung aufnehmen": a top-most tool window over the
 // program being recorded. The decisions live in Recorder; this class hands it
-// the dialog's messages and answers its view and desktop calls with the
-// controls, the cursor, the overlay, the input hooks and the service.
-class SolutionCapture : public Template, private RecorderView, private RecorderPlatform {
+// the dialog's messages and answers its view calls with the controls.
+class SolutionCapture : public Template, private RecorderView {
   public:
     // `client` is the program's automation client, read at every use.
     explicit SolutionCapture(AutomationClient*& client,
@@ -53,22 +52,14 @@ class SolutionCapture : public Template, private RecorderView, private RecorderP
     void openDebugWindow() override;
     void refreshDebugWindow() override;
     void endDialog(int result) override;
-
-    // RecorderPlatform
-    AutomationElementPtr elementUnderCursor() override;
-    bool cursorPosition(int& x, int& y) override;
-    bool showOverlay(const AutomationElementPtr& element) override;
-    void shutdownOverlay() override;
-    void installInputHooks() override;
-    void removeInputHooks() override;
-    void activateApplication(const String& moduleName) override;
     uintptr_t dialogWindow() override;
-    bool uploadCapture(int ticketId, const Capture& capture, String& errorText) override;
     void showMainWindow() override;
 
     HWND item(int id) const { return GetDlgItem(window, id); }
 
     AutomationClient*& client;
+    DesktopApi desktop;
+    ServiceCaptureTransfer captures;
     Recorder recorder;
     Debug debug;
     int ticketId = 0;

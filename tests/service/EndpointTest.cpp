@@ -5,7 +5,7 @@
 #include "ServiceFixture.h"
 #include "service/SoftwareCatalogue.h"
 #include "app/VersionGate.h"
-#include "playback/CaptureDownload.h"
+#include "service/CaptureDownload.h"
 #include "service/CatalogueReload.h"
 #include "service/CreateTicketRequest.h"
 #include "service/LocaleCatalogue.h"

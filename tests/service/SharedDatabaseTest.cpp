@@ -5,7 +5,7 @@
 
 #include "../StringPrinter.h"
 #include "ServiceFixture.h"
-#include "recording/CaptureUpload.h"
+#include "service/CaptureUpload.h"
 
 #include <atomic>
 #include <cstdio>

@@ -3,8 +3,8 @@
 
 #include "../StringPrinter.h"
 #include "ServiceFixture.h"
-#include "playback/CaptureDownload.h"
-#include "recording/CaptureUpload.h"
+#include "service/CaptureDownload.h"
+#include "service/CaptureUpload.h"
 #include "service/FeedbackRequest.h"
 
 namespace {

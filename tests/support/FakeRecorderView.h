@@ -19,6 +19,8 @@ class FakeRecorderView : public RecorderView {
     std::vector<String> messages; // "caption: text"
     int debugRefreshed = 0;
     int endedWith = -1; // the result of endDialog; -1 while open
+    uintptr_t window = 0x1000;
+    int mainWindowShown = 0;
 
     void setQuestion(const String&) override {}
     void showDebugButton(bool) override {}
@@ -39,4 +41,6 @@ class FakeRecorderView : public RecorderView {
     void openDebugWindow() override {}
     void refreshDebugWindow() override { ++debugRefreshed; }
     void endDialog(int result) override { endedWith = result; }
+    uintptr_t dialogWindow() override { return window; }
+    void showMainWindow() override { ++mainWindowShown; }
 };

@@ -65,10 +65,12 @@ struct FakeMainWindow : MainWindowView {
     String pickButton = u"Software w\u00e4hlen";
     std::map<int, int> timers; // running timers and their periods
     int shown = 0;
+    uintptr_t handle = 0;
 
     // Attaches the model and fills the boxes as the window does when it opens.
-    void open(MainWindowModel& model, PickPlatform* platform, const String& osName) {
-        model.attach(this, platform);
+    void open(MainWindowModel& model, Desktop* desktop, VersionResource* versions,
+              const String& osName) {
+        model.attach(this, desktop, versions);
         model.softwareCompleter.attach(&software);
         model.softwareCompleter.fill();
         model.questionCompleter.attach(&question);
@@ -121,6 +123,7 @@ struct FakeMainWindow : MainWindowView {
     void startTimer(int id, int milliseconds) override { timers[id] = milliseconds; }
     void stopTimer(int id) override { timers.erase(id); }
     void show() override { ++shown; }
+    uintptr_t windowHandle() override { return handle; }
 };
 
 constexpr int german = 1, english = 2, french = 3;

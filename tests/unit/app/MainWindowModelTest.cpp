@@ -29,7 +29,7 @@ struct MainWindowModelTest : testing::Test, MainWindowDesk {
 } // namespace
 
 TEST_F(MainWindowModelTest, OpensWithTheSoftwareTheSystemNamesAndItsQuestions) {
-    window.open(model, nullptr, u"Windows 10 Pro");
+    window.open(model, nullptr, nullptr, u"Windows 10 Pro");
     EXPECT_EQ(model.currentSoftware.id, windows10);
     EXPECT_EQ(window.software.selectedText(), String(u"Windows 10"));
     EXPECT_EQ(window.software.items.size(), 5u);
@@ -44,14 +44,14 @@ TEST_F(MainWindowModelTest, OpensWithTheSoftwareTheSystemNamesAndItsQuestions) {
 
     // A system the catalogue does not name leaves the software unchosen.
     MainWindowDesk other;
-    other.window.open(other.model, nullptr, u"Windows Vista");
+    other.window.open(other.model, nullptr, nullptr, u"Windows Vista");
     EXPECT_EQ(other.model.currentSoftware.id, 0);
     EXPECT_EQ(other.window.software.selected, -1);
     EXPECT_EQ(other.window.language.selectedText(), String(u"Deutsch"));
 }
 
 TEST_F(MainWindowModelTest, ChoosingSoftwareOrLanguageSwitchesLanguageAndRecountsQuestions) {
-    window.open(model, nullptr, u"Windows Vista");
+    window.open(model, nullptr, nullptr, u"Windows Vista");
 
     // VLC has questions in English only: the language follows.
     ASSERT_TRUE(window.chooseSoftware(model, u"VLC media player - v3.0"));
@@ -95,7 +95,7 @@ TEST_F(MainWindowModelTest, ChoosingSoftwareOrLanguageSwitchesLanguageAndRecount
 }
 
 TEST_F(MainWindowModelTest, QuestionAndTicketChoiceDecideTheButtons) {
-    window.open(model, nullptr, u"Windows Vista");
+    window.open(model, nullptr, nullptr, u"Windows Vista");
     ASSERT_TRUE(window.chooseSoftware(model, u"Firefox - v121.0"));
     ASSERT_EQ(model.localeId, german);
 
@@ -138,7 +138,7 @@ TEST_F(MainWindowModelTest, QuestionAndTicketChoiceDecideTheButtons) {
 }
 
 TEST_F(MainWindowModelTest, LanguageBoxVisitsEveryIdAndLeavesPlaceholders) {
-    window.open(model, nullptr, u"Windows Vista");
+    window.open(model, nullptr, nullptr, u"Windows Vista");
     locales.clear();
     locales.get(1) = LocaleEntry{1, 1031, u"Deutsch"};
     locales.get(5) = LocaleEntry{5, 1036, u"Fran\u00e7ais"};
@@ -165,7 +165,7 @@ TEST_F(MainWindowModelTest, LanguageBoxVisitsEveryIdAndLeavesPlaceholders) {
 }
 
 TEST_F(MainWindowModelTest, TicketCountShowsUnsolvedAndReloadsWhenTheServiceHoldsOthers) {
-    window.open(model, nullptr, u"Windows Vista");
+    window.open(model, nullptr, nullptr, u"Windows Vista");
     EXPECT_EQ(window.ticketCount, String(u"4"));
     EXPECT_EQ(reloads, 0);
 

@@ -1,6 +1,7 @@
 #include "tests/unit/app/FakeMainWindow.h"
 
 #include "tests/StringPrinter.h"
+#include "tests/support/FakeDesktop.h"
 #include "tests/support/FakeVersionResource.h"
 #include "tests/support/MemoryAutomation.h"
 
@@ -13,21 +14,18 @@ namespace {
 constexpr uint32_t mouseLeftDown = 0x201;
 constexpr uintptr_t mainWindowHandle = 0x101;
 
-// The pick's platform over an in-memory tree, and the version resources of its
+// The pick's desktop over an in-memory tree, and the version resources of its
 // executables: a German FileDescription for those listed. Every call that
 // matters for the order of the pick's work is logged, tree queries once per run
 // of them.
-struct FakeScreen : PickPlatform, FakeResource {
+struct FakeScreen : FakeDesktop, FakeResource {
     MemoryAutomation tree;
-    AutomationElementPtr underCursor;
-    int x = 0, y = 0;
-    bool hooked = false;
-    std::vector<AutomationElementPtr> frames; // null: hidden
     std::vector<std::string> log;
     std::map<String, String> descriptions; // executable path -> FileDescription
 
     FakeScreen() {
         tree.beforeCall = [this](int) { note("query"); };
+        onCall = [this](const std::string& call) { note(call); };
         hasFixed = false;
         translations = {{0x0407, 0x04b0}};
     }
@@ -35,27 +33,6 @@ struct FakeScreen : PickPlatform, FakeResource {
         if (log.empty() || log.back() != entry)
             log.push_back(entry);
     }
-    AutomationElementPtr framed() const { return frames.empty() ? nullptr : frames.back(); }
-
-    AutomationElementPtr elementUnderCursor() override { return underCursor; }
-    bool cursorPosition(int& cx, int& cy) override {
-        cx = x, cy = y;
-        return true;
-    }
-    void installMouseHook() override {
-        hooked = true;
-        note("hook");
-    }
-    void removeMouseHook() override {
-        hooked = false;
-        note("unhook");
-    }
-    void frame(const AutomationElementPtr& element) override {
-        frames.push_back(element);
-        note(element ? "frame" : "hide");
-    }
-    VersionResource& versionResource() override { return *this; }
-    uintptr_t mainWindow() override { return mainWindowHandle; }
     uint32_t size(const String& file) override {
         note("version");
         auto found = descriptions.find(file);
@@ -98,14 +75,15 @@ struct SoftwarePickTest : testing::Test, MainWindowDesk {
         screen.descriptions[u"C:\\Firefox\\firefox.exe"] = u"Firefox";
 
         model.automation = &screen.tree;
-        window.open(model, &screen, u"Windows 10 Pro");
+        window.handle = mainWindowHandle;
+        window.open(model, &screen, &screen, u"Windows 10 Pro");
         ASSERT_EQ(model.currentSoftware.id, windows10);
     }
 
     // The cursor over an element, then one tick of the pick's timer.
     void hover(const AutomationElementPtr& element, int cx, int cy) {
         screen.underCursor = element;
-        screen.x = cx, screen.y = cy;
+        screen.cursorX = cx, screen.cursorY = cy;
         model.onTimer(MainWindowModel::pickTimer);
     }
     void click() {
@@ -119,13 +97,13 @@ struct SoftwarePickTest : testing::Test, MainWindowDesk {
 TEST_F(SoftwarePickTest, FramesForeignElementsAndReadsTheirSoftware) {
     model.pickButton();
     EXPECT_TRUE(model.picking);
-    EXPECT_TRUE(screen.hooked);
+    EXPECT_TRUE(screen.hooksInstalled());
     EXPECT_EQ(window.timers.at(MainWindowModel::pickTimer), 100);
     EXPECT_EQ(window.pickButton, String(u"Abbrechen"));
 
     // Still over the main window: nothing is framed, and a click is dropped.
     hover(pickButton, 350, 160);
-    EXPECT_EQ(screen.framed(), nullptr);
+    EXPECT_EQ(screen.marked(), nullptr);
     click();
     EXPECT_TRUE(model.picking);
     EXPECT_EQ(clicks.state.load(), Action::none);
@@ -136,7 +114,7 @@ TEST_F(SoftwarePickTest, FramesForeignElementsAndReadsTheirSoftware) {
     hover(editorText, 800, 300);
     EXPECT_EQ(screen.log, (std::vector<std::string>{"query", "unhook", "frame", "query", "version",
                                                     "query", "hook"}));
-    EXPECT_EQ(screen.framed(), editorText);
+    EXPECT_EQ(screen.marked(), editorText);
     EXPECT_EQ(model.pickedElement, editorText);
     ASSERT_EQ(model.pickTrace.elements.size(), 3u); // the field, the editor, the desktop
     EXPECT_EQ(model.pickTrace.elements[0].moduleName, String(u"fooedit.exe"));
@@ -145,25 +123,25 @@ TEST_F(SoftwarePickTest, FramesForeignElementsAndReadsTheirSoftware) {
     EXPECT_EQ(window.software.content, String(u"Foo Editor - v2.1"));
 
     // The same element stays framed until it moves away from under the cursor.
-    const size_t frames = screen.frames.size();
+    const size_t frames = static_cast<size_t>(screen.marksAsked);
     hover(editorText, 900, 400);
-    EXPECT_EQ(screen.frames.size(), frames);
+    EXPECT_EQ(static_cast<size_t>(screen.marksAsked), frames);
     screen.tree.properties(editorText)->rect = {1210, 150, 1400, 590};
     hover(editorText, 900, 400);
-    EXPECT_EQ(screen.frames.size(), frames + 1);
-    EXPECT_EQ(screen.framed(), editorText);
+    EXPECT_EQ(static_cast<size_t>(screen.marksAsked), frames + 1);
+    EXPECT_EQ(screen.marked(), editorText);
 
     // Over the main window the frame goes and a click is dropped again; back
     // on the same element it is framed anew.
     hover(pickButton, 350, 160);
-    EXPECT_EQ(screen.framed(), nullptr);
+    EXPECT_EQ(screen.marked(), nullptr);
     EXPECT_TRUE(model.pickTrace.empty());
     click();
     EXPECT_TRUE(model.picking);
     hover(editorText, 1300, 300);
-    EXPECT_EQ(screen.framed(), editorText);
+    EXPECT_EQ(screen.marked(), editorText);
     EXPECT_FALSE(model.pickTrace.empty());
-    EXPECT_TRUE(screen.hooked);
+    EXPECT_TRUE(screen.hooksInstalled());
 }
 
 TEST_F(SoftwarePickTest, ClickOnAFramedSoftwareTakesTheCatalogueEntry) {
@@ -173,8 +151,8 @@ TEST_F(SoftwarePickTest, ClickOnAFramedSoftwareTakesTheCatalogueEntry) {
     click();
 
     EXPECT_FALSE(model.picking);
-    EXPECT_FALSE(screen.hooked);
-    EXPECT_EQ(screen.framed(), nullptr);
+    EXPECT_FALSE(screen.hooksInstalled());
+    EXPECT_EQ(screen.marked(), nullptr);
     EXPECT_EQ(model.pickedElement, nullptr);
     EXPECT_EQ(window.pickButton, String(u"Software w\u00e4hlen..."));
     EXPECT_EQ(window.timers.count(MainWindowModel::pickTimer), 0u);
@@ -259,13 +237,13 @@ TEST_F(SoftwarePickTest, ElementsLostOrUnreadableMidStepAreSurvived) {
                 tree.failingCall = call;
             hover(field, 800, 300);
             EXPECT_TRUE(model.picking);
-            EXPECT_TRUE(screen.hooked);
+            EXPECT_TRUE(screen.hooksInstalled());
             tree.beforeCall = nullptr;
             tree.failingCall = 0;
             if (!closing) {
                 hover(field, 800, 300);
                 hover(field, 1300, 300); // moved off it: framed again at the latest
-                EXPECT_EQ(screen.framed(), field);
+                EXPECT_EQ(screen.marked(), field);
             }
             model.cancelPick();
             tree.remove(frameWindow);
@@ -278,12 +256,12 @@ TEST_F(SoftwarePickTest, WithoutAnAutomationClientNothingIsFramed) {
     model.pickButton();
     hover(editorText, 800, 300);
     hover(firefoxWindow, 300, 200);
-    EXPECT_TRUE(screen.frames.empty());
+    EXPECT_TRUE(screen.marksAsked == 0);
     click(); // nothing framed: dropped
     EXPECT_TRUE(model.picking);
     model.cancelPick(); // Escape
     EXPECT_FALSE(model.picking);
-    EXPECT_FALSE(screen.hooked);
+    EXPECT_FALSE(screen.hooksInstalled());
     // What the box held before still names its entry.
     EXPECT_EQ(model.currentSoftware.id, windows10);
 }

@@ -20,8 +20,9 @@ struct Desk {
     ClickMonitor clicks;
     KeyMonitor keys;
     FakeNavigatorView view;
-    FakePlaybackPlatform platform{keys};
-    SolutionPlayback playback{view, platform, client, catalogue, clicks, keys};
+    FakeDesktop desktop{keys};
+    FakeCaptureTransfer captures;
+    SolutionPlayback playback{view, desktop, captures, client, catalogue, clicks, keys};
     AutomationElementPtr window, save;
 
     Desk() {
@@ -42,25 +43,25 @@ struct Desk {
     static CaptureAction typed(const char16_t* text) { return {Action::textInput, {}, {{}, text}}; }
     // A ticket in `state` about software 9 and 5 whose capture holds the actions.
     Ticket ticket(std::vector<CaptureAction> actions, int state = TicketSolved) {
-        platform.capture.actions = std::move(actions);
+        captures.capture.actions = std::move(actions);
         Ticket t;
         t.id = 12, t.id_capture = 3, t.id_state = state, t.software_list = {9, 5};
         return t;
     }
     void tick(int count = 1) {
         for (int i = 0; i < count; ++i) {
-            platform.clock += SolutionPlayback::tickMs;
+            desktop.clock += SolutionPlayback::tickMs;
             playback.tick();
         }
     }
     // Starts with the program in front; the first tick begins guiding.
     void guide(const Ticket& t) {
-        platform.activation = Activation::broughtFront;
+        desktop.activation = Activation::broughtFront;
         playback.start(t);
         tick();
     }
     void click(ActionKind kind, int x, int y) {
-        platform.cursorX = x, platform.cursorY = y;
+        desktop.cursorX = x, desktop.cursorY = y;
         clicks.state = kind;
         tick();
     }
@@ -86,42 +87,42 @@ TEST(SolutionPlayback, WaitsForTheProgramCheckingAtMostEvery250Ms) {
         if (d.view.timerArmed && i % 100 == 0)
             d.playback.applicationTimer();
     }
-    EXPECT_GE(d.platform.processLists, 39);
-    EXPECT_LE(d.platform.processLists, 41);
+    EXPECT_GE(d.desktop.processLists, 39);
+    EXPECT_LE(d.desktop.processLists, 41);
     // Nothing started or ended: the walk over processes and windows runs only
     // every two seconds.
-    EXPECT_GE(d.platform.checkedModules.size(), 4u);
-    EXPECT_LE(d.platform.checkedModules.size(), 6u);
-    EXPECT_EQ(d.platform.checkedModules.front(), String(u"editor.exe"));
+    EXPECT_GE(d.desktop.checkedModules.size(), 4u);
+    EXPECT_LE(d.desktop.checkedModules.size(), 6u);
+    EXPECT_EQ(d.desktop.checkedModules.front(), String(u"editor.exe"));
     // The smallest software id names the program.
     EXPECT_EQ(d.view.instruction, String(u"Bitte öffne die Anwendung 'Editor'"));
-    EXPECT_EQ(d.platform.hookInstalls, 0);
-    EXPECT_TRUE(d.platform.overlayRect().isEmpty());
+    EXPECT_EQ(d.desktop.hookInstalls, 0);
+    EXPECT_TRUE(d.desktop.overlayRect().isEmpty());
 
     // The check after the program started finds it and shows the first
     // instruction in that tick.
-    d.platform.processes.push_back(300);
-    d.platform.activation = Activation::broughtFront;
-    d.platform.clock += SolutionPlayback::applicationCheckMs;
+    d.desktop.processes.push_back(300);
+    d.desktop.activation = Activation::broughtFront;
+    d.desktop.clock += SolutionPlayback::applicationCheckMs;
     d.playback.tick();
     EXPECT_FALSE(d.playback.isWaitingForApplication());
     EXPECT_EQ(d.view.instruction, String(u"Linker Mausklick auf \"Speichern\""));
-    EXPECT_EQ(d.platform.hookInstalls, 1);
+    EXPECT_EQ(d.desktop.hookInstalls, 1);
     EXPECT_FALSE(d.view.timerArmed);
     // The timer finds the program no second time.
     d.playback.applicationTimer();
-    EXPECT_EQ(d.platform.hookInstalls, 1);
+    EXPECT_EQ(d.desktop.hookInstalls, 1);
 
     // A software the catalogue does not know names nothing. A program that runs
     // without a window yet is looked at on every check.
     Desk unknown;
     Ticket t = unknown.ticket({unknown.on(unknown.save)});
     t.software_list = {77};
-    unknown.platform.activation = Activation::noWindow;
+    unknown.desktop.activation = Activation::noWindow;
     unknown.playback.start(t);
     unknown.tick(100);
     EXPECT_EQ(unknown.view.instruction, String(u"Bitte öffne die Anwendung ''"));
-    EXPECT_EQ(unknown.platform.checkedModules.size(), 4u);
+    EXPECT_EQ(unknown.desktop.checkedModules.size(), 4u);
 }
 
 TEST(SolutionPlayback, FramedStepMovesOnOnlyForItsClickInsideTheFrame) {
@@ -131,37 +132,37 @@ TEST(SolutionPlayback, FramedStepMovesOnOnlyForItsClickInsideTheFrame) {
     std::weak_ptr<AutomationElement> first = d.playback.foundElement();
     ASSERT_FALSE(first.expired());
     d.tick();
-    EXPECT_EQ(d.platform.overlayRect(), (ElementRect{100, 100, 200, 140}));
+    EXPECT_EQ(d.desktop.overlayRect(), (ElementRect{100, 100, 200, 140}));
 
     d.click(Action::rightClick, 150, 120); // inside, wrong kind
     d.click(Action::leftClick, 201, 120);  // right kind, outside
     d.click(Action::none, 150, 120);       // nothing pending
     EXPECT_EQ(d.playback.step(), 0);
-    EXPECT_EQ(d.platform.overlayRemovals, 0);
+    EXPECT_EQ(d.desktop.overlayRemovals, 0);
 
     // The frame stays while the button is down (under Wine the release still
     // passes through the frame's window) and goes when it is up.
-    d.platform.held = true;
+    d.desktop.held = true;
     d.click(Action::leftClick, 200, 140); // the frame's corner counts as inside
     EXPECT_EQ(d.playback.step(), 1);
     EXPECT_TRUE(first.expired()); // the previous step's element is let go
     EXPECT_EQ(d.view.instruction, String(u"Rechter Mausklick auf \"Schließen\""));
     d.tick(5);
-    EXPECT_EQ(d.platform.overlayRemovals, 0);
-    EXPECT_EQ(d.platform.overlayRect(), (ElementRect{100, 100, 200, 140}));
-    d.platform.held = false;
+    EXPECT_EQ(d.desktop.overlayRemovals, 0);
+    EXPECT_EQ(d.desktop.overlayRect(), (ElementRect{100, 100, 200, 140}));
+    d.desktop.held = false;
     d.tick();
-    EXPECT_EQ(d.platform.overlayRemovals, 1);
-    EXPECT_EQ(d.platform.overlayRect(), (ElementRect{300, 100, 400, 140}));
+    EXPECT_EQ(d.desktop.overlayRemovals, 1);
+    EXPECT_EQ(d.desktop.overlayRect(), (ElementRect{300, 100, 400, 140}));
 
     // The last step closes a while after the button came up (a window
     // activated before the program handled the release would cancel the click
     // there); a ticket in state 2 then asks for feedback with it.
     d.tick();
-    d.platform.held = true;
+    d.desktop.held = true;
     d.click(Action::rightClick, 300, 100);
     d.settle();
-    d.platform.held = false;
+    d.desktop.held = false;
     d.tick(SolutionPlayback::settleMs / SolutionPlayback::tickMs - 1);
     EXPECT_TRUE(d.playback.isRunning());
     EXPECT_TRUE(d.view.feedbacks.empty());
@@ -170,7 +171,7 @@ TEST(SolutionPlayback, FramedStepMovesOnOnlyForItsClickInsideTheFrame) {
     EXPECT_FALSE(d.playback.isRunning());
     EXPECT_EQ(d.view.destroys, 1);
     EXPECT_EQ(d.view.mainShown, 1);
-    EXPECT_FALSE(d.platform.hooksInstalled);
+    EXPECT_FALSE(d.desktop.hooksInstalled());
     ASSERT_EQ(d.view.feedbacks.size(), 1u);
     EXPECT_EQ(d.view.feedbacks[0].ticketId, 12);
     EXPECT_TRUE(d.tree.sameElement(d.view.feedbacks[0].element, close));
@@ -208,7 +209,7 @@ TEST(SolutionPlayback, MissingElementIsSearchedAgainInLaterTicks) {
     // The menu item shows before the last search, from the parent: a partial
     // match. A click while no frame was shown completes nothing.
     d.add(u"Datei", u"3", {0, 0, 50, 20}, u"MenuItem");
-    d.platform.cursorX = 10, d.platform.cursorY = 10;
+    d.desktop.cursorX = 10, d.desktop.cursorY = 10;
     d.clicks.state = Action::leftClick;
     d.tick(retryTicks - 1);
     EXPECT_TRUE(d.playback.isSearching());
@@ -216,12 +217,12 @@ TEST(SolutionPlayback, MissingElementIsSearchedAgainInLaterTicks) {
     EXPECT_FALSE(d.playback.isSearching());
     EXPECT_TRUE(d.playback.isPartialMatch());
     d.tick();
-    EXPECT_EQ(d.platform.overlayRect(), (ElementRect{0, 0, 50, 20}));
-    EXPECT_EQ(d.platform.overlayRemovals, 0);
+    EXPECT_EQ(d.desktop.overlayRect(), (ElementRect{0, 0, 50, 20}));
+    EXPECT_EQ(d.desktop.overlayRemovals, 0);
 
     d.click(Action::leftClick, 10, 10);
     EXPECT_EQ(d.playback.step(), 0); // a partial match keeps the step...
-    EXPECT_EQ(d.platform.overlayRemovals, 1);
+    EXPECT_EQ(d.desktop.overlayRemovals, 1);
     EXPECT_FALSE(d.playback.isPartialMatch()); // ...and finds it at once this time
     EXPECT_FALSE(d.playback.isSearching());
     d.tick();
@@ -234,7 +235,7 @@ TEST(SolutionPlayback, MissingElementIsSearchedAgainInLaterTicks) {
     restarted.tree.remove(restarted.save);
     restarted.guide(restarted.ticket({onSave}));
     ASSERT_TRUE(restarted.playback.isSearching());
-    restarted.platform.activation = Activation::notRunning;
+    restarted.desktop.activation = Activation::notRunning;
     restarted.playback.start(restarted.ticket({restarted.on(restarted.window)}));
     EXPECT_FALSE(restarted.playback.isSearching());
     restarted.tick(100);
@@ -255,7 +256,7 @@ TEST(SolutionPlayback, NextElementIsLookedForOnceTheClickIsReleased) {
     d.guide(d.ticket({d.on(d.save), onOk}));
     d.tick();
 
-    d.platform.held = true;
+    d.desktop.held = true;
     const int searches = d.tree.findChildrenCalls;
     d.click(Action::leftClick, 150, 120);
     d.tick(30);
@@ -266,10 +267,10 @@ TEST(SolutionPlayback, NextElementIsLookedForOnceTheClickIsReleased) {
     dialog =
         d.tree.add(d.tree.root(), {String(u"Neu"), u"#32770", u"", 7, 0, {300, 300, 500, 400}, {}});
     d.tree.add(dialog, {String(u"OK"), u"Button", u"1", 7, 0, {350, 350, 420, 380}, {}});
-    d.platform.held = false;
+    d.desktop.held = false;
     d.tick();
     EXPECT_FALSE(d.playback.isSearching());
-    EXPECT_EQ(d.platform.overlayRect(), (ElementRect{350, 350, 420, 380}));
+    EXPECT_EQ(d.desktop.overlayRect(), (ElementRect{350, 350, 420, 380}));
 }
 
 TEST(SolutionPlayback, ElementThatLosesItsRectangleIsSearchedAgain) {
@@ -282,7 +283,7 @@ TEST(SolutionPlayback, ElementThatLosesItsRectangleIsSearchedAgain) {
     closing.tree.remove(ok);
     closing.click(Action::leftClick, 350, 120);
     EXPECT_EQ(closing.playback.step(), 1);
-    EXPECT_TRUE(closing.platform.debugLines.empty());
+    EXPECT_TRUE(closing.view.debugLines.empty());
 
     Desk d;
     d.guide(d.ticket({d.on(d.save)}));
@@ -290,8 +291,8 @@ TEST(SolutionPlayback, ElementThatLosesItsRectangleIsSearchedAgain) {
     d.tree.properties(d.save)->rect = {};
     const int searches = d.tree.findChildrenCalls;
     d.tick();
-    ASSERT_EQ(d.platform.debugLines.size(), 1u);
-    EXPECT_EQ(d.platform.debugLines[0], String(u"elem rect is empty\n"));
+    ASSERT_EQ(d.view.debugLines.size(), 1u);
+    EXPECT_EQ(d.view.debugLines[0], String(u"elem rect is empty\n"));
     EXPECT_GT(d.tree.findChildrenCalls, searches);
 
     // Gone for good: a second of retries, then the step is shown without a frame
@@ -307,7 +308,7 @@ TEST(SolutionPlayback, ElementThatLosesItsRectangleIsSearchedAgain) {
     d.click(Action::leftClick, 1000, 900);
     d.settle();
     EXPECT_FALSE(d.playback.isRunning());
-    EXPECT_TRUE(d.platform.overlayRect().isEmpty());
+    EXPECT_TRUE(d.desktop.overlayRect().isEmpty());
 }
 
 TEST(SolutionPlayback, TypedTextAndEnterStepsMoveOnWhereverTheUserIs) {
@@ -356,32 +357,32 @@ TEST(SolutionPlayback, StartWhileRunningReusesTheWindowWithoutStackingHooks) {
     Desk d;
     d.guide(d.ticket({d.on(d.save)}));
     d.tick();
-    ASSERT_TRUE(d.platform.hooksInstalled);
+    ASSERT_TRUE(d.desktop.hooksInstalled());
     std::weak_ptr<AutomationElement> old = d.playback.foundElement();
 
-    d.platform.activation = Activation::notRunning;
+    d.desktop.activation = Activation::notRunning;
     d.playback.start(d.ticket({d.on(d.window)}));
     EXPECT_EQ(d.view.creates, 1);
     EXPECT_TRUE(d.playback.isWaitingForApplication());
-    EXPECT_FALSE(d.platform.hooksInstalled);
-    EXPECT_TRUE(d.platform.overlayRect().isEmpty()); // the old frame is gone
+    EXPECT_FALSE(d.desktop.hooksInstalled());
+    EXPECT_TRUE(d.desktop.overlayRect().isEmpty()); // the old frame is gone
     EXPECT_TRUE(old.expired());
     EXPECT_EQ(d.view.debugTrace, nullptr);
 
     d.tick();
     EXPECT_EQ(d.view.instruction, String(u"Bitte öffne die Anwendung 'Editor'"));
-    d.platform.processes.push_back(300);
-    d.platform.activation = Activation::broughtFront;
+    d.desktop.processes.push_back(300);
+    d.desktop.activation = Activation::broughtFront;
     d.tick(25);
-    EXPECT_EQ(d.platform.hookInstalls, 2);
-    EXPECT_EQ(d.platform.doubleInstalls, 0);
+    EXPECT_EQ(d.desktop.hookInstalls, 2);
+    EXPECT_EQ(d.desktop.doubleInstalls, 0);
     EXPECT_EQ(d.view.instruction, String(u"Linker Mausklick auf \"Unbenannt - Editor\""));
 
     // The close box: hooks, frame and window go, the main window comes back.
     d.tick();
     d.playback.close();
-    EXPECT_FALSE(d.platform.hooksInstalled);
-    EXPECT_TRUE(d.platform.overlayRect().isEmpty());
+    EXPECT_FALSE(d.desktop.hooksInstalled());
+    EXPECT_TRUE(d.desktop.overlayRect().isEmpty());
     EXPECT_FALSE(d.view.exists);
     EXPECT_EQ(d.view.mainShown, 1);
     EXPECT_EQ(d.playback.foundElement(), nullptr);
@@ -396,20 +397,20 @@ TEST(SolutionPlayback, CaptureWithoutAProgramIsNotPlayed) {
     EXPECT_EQ(d.view.creates, 0);
     EXPECT_EQ(d.view.mainShown, 1);
     d.tick();
-    EXPECT_TRUE(d.platform.checkedModules.empty());
+    EXPECT_TRUE(d.desktop.checkedModules.empty());
 
     // A running playback gives way; the new one starting with Enter is refused.
     d.guide(d.ticket({d.on(d.save)}));
-    ASSERT_TRUE(d.platform.hooksInstalled);
+    ASSERT_TRUE(d.desktop.hooksInstalled());
     d.playback.start(d.ticket({CaptureAction{Action::enterKey, {}, {}}, d.on(d.save)}));
     EXPECT_EQ(d.view.errors.back(), String(SolutionPlayback::noApplicationText));
     EXPECT_FALSE(d.playback.isRunning());
     EXPECT_FALSE(d.view.exists);
-    EXPECT_FALSE(d.platform.hooksInstalled);
-    const size_t checks = d.platform.checkedModules.size();
+    EXPECT_FALSE(d.desktop.hooksInstalled());
+    const size_t checks = d.desktop.checkedModules.size();
     d.tick(100);
     d.playback.applicationTimer();
-    EXPECT_EQ(d.platform.checkedModules.size(), checks);
+    EXPECT_EQ(d.desktop.checkedModules.size(), checks);
 }
 
 } // namespace

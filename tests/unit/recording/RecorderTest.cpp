@@ -1,7 +1,8 @@
 #include "input/InputMonitors.h"
 #include "recording/Recorder.h"
 #include "tests/StringPrinter.h"
-#include "tests/support/FakeRecorderPlatform.h"
+#include "tests/support/FakeCaptureTransfer.h"
+#include "tests/support/FakeDesktop.h"
 #include "tests/support/FakeRecorderView.h"
 #include "tests/support/MemoryAutomation.h"
 
@@ -29,7 +30,7 @@ class RecorderTest : public testing::Test {
         ok = tree.add(notepad, String(u"OK"), u"Button", u"1", {500, 420, 580, 450});
         auto own = tree.add(tree.root(), String(u"Lösung aufnehmen"), u"#32770", u"",
                             {700, 100, 1100, 500});
-        tree.properties(own)->nativeWindow = platform.window;
+        tree.properties(own)->nativeWindow = view.window;
         ownButton =
             tree.add(own, String(u"Aufnahme stoppen"), u"Button", u"1009", {710, 300, 800, 330});
         recorder.open(5);
@@ -42,18 +43,18 @@ class RecorderTest : public testing::Test {
     // The hooks note events only while they are installed.
     void type(std::initializer_list<uint32_t> keys) {
         for (uint32_t key : keys)
-            if (platform.hooksInstalled)
+            if (desktop.hooksInstalled())
                 KeyMonitor::instance().note(0x100, key);
     }
     void click(uint32_t message = leftDown) {
-        if (platform.hooksInstalled)
+        if (desktop.hooksInstalled())
             ClickMonitor::instance().note(message);
         recorder.recordStep();
     }
     void hover(const AutomationElementPtr& element) {
         const ElementRect r = tree.properties(element)->rect;
-        platform.cursorX = (r.left + r.right) / 2;
-        platform.cursorY = (r.top + r.bottom) / 2;
+        desktop.cursorX = (r.left + r.right) / 2;
+        desktop.cursorY = (r.top + r.bottom) / 2;
         recorder.hoverStep();
     }
     // The list shows the entries' texts in their order.
@@ -63,10 +64,11 @@ class RecorderTest : public testing::Test {
     MemoryAutomation tree;
     AutomationClient* client = &tree;
     FakeRecorderView view;
-    FakeRecorderPlatform platform{&tree};
+    FakeDesktop desktop;
+    FakeCaptureTransfer captures;
     SoftwareCatalogue catalogue;
     TicketList tickets{catalogue};
-    Recorder recorder{view, platform, client, tickets, catalogue};
+    Recorder recorder{view, desktop, captures, client, tickets, catalogue};
     AutomationElementPtr notepad, edit, ok, ownButton;
 };
 
@@ -76,7 +78,7 @@ TEST_F(RecorderTest, TypedTextClicksAndReturns) {
     recorder.startRecording();
     hover(ok);
     EXPECT_EQ(view.hoveredLabel, String(u"OK"));
-    EXPECT_TRUE(tree.sameElement(platform.marked, ok));
+    EXPECT_TRUE(tree.sameElement(desktop.marked(), ok));
     type({'A', 'B', 'C'});
     click();
     ASSERT_EQ(lines(), (Lines{u"Texteingabe -> ABC", u"Linker Mausklick -> OK"}));
@@ -111,7 +113,7 @@ TEST_F(RecorderTest, TypedTextClicksAndReturns) {
               (Lines{u"Texteingabe -> ABC", u"Linker Mausklick -> OK", u"Rechter Mausklick -> OK",
                      u"Linker Mausklick -> OK", u"Texteingabe -> AC", u"Eingabetaste",
                      u"Eingabetaste", u"Linker Mausklick -> Edit"}));
-    EXPECT_TRUE(platform.hooksInstalled);
+    EXPECT_TRUE(desktop.hooksInstalled());
 }
 
 TEST_F(RecorderTest, ClicksWithoutAHoveredElementOrOnTheRecorderRecordNothing) {
@@ -121,7 +123,7 @@ TEST_F(RecorderTest, ClicksWithoutAHoveredElementOrOnTheRecorderRecordNothing) {
     EXPECT_TRUE(KeyMonitor::instance().text().empty());
     hover(ok);
     hover(ownButton);
-    EXPECT_FALSE(platform.marked);
+    EXPECT_FALSE(desktop.marked());
     EXPECT_TRUE(recorder.pendingTrace().empty());
     click();
     hover(ok); // the element hovered before: nothing is rebuilt
@@ -131,7 +133,7 @@ TEST_F(RecorderTest, ClicksWithoutAHoveredElementOrOnTheRecorderRecordNothing) {
 
 TEST_F(RecorderTest, StartStopAndRestart) {
     recorder.toggleRecording();
-    EXPECT_EQ(platform.activated, (Lines{u"notepad.exe"})); // the lowest id: 3
+    EXPECT_EQ(desktop.checkedModules, (Lines{u"notepad.exe"})); // the lowest id: 3
     EXPECT_EQ(view.timers, (std::map<int, int>{{2, 10}, {3, 100}, {6, 1000}}));
     EXPECT_FALSE(view.saveEnabled);
     EXPECT_EQ(view.recordButtonText, String(u"Aufnahme stoppen"));
@@ -139,8 +141,8 @@ TEST_F(RecorderTest, StartStopAndRestart) {
     click();
 
     recorder.toggleRecording();
-    EXPECT_FALSE(platform.marked);
-    EXPECT_FALSE(platform.hooksInstalled);
+    EXPECT_FALSE(desktop.marked());
+    EXPECT_FALSE(desktop.hooksInstalled());
     EXPECT_EQ(view.timers, (std::map<int, int>{{6, 1000}}));
     EXPECT_EQ(view.selectedLine, -1);
     EXPECT_EQ(recorder.selectedIndex(), -1);
@@ -163,7 +165,7 @@ TEST_F(RecorderTest, StartStopAndRestart) {
     recorder.startRecording();
     recorder.open(77);
     recorder.startRecording();
-    EXPECT_EQ(platform.activated.size(), 2u);
+    EXPECT_EQ(desktop.checkedModules.size(), 2u);
     EXPECT_FALSE(tickets.all().count(77));
 }
 
@@ -180,15 +182,15 @@ TEST_F(RecorderTest, TheSelectedEntrysElementIsSearchedAndMarked) {
 
     recorder.onListSelection(2); // the second of two equal lines
     EXPECT_EQ(recorder.selectedIndex(), 2);
-    EXPECT_TRUE(tree.sameElement(platform.marked, edit));
+    EXPECT_TRUE(tree.sameElement(desktop.marked(), edit));
     EXPECT_TRUE(recorder.inspectedTrace().elements.front().found);
     EXPECT_EQ(view.debugRefreshed, 1);
     recorder.onListSelection(0); // a text input has no element
-    EXPECT_FALSE(platform.marked);
+    EXPECT_FALSE(desktop.marked());
     recorder.onListSelection(1);
     tree.remove(notepad);
     recorder.onTimer(Recorder::verifyTimer);
-    EXPECT_FALSE(platform.marked);
+    EXPECT_FALSE(desktop.marked());
     EXPECT_FALSE(recorder.inspectedElement());
 }
 
@@ -206,17 +208,16 @@ TEST_F(RecorderTest, SavingUploadsTheEntriesInListOrderAndCloses) {
     recorder.onListSelection(1);
     std::weak_ptr<AutomationElement> hovered = recorder.hoveredElement();
     std::weak_ptr<AutomationElement> inspected = recorder.inspectedElement();
-    platform.marked.reset();
 
-    platform.uploadReply = u"Datenbank voll";
+    captures.uploadReply = u"Datenbank voll";
     recorder.save();
     EXPECT_EQ(view.endedWith, -1); // stays open for another try
-    platform.uploadReply = u"OK";
+    captures.uploadReply = u"OK";
     recorder.save();
-    ASSERT_EQ(platform.uploads.size(), 2u);
-    EXPECT_EQ(platform.uploadTickets, (std::vector<int>{5, 5}));
+    ASSERT_EQ(captures.uploads.size(), 2u);
+    EXPECT_EQ(captures.uploadTickets, (std::vector<int>{5, 5}));
     std::vector<ActionKind> kinds;
-    for (const CaptureAction& sent : platform.uploads[1].actions)
+    for (const CaptureAction& sent : captures.uploads[1].actions)
         kinds.push_back(sent.kind);
     EXPECT_EQ(kinds, (std::vector<ActionKind>{7, 2, 6}));
     EXPECT_EQ(view.messages,
@@ -225,8 +226,8 @@ TEST_F(RecorderTest, SavingUploadsTheEntriesInListOrderAndCloses) {
                      u"gespeichert."}));
     // Closed: overlay released, every timer stopped, the live elements gone.
     EXPECT_EQ(view.endedWith, 0);
-    EXPECT_EQ(platform.mainWindowShown, 1);
-    EXPECT_EQ(platform.overlayShutdowns, 1);
+    EXPECT_EQ(view.mainWindowShown, 1);
+    EXPECT_EQ(desktop.overlayRemovals, 1);
     EXPECT_TRUE(view.timers.empty());
     EXPECT_TRUE(hovered.expired());
     EXPECT_TRUE(inspected.expired());
@@ -256,7 +257,6 @@ TEST_F(RecorderTest, ElementsThatVanishAndNoClient) {
 
     recorder.close(0);
     client = nullptr;
-    platform.client = nullptr;
     recorder.open(5);
     recorder.startRecording();
     recorder.hoverStep();

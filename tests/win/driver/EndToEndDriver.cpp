@@ -19,7 +19,7 @@
 #include "service/SoftwareCatalogue.h"
 #include "automation/win/AutomationClients.h"
 #include "automation/win/WindowTreeClient.h"
-#include "recording/CaptureUpload.h"
+#include "service/CaptureUpload.h"
 #include "recording/win/SolutionCapture.h"
 #include "service/CreateTicketRequest.h"
 #include "service/TicketList.h"

@@ -1,4 +1,4 @@
-#include "recording/CaptureUpload.h"
+#include "service/CaptureUpload.h"
 
 #include "base/Protocol.h"
 #include "service/ServiceClient.h"

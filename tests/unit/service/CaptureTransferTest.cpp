@@ -1,5 +1,5 @@
-#include "playback/CaptureDownload.h"
-#include "recording/CaptureUpload.h"
+#include "service/CaptureDownload.h"
+#include "service/CaptureUpload.h"
 #include "service/ServiceClient.h"
 #include "tests/StringPrinter.h"
 
@@ -100,16 +100,15 @@ TEST(CaptureDownload, LargeCapturesComeWhole) {
     EXPECT_EQ(Json::asMap(upload)->members.size(), 10003u);
 }
 
-TEST(CaptureDownload, AskedOnlyForTicketsWithACaptureNotYetHeld) {
-    ServiceClient::setServer(u"localhost", 1); // nothing listens: any request would fail
+TEST(CaptureDownload, AskedForEveryTicketWithACaptureAndReplacingWhatItHeld) {
+    ServiceClient::setServer(u"localhost", 1); // nothing listens: any request fails
     Ticket none;
+    none.capture.actions.resize(1);
     EXPECT_FALSE(downloadCapture(none));
-    Ticket held;
-    held.id_capture = 5;
-    held.capture.actions.resize(1);
-    EXPECT_TRUE(downloadCapture(held));
+    EXPECT_EQ(none.capture.actions.size(), 1u); // no capture id: left alone
     Ticket failing;
     failing.id_capture = 5;
+    failing.capture.actions.resize(1);
     EXPECT_FALSE(downloadCapture(failing));
     EXPECT_TRUE(failing.capture.actions.empty());
 }

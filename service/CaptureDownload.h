@@ -14,7 +14,7 @@
 // short reply cannot make the program fill its memory with empty entries.
 void appendCaptureActions(Capture& capture, const ElementPtr& reply);
 
-// Fills the ticket's capture from the service once: nothing is asked for a
-// ticket without capture id or whose capture already holds actions. True when
-// the capture holds at least one action afterwards.
+// Fills the ticket's capture from the service, replacing what it held; nothing
+// is asked for a ticket without capture id. True when the capture holds at least
+// one action afterwards.
 bool downloadCapture(Ticket& ticket);

@@ -1,4 +1,4 @@
-#include "playback/CaptureDownload.h"
+#include "service/CaptureDownload.h"
 
 #include "base/Protocol.h"
 #include "service/ServiceClient.h"
@@ -51,8 +51,9 @@ void appendCaptureActions(Capture& capture, const ElementPtr& reply) {
 bool downloadCapture(Ticket& ticket) {
     if (ticket.id_capture == 0)
         return false;
-    if (!ticket.capture.actions.empty())
-        return true;
+    // Played tickets are copies of the list's, so a capture kept here would
+    // never be found again: every playback asks.
+    ticket.capture.actions.clear();
     const String reply = ServiceClient::post(Endpoint::getcapture,
                                              ServiceClient::codeAndCaptureBody(ticket.id_capture));
     const ElementPtr root = Json::parseText(reply);
