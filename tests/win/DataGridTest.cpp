@@ -118,12 +118,21 @@ TEST_F(DataGridTest, EditorTakesItsKeysAndTheParentHearsOfEveryChange) {
               (std::vector<int>{GridSelectionChanged, GridCellEdited, GridSelectionChanged}));
     SendMessageW(grid->gridWindow, WM_CHAR, '\r', 0); // Enter's character follows its key
     EXPECT_FALSE(IsWindowVisible(editor));
+    SendMessageW(grid->gridWindow, WM_KEYDOWN, VK_UP, 0);
+    EXPECT_EQ(grid->state()->selectedRow(), 0);
 
     SendMessageW(grid->gridWindow, WM_CHAR, 'x', 0);
     SendMessageW(editor, WM_CHAR, 'y', 0);
     SendMessageW(editor, WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_FALSE(IsWindowVisible(editor));
     EXPECT_EQ(grid->state()->cellText(1, 0), u"Zeile 1");
+
+    // The wheel turns pages.
+    for (int i = 4; i < 60; ++i)
+        grid->addRow(u"", i);
+    SendMessageW(grid->gridWindow, WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+    EXPECT_EQ(grid->state()->scrollY(), grid->state()->pageStep());
+    SendMessageW(grid->gridWindow, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
 
     // A protected cell: the owner hears of the double click, no editor opens.
     grid->setCellLabel(2, 1, u"geschützt");

@@ -120,22 +120,3 @@ TEST_F(SolveTicketListTest, ListsOpenTicketsInIdOrderWithTheirEnvironment) {
     EXPECT_EQ(software.count(), softwareBefore + 2);
     EXPECT_EQ(systems.count(), 4); // 0 of the tickets without a system, and 9
 }
-
-// The title click of the question column: digits first, 2 before 10, Z before
-// a; a second click reverses.
-TEST_F(SolveTicketListTest, SortsTheQuestionsNaturally) {
-    tickets.loadFromReply(u"{\"1\":{\"question\":\"aktualisieren?\",\"id_state\":\"1\"},"
-                          u"\"2\":{\"question\":\"Seite 10 drucken\",\"id_state\":\"1\"},"
-                          u"\"3\":{\"question\":\"Zoom zur\\u00fccksetzen\",\"id_state\":\"1\"},"
-                          u"\"4\":{\"question\":\"7-Zip entpacken\",\"id_state\":\"1\"},"
-                          u"\"5\":{\"question\":\"Seite 2 drucken\",\"id_state\":\"1\"}}");
-    SolveTicketList::build(grid, tickets, software, systems);
-    ASSERT_TRUE(grid.sort(0));
-    const std::vector<String> ascending{u"7-Zip entpacken", u"Seite 2 drucken", u"Seite 10 drucken",
-                                        u"Zoom zur\u00fccksetzen", u"aktualisieren?"};
-    EXPECT_EQ(column(0), ascending);
-    EXPECT_EQ(grid.row(0).rowData, 4); // the records move whole
-    EXPECT_EQ(grid.row(0).background, SolveTicketList::rowColour(3));
-    ASSERT_TRUE(grid.sort(0));
-    EXPECT_EQ(column(0), std::vector<String>(ascending.rbegin(), ascending.rend()));
-}
