@@ -169,6 +169,11 @@ bool PostgresDatabase::usable() {
     return PQstatus(conn) == CONNECTION_OK && PQtransactionStatus(conn) == PQTRANS_IDLE;
 }
 
+bool PostgresDatabase::inTransaction() const {
+    const PGTransactionStatusType status = PQtransactionStatus(conn);
+    return status == PQTRANS_INTRANS || status == PQTRANS_INERROR;
+}
+
 void PostgresDatabase::continueIdsAfterHighest(const char* table) {
     Statement restart(*this, "SELECT setval(pg_get_serial_sequence(?, 'id'), max(id)) FROM " +
                                  std::string(table) + " HAVING max(id) IS NOT NULL");
