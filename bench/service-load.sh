@@ -55,23 +55,20 @@ stop_services() {
     done
     pids=()
 }
+hello_pid=
 cleanup() {
     stop_services
+    [ -z "$hello_pid" ] || { kill "$hello_pid" 2>/dev/null; wait "$hello_pid" 2>/dev/null; } || true
     "$top/scripts/postgres-cluster.sh" stop "$pgstate" || true
     rm -rf "$state"
 }
 trap cleanup EXIT
 
-# Starts a program that prints "listening on PORT" (a service on database $1,
-# or the hello ceiling with "hello BYTES"); its port goes to $port.
+# Starts a service on database $1; its port goes to $port.
 start_service() {
     local out=$state/out.${#pids[@]}
-    if [ "$1" = hello ]; then
-        "$helper" hello "$tls/localhost.crt" "$tls/localhost.key" "$2" >"$out" 2>>"$state/err" &
-    else
-        "$exe" --db "$1" --port 0 --cert "$tls/localhost.crt" --key "$tls/localhost.key" \
-            >"$out" 2>>"$state/err" &
-    fi
+    "$exe" --db "$1" --port 0 --cert "$tls/localhost.crt" --key "$tls/localhost.key" \
+        >"$out" 2>>"$state/err" &
     pids+=($!)
     port=
     for _ in $(seq 1 100); do
@@ -147,7 +144,7 @@ load() {
         -v ratefile="$state/rate" '
         # "MODE: N requests, R requests/s, U unexpected replies, latency p50 A ms, p99 B ms, M MB/s"
         /requests\/s/ {
-            requests += $2; rate += $4; bad += $6; mb += $15
+            requests += $2; rate += $4; bad += $6; mb += $16
             if ($11 + 0 > p50) p50 = $11 + 0
             if ($14 + 0 > p99) p99 = $14 + 0
         }
@@ -178,13 +175,23 @@ start_service "$db"
 service=$port
 bytes=$(curl -s --data "code=$code" "https://localhost:$service/gettickets.php" | wc -c)
 echo "gettickets.php at $tickets tickets: $bytes bytes"
-start_service hello "$bytes"
-load hello hello - "$port"
-hello=$rate
-load big "hello big" - "$port"
-big=$rate
-kill "${pids[1]}" && wait "${pids[1]}" 2>/dev/null || true
-pids=("${pids[0]}")
+"$helper" hello "$tls/localhost.crt" "$tls/localhost.key" "$bytes" >"$state/hello.out" \
+    2>>"$state/err" &
+hello_pid=$!
+for _ in $(seq 1 100); do
+    hello_port=$(sed -n 's/^listening on \([0-9]*\)$/\1/p' "$state/hello.out")
+    [ -n "$hello_port" ] && break
+    sleep 0.1
+done
+# The ceilings again before each store's figures: other work on the machine
+# changes them over a run.
+ceilings() {
+    load hello hello - "$hello_port"
+    hello=$rate
+    load big "hello big" - "$hello_port"
+    big=$rate
+}
+ceilings
 load count sqlite "$hello" "$service"
 load tickets sqlite "$big" "$service"
 load create sqlite "$hello" "$service"
@@ -203,6 +210,7 @@ postmaster=("$("$top/scripts/postgres-cluster.sh" pid "$pgstate")")
 start_service "$pgdb"
 first=$port
 start_service "$pgdb"
+ceilings
 load count postgres "$hello" "$first"
 load count "postgres x2" "$hello" "$first" "$port"
 load tickets postgres "$big" "$first"

@@ -8,10 +8,12 @@
 #include "server/ListCache.h"
 #include "server/FormBody.h"
 #include "server/Store.h"
+#include "server/TicketListText.h"
 #include "base/Json.h"
 #include "base/Utf8.h"
 
 #include <cstdio>
+#include <malloc.h>
 #include <map>
 #include <vector>
 
@@ -251,24 +253,7 @@ ServiceReply ticketList(Store& store, const Fields&, const ElementPtr&) {
     std::vector<TicketRow> rows;
     if (!store.tickets(rows))
         return error(ServiceErrors::storage, 503);
-    ElementPtr root = Json::makeRoot();
-    for (const TicketRow& row : rows) {
-        ElementPtr entry = Json::ElementMap::addMap(root, number(row.id));
-        String software;
-        for (size_t i = 0; i < row.software.size(); ++i) {
-            if (i > 0)
-                software.append(u';');
-            software.append(number(row.software[i]));
-        }
-        put(entry, Member::question, row.question);
-        put(entry, Member::id_operating_system, row.idOperatingSystem);
-        put(entry, Member::id_state, row.idState);
-        put(entry, Member::timestamp_created, row.created);
-        put(entry, Member::software_list, software);
-        put(entry, Member::id_capture, row.idCapture);
-        put(entry, Member::id_locale, row.idLocale);
-    }
-    return documentReply(root);
+    return ServiceReply::document(ticketListText(rows));
 }
 
 ServiceReply countReply(int64_t total, int64_t unsolved) {
@@ -633,6 +618,10 @@ ServiceReply ServiceHandlers::handle(std::string_view name, std::string_view met
         if (!database.failed() && snapshot.commit() && reply.status == 200) {
             auto body = std::make_shared<const std::string>(std::move(reply.body));
             list->keep(built.*endpoint->changes, body);
+            // The rows a list was built from can take more room than the list;
+            // what they took goes back to the system instead of staying with
+            // the process.
+            malloc_trim(0);
             return ServiceReply::document(std::move(body));
         }
         if (reply.status == 200)
