@@ -263,9 +263,10 @@ const char* const postgresSteps[] = {
     CREATE INDEX solved_report_asker ON solved_report USING hash (hw_guid);
     )sql",
     // 2: the counters as in SQLite, in 64 rows: a transaction changes the row
-    // of its connection's slot, so concurrent writers of several processes do
-    // not queue for one row lock until each other's commit; readers add the
-    // rows up. Statement triggers with transition tables change a counter once
+    // of its connection's slot (PostgresDatabase::open takes a free one, else
+    // the backend's process id chooses), so concurrent writers of several
+    // processes do not queue for one row lock until each other's commit;
+    // readers add the rows up. Statement triggers with transition tables change a counter once
     // per statement, also for an import of many rows.
     R"sql(
     CREATE TABLE service_counter (
@@ -300,7 +301,8 @@ const char* const postgresSteps[] = {
         END IF;
         UPDATE service_counter SET tickets = tickets + rows_changed,
             unsolved = unsolved + open_now - open_before, ticket_changes = ticket_changes + 1
-            WHERE slot = pg_backend_pid() % 64;
+            WHERE slot = coalesce(current_setting('lotse.counter_slot', true)::int,
+                                 pg_backend_pid() % 64);
         RETURN NULL;
     END $f$;
     CREATE TRIGGER ticket_counted_insert AFTER INSERT ON ticket
@@ -396,7 +398,8 @@ const char* const postgresSteps[] = {
                     software_changes = software_changes + (TG_ARGV[0] = 'software')::int,
                     locale_changes = locale_changes + (TG_ARGV[0] = 'locale')::int,
                     os_changes = os_changes + (TG_ARGV[0] = 'os')::int
-                WHERE slot = pg_backend_pid() % 64;
+                WHERE slot = coalesce(current_setting('lotse.counter_slot', true)::int,
+                                 pg_backend_pid() % 64);
         END IF;
         RETURN NULL;
     END $f$;
