@@ -1,21 +1,33 @@
 #!/usr/bin/env bash
-# Load figures of lotse-service on loopback: wrk against getticketcnt.php (a
-# read) and createticket.php (a write transaction each), for a bounded time
-# each, on private service instances with demo data on free ports, in three
-# configurations:
+# Load figures of lotse-service on loopback at the size of a real community,
+# each beside its ceiling measured in the same run on the same machine:
+#   hello    a trivial handler on the same cpp-httplib SSLServer with the same
+#            settings (bench/ServiceLoadHelper.cpp): the most any endpoint can
+#            answer; "hello big" sends a fixed body as long as gettickets.php's
+#   fsync    one SQLite transaction per row, one after the other (write-ahead
+#            log, synchronous=FULL, the same disk): what durable writes cost
+#            without grouping
+# The service's databases are seeded with the demo data and then filled to
+# LOTSE_BENCH_TICKETS tickets (100 000) before measuring, and to
+# LOTSE_BENCH_COUNT_TICKETS (1 000 000) for a second count. wrk runs
+# getticketcnt.php, gettickets.php and createticket.php (durable: answered
+# after the commit is on disk) on
 #   sqlite        one process on a SQLite file
 #   postgres      one process on a PostgreSQL database
 #   postgres x2   two processes on one PostgreSQL database, each loaded by its
 #                 own wrk with half the connections at the same time (what a
 #                 load balancer in front of them would spread); figures summed
-# The PostgreSQL server is a private one in the build tree
-# (scripts/postgres-cluster.sh), durable as configured by default. Each run
-# also shows how the CPU time was shared between the service, PostgreSQL and
-# wrk, to tell what saturated.
+# Each line gives requests per second, the share of its ceiling, p50 and p99
+# latency, and how busy the service, PostgreSQL and wrk kept the cores (what
+# saturated); at the end the services' resident memory. The PostgreSQL server
+# is a private one in the build tree (scripts/postgres-cluster.sh), durable as
+# configured by default, with the settings of LOTSE_BENCH_POSTGRES_SETTINGS.
 #   bench/service-load.sh [NATIVE_BUILD]
 # Settings: LOTSE_BENCH_DURATION (default 10s), LOTSE_BENCH_CONNECTIONS (8),
-# LOTSE_BENCH_POSTGRES_SETTINGS (server settings, e.g. "synchronous_commit=off"),
-# LOTSE_TLS_DIR (the development certificate).
+# LOTSE_BENCH_TICKETS, LOTSE_BENCH_COUNT_TICKETS, LOTSE_BENCH_POSTGRES_SETTINGS
+# (server settings, default "commit_delay=100 commit_siblings=2": PostgreSQL's
+# own grouping of commits, server/README.md), LOTSE_TLS_DIR (the development
+# certificate).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 native=$(realpath "${1:-${LOTSE_NATIVE_BUILD:-$top/build/native}}")
@@ -23,10 +35,14 @@ exe=$native/server/lotse-service
 tls=${LOTSE_TLS_DIR:-/usr/local/share/lotse-dev-ca}
 duration=${LOTSE_BENCH_DURATION:-10s}
 connections=${LOTSE_BENCH_CONNECTIONS:-8}
-read -r -a pgsettings <<<"${LOTSE_BENCH_POSTGRES_SETTINGS:-}"
+tickets=${LOTSE_BENCH_TICKETS:-100000}
+count_tickets=${LOTSE_BENCH_COUNT_TICKETS:-1000000}
+read -r -a pgsettings <<<"${LOTSE_BENCH_POSTGRES_SETTINGS-commit_delay=100 commit_siblings=2}"
+helper=$native/bench/lotse-service-load-helper
 
 command -v wrk >/dev/null || { echo "service-load: wrk is not installed" >&2; exit 1; }
 [ -x "$exe" ] || { echo "service-load: $exe not built" >&2; exit 1; }
+[ -x "$helper" ] || { echo "service-load: $helper not built" >&2; exit 1; }
 code=$(sed -n 's/^#define LOTSE_ACCESS_CODE u"\(.*\)"$/\1/p' "$native/generated/LotseConfig.h")
 
 state=$(mktemp -d)
@@ -39,8 +55,10 @@ stop_services() {
     done
     pids=()
 }
+hello_pid=
 cleanup() {
     stop_services
+    [ -z "$hello_pid" ] || { kill "$hello_pid" 2>/dev/null; wait "$hello_pid" 2>/dev/null; } || true
     "$top/scripts/postgres-cluster.sh" stop "$pgstate" || true
     rm -rf "$state"
 }
@@ -58,9 +76,18 @@ start_service() {
         [ -n "$port" ] && return 0
         sleep 0.1
     done
-    echo "service-load: the service did not start" >&2
+    echo "service-load: $1 did not start" >&2
     cat "$state/err" >&2
     exit 1
+}
+
+# Resident memory of the given processes in MB.
+rss() {
+    local pid out=""
+    for pid in "$@"; do
+        out+=" $(awk '/^VmRSS/ { printf "%.0f MB", $2 / 1024 }' "/proc/$pid/status")"
+    done
+    echo "${out# }"
 }
 
 # CPU seconds used so far by the finished children of this shell (the wrk runs).
@@ -84,11 +111,13 @@ cpu_seconds() {
 
 postmaster=()
 # Loads the ports given for the duration, each with its share of the
-# connections, and prints the summed figures and how many cores the service,
-# PostgreSQL and wrk kept busy.
+# connections, and prints the summed figures, their share of CEILING (requests
+# per second; none: "-"), and how many cores the service, PostgreSQL and wrk
+# kept busy. The summed rate goes to $rate.
+#   load MODE LABEL CEILING PORT...
 load() {
-    local mode=$1 label=$2
-    shift 2
+    local mode=$1 label=$2 ceiling=$3
+    shift 3
     local share=$((connections / $#)) threads=$((3 - $#)) i=0 runs=()
     {
         cpu_seconds "${pids[@]}"
@@ -110,44 +139,86 @@ load() {
         child_seconds
         date +%s.%N
     } >"$state/after"
-    cat "$state"/wrk.* | awk -v label="$label" -v mode="$mode" \
-        -v before="$(paste -sd' ' "$state/before")" -v after="$(paste -sd' ' "$state/after")" '
-        # "MODE: N requests, R requests/s, U unexpected replies, latency p50 A ms, p99 B ms"
+    cat "$state"/wrk.* | awk -v label="$label" -v mode="$mode" -v ceiling="$ceiling" \
+        -v before="$(paste -sd' ' "$state/before")" -v after="$(paste -sd' ' "$state/after")" \
+        -v ratefile="$state/rate" '
+        # "MODE: N requests, R requests/s, U unexpected replies, latency p50 A ms, p99 B ms, M MB/s"
         /requests\/s/ {
-            requests += $2; rate += $4; bad += $6
+            requests += $2; rate += $4; bad += $6; mb += $16
             if ($11 + 0 > p50) p50 = $11 + 0
             if ($14 + 0 > p99) p99 = $14 + 0
         }
         END {
             split(before, b, " "); split(after, a, " ")
             seconds = a[4] - b[4]
-            printf "%-11s %-6s %6.0f requests/s (%d requests, %d unexpected, p50 %.2f ms, " \
+            share = ceiling == "-" ? "" : sprintf(" = %.2f of %s", rate / ceiling, ceiling)
+            volume = mb >= 10 ? sprintf(", %.0f MB/s", mb) : ""
+            printf "%-13s %-7s %6.0f/s%s%s (%d requests, %d unexpected, p50 %.2f ms, " \
                 "p99 %.2f ms); cores busy: service %.2f, postgres %.2f, wrk %.2f\n",
-                label, mode, rate, requests, bad, p50, p99, (a[1] - b[1]) / seconds,
-                (a[2] - b[2]) / seconds, (a[3] - b[3]) / seconds
+                label, mode, rate, share, volume, requests, bad, p50, p99,
+                (a[1] - b[1]) / seconds, (a[2] - b[2]) / seconds, (a[3] - b[3]) / seconds
+            printf "%.0f\n", rate > ratefile
         }'
+    rate=$(cat "$state/rate")
     rm -f "$state"/wrk.*
 }
 
 echo "lotse-service load on 127.0.0.1, $connections connections, $duration each, $(nproc) cores"
 
-"$exe" --db "$state/service.db" --seed-demo >/dev/null
-start_service "$state/service.db"
-load count sqlite "$port"
-load create sqlite "$port"
+fsync=$("$helper" fsync "$state/fsync.db" "${duration%s}" | sed -n 's/.*: \([0-9]*\)\/s$/\1/p')
+echo "fsync ceiling: $fsync durable SQLite transactions/s, one after the other"
+
+db=$state/service.db
+"$exe" --db "$db" --seed-demo >/dev/null
+"$helper" seed "$db" "$tickets"
+start_service "$db"
+service=$port
+bytes=$(curl -s --data "code=$code" "https://localhost:$service/gettickets.php" | wc -c)
+echo "gettickets.php at $tickets tickets: $bytes bytes"
+"$helper" hello "$tls/localhost.crt" "$tls/localhost.key" "$bytes" >"$state/hello.out" \
+    2>>"$state/err" &
+hello_pid=$!
+for _ in $(seq 1 100); do
+    hello_port=$(sed -n 's/^listening on \([0-9]*\)$/\1/p' "$state/hello.out")
+    [ -n "$hello_port" ] && break
+    sleep 0.1
+done
+# The ceilings again before each store's figures: other work on the machine
+# changes them over a run.
+ceilings() {
+    load hello hello - "$hello_port"
+    hello=$rate
+    load big "hello big" - "$hello_port"
+    big=$rate
+}
+ceilings
+load count sqlite "$hello" "$service"
+load tickets sqlite "$big" "$service"
+load create sqlite "$hello" "$service"
+echo "              create  = $(awk -v r="$rate" -v f="$fsync" 'BEGIN { printf "%.2f", r / f }') of the fsync ceiling $fsync"
+"$helper" seed "$db" "$count_tickets"
+load count "sqlite $((count_tickets / 1000))k" "$hello" "$service"
+echo "sqlite service resident memory after the runs: $(rss "${pids[@]}")"
 stop_services
 
 "$top/scripts/postgres-cluster.sh" start "$pgstate" "${pgsettings[@]}"
+echo "PostgreSQL settings: ${pgsettings[*]:-defaults}"
 pgdb="postgresql:///postgres?host=$(cat "$pgstate/host")&user=lotse"
 postmaster=("$("$top/scripts/postgres-cluster.sh" pid "$pgstate")")
 "$exe" --db "$pgdb" --seed-demo >/dev/null
+"$helper" seed "$pgdb" "$tickets"
 start_service "$pgdb"
 first=$port
 start_service "$pgdb"
-# Reads first: the writes make the ticket table that the count goes through longer.
-load count postgres "$first"
-load count "postgres x2" "$first" "$port"
-load create postgres "$first"
-load create "postgres x2" "$first" "$port"
-tickets=$(curl -s --data "code=$code" "https://localhost:$port/getticketcnt.php")
-echo "PostgreSQL ticket count afterwards: $tickets"
+ceilings
+load count postgres "$hello" "$first"
+load count "postgres x2" "$hello" "$first" "$port"
+load tickets postgres "$big" "$first"
+load create postgres "$hello" "$first"
+load create "postgres x2" "$hello" "$first" "$port"
+"$helper" seed "$pgdb" "$count_tickets"
+load count "postgres $((count_tickets / 1000))k" "$hello" "$first"
+load count "pg x2 $((count_tickets / 1000))k" "$hello" "$first" "$port"
+echo "postgres services resident memory after the runs: $(rss "${pids[@]}")"
+counted=$(curl -s --data "code=$code" "https://localhost:$port/getticketcnt.php")
+echo "PostgreSQL ticket count afterwards: $counted"

@@ -76,7 +76,13 @@ bool Statement::isNull(int column) const {
 
 Transaction::Transaction(Database& owner, Mode mode) : database(owner) {
     database.clearError();
-    open = database.begin(mode == Write);
+    level = database.openTransactions;
+    if (level == 0)
+        open = database.begin(mode == Write);
+    else
+        open = database.exec("SAVEPOINT nested_" + std::to_string(level));
+    if (open)
+        ++database.openTransactions;
 }
 
 Transaction::~Transaction() {
@@ -86,7 +92,14 @@ Transaction::~Transaction() {
     std::string reason = database.error();
     bool hadFailed = database.failed();
     database.clearError();
-    database.finish(false);
+    if (level == 0) {
+        database.finish(false);
+    } else {
+        database.settleStatements();
+        const std::string name = "nested_" + std::to_string(level);
+        database.exec("ROLLBACK TO SAVEPOINT " + name + "; RELEASE SAVEPOINT " + name);
+    }
+    --database.openTransactions;
     if (hadFailed)
         database.fail(reason);
 }
@@ -96,8 +109,15 @@ bool Transaction::commit() {
         return false;
     if (database.failed())
         return false; // the destructor rolls back
-    if (!database.finish(true))
-        return false; // the destructor rolls back what is left
+    if (level == 0) {
+        if (!database.finish(true))
+            return false; // the destructor rolls back what is left
+    } else {
+        database.settleStatements();
+        if (!database.exec("RELEASE SAVEPOINT nested_" + std::to_string(level)))
+            return false;
+    }
+    --database.openTransactions;
     open = false;
     return true;
 }

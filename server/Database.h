@@ -32,6 +32,10 @@ class Database {
     // Runs one or more statements that return no rows.
     virtual bool exec(std::string_view sql) = 0;
 
+    // True while a transaction is open, false when the database ended it by
+    // itself (some errors roll the whole transaction back).
+    virtual bool inTransaction() const = 0;
+
     // False when the connection can no longer be used (the server closed it, or
     // it was left inside a transaction); the pool then opens a new one.
     virtual bool usable() { return true; }
@@ -69,8 +73,12 @@ class Database {
     virtual std::unique_ptr<Query> prepare(std::string_view sql) = 0;
     virtual bool begin(bool write) = 0;
     virtual bool finish(bool commit) = 0;
+    // Called before a savepoint is released or rolled back to.
+    virtual void settleStatements() {}
 
   private:
+    // Transactions open on this connection: an inner one is a savepoint.
+    int openTransactions = 0;
     bool hasFailed = false;
     std::string lastError;
 };
@@ -105,7 +113,9 @@ class Statement {
 // the same rows: SQLite takes the write lock at once, PostgreSQL waits for the
 // row. A read transaction gives its statements one consistent snapshot. commit()
 // keeps everything or nothing, and a transaction that is not committed is rolled
-// back when it goes out of scope.
+// back when it goes out of scope. A transaction begun inside another one is a
+// savepoint of it: its commit keeps its changes for the outer one to commit, its
+// rollback undoes only its own.
 class Transaction {
   public:
     enum Mode { Read, Write };
@@ -120,6 +130,7 @@ class Transaction {
   private:
     Database& database;
     bool open = false;
+    int level = 0; // 0: the outermost transaction; n: the savepoint "nested_n"
 };
 
 // "YYYY-MM-DD HH:MM:SS" in UTC, as tickets, captures and feedback keep their times.

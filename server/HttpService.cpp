@@ -5,6 +5,7 @@
 #include <httplib.h>
 
 #include <cstdio>
+#include <sys/socket.h>
 
 namespace {
 
@@ -17,7 +18,15 @@ const char* contentType(const ServiceReply& reply) {
 void send(httplib::Response& res, const ServiceReply& reply) {
     res.status = reply.status;
     res.set_header("Cache-Control", "no-store");
-    res.set_content(reply.body, contentType(reply));
+    if (!reply.shared) {
+        res.set_content(reply.body, contentType(reply));
+        return;
+    }
+    std::shared_ptr<const std::string> kept = reply.shared;
+    res.set_content_provider(kept->size(), contentType(reply),
+                             [kept](size_t offset, size_t length, httplib::DataSink& sink) {
+                                 return sink.write(kept->data() + offset, length);
+                             });
 }
 
 std::string endpointName(const std::string& path) {
@@ -32,6 +41,7 @@ struct HttpService::Impl {
 
     const ServiceHandlers& handlers;
     httplib::SSLServer server;
+    int listeningSocket = -1;
 };
 
 HttpService::HttpService(const ServiceHandlers& handlers, const std::string& certFile,
@@ -51,6 +61,14 @@ HttpService::HttpService(const ServiceHandlers& handlers, const std::string& cer
     // would wait for the client's delayed acknowledgement (about 40 ms).
     server.set_tcp_nodelay(true);
     server.set_write_timeout(15, 0);
+    // The library listens with a backlog of 5: connections that arrive together
+    // beyond that wait for the client's SYN retry (1 s, then 3 s). bind() below
+    // listens on this socket again with the system's largest backlog.
+    int& listening = impl->listeningSocket;
+    server.set_socket_options([&listening](socket_t sock) {
+        httplib::default_socket_options(sock);
+        listening = sock;
+    });
 
     server.Get(R"(/?[A-Za-z0-9_]+\.php)",
                [&endpoints](const httplib::Request& req, httplib::Response& res) {
@@ -121,9 +139,12 @@ bool HttpService::valid() const {
 }
 
 int HttpService::bind(const std::string& address, int port) {
-    if (port == 0)
-        return impl->server.bind_to_any_port(address);
-    return impl->server.bind_to_port(address, port) ? port : -1;
+    const int bound = port == 0 ? impl->server.bind_to_any_port(address)
+                      : impl->server.bind_to_port(address, port) ? port
+                                                                 : -1;
+    if (bound >= 0 && impl->listeningSocket >= 0 && ::listen(impl->listeningSocket, SOMAXCONN) != 0)
+        std::perror("lotse-service: listen backlog");
+    return bound;
 }
 
 bool HttpService::run() {

@@ -145,6 +145,15 @@ std::unique_ptr<Database> PostgresDatabase::open(const std::string& uri, std::st
         error = database->failed() ? database->error() : trimmed(PQerrorMessage(connection));
         return nullptr;
     }
+    // A counter row of its own for this connection's writes (Schema.cpp): the
+    // first slot whose advisory lock is free, held as long as the session is.
+    database->exec("SELECT set_config('lotse.counter_slot', (SELECT s::text FROM "
+                   "generate_series(0, 63) s WHERE pg_try_advisory_lock(7310501, s) LIMIT 1), "
+                   "false)");
+    if (database->failed()) {
+        error = database->error();
+        return nullptr;
+    }
     return database;
 }
 
@@ -167,6 +176,11 @@ bool PostgresDatabase::usable() {
     for (int i = 0; i < 4 && PQstatus(conn) == CONNECTION_OK && poll(&waiting, 1, 0) > 0; ++i)
         PQconsumeInput(conn);
     return PQstatus(conn) == CONNECTION_OK && PQtransactionStatus(conn) == PQTRANS_IDLE;
+}
+
+bool PostgresDatabase::inTransaction() const {
+    const PGTransactionStatusType status = PQtransactionStatus(conn);
+    return status == PQTRANS_INTRANS || status == PQTRANS_INERROR;
 }
 
 void PostgresDatabase::continueIdsAfterHighest(const char* table) {

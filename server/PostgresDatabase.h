@@ -22,6 +22,7 @@ class PostgresDatabase : public Database {
     Kind kind() const override { return Kind::Postgres; }
     bool exec(std::string_view sql) override;
     bool usable() override;
+    bool inTransaction() const override;
     void continueIdsAfterHighest(const char* table) override;
 
     pg_conn* handle() const { return conn; }

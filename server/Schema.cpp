@@ -97,6 +97,71 @@ const char* const sqliteSteps[] = {
         PRIMARY KEY (hw_guid, username, id_ticket)
     ) WITHOUT ROWID;
     )sql",
+    // 2: counters that every change of the ticket table and the lists keeps up
+    // to date in its own transaction, so the ticket count and the question
+    // whether a list changed are answered from one row instead of a scan.
+    R"sql(
+    CREATE TABLE service_counter (
+        slot             INTEGER PRIMARY KEY,
+        tickets          INTEGER NOT NULL DEFAULT 0,
+        unsolved         INTEGER NOT NULL DEFAULT 0,
+        ticket_changes   INTEGER NOT NULL DEFAULT 0,
+        software_changes INTEGER NOT NULL DEFAULT 0,
+        locale_changes   INTEGER NOT NULL DEFAULT 0,
+        os_changes       INTEGER NOT NULL DEFAULT 0
+    );
+    INSERT INTO service_counter (slot, tickets, unsolved)
+        SELECT 0, count(*), count(CASE WHEN id_state = 1 THEN 1 END) FROM ticket;
+    CREATE TRIGGER ticket_counted_insert AFTER INSERT ON ticket BEGIN
+        UPDATE service_counter SET tickets = tickets + 1, unsolved = unsolved + (NEW.id_state = 1),
+            ticket_changes = ticket_changes + 1;
+    END;
+    CREATE TRIGGER ticket_counted_update AFTER UPDATE ON ticket BEGIN
+        UPDATE service_counter
+            SET unsolved = unsolved + (NEW.id_state = 1) - (OLD.id_state = 1),
+                ticket_changes = ticket_changes + 1;
+    END;
+    CREATE TRIGGER ticket_counted_delete AFTER DELETE ON ticket BEGIN
+        UPDATE service_counter SET tickets = tickets - 1, unsolved = unsolved - (OLD.id_state = 1),
+            ticket_changes = ticket_changes + 1;
+    END;
+    CREATE TRIGGER ticket_software_insert AFTER INSERT ON ticket_software BEGIN
+        UPDATE service_counter SET ticket_changes = ticket_changes + 1;
+    END;
+    CREATE TRIGGER ticket_software_update AFTER UPDATE ON ticket_software BEGIN
+        UPDATE service_counter SET ticket_changes = ticket_changes + 1;
+    END;
+    CREATE TRIGGER ticket_software_delete AFTER DELETE ON ticket_software BEGIN
+        UPDATE service_counter SET ticket_changes = ticket_changes + 1;
+    END;
+    CREATE TRIGGER software_insert AFTER INSERT ON software BEGIN
+        UPDATE service_counter SET software_changes = software_changes + 1;
+    END;
+    CREATE TRIGGER software_update AFTER UPDATE ON software BEGIN
+        UPDATE service_counter SET software_changes = software_changes + 1;
+    END;
+    CREATE TRIGGER software_delete AFTER DELETE ON software BEGIN
+        UPDATE service_counter SET software_changes = software_changes + 1;
+    END;
+    CREATE TRIGGER locale_insert AFTER INSERT ON locale BEGIN
+        UPDATE service_counter SET locale_changes = locale_changes + 1;
+    END;
+    CREATE TRIGGER locale_update AFTER UPDATE ON locale BEGIN
+        UPDATE service_counter SET locale_changes = locale_changes + 1;
+    END;
+    CREATE TRIGGER locale_delete AFTER DELETE ON locale BEGIN
+        UPDATE service_counter SET locale_changes = locale_changes + 1;
+    END;
+    CREATE TRIGGER operating_system_insert AFTER INSERT ON operating_system BEGIN
+        UPDATE service_counter SET os_changes = os_changes + 1;
+    END;
+    CREATE TRIGGER operating_system_update AFTER UPDATE ON operating_system BEGIN
+        UPDATE service_counter SET os_changes = os_changes + 1;
+    END;
+    CREATE TRIGGER operating_system_delete AFTER DELETE ON operating_system BEGIN
+        UPDATE service_counter SET os_changes = os_changes + 1;
+    END;
+    )sql",
 };
 
 // PostgreSQL keeps at most about 2.7 kB per B-tree index entry, and the texts
@@ -197,6 +262,186 @@ const char* const postgresSteps[] = {
         ON solved_report (md5(hw_guid), md5(username), id_ticket);
     CREATE INDEX solved_report_asker ON solved_report USING hash (hw_guid);
     )sql",
+    // 2: the counters as in SQLite, in 64 rows: a transaction changes the row
+    // of its connection's slot (PostgresDatabase::open takes a free one, else
+    // the backend's process id chooses), so concurrent writers of several
+    // processes do not queue for one row lock until each other's commit;
+    // readers add the rows up. Statement triggers with transition tables change a counter once
+    // per statement, also for an import of many rows.
+    R"sql(
+    CREATE TABLE service_counter (
+        slot             INTEGER PRIMARY KEY,
+        tickets          BIGINT NOT NULL DEFAULT 0,
+        unsolved         BIGINT NOT NULL DEFAULT 0,
+        ticket_changes   BIGINT NOT NULL DEFAULT 0,
+        software_changes BIGINT NOT NULL DEFAULT 0,
+        locale_changes   BIGINT NOT NULL DEFAULT 0,
+        os_changes       BIGINT NOT NULL DEFAULT 0
+    );
+    INSERT INTO service_counter (slot) SELECT generate_series(0, 63);
+    UPDATE service_counter SET tickets = (SELECT count(*) FROM ticket),
+        unsolved = (SELECT count(*) FROM ticket WHERE id_state = 1) WHERE slot = 0;
+    CREATE FUNCTION service_count_tickets() RETURNS trigger LANGUAGE plpgsql AS $f$
+    DECLARE
+        rows_changed BIGINT;
+        open_now BIGINT;
+        open_before BIGINT := 0;
+    BEGIN
+        SELECT count(*), count(*) FILTER (WHERE id_state = 1) INTO rows_changed, open_now
+            FROM changed_rows;
+        IF rows_changed = 0 THEN
+            RETURN NULL;
+        END IF;
+        IF TG_OP = 'UPDATE' THEN
+            SELECT count(*) FILTER (WHERE id_state = 1) INTO open_before FROM old_rows;
+            rows_changed := 0;
+        ELSIF TG_OP = 'DELETE' THEN
+            rows_changed := -rows_changed;
+            open_now := -open_now;
+        END IF;
+        UPDATE service_counter SET tickets = tickets + rows_changed,
+            unsolved = unsolved + open_now - open_before, ticket_changes = ticket_changes + 1
+            WHERE slot = coalesce(current_setting('lotse.counter_slot', true)::int,
+                                 pg_backend_pid() % 64);
+        RETURN NULL;
+    END $f$;
+    CREATE TRIGGER ticket_counted_insert AFTER INSERT ON ticket
+        REFERENCING NEW TABLE AS changed_rows
+        FOR EACH STATEMENT EXECUTE FUNCTION service_count_tickets();
+    CREATE TRIGGER ticket_counted_update AFTER UPDATE ON ticket
+        REFERENCING OLD TABLE AS old_rows NEW TABLE AS changed_rows
+        FOR EACH STATEMENT EXECUTE FUNCTION service_count_tickets();
+    CREATE TRIGGER ticket_counted_delete AFTER DELETE ON ticket
+        REFERENCING OLD TABLE AS changed_rows
+        FOR EACH STATEMENT EXECUTE FUNCTION service_count_tickets();
+    -- A new ticket in one call, so that a request costs one round trip: the
+    -- same steps as Store::createTicket. Returns the ticket's id, -1 for an
+    -- unknown locale, -2 for an unknown software.
+    CREATE FUNCTION service_create_ticket(p_question TEXT, p_locale BIGINT, p_hw_guid TEXT,
+        p_username TEXT, p_sw_id BIGINT, p_file_desc TEXT, p_product_name TEXT,
+        p_file_version TEXT, p_file_version_full TEXT, p_module_name TEXT, p_sw_locale BIGINT,
+        p_os_platform BIGINT, p_os_major BIGINT, p_os_minor BIGINT, p_os_build BIGINT,
+        p_os_description TEXT, p_state BIGINT, p_created TEXT)
+    RETURNS BIGINT LANGUAGE plpgsql AS $f$
+    DECLARE
+        v_desc TEXT := p_file_desc;
+        v_software BIGINT;
+        v_locale BIGINT := p_locale;
+        v_os BIGINT;
+        v_ticket BIGINT;
+    BEGIN
+        PERFORM 1 FROM locale WHERE id = p_locale;
+        IF NOT FOUND THEN
+            RETURN -1;
+        END IF;
+        IF p_sw_id <> 0 THEN
+            PERFORM 1 FROM software WHERE id = p_sw_id;
+            IF p_sw_id < 0 OR NOT FOUND THEN
+                RETURN -2;
+            END IF;
+            v_software := p_sw_id;
+        ELSE
+            IF v_desc = '' AND p_product_name = '' AND p_file_version = '' THEN
+                v_desc := p_module_name;
+            END IF;
+            SELECT id INTO v_software FROM software WHERE file_desc = v_desc
+                AND product_name = p_product_name AND file_version = p_file_version
+                AND module_name = p_module_name ORDER BY id LIMIT 1;
+            IF v_software IS NULL AND v_desc = '' THEN
+                SELECT id INTO v_software FROM software WHERE file_desc = ''
+                    AND product_name = '' AND file_version = '' ORDER BY id LIMIT 1;
+            END IF;
+            IF v_software IS NULL THEN
+                IF p_sw_locale > 0 THEN
+                    PERFORM 1 FROM locale WHERE id = p_sw_locale;
+                    IF FOUND THEN
+                        v_locale := p_sw_locale;
+                    END IF;
+                END IF;
+                INSERT INTO software (id_locale, file_desc, product_name, file_version,
+                        file_version_full, module_name, supported)
+                    VALUES (v_locale, v_desc, p_product_name, p_file_version,
+                        p_file_version_full, p_module_name, 0)
+                    ON CONFLICT DO NOTHING RETURNING id INTO v_software;
+                IF v_software IS NULL THEN
+                    SELECT id INTO v_software FROM software WHERE file_desc = v_desc
+                        AND product_name = p_product_name AND file_version = p_file_version
+                        AND module_name = p_module_name ORDER BY id LIMIT 1;
+                END IF;
+            END IF;
+        END IF;
+        SELECT id INTO v_os FROM operating_system WHERE id_platform = p_os_platform
+            AND major = p_os_major AND minor = p_os_minor AND build_no = p_os_build
+            AND description = p_os_description;
+        IF v_os IS NULL THEN
+            INSERT INTO operating_system (id_platform, major, minor, build_no, description)
+                VALUES (p_os_platform, p_os_major, p_os_minor, p_os_build, p_os_description)
+                ON CONFLICT DO NOTHING RETURNING id INTO v_os;
+            IF v_os IS NULL THEN
+                SELECT id INTO STRICT v_os FROM operating_system WHERE id_platform = p_os_platform
+                    AND major = p_os_major AND minor = p_os_minor AND build_no = p_os_build
+                    AND description = p_os_description;
+            END IF;
+        END IF;
+        INSERT INTO ticket (question, id_locale, id_operating_system, id_state, hw_guid,
+                username, created)
+            VALUES (p_question, p_locale, v_os, p_state, p_hw_guid, p_username, p_created)
+            RETURNING id INTO v_ticket;
+        INSERT INTO ticket_software (id_ticket, id_software) VALUES (v_ticket, v_software);
+        RETURN v_ticket;
+    END $f$;
+    CREATE FUNCTION service_count_change() RETURNS trigger LANGUAGE plpgsql AS $f$
+    BEGIN
+        IF EXISTS (SELECT 1 FROM changed_rows) THEN
+            UPDATE service_counter
+                SET ticket_changes = ticket_changes + (TG_ARGV[0] = 'ticket')::int,
+                    software_changes = software_changes + (TG_ARGV[0] = 'software')::int,
+                    locale_changes = locale_changes + (TG_ARGV[0] = 'locale')::int,
+                    os_changes = os_changes + (TG_ARGV[0] = 'os')::int
+                WHERE slot = coalesce(current_setting('lotse.counter_slot', true)::int,
+                                 pg_backend_pid() % 64);
+        END IF;
+        RETURN NULL;
+    END $f$;
+    )sql"
+    R"sql(
+    CREATE TRIGGER ticket_software_insert AFTER INSERT ON ticket_software
+        REFERENCING NEW TABLE AS changed_rows
+        FOR EACH STATEMENT EXECUTE FUNCTION service_count_change('ticket');
+    CREATE TRIGGER ticket_software_update AFTER UPDATE ON ticket_software
+        REFERENCING NEW TABLE AS changed_rows
+        FOR EACH STATEMENT EXECUTE FUNCTION service_count_change('ticket');
+    CREATE TRIGGER ticket_software_delete AFTER DELETE ON ticket_software
+        REFERENCING OLD TABLE AS changed_rows
+        FOR EACH STATEMENT EXECUTE FUNCTION service_count_change('ticket');
+    CREATE TRIGGER software_insert AFTER INSERT ON software
+        REFERENCING NEW TABLE AS changed_rows
+        FOR EACH STATEMENT EXECUTE FUNCTION service_count_change('software');
+    CREATE TRIGGER software_update AFTER UPDATE ON software
+        REFERENCING NEW TABLE AS changed_rows
+        FOR EACH STATEMENT EXECUTE FUNCTION service_count_change('software');
+    CREATE TRIGGER software_delete AFTER DELETE ON software
+        REFERENCING OLD TABLE AS changed_rows
+        FOR EACH STATEMENT EXECUTE FUNCTION service_count_change('software');
+    CREATE TRIGGER locale_insert AFTER INSERT ON locale
+        REFERENCING NEW TABLE AS changed_rows
+        FOR EACH STATEMENT EXECUTE FUNCTION service_count_change('locale');
+    CREATE TRIGGER locale_update AFTER UPDATE ON locale
+        REFERENCING NEW TABLE AS changed_rows
+        FOR EACH STATEMENT EXECUTE FUNCTION service_count_change('locale');
+    CREATE TRIGGER locale_delete AFTER DELETE ON locale
+        REFERENCING OLD TABLE AS changed_rows
+        FOR EACH STATEMENT EXECUTE FUNCTION service_count_change('locale');
+    CREATE TRIGGER operating_system_insert AFTER INSERT ON operating_system
+        REFERENCING NEW TABLE AS changed_rows
+        FOR EACH STATEMENT EXECUTE FUNCTION service_count_change('os');
+    CREATE TRIGGER operating_system_update AFTER UPDATE ON operating_system
+        REFERENCING NEW TABLE AS changed_rows
+        FOR EACH STATEMENT EXECUTE FUNCTION service_count_change('os');
+    CREATE TRIGGER operating_system_delete AFTER DELETE ON operating_system
+        REFERENCING OLD TABLE AS changed_rows
+        FOR EACH STATEMENT EXECUTE FUNCTION service_count_change('os');
+    )sql",
 };
 
 static_assert(std::size(sqliteSteps) == std::size(postgresSteps));
@@ -234,7 +479,7 @@ bool useWriteAheadLog(Database& database, std::string& error) {
         error = database.failed() ? database.error() : "write-ahead logging not available";
         return false;
     }
-    if (!database.exec("PRAGMA synchronous = NORMAL")) {
+    if (!database.exec("PRAGMA synchronous = FULL")) {
         error = database.error();
         return false;
     }

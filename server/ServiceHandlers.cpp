@@ -2,12 +2,18 @@
 
 #include "base/Protocol.h"
 #include "server/ConnectionPool.h"
+#include "server/CounterReader.h"
+#include "server/Database.h"
+#include "server/GroupCommit.h"
+#include "server/ListCache.h"
 #include "server/FormBody.h"
 #include "server/Store.h"
+#include "server/TicketListText.h"
 #include "base/Json.h"
 #include "base/Utf8.h"
 
 #include <cstdio>
+#include <malloc.h>
 #include <map>
 #include <vector>
 
@@ -247,23 +253,13 @@ ServiceReply ticketList(Store& store, const Fields&, const ElementPtr&) {
     std::vector<TicketRow> rows;
     if (!store.tickets(rows))
         return error(ServiceErrors::storage, 503);
+    return ServiceReply::document(ticketListText(rows));
+}
+
+ServiceReply countReply(int64_t total, int64_t unsolved) {
     ElementPtr root = Json::makeRoot();
-    for (const TicketRow& row : rows) {
-        ElementPtr entry = Json::ElementMap::addMap(root, number(row.id));
-        String software;
-        for (size_t i = 0; i < row.software.size(); ++i) {
-            if (i > 0)
-                software.append(u';');
-            software.append(number(row.software[i]));
-        }
-        put(entry, Member::question, row.question);
-        put(entry, Member::id_operating_system, row.idOperatingSystem);
-        put(entry, Member::id_state, row.idState);
-        put(entry, Member::timestamp_created, row.created);
-        put(entry, Member::software_list, software);
-        put(entry, Member::id_capture, row.idCapture);
-        put(entry, Member::id_locale, row.idLocale);
-    }
+    put(root, Member::total, total);
+    put(root, Member::unsolved, unsolved);
     return documentReply(root);
 }
 
@@ -271,10 +267,7 @@ ServiceReply ticketCount(Store& store, const Fields&, const ElementPtr&) {
     int64_t total = 0, unsolved = 0;
     if (!store.ticketCounts(total, unsolved))
         return error(ServiceErrors::storage, 503);
-    ElementPtr root = Json::makeRoot();
-    put(root, Member::total, total);
-    put(root, Member::unsolved, unsolved);
-    return documentReply(root);
+    return countReply(total, unsolved);
 }
 
 ServiceReply captureReply(Store& store, const Fields& fields, const ElementPtr&) {
@@ -457,15 +450,32 @@ struct EndpointRow {
     // Members a request document must hold as text, besides "code".
     std::vector<const char16_t*> required;
     Handler handler; // none for curversion.php, which answers the version text
+    // For the lists: the counter that grows with each change of what they hold.
+    int64_t DataVersion::*changes = nullptr;
 };
 
 const EndpointRow endpoints[] = {
     {Protocol::Endpoint::curversion, "GET", Form::None, {}, nullptr},
-    {Protocol::Endpoint::getlocalelist, "POST", Form::Code, {}, localeList},
-    {Protocol::Endpoint::getoslist, "POST", Form::Code, {}, osList},
-    {Protocol::Endpoint::gettickets, "POST", Form::Code, {}, ticketList},
+    {Protocol::Endpoint::getlocalelist,
+     "POST",
+     Form::Code,
+     {},
+     localeList,
+     &DataVersion::localeChanges},
+    {Protocol::Endpoint::getoslist, "POST", Form::Code, {}, osList, &DataVersion::osChanges},
+    {Protocol::Endpoint::gettickets,
+     "POST",
+     Form::Code,
+     {},
+     ticketList,
+     &DataVersion::ticketChanges},
     {Protocol::Endpoint::getticketcnt, "POST", Form::Code, {}, ticketCount},
-    {Protocol::Endpoint::getsoftwarelist, "POST", Form::Code, {}, softwareList},
+    {Protocol::Endpoint::getsoftwarelist,
+     "POST",
+     Form::Code,
+     {},
+     softwareList,
+     &DataVersion::softwareChanges},
     {Protocol::Endpoint::getcapture, "POST", Form::Code, {}, captureReply},
     {Protocol::Endpoint::createticket,
      "POST",
@@ -514,9 +524,27 @@ const EndpointRow* findEndpoint(std::string_view name) {
 
 } // namespace
 
+struct ServiceHandlers::Shared {
+    explicit Shared(ConnectionPool& pool)
+        : counters(pool), writes(error(ServiceErrors::storage, 503)) {
+        for (const EndpointRow& endpoint : endpoints) {
+            if (endpoint.changes)
+                lists[&endpoint];
+        }
+    }
+
+    CounterReader counters;
+    // Filled once above; the request threads only look up.
+    std::map<const EndpointRow*, ListCache> lists;
+    GroupCommit writes;
+};
+
 ServiceHandlers::ServiceHandlers(ConnectionPool& connections, std::string accessCode,
                                  std::string version)
-    : pool(connections), code(std::move(accessCode)), versionText(std::move(version)) {}
+    : pool(connections), code(std::move(accessCode)), versionText(std::move(version)),
+      shared(std::make_unique<Shared>(connections)) {}
+
+ServiceHandlers::~ServiceHandlers() = default;
 
 bool ServiceHandlers::isEndpoint(std::string_view endpoint) {
     return findEndpoint(endpoint) != nullptr;
@@ -544,14 +572,73 @@ ServiceReply ServiceHandlers::handle(std::string_view name, std::string_view met
         return failure;
     }
 
+    // The counts come from the counters that every request reads anyway; no
+    // connection of its own and no statement of its own.
+    if (endpoint->handler == ticketCount) {
+        DataVersion version;
+        if (!shared->counters.read(version))
+            return error(ServiceErrors::storage, 503);
+        return countReply(version.tickets, version.unsolved);
+    }
+
+    // A list is sent as kept while no change of what it holds has come since.
+    ListCache* list = nullptr;
+    int64_t changes = 0;
+    if (endpoint->changes) {
+        DataVersion version;
+        if (!shared->counters.read(version))
+            return error(ServiceErrors::storage, 503);
+        list = &shared->lists.at(endpoint);
+        changes = version.*endpoint->changes;
+        if (auto kept = list->reply(changes))
+            return ServiceReply::document(std::move(kept));
+    }
+    std::unique_lock<std::mutex> rebuilding;
+    if (list) {
+        rebuilding = std::unique_lock<std::mutex>(list->rebuilding());
+        if (auto kept = list->reply(changes))
+            return ServiceReply::document(std::move(kept));
+    }
+
     ConnectionPool::Lease lease = pool.acquire();
     if (!lease.get()) {
         std::fprintf(stderr, "lotse-service: cannot open the database: %s\n",
                      pool.openError().c_str());
         return error(ServiceErrors::storage, 503);
     }
-    Store store(*lease.get());
-    const ServiceReply reply = endpoint->handler(store, fields, doc);
+    Database& database = *lease.get();
+    ServiceReply reply;
+    if (list) {
+        // The list and the change count it is kept under from one snapshot.
+        Transaction snapshot(database, Transaction::Read);
+        DataVersion built;
+        Store store(database);
+        if (readDataVersion(database, built))
+            reply = endpoint->handler(store, fields, doc);
+        if (!database.failed() && snapshot.commit() && reply.status == 200) {
+            auto body = std::make_shared<const std::string>(std::move(reply.body));
+            list->keep(built.*endpoint->changes, body);
+            // The rows a list was built from can take more room than the list;
+            // what they took goes back to the system instead of staying with
+            // the process.
+            malloc_trim(0);
+            return ServiceReply::document(std::move(body));
+        }
+        if (reply.status == 200)
+            reply = error(ServiceErrors::storage, 503);
+    } else if (endpoint->form == Form::Document && endpoint->handler != checkTicket &&
+               database.kind() == Database::Kind::Sqlite) {
+        // Writes of the embedded store share their commits (GroupCommit.h);
+        // checkticket mostly only reads and does not wait for a group.
+        reply = shared->writes.run(database, [&](Database& connection) {
+            Store store(connection);
+            return endpoint->handler(store, fields, doc);
+        });
+        return reply;
+    } else {
+        Store store(database);
+        reply = endpoint->handler(store, fields, doc);
+    }
     if (reply.status >= 500 && lease.get()->failed())
         std::fprintf(stderr, "lotse-service: %.*s: %s\n", static_cast<int>(name.size()),
                      name.data(), lease.get()->error().c_str());

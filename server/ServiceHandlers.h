@@ -3,6 +3,7 @@
 #include "server/ServiceReply.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,7 @@ class ServiceHandlers {
     static constexpr size_t maxBodyBytes = 1024 * 1024;
 
     ServiceHandlers(ConnectionPool& pool, std::string accessCode, std::string version);
+    ~ServiceHandlers();
 
     // `endpoint` is the script name without a leading slash ("gettickets.php").
     ServiceReply handle(std::string_view endpoint, std::string_view method,
@@ -27,9 +29,13 @@ class ServiceHandlers {
     static bool isEndpoint(std::string_view endpoint);
 
   private:
+    struct Shared;
+
     ConnectionPool& pool;
     std::string code;
     std::string versionText;
+    // What the request threads share: the counter reads.
+    std::unique_ptr<Shared> shared;
 };
 
 // The error texts, shown by the program as they are.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 // What one endpoint answers: an HTTP status and a UTF-8 body, either a JSON
@@ -8,11 +9,17 @@ struct ServiceReply {
     int status = 200;
     std::string body;
     bool json = false;
+    // A kept document sent as it is instead of `body` (the cached lists, some
+    // megabytes that are not copied for each request).
+    std::shared_ptr<const std::string> shared;
 
     static ServiceReply text(std::string body, int status = 200) {
-        return ServiceReply{status, std::move(body), false};
+        return ServiceReply{status, std::move(body), false, nullptr};
     }
     static ServiceReply document(std::string body) {
-        return ServiceReply{200, std::move(body), true};
+        return ServiceReply{200, std::move(body), true, nullptr};
+    }
+    static ServiceReply document(std::shared_ptr<const std::string> kept) {
+        return ServiceReply{200, std::string(), true, std::move(kept)};
     }
 };

@@ -78,7 +78,11 @@ std::unique_ptr<Database> SqliteDatabase::open(const std::string& path, std::str
     // Writers queue behind each other instead of failing at once.
     sqlite3_busy_timeout(handle, 10000);
     sqlite3_extended_result_codes(handle, 1);
-    if (!database->exec("PRAGMA foreign_keys = ON")) {
+    // A write answered "OK" is on the disk: with the write-ahead log, FULL
+    // flushes the log at every commit (NORMAL would leave the last commits to
+    // the next checkpoint, and a power loss could take them back). The setting
+    // belongs to the connection, so every connection makes it.
+    if (!database->exec("PRAGMA foreign_keys = ON; PRAGMA synchronous = FULL")) {
         error = database->error();
         return nullptr;
     }
@@ -132,7 +136,11 @@ bool SqliteDatabase::begin(bool write) {
     return false;
 }
 
-bool SqliteDatabase::finish(bool commit) {
+bool SqliteDatabase::inTransaction() const {
+    return sqlite3_get_autocommit(db) == 0;
+}
+
+void SqliteDatabase::settleStatements() {
     // A statement read for its first row only (an INSERT ... RETURNING) is still
     // running and would hold the COMMIT up; its changes were all made by then.
     for (sqlite3_stmt* stmt = sqlite3_next_stmt(db, nullptr); stmt;
@@ -140,6 +148,10 @@ bool SqliteDatabase::finish(bool commit) {
         if (sqlite3_stmt_busy(stmt))
             sqlite3_reset(stmt);
     }
+}
+
+bool SqliteDatabase::finish(bool commit) {
+    settleStatements();
     const bool done = exec(commit ? "COMMIT" : "ROLLBACK");
     // A failed COMMIT leaves the transaction open for the rollback that follows.
     if ((done || !commit) && writeTurn.owns_lock())

@@ -19,6 +19,7 @@ class SqliteDatabase : public Database {
 
     Kind kind() const override { return Kind::Sqlite; }
     bool exec(std::string_view sql) override;
+    bool inTransaction() const override;
 
     // Marks the connection failed with SQLite's own message.
     void noteError(std::string_view what);
@@ -28,6 +29,7 @@ class SqliteDatabase : public Database {
     std::unique_ptr<Query> prepare(std::string_view sql) override;
     bool begin(bool write) override;
     bool finish(bool commit) override;
+    void settleStatements() override;
 
   private:
     explicit SqliteDatabase(sqlite3* handle) : db(handle) {}

@@ -1,6 +1,8 @@
 #include "server/Store.h"
 
 #include "server/Database.h"
+#include "server/DataVersion.h"
+#include "server/TicketFunction.h"
 
 #include <algorithm>
 #include <map>
@@ -74,13 +76,11 @@ bool Store::tickets(std::vector<TicketRow>& out) {
 
 bool Store::ticketCounts(int64_t& total, int64_t& unsolved) {
     database.clearError();
-    Statement query(database, "SELECT count(*), count(CASE WHEN id_state = ? THEN 1 END) "
-                              "FROM ticket");
-    query.bind(1, TicketOpen);
-    if (!query.step())
+    DataVersion version;
+    if (!readDataVersion(database, version))
         return false;
-    total = query.integer(0);
-    unsolved = query.integer(1);
+    total = version.tickets;
+    unsolved = version.unsolved;
     return true;
 }
 
@@ -189,6 +189,8 @@ int64_t Store::softwareForTicket(const NewTicket& ticket, StoreResult& result) {
 }
 
 StoreResult Store::createTicket(const NewTicket& ticket, int64_t& ticketId) {
+    if (database.kind() == Database::Kind::Postgres)
+        return createTicketInOneCall(database, ticket, ticketId);
     Transaction write(database);
     if (!exists("SELECT 1 FROM locale WHERE id = ?", ticket.idLocale))
         return database.failed() ? StoreResult::Failed : StoreResult::UnknownLocale;

@@ -91,10 +91,10 @@ ElementPtr askerCheck() {
 
 // Two service processes on one new database with the demo data. They start at
 // the same moment on the empty database, and one of them makes the schema.
-class SharedDatabase : public ::testing::Test {
+class TwoProcesses {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(database.create(StoreKind::Postgres)) << database.error();
+    void start(StoreKind kind) {
+        ASSERT_TRUE(database.create(kind)) << database.error();
         ASSERT_TRUE(first.launch(database.location()) && second.launch(database.location()));
         ASSERT_TRUE(first.listening()) << first.error();
         ASSERT_TRUE(second.listening()) << second.error();
@@ -107,6 +107,18 @@ class SharedDatabase : public ::testing::Test {
     TestDatabase database;
     ServiceProcess first, second;
 };
+
+class SharedDatabase : public ::testing::Test, protected TwoProcesses {
+  protected:
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(start(StoreKind::Postgres)); }
+};
+
+// Two processes on one PostgreSQL database, or on one SQLite file.
+class KilledProcess : public ::testing::TestWithParam<StoreKind>, protected TwoProcesses {
+  protected:
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(start(GetParam())); }
+};
+INSTANTIATE_TEST_SUITE_P(Stores, KilledProcess, bothStores(), storeName);
 
 } // namespace
 
@@ -167,7 +179,51 @@ TEST_F(SharedDatabase, RequestsMeetingInTwoProcessesHaveOneOutcome) {
     RecordProperty("overlapping_pairs", overlaps);
 }
 
-TEST_F(SharedDatabase, AKilledProcessLosesNoConfirmedTicketAndTheOtherGoesOn) {
+TEST_F(SharedDatabase, CountsAndListsFollowEveryWriteOfEitherProcess) {
+    Connection one(first.port()), two(second.port());
+    Connection* both[] = {&one, &two};
+    auto readCount = [](Connection& connection) {
+        int total = -1, unsolved = -1;
+        const std::string body =
+            connection.post("getticketcnt.php", ServiceClient::codeBody()).body;
+        std::sscanf(body.c_str(), "{\"total\":\"%d\",\"unsolved\":\"%d\"}", &total, &unsolved);
+        return std::make_pair(total, unsolved);
+    };
+    const auto [total, unsolved] = readCount(one);
+    ASSERT_GT(total, 0);
+    for (int i = 0; i < 20; ++i) {
+        // A write through one process, acknowledged: every read after it, from
+        // either process, reflects it, however often the lists were asked before.
+        const std::string question = "Zaehlung " + std::to_string(i);
+        const std::string program = i % 4 == 0 ? "Neues Programm " + std::to_string(i) : "";
+        ASSERT_EQ(both[i % 2]->post("createticket.php", ticketRequest(question, program)).body,
+                  "OK");
+        for (Connection* reader : both) {
+            EXPECT_EQ(readCount(*reader), std::make_pair(total + i + 1, unsolved + i + 1)) << i;
+            const std::string tickets =
+                reader->post("gettickets.php", ServiceClient::codeBody()).body;
+            EXPECT_NE(tickets.find(question), std::string::npos) << i;
+            if (!program.empty())
+                EXPECT_NE(reader->post("getsoftwarelist.php", ServiceClient::codeBody())
+                              .body.find(program),
+                          std::string::npos)
+                    << i;
+        }
+    }
+    // A capture moves its ticket from open to solved: the count and the list
+    // through the other process follow.
+    const int id = ticketId("Zaehlung 0");
+    ASSERT_EQ(one.post("createcapture.php", solution(id)).body, "OK");
+    EXPECT_EQ(readCount(two), std::make_pair(total + 20, unsolved + 19));
+    const ElementPtr listed =
+        Json::parseText(Utf8::decode(two.post("gettickets.php", ServiceClient::codeBody()).body));
+    EXPECT_EQ(Json::memberInt(Json::member(listed, String::format(u"%i", id)), u"id_state"), 2);
+    EXPECT_EQ(database.query("SELECT sum(tickets), sum(unsolved) FROM service_counter"),
+              database.query("SELECT count(*), count(CASE WHEN id_state = 1 THEN 1 END) "
+                             "FROM ticket"));
+}
+
+TEST_P(KilledProcess, LosesNoConfirmedTicketAndTheOtherGoesOn) {
     std::atomic<bool> killing{false};
     std::atomic<int> confirmedByFirst{0}, confirmedAfterKill{0};
     struct Worker {

@@ -1,0 +1,79 @@
+#include "server/GroupCommit.h"
+
+#include "server/Database.h"
+
+#include <cstdio>
+
+ServiceReply GroupCommit::run(Database& database, const Work& work) {
+    Job job{&work, ServiceReply{}, false};
+    std::unique_lock<std::mutex> guard(lock);
+    queue.push_back(&job);
+    while (!job.done) {
+        if (committing) {
+            finished.wait(guard);
+            continue;
+        }
+        // Nobody commits: this request takes everything that waits, its own
+        // work among it.
+        committing = true;
+        std::deque<Job*> group;
+        group.swap(queue);
+        ++groupCount;
+        guard.unlock();
+        commitGroup(database, group);
+        guard.lock();
+        for (Job* member : group)
+            member->done = true;
+        committing = false;
+        finished.notify_all();
+    }
+    return std::move(job.reply);
+}
+
+size_t GroupCommit::waiting() const {
+    std::lock_guard<std::mutex> guard(lock);
+    return queue.size();
+}
+
+uint64_t GroupCommit::groups() const {
+    std::lock_guard<std::mutex> guard(lock);
+    return groupCount;
+}
+
+void GroupCommit::commitGroup(Database& database, std::deque<Job*>& jobs) {
+    std::deque<Job*> members = jobs;
+    for (;;) {
+        Transaction group(database);
+        if (!database.inTransaction()) {
+            std::fprintf(stderr, "lotse-service: begin: %s\n", database.error().c_str());
+            for (Job* job : members)
+                job->reply = failureReply;
+            return;
+        }
+        bool lost = false;
+        for (auto it = members.begin(); it != members.end(); ++it) {
+            Job& job = **it;
+            database.clearError();
+            job.reply = (*job.work)(database);
+            if (database.failed() && job.reply.status >= 500)
+                std::fprintf(stderr, "lotse-service: write: %s\n", database.error().c_str());
+            if (!database.inTransaction()) {
+                // The failure ended the transaction and took the work before it
+                // along: again without this request.
+                job.reply = failureReply;
+                members.erase(it);
+                lost = true;
+                break;
+            }
+        }
+        if (lost)
+            continue;
+        database.clearError();
+        if (!group.commit()) {
+            std::fprintf(stderr, "lotse-service: commit: %s\n", database.error().c_str());
+            for (Job* job : members)
+                job->reply = failureReply;
+        }
+        return;
+    }
+}

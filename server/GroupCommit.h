@@ -1,0 +1,55 @@
+#pragma once
+
+#include "server/ServiceReply.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+
+class Database;
+
+// Write requests that arrive together share one transaction and so one flush
+// to the disk: the first of them that finds nobody committing runs the work of
+// every request waiting at that moment on its own connection, each in a
+// savepoint of one transaction, commits, and wakes the others. Each request
+// gets its reply only after the commit that carries its changes is on disk. A
+// request whose own statements fail rolls back its savepoint and is refused
+// alone; when a failure ends the whole transaction, the group runs again
+// without that request. For the embedded store, where a commit costs a flush
+// of the log and one writer works at a time anyway.
+class GroupCommit {
+  public:
+    // The work of one request: its statements on the given connection, inside
+    // the group's transaction, and the reply it earns once they are committed.
+    using Work = std::function<ServiceReply(Database&)>;
+
+    // `failure` is the reply of a request whose changes could not be committed.
+    explicit GroupCommit(ServiceReply failure) : failureReply(std::move(failure)) {}
+
+    // Runs `work` in a group and returns its reply after the group's commit.
+    // `database` is the caller's connection, used when this call commits the group.
+    ServiceReply run(Database& database, const Work& work);
+
+    // Requests waiting for a group to take them.
+    size_t waiting() const;
+    // Transactions committed or attempted so far.
+    uint64_t groups() const;
+
+  private:
+    struct Job {
+        const Work* work;
+        ServiceReply reply;
+        bool done = false;
+    };
+
+    void commitGroup(Database& database, std::deque<Job*>& jobs);
+
+    ServiceReply failureReply;
+    mutable std::mutex lock;
+    std::condition_variable finished;
+    std::deque<Job*> queue;
+    bool committing = false;
+    uint64_t groupCount = 0;
+};

@@ -1,0 +1,82 @@
+// Write requests that share one transaction and one flush (GroupCommit): a
+// request that fails inside its group is refused alone.
+
+#include "ServiceFixture.h"
+#include "server/Database.h"
+#include "server/GroupCommit.h"
+#include "server/Store.h"
+
+#include <atomic>
+#include <thread>
+
+TEST(GroupCommit, ARequestFailingInsideItsGroupIsRefusedAloneAndTheOthersAreStored) {
+    TestDatabase database;
+    ASSERT_TRUE(database.create(StoreKind::Sqlite)) << database.error();
+    ASSERT_TRUE(ServiceProcess::seed(database.location()));
+    const std::string before = database.query("SELECT count(*) FROM ticket");
+
+    GroupCommit group(ServiceReply::text("refused", 503));
+    constexpr int requests = 12;
+    // Faults of the two kinds: a statement of the request fails after it wrote
+    // its ticket (its savepoint goes), and a failure that ends the whole
+    // transaction (the group runs again without it).
+    constexpr int failsStatement = 4, endsTransaction = 9;
+    std::atomic<int> entered{0};
+    std::atomic<bool> firstRan{false};
+    std::vector<ServiceReply> replies(requests);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < requests; ++i) {
+        threads.emplace_back([&, i] {
+            std::string error;
+            std::unique_ptr<Database> connection = Database::open(database.location(), error);
+            ASSERT_TRUE(connection) << error;
+            ++entered;
+            replies[i] = group.run(*connection, [&, i](Database& db) {
+                // The first work to run holds its group until every other
+                // request waits: those then form one group together.
+                if (!firstRan.exchange(true)) {
+                    while (entered < requests)
+                        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                }
+                Transaction own(db);
+                NewTicket ticket;
+                ticket.question = "Gruppe " + std::to_string(i);
+                ticket.idLocale = 1;
+                ticket.swId = 6;
+                ticket.os = OsRow{0, 2, 6, 2, 19045, "Windows 10 Pro"};
+                int64_t id = 0;
+                if (Store(db).createTicket(ticket, id) != StoreResult::Ok)
+                    return ServiceReply::text("not stored", 503);
+                if (i == failsStatement)
+                    db.exec("INSERT INTO locale (id) VALUES (NULL)");
+                if (i == endsTransaction)
+                    db.exec("ROLLBACK");
+                return own.commit() ? ServiceReply::text("OK") : ServiceReply::text("failed", 503);
+            });
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+
+    for (int i = 0; i < requests; ++i) {
+        const bool fails = i == failsStatement || i == endsTransaction;
+        EXPECT_EQ(replies[i].body, fails ? (i == failsStatement ? "failed" : "refused") : "OK")
+            << i;
+        EXPECT_EQ(database.query("SELECT count(*) FROM ticket WHERE question = 'Gruppe " +
+                                 std::to_string(i) + "'"),
+                  fails ? "0" : "1")
+            << i;
+    }
+    // The first request alone, then all the others in one group.
+    EXPECT_EQ(group.groups(), 2u);
+    EXPECT_EQ(database.query("SELECT count(*) FROM ticket"),
+              std::to_string(std::stoi(before) + requests - 2));
+    // Nothing half-written, and the counters kept in the same transactions agree.
+    EXPECT_EQ(database.query("SELECT count(*) FROM ticket t WHERE NOT EXISTS "
+                             "(SELECT 1 FROM ticket_software s WHERE s.id_ticket = t.id)"),
+              "0");
+    EXPECT_EQ(database.query("SELECT tickets, unsolved FROM service_counter"),
+              database.query("SELECT count(*), count(CASE WHEN id_state = 1 THEN 1 END) "
+                             "FROM ticket"));
+}
