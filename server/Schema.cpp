@@ -97,6 +97,12 @@ const char* const sqliteSteps[] = {
         PRIMARY KEY (hw_guid, username, id_ticket)
     ) WITHOUT ROWID;
     )sql",
+    // 2: the client address each ticket, capture and feedback came from.
+    R"sql(
+    ALTER TABLE ticket ADD COLUMN client_address TEXT;
+    ALTER TABLE capture ADD COLUMN client_address TEXT;
+    ALTER TABLE feedback ADD COLUMN client_address TEXT;
+    )sql",
 };
 
 // PostgreSQL keeps at most about 2.7 kB per B-tree index entry, and the texts
@@ -196,6 +202,12 @@ const char* const postgresSteps[] = {
     CREATE UNIQUE INDEX solved_report_key
         ON solved_report (md5(hw_guid), md5(username), id_ticket);
     CREATE INDEX solved_report_asker ON solved_report USING hash (hw_guid);
+    )sql",
+    // 2: the client address each ticket, capture and feedback came from.
+    R"sql(
+    ALTER TABLE ticket ADD COLUMN client_address TEXT;
+    ALTER TABLE capture ADD COLUMN client_address TEXT;
+    ALTER TABLE feedback ADD COLUMN client_address TEXT;
     )sql",
 };
 

@@ -3,6 +3,7 @@
 #include "base/Protocol.h"
 #include "server/ConnectionPool.h"
 #include "server/FormBody.h"
+#include "server/ServiceLog.h"
 #include "server/Store.h"
 #include "base/Json.h"
 #include "base/Utf8.h"
@@ -523,7 +524,8 @@ bool ServiceHandlers::isEndpoint(std::string_view endpoint) {
 }
 
 ServiceReply ServiceHandlers::handle(std::string_view name, std::string_view method,
-                                     std::string_view body) const {
+                                     std::string_view body,
+                                     const std::string& clientAddress) const {
     const EndpointRow* endpoint = findEndpoint(name);
     if (!endpoint)
         return error(ServiceErrors::unknownEndpoint, 404);
@@ -546,14 +548,18 @@ ServiceReply ServiceHandlers::handle(std::string_view name, std::string_view met
 
     ConnectionPool::Lease lease = pool.acquire();
     if (!lease.get()) {
-        std::fprintf(stderr, "lotse-service: cannot open the database: %s\n",
-                     pool.openError().c_str());
-        return error(ServiceErrors::storage, 503);
+        ServiceLog::writef("cannot open the database: %s", pool.openError().c_str());
+        ServiceReply reply = error(ServiceErrors::storage, 503);
+        reply.databaseFailed = true;
+        return reply;
     }
     Store store(*lease.get());
-    const ServiceReply reply = endpoint->handler(store, fields, doc);
-    if (reply.status >= 500 && lease.get()->failed())
-        std::fprintf(stderr, "lotse-service: %.*s: %s\n", static_cast<int>(name.size()),
-                     name.data(), lease.get()->error().c_str());
+    store.setClientAddress(clientAddress);
+    ServiceReply reply = endpoint->handler(store, fields, doc);
+    if (reply.status >= 500 && lease.get()->failed()) {
+        ServiceLog::writef("%.*s: %s", static_cast<int>(name.size()), name.data(),
+                           lease.get()->error().c_str());
+        reply.databaseFailed = true;
+    }
     return reply;
 }

@@ -8,6 +8,8 @@ struct ServiceReply {
     int status = 200;
     std::string body;
     bool json = false;
+    // The database failed this request (counted by the service's metrics).
+    bool databaseFailed = false;
 
     static ServiceReply text(std::string body, int status = 200) {
         return ServiceReply{status, std::move(body), false};

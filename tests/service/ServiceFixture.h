@@ -231,9 +231,21 @@ class ServiceProcess {
         int fds[2];
         if (pipe(fds) != 0)
             return fail("cannot make a pipe");
-        pid = spawn({LOTSE_SERVICE_EXE, "--db", location, "--port", "0", "--cert",
-                     tls + "/localhost.crt", "--key", tls + "/localhost.key"},
-                    fds[1]);
+        std::vector<std::string> args = {LOTSE_SERVICE_EXE,
+                                         "--db",
+                                         location,
+                                         "--port",
+                                         "0",
+                                         "--cert",
+                                         tls + "/localhost.crt",
+                                         "--key",
+                                         tls + "/localhost.key"};
+        args.insert(args.end(), extraArguments.begin(), extraArguments.end());
+        const int errors =
+            errorLog.empty() ? -1 : open(errorLog.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+        pid = spawn(args, fds[1], errors);
+        if (errors >= 0)
+            close(errors);
         close(fds[1]);
         output = fdopen(fds[0], "r");
         return pid > 0 || fail("cannot start " LOTSE_SERVICE_EXE);
@@ -245,6 +257,12 @@ class ServiceProcess {
         if (poll(&ready, 1, 20000) <= 0 || !fgets(line, sizeof line, output) ||
             std::sscanf(line, "listening on %d", &servicePort) != 1)
             return fail(std::string("the service did not start: ") + line);
+        // With a health listener its port comes on the next line.
+        if (std::find(extraArguments.begin(), extraArguments.end(), "--health-port") !=
+                extraArguments.end() &&
+            (!fgets(line, sizeof line, output) ||
+             std::sscanf(line, "health on %d", &healthListenerPort) != 1))
+            return fail(std::string("no health listener: ") + line);
         ServiceClient::setServer(u"localhost", servicePort);
         return true;
     }
@@ -266,6 +284,12 @@ class ServiceProcess {
     }
 
     int port() const { return servicePort; }
+    int healthPort() const { return healthListenerPort; }
+
+    // Given to the service after the database, port and certificate.
+    std::vector<std::string> extraArguments;
+    // Where the service's standard error goes (appended); the test's own if empty.
+    std::string errorLog;
     const std::string& error() const { return reason; }
 
     // Runs a program to its end, its output discarded; its exit status, or -1.
@@ -275,9 +299,21 @@ class ServiceProcess {
         close(quiet);
         return child > 0 ? waitFor(child, 60) : -1;
     }
+    // The same, its standard output and error in `output`.
+    static int run(const std::vector<std::string>& args, std::string& output) {
+        char path[] = "/tmp/lotse-service-output-XXXXXX";
+        const int file = mkstemp(path);
+        const pid_t child = spawn(args, file, file);
+        const int status = child > 0 ? waitFor(child, 60) : -1;
+        close(file);
+        std::ifstream in(path);
+        output.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        unlink(path);
+        return status;
+    }
 
   private:
-    static pid_t spawn(const std::vector<std::string>& args, int stdoutFd) {
+    static pid_t spawn(const std::vector<std::string>& args, int stdoutFd, int stderrFd = -1) {
         std::vector<char*> argv;
         for (const std::string& arg : args)
             argv.push_back(const_cast<char*>(arg.c_str()));
@@ -291,6 +327,8 @@ class ServiceProcess {
             if (getppid() != parent)
                 _exit(127);
             dup2(stdoutFd, STDOUT_FILENO);
+            if (stderrFd >= 0)
+                dup2(stderrFd, STDERR_FILENO);
             execv(argv[0], argv.data());
             _exit(127);
         }
@@ -317,6 +355,7 @@ class ServiceProcess {
     pid_t pid = -1;
     FILE* output = nullptr;
     int servicePort = 0;
+    int healthListenerPort = 0;
     std::string reason;
 };
 
