@@ -231,17 +231,23 @@ int show(Database& database, int64_t ticketId) {
                         feedback.text(2).empty() ? "-" : feedback.text(2).c_str());
     }
     if (captureId) {
-        Statement capture(database, "SELECT created, COALESCE(client_address, '') FROM capture "
-                                    "WHERE id = ?");
-        capture.bind(1, captureId);
-        if (capture.step())
-            std::printf("Solution %lld, recorded %s UTC from %s:\n",
-                        static_cast<long long>(captureId), capture.text(0).c_str(),
-                        capture.text(1).empty() ? "-" : capture.text(1).c_str());
+        {
+            Statement capture(database, "SELECT created, COALESCE(client_address, '') FROM "
+                                        "capture WHERE id = ?");
+            capture.bind(1, captureId);
+            if (capture.step())
+                std::printf("Solution %lld, recorded %s UTC from %s:\n",
+                            static_cast<long long>(captureId), capture.text(0).c_str(),
+                            capture.text(1).empty() ? "-" : capture.text(1).c_str());
+        }
+        // The steps as the service hands them out, in a snapshot of their own.
+        if (!snapshot.commit())
+            return fail(database, "show");
         Store store(database);
         std::vector<CaptureActionRow> actions;
         bool found = false;
-        store.capture(captureId, actions, found);
+        if (!store.capture(captureId, actions, found))
+            return fail(database, "show");
         for (size_t i = 0; i < actions.size(); ++i) {
             const CaptureActionRow& action = actions[i];
             std::printf("  %zu. %s", i + 1, actionName(action.idAction));
@@ -265,9 +271,9 @@ int show(Database& database, int64_t ticketId) {
             if (!path.empty())
                 std::printf("     in %s\n", path.c_str());
         }
-    } else {
-        std::printf("No solution recorded.\n");
+        return 0;
     }
+    std::printf("No solution recorded.\n");
     if (!snapshot.commit())
         return fail(database, "show");
     return 0;

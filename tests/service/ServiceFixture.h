@@ -386,18 +386,19 @@ struct RawReply {
 // One request to the test service; `target` goes into the request line as it
 // is ("/gettickets.php", or "gettickets.php" as WinINet may send it). Status 0
 // when the exchange failed. Given a curl handle, the request goes over the
-// handle's kept connection (and leaves it open for the next one).
+// handle's kept connection (and leaves it open for the next one). The health
+// listener takes plain "http".
 inline RawReply request(int port, const std::string& target, const std::string& method,
                         const std::string& body,
                         const std::vector<std::string>& headers =
                             {"Content-Type: application/x-www-form-urlencoded; charset=utf-8"},
-                        CURL* kept = nullptr) {
+                        CURL* kept = nullptr, const std::string& scheme = "https") {
     RawReply reply;
     CURL* curl = kept ? kept : curl_easy_init();
     curl_slist* list = curl_slist_append(nullptr, "Expect:");
     for (const std::string& header : headers)
         list = curl_slist_append(list, header.c_str());
-    const std::string url = "https://localhost:" + std::to_string(port) + "/";
+    const std::string url = scheme + "://localhost:" + std::to_string(port) + "/";
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_REQUEST_TARGET, target.c_str());
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
