@@ -252,7 +252,9 @@ int show(Database& database, int64_t ticketId) {
             const CaptureActionRow& action = actions[i];
             std::printf("  %zu. %s", i + 1, actionName(action.idAction));
             if (action.elements.empty()) {
-                std::printf(" \"%s\"\n", oneLine(action.enteredText).c_str());
+                if (action.idAction == Action::textInput)
+                    std::printf(" \"%s\"", oneLine(action.enteredText).c_str());
+                std::printf("\n");
                 continue;
             }
             const CaptureElementRow& target = action.elements.front();
