@@ -3,6 +3,7 @@
 
 #include "../StringPrinter.h"
 #include "ServiceFixture.h"
+#include "server/RateLimiter.h"
 #include "server/ServiceHandlers.h"
 #include "service/CaptureUpload.h"
 
@@ -272,4 +273,27 @@ TEST_P(Operated, AnExportImportsIntoAnEmptyPostgresDatabaseUnchanged) {
     EXPECT_NE(exported.find("\"client_address\":\"127.0.0.2\""), std::string::npos);
     EXPECT_GT(exported.size(), 10000u);
     EXPECT_EQ(readFile(second), exported);
+}
+
+TEST(RateLimiter, RefillsOverTimeUpToTheBurstPerEndpointAndAddress) {
+    ServiceOptions options;
+    options.createTicketLimit = {2, 60}; // one a minute
+    options.feedbackLimit = {0, 0};      // lifted
+    RateLimiter limiter(options);
+    const auto start = RateLimiter::Clock::now();
+    const auto at = [&](int seconds) { return start + std::chrono::seconds(seconds); };
+    EXPECT_TRUE(limiter.allow("createticket.php", "192.0.2.1", at(0)));
+    EXPECT_TRUE(limiter.allow("createticket.php", "192.0.2.1", at(0)));
+    EXPECT_FALSE(limiter.allow("createticket.php", "192.0.2.1", at(30)));
+    EXPECT_TRUE(limiter.allow("createticket.php", "192.0.2.2", at(30)));
+    EXPECT_TRUE(limiter.allow("createcapture.php", "192.0.2.1", at(30)));
+    EXPECT_TRUE(limiter.allow("createticket.php", "192.0.2.1", at(61)));
+    EXPECT_FALSE(limiter.allow("createticket.php", "192.0.2.1", at(62)));
+    // A long pause gives back the burst, not more.
+    for (int i = 0; i < 2; ++i)
+        EXPECT_TRUE(limiter.allow("createticket.php", "192.0.2.1", at(86400))) << i;
+    EXPECT_FALSE(limiter.allow("createticket.php", "192.0.2.1", at(86400)));
+    for (int i = 0; i < 100; ++i)
+        EXPECT_TRUE(limiter.allow("feedback.php", "192.0.2.1", at(0)));
+    EXPECT_TRUE(limiter.allow("gettickets.php", "192.0.2.1", at(0)));
 }
