@@ -67,8 +67,9 @@ trap cleanup EXIT
 # Starts a service on database $1; its port goes to $port.
 start_service() {
     local out=$state/out.${#pids[@]}
+    # wrk sends from one address: the abuse limit on createticket.php is lifted.
     "$exe" --db "$1" --port 0 --cert "$tls/localhost.crt" --key "$tls/localhost.key" \
-        >"$out" 2>>"$state/err" &
+        --createticket-burst 0 >"$out" 2>>"$state/err" &
     pids+=($!)
     port=
     for _ in $(seq 1 100); do

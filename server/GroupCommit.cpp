@@ -1,8 +1,7 @@
 #include "server/GroupCommit.h"
 
 #include "server/Database.h"
-
-#include <cstdio>
+#include "server/ServiceLog.h"
 
 ServiceReply GroupCommit::run(Database& database, const Work& work) {
     Job job{&work, ServiceReply{}, false};
@@ -45,7 +44,7 @@ void GroupCommit::commitGroup(Database& database, std::deque<Job*>& jobs) {
     for (;;) {
         Transaction group(database);
         if (!database.inTransaction()) {
-            std::fprintf(stderr, "lotse-service: begin: %s\n", database.error().c_str());
+            ServiceLog::writef("begin: %s", database.error().c_str());
             for (Job* job : members)
                 job->reply = failureReply;
             return;
@@ -56,7 +55,7 @@ void GroupCommit::commitGroup(Database& database, std::deque<Job*>& jobs) {
             database.clearError();
             job.reply = (*job.work)(database);
             if (database.failed() && job.reply.status >= 500)
-                std::fprintf(stderr, "lotse-service: write: %s\n", database.error().c_str());
+                ServiceLog::writef("write: %s", database.error().c_str());
             if (!database.inTransaction()) {
                 // The failure ended the transaction and took the work before it
                 // along: again without this request.
@@ -70,7 +69,7 @@ void GroupCommit::commitGroup(Database& database, std::deque<Job*>& jobs) {
             continue;
         database.clearError();
         if (!group.commit()) {
-            std::fprintf(stderr, "lotse-service: commit: %s\n", database.error().c_str());
+            ServiceLog::writef("commit: %s", database.error().c_str());
             for (Job* job : members)
                 job->reply = failureReply;
         }

@@ -1,9 +1,13 @@
 #include "server/HttpService.h"
 
+#include "server/Metrics.h"
+#include "server/RateLimiter.h"
 #include "server/ServiceHandlers.h"
+#include "server/ServiceLog.h"
 
 #include <httplib.h>
 
+#include <chrono>
 #include <cstdio>
 #include <sys/socket.h>
 
@@ -33,6 +37,35 @@ std::string endpointName(const std::string& path) {
     return path.size() > 0 && path[0] == '/' ? path.substr(1) : path;
 }
 
+// When the request on this thread began: set before routing, read by the
+// logger once the reply is written (the library handles each connection on
+// one thread from start to end).
+thread_local std::chrono::steady_clock::time_point requestStart;
+thread_local bool requestStarted = false;
+
+// The library's connection threads, counting the connections they hold.
+class CountingQueue : public httplib::TaskQueue {
+  public:
+    explicit CountingQueue(Metrics* counts) : metrics(counts), pool(CPPHTTPLIB_THREAD_POOL_COUNT) {}
+    void enqueue(std::function<void()> fn) override {
+        if (!metrics) {
+            pool.enqueue(std::move(fn));
+            return;
+        }
+        metrics->connectionOpened();
+        Metrics* counts = metrics;
+        pool.enqueue([counts, fn = std::move(fn)]() {
+            fn();
+            counts->connectionClosed();
+        });
+    }
+    void shutdown() override { pool.shutdown(); }
+
+  private:
+    Metrics* metrics;
+    httplib::ThreadPool pool;
+};
+
 } // namespace
 
 struct HttpService::Impl {
@@ -42,6 +75,9 @@ struct HttpService::Impl {
     const ServiceHandlers& handlers;
     httplib::SSLServer server;
     int listeningSocket = -1;
+    Metrics* metrics = nullptr;
+    RateLimiter* limiter = nullptr;
+    bool requestLog = true;
 };
 
 HttpService::HttpService(const ServiceHandlers& handlers, const std::string& certFile,
@@ -49,6 +85,7 @@ HttpService::HttpService(const ServiceHandlers& handlers, const std::string& cer
     : impl(std::make_unique<Impl>(handlers, certFile, keyFile)) {
     httplib::SSLServer& server = impl->server;
     const ServiceHandlers& endpoints = handlers;
+    Impl* state = impl.get();
 
     // Bodies are read by the handler itself: the library's own form handling
     // would refuse form bodies above 8 KiB, and captures are longer.
@@ -75,8 +112,8 @@ HttpService::HttpService(const ServiceHandlers& handlers, const std::string& cer
                    send(res, endpoints.handle(endpointName(req.path), "GET", std::string_view()));
                });
     server.Post(R"(/?[A-Za-z0-9_]+\.php)",
-                [&endpoints](const httplib::Request& req, httplib::Response& res,
-                             const httplib::ContentReader& reader) {
+                [&endpoints, state](const httplib::Request& req, httplib::Response& res,
+                                    const httplib::ContentReader& reader) {
                     const std::string name = endpointName(req.path);
                     if (!ServiceHandlers::isEndpoint(name)) {
                         send(res, ServiceReply::text(ServiceErrors::unknownEndpoint, 404));
@@ -105,7 +142,18 @@ HttpService::HttpService(const ServiceHandlers& handlers, const std::string& cer
                             send(res, ServiceReply::text(ServiceErrors::malformed, 400));
                         return;
                     }
-                    send(res, endpoints.handle(name, "POST", body));
+                    // Over the limit nothing is stored; the body was read all the
+                    // same, so that the connection stays usable.
+                    if (state->limiter && !state->limiter->allow(name, req.remote_addr)) {
+                        res.set_header("Retry-After", "60");
+                        send(res, ServiceReply::text(ServiceErrors::tooManyRequests, 429));
+                        return;
+                    }
+                    const ServiceReply reply =
+                        endpoints.handle(name, "POST", body, req.remote_addr);
+                    if (reply.databaseFailed && state->metrics)
+                        state->metrics->databaseError();
+                    send(res, reply);
                 });
     // Everything else: a short text instead of the library's empty error page.
     server.set_error_handler([](const httplib::Request&, httplib::Response& res) {
@@ -119,20 +167,46 @@ HttpService::HttpService(const ServiceHandlers& handlers, const std::string& cer
         res.set_header("Cache-Control", "no-store");
         res.set_content(text, "text/html; charset=utf-8");
     });
-    // Refused requests are worth a line in the service log; the rest are not.
-    server.set_logger([](const httplib::Request& req, const httplib::Response& res) {
-        if (res.status >= 400)
-            std::fprintf(stderr, "lotse-service: %.16s %.200s -> %d %s\n", req.method.c_str(),
-                         req.path.c_str(), res.status, res.body.c_str());
+    server.set_pre_routing_handler([](const httplib::Request&, httplib::Response&) {
+        requestStart = std::chrono::steady_clock::now();
+        requestStarted = true;
+        return httplib::Server::HandlerResponse::Unhandled;
+    });
+    // One line per request; the path only (never a query or a body, which may
+    // carry the access code), and refused requests with their error text.
+    server.set_logger([state](const httplib::Request& req, const httplib::Response& res) {
+        const double seconds =
+            requestStarted
+                ? std::chrono::duration<double>(std::chrono::steady_clock::now() - requestStart)
+                      .count()
+                : 0.0;
+        requestStarted = false;
+        const std::string name = endpointName(req.path);
+        if (state->metrics)
+            state->metrics->request(name, res.status, seconds);
+        if (!state->requestLog)
+            return;
+        ServiceLog::writef("%s %s %.16s /%.200s %d %.1fms %zu bytes%s%.200s",
+                           ServiceLog::timestamp().c_str(), req.remote_addr.c_str(),
+                           req.method.c_str(), name.c_str(), res.status, seconds * 1000.0,
+                           res.body.empty() ? res.content_length_ : res.body.size(),
+                           res.status >= 400 ? " " : "", res.status >= 400 ? res.body.c_str() : "");
     });
     server.set_exception_handler(
         [](const httplib::Request& req, httplib::Response& res, std::exception_ptr) {
-            std::fprintf(stderr, "lotse-service: request %s failed\n", req.path.c_str());
+            ServiceLog::writef("request %.200s failed", req.path.c_str());
             send(res, ServiceReply::text(ServiceErrors::internal, 500));
         });
 }
 
 HttpService::~HttpService() = default;
+
+void HttpService::observe(Metrics* metrics, RateLimiter* limiter, bool requestLog) {
+    impl->metrics = metrics;
+    impl->limiter = limiter;
+    impl->requestLog = requestLog;
+    impl->server.new_task_queue = [metrics] { return new CountingQueue(metrics); };
+}
 
 bool HttpService::valid() const {
     return impl->server.is_valid();

@@ -3,16 +3,23 @@
 #include <memory>
 #include <string>
 
+class Metrics;
+class RateLimiter;
 class ServiceHandlers;
 
 // The HTTPS front of the service: serves the endpoints of ServiceHandlers at
 // "/name.php" (and "name.php", as some clients send the object name without a
-// leading slash) until stop().
+// leading slash) until stop(). The handlers learn each request's client address.
 class HttpService {
   public:
     HttpService(const ServiceHandlers& handlers, const std::string& certFile,
                 const std::string& keyFile);
     ~HttpService();
+
+    // Counts every request and connection in `metrics`, refuses write requests
+    // over the `limiter`'s limits, and logs a line per request when `requestLog`.
+    // Before bind(); either may be null.
+    void observe(Metrics* metrics, RateLimiter* limiter, bool requestLog);
 
     // False when the certificate or key could not be loaded.
     bool valid() const;

@@ -97,7 +97,13 @@ const char* const sqliteSteps[] = {
         PRIMARY KEY (hw_guid, username, id_ticket)
     ) WITHOUT ROWID;
     )sql",
-    // 2: counters that every change of the ticket table and the lists keeps up
+    // 2: the client address each ticket, capture and feedback came from.
+    R"sql(
+    ALTER TABLE ticket ADD COLUMN client_address TEXT;
+    ALTER TABLE capture ADD COLUMN client_address TEXT;
+    ALTER TABLE feedback ADD COLUMN client_address TEXT;
+    )sql",
+    // 3: counters that every change of the ticket table and the lists keeps up
     // to date in its own transaction, so the ticket count and the question
     // whether a list changed are answered from one row instead of a scan.
     R"sql(
@@ -262,7 +268,13 @@ const char* const postgresSteps[] = {
         ON solved_report (md5(hw_guid), md5(username), id_ticket);
     CREATE INDEX solved_report_asker ON solved_report USING hash (hw_guid);
     )sql",
-    // 2: the counters as in SQLite, in 64 rows: a transaction changes the row
+    // 2: the client address each ticket, capture and feedback came from.
+    R"sql(
+    ALTER TABLE ticket ADD COLUMN client_address TEXT;
+    ALTER TABLE capture ADD COLUMN client_address TEXT;
+    ALTER TABLE feedback ADD COLUMN client_address TEXT;
+    )sql",
+    // 3: the counters as in SQLite, in 64 rows: a transaction changes the row
     // of its connection's slot (PostgresDatabase::open takes a free one, else
     // the backend's process id chooses), so concurrent writers of several
     // processes do not queue for one row lock until each other's commit;
@@ -321,7 +333,7 @@ const char* const postgresSteps[] = {
         p_username TEXT, p_sw_id BIGINT, p_file_desc TEXT, p_product_name TEXT,
         p_file_version TEXT, p_file_version_full TEXT, p_module_name TEXT, p_sw_locale BIGINT,
         p_os_platform BIGINT, p_os_major BIGINT, p_os_minor BIGINT, p_os_build BIGINT,
-        p_os_description TEXT, p_state BIGINT, p_created TEXT)
+        p_os_description TEXT, p_state BIGINT, p_created TEXT, p_client_address TEXT)
     RETURNS BIGINT LANGUAGE plpgsql AS $f$
     DECLARE
         v_desc TEXT := p_file_desc;
@@ -384,8 +396,9 @@ const char* const postgresSteps[] = {
             END IF;
         END IF;
         INSERT INTO ticket (question, id_locale, id_operating_system, id_state, hw_guid,
-                username, created)
-            VALUES (p_question, p_locale, v_os, p_state, p_hw_guid, p_username, p_created)
+                username, created, client_address)
+            VALUES (p_question, p_locale, v_os, p_state, p_hw_guid, p_username, p_created,
+                NULLIF(p_client_address, ''))
             RETURNING id INTO v_ticket;
         INSERT INTO ticket_software (id_ticket, id_software) VALUES (v_ticket, v_software);
         RETURN v_ticket;

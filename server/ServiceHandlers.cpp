@@ -7,6 +7,7 @@
 #include "server/GroupCommit.h"
 #include "server/ListCache.h"
 #include "server/FormBody.h"
+#include "server/ServiceLog.h"
 #include "server/Store.h"
 #include "server/TicketListText.h"
 #include "base/Json.h"
@@ -94,6 +95,13 @@ ServiceReply documentReply(const ElementPtr& root) {
 
 ServiceReply error(const char* text, int status) {
     return ServiceReply::text(text, status);
+}
+
+// The database did not answer: the storage error, counted by the metrics.
+ServiceReply databaseError() {
+    ServiceReply reply = error(ServiceErrors::storage, 503);
+    reply.databaseFailed = true;
+    return reply;
 }
 
 ServiceReply memberError(const char* prefix, const char16_t* key, int status = 400) {
@@ -551,7 +559,8 @@ bool ServiceHandlers::isEndpoint(std::string_view endpoint) {
 }
 
 ServiceReply ServiceHandlers::handle(std::string_view name, std::string_view method,
-                                     std::string_view body) const {
+                                     std::string_view body,
+                                     const std::string& clientAddress) const {
     const EndpointRow* endpoint = findEndpoint(name);
     if (!endpoint)
         return error(ServiceErrors::unknownEndpoint, 404);
@@ -577,7 +586,7 @@ ServiceReply ServiceHandlers::handle(std::string_view name, std::string_view met
     if (endpoint->handler == ticketCount) {
         DataVersion version;
         if (!shared->counters.read(version))
-            return error(ServiceErrors::storage, 503);
+            return databaseError();
         return countReply(version.tickets, version.unsolved);
     }
 
@@ -587,7 +596,7 @@ ServiceReply ServiceHandlers::handle(std::string_view name, std::string_view met
     if (endpoint->changes) {
         DataVersion version;
         if (!shared->counters.read(version))
-            return error(ServiceErrors::storage, 503);
+            return databaseError();
         list = &shared->lists.at(endpoint);
         changes = version.*endpoint->changes;
         if (auto kept = list->reply(changes))
@@ -602,9 +611,10 @@ ServiceReply ServiceHandlers::handle(std::string_view name, std::string_view met
 
     ConnectionPool::Lease lease = pool.acquire();
     if (!lease.get()) {
-        std::fprintf(stderr, "lotse-service: cannot open the database: %s\n",
-                     pool.openError().c_str());
-        return error(ServiceErrors::storage, 503);
+        ServiceLog::writef("cannot open the database: %s", pool.openError().c_str());
+        ServiceReply reply = error(ServiceErrors::storage, 503);
+        reply.databaseFailed = true;
+        return reply;
     }
     Database& database = *lease.get();
     ServiceReply reply;
@@ -632,15 +642,20 @@ ServiceReply ServiceHandlers::handle(std::string_view name, std::string_view met
         // checkticket mostly only reads and does not wait for a group.
         reply = shared->writes.run(database, [&](Database& connection) {
             Store store(connection);
+            store.setClientAddress(clientAddress);
             return endpoint->handler(store, fields, doc);
         });
+        reply.databaseFailed = reply.status >= 500;
         return reply;
     } else {
         Store store(database);
+        store.setClientAddress(clientAddress);
         reply = endpoint->handler(store, fields, doc);
     }
-    if (reply.status >= 500 && lease.get()->failed())
-        std::fprintf(stderr, "lotse-service: %.*s: %s\n", static_cast<int>(name.size()),
-                     name.data(), lease.get()->error().c_str());
+    if (reply.status >= 500 && lease.get()->failed()) {
+        ServiceLog::writef("%.*s: %s", static_cast<int>(name.size()), name.data(),
+                           lease.get()->error().c_str());
+        reply.databaseFailed = true;
+    }
     return reply;
 }

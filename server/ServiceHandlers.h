@@ -21,9 +21,10 @@ class ServiceHandlers {
     ServiceHandlers(ConnectionPool& pool, std::string accessCode, std::string version);
     ~ServiceHandlers();
 
-    // `endpoint` is the script name without a leading slash ("gettickets.php").
-    ServiceReply handle(std::string_view endpoint, std::string_view method,
-                        std::string_view body) const;
+    // `endpoint` is the script name without a leading slash ("gettickets.php");
+    // `clientAddress` is recorded with the tickets, captures and feedback it sends.
+    ServiceReply handle(std::string_view endpoint, std::string_view method, std::string_view body,
+                        const std::string& clientAddress = std::string()) const;
 
     // True for the names of the eleven endpoints.
     static bool isEndpoint(std::string_view endpoint);
@@ -56,4 +57,6 @@ inline constexpr const char* storage = "Fehler: Datenbank nicht verfügbar";
 inline constexpr const char* unknownEndpoint = "Fehler: unbekannter Endpunkt";
 inline constexpr const char* wrongMethod = "Fehler: Methode nicht erlaubt";
 inline constexpr const char* internal = "Fehler: interner Fehler";
+inline constexpr const char* tooManyRequests =
+    "Fehler: zu viele Anfragen, bitte später noch einmal versuchen";
 } // namespace ServiceErrors

@@ -12,6 +12,8 @@ struct ServiceReply {
     // A kept document sent as it is instead of `body` (the cached lists, some
     // megabytes that are not copied for each request).
     std::shared_ptr<const std::string> shared;
+    // The database failed this request (counted by the service's metrics).
+    bool databaseFailed = false;
 
     static ServiceReply text(std::string body, int status = 200) {
         return ServiceReply{status, std::move(body), false, nullptr};

@@ -190,7 +190,7 @@ int64_t Store::softwareForTicket(const NewTicket& ticket, StoreResult& result) {
 
 StoreResult Store::createTicket(const NewTicket& ticket, int64_t& ticketId) {
     if (database.kind() == Database::Kind::Postgres)
-        return createTicketInOneCall(database, ticket, ticketId);
+        return createTicketInOneCall(database, ticket, clientAddress, ticketId);
     Transaction write(database);
     if (!exists("SELECT 1 FROM locale WHERE id = ?", ticket.idLocale))
         return database.failed() ? StoreResult::Failed : StoreResult::UnknownLocale;
@@ -202,11 +202,11 @@ StoreResult Store::createTicket(const NewTicket& ticket, int64_t& ticketId) {
     if (osId == 0 && !database.failed())
         database.fail("operating system row not found after insert");
     Statement insert(database, "INSERT INTO ticket (question, id_locale, id_operating_system, "
-                               "id_state, hw_guid, username, created) "
-                               "VALUES (?, ?, ?, ?, ?, ?, ?) RETURNING id");
+                               "id_state, hw_guid, username, created, client_address) "
+                               "VALUES (?, ?, ?, ?, ?, ?, ?, NULLIF(?, '')) RETURNING id");
     insert.bind(1, ticket.question).bind(2, ticket.idLocale).bind(3, osId);
     insert.bind(4, TicketOpen).bind(5, ticket.hwGuid).bind(6, ticket.username);
-    insert.bind(7, currentTimestamp());
+    insert.bind(7, currentTimestamp()).bind(8, clientAddress);
     if (insert.step())
         ticketId = insert.integer(0);
     Statement link(database, "INSERT INTO ticket_software (id_ticket, id_software) VALUES (?, ?)");
@@ -240,9 +240,9 @@ StoreResult Store::storeCapture(int64_t ticketId, const std::vector<CaptureActio
         username = solve.text(1);
     }
     {
-        Statement capture(database,
-                          "INSERT INTO capture (id_ticket, created) VALUES (?, ?) RETURNING id");
-        capture.bind(1, ticketId).bind(2, now);
+        Statement capture(database, "INSERT INTO capture (id_ticket, created, client_address) "
+                                    "VALUES (?, ?, NULLIF(?, '')) RETURNING id");
+        capture.bind(1, ticketId).bind(2, now).bind(3, clientAddress);
         if (capture.step())
             captureId = capture.integer(0);
     }
@@ -279,11 +279,12 @@ StoreResult Store::recordFeedback(const NewFeedback& feedback) {
     Statement insert(database,
                      "INSERT INTO feedback (id_ticket, answer, sw_id, sw_file_desc, "
                      "sw_product_name, sw_file_version, sw_file_version_full, sw_module_name, "
-                     "created) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                     "created, client_address) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, NULLIF(?, ''))");
     insert.bind(1, feedback.ticketId).bind(2, feedback.answer).bind(3, feedback.swId);
     insert.bind(4, feedback.swFileDesc).bind(5, feedback.swProductName);
     insert.bind(6, feedback.swFileVersion).bind(7, feedback.swFileVersionFull);
-    insert.bind(8, feedback.swModuleName).bind(9, currentTimestamp()).run();
+    insert.bind(8, feedback.swModuleName).bind(9, currentTimestamp()).bind(10, clientAddress);
+    insert.run();
     if (feedback.helped) {
         // Only a solved ticket can be confirmed; an open one has nothing that helped.
         Statement confirm(database, "UPDATE ticket SET id_state = ? WHERE id = ? AND id_state = ?");

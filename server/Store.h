@@ -141,10 +141,15 @@ class Store {
 
     Database& db() { return database; }
 
+    // Recorded with the tickets, captures and feedback stored from here on
+    // (empty: none, stored as NULL).
+    void setClientAddress(std::string address) { clientAddress = std::move(address); }
+
   private:
     int64_t findOrInsertOs(const OsRow& os);
     int64_t softwareForTicket(const NewTicket& ticket, StoreResult& result);
     bool exists(const char* sql, int64_t id);
 
     Database& database;
+    std::string clientAddress;
 };

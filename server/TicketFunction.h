@@ -6,4 +6,5 @@
 // PostgreSQL only): the statements of Store::createTicket in one call and one
 // implicit transaction, so a request waits for the database server once
 // instead of once per statement.
-StoreResult createTicketInOneCall(Database& database, const NewTicket& ticket, int64_t& ticketId);
+StoreResult createTicketInOneCall(Database& database, const NewTicket& ticket,
+                                  const std::string& clientAddress, int64_t& ticketId);

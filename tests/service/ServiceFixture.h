@@ -231,9 +231,26 @@ class ServiceProcess {
         int fds[2];
         if (pipe(fds) != 0)
             return fail("cannot make a pipe");
-        pid = spawn({LOTSE_SERVICE_EXE, "--db", location, "--port", "0", "--cert",
-                     tls + "/localhost.crt", "--key", tls + "/localhost.key"},
-                    fds[1]);
+        std::vector<std::string> args = {LOTSE_SERVICE_EXE,
+                                         "--db",
+                                         location,
+                                         "--port",
+                                         "0",
+                                         "--cert",
+                                         tls + "/localhost.crt",
+                                         "--key",
+                                         tls + "/localhost.key"};
+        // Every request of a test comes from 127.0.0.1: the limits per address are
+        // lifted unless the test sets its own (a later option wins).
+        for (const char* limit :
+             {"--createticket-burst", "--createcapture-burst", "--feedback-burst"})
+            args.insert(args.end(), {limit, "0"});
+        args.insert(args.end(), extraArguments.begin(), extraArguments.end());
+        const int errors =
+            errorLog.empty() ? -1 : open(errorLog.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+        pid = spawn(args, fds[1], errors);
+        if (errors >= 0)
+            close(errors);
         close(fds[1]);
         output = fdopen(fds[0], "r");
         return pid > 0 || fail("cannot start " LOTSE_SERVICE_EXE);
@@ -245,6 +262,12 @@ class ServiceProcess {
         if (poll(&ready, 1, 20000) <= 0 || !fgets(line, sizeof line, output) ||
             std::sscanf(line, "listening on %d", &servicePort) != 1)
             return fail(std::string("the service did not start: ") + line);
+        // With a health listener its port comes on the next line.
+        if (std::find(extraArguments.begin(), extraArguments.end(), "--health-port") !=
+                extraArguments.end() &&
+            (!fgets(line, sizeof line, output) ||
+             std::sscanf(line, "health on %d", &healthListenerPort) != 1))
+            return fail(std::string("no health listener: ") + line);
         ServiceClient::setServer(u"localhost", servicePort);
         return true;
     }
@@ -266,6 +289,12 @@ class ServiceProcess {
     }
 
     int port() const { return servicePort; }
+    int healthPort() const { return healthListenerPort; }
+
+    // Given to the service after the database, port and certificate.
+    std::vector<std::string> extraArguments;
+    // Where the service's standard error goes (appended); the test's own if empty.
+    std::string errorLog;
     const std::string& error() const { return reason; }
 
     // Runs a program to its end, its output discarded; its exit status, or -1.
@@ -275,9 +304,21 @@ class ServiceProcess {
         close(quiet);
         return child > 0 ? waitFor(child, 60) : -1;
     }
+    // The same, its standard output and error in `output`.
+    static int run(const std::vector<std::string>& args, std::string& output) {
+        char path[] = "/tmp/lotse-service-output-XXXXXX";
+        const int file = mkstemp(path);
+        const pid_t child = spawn(args, file, file);
+        const int status = child > 0 ? waitFor(child, 60) : -1;
+        close(file);
+        std::ifstream in(path);
+        output.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        unlink(path);
+        return status;
+    }
 
   private:
-    static pid_t spawn(const std::vector<std::string>& args, int stdoutFd) {
+    static pid_t spawn(const std::vector<std::string>& args, int stdoutFd, int stderrFd = -1) {
         std::vector<char*> argv;
         for (const std::string& arg : args)
             argv.push_back(const_cast<char*>(arg.c_str()));
@@ -291,6 +332,8 @@ class ServiceProcess {
             if (getppid() != parent)
                 _exit(127);
             dup2(stdoutFd, STDOUT_FILENO);
+            if (stderrFd >= 0)
+                dup2(stderrFd, STDERR_FILENO);
             execv(argv[0], argv.data());
             _exit(127);
         }
@@ -317,6 +360,7 @@ class ServiceProcess {
     pid_t pid = -1;
     FILE* output = nullptr;
     int servicePort = 0;
+    int healthListenerPort = 0;
     std::string reason;
 };
 
@@ -347,18 +391,19 @@ struct RawReply {
 // One request to the test service; `target` goes into the request line as it
 // is ("/gettickets.php", or "gettickets.php" as WinINet may send it). Status 0
 // when the exchange failed. Given a curl handle, the request goes over the
-// handle's kept connection (and leaves it open for the next one).
+// handle's kept connection (and leaves it open for the next one). The health
+// listener takes plain "http".
 inline RawReply request(int port, const std::string& target, const std::string& method,
                         const std::string& body,
                         const std::vector<std::string>& headers =
                             {"Content-Type: application/x-www-form-urlencoded; charset=utf-8"},
-                        CURL* kept = nullptr) {
+                        CURL* kept = nullptr, const std::string& scheme = "https") {
     RawReply reply;
     CURL* curl = kept ? kept : curl_easy_init();
     curl_slist* list = curl_slist_append(nullptr, "Expect:");
     for (const std::string& header : headers)
         list = curl_slist_append(list, header.c_str());
-    const std::string url = "https://localhost:" + std::to_string(port) + "/";
+    const std::string url = scheme + "://localhost:" + std::to_string(port) + "/";
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_REQUEST_TARGET, target.c_str());
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);

@@ -307,9 +307,15 @@ TEST(PostgresOutage, RequestsInBetweenGetAnErrorAndTheServiceCarriesOnAfterwards
     ASSERT_TRUE(database.create(StoreKind::Postgres, state)) << database.error();
     ASSERT_TRUE(ServiceProcess::seed(database.location()));
     ServiceProcess service;
+    service.extraArguments = {"--health-port", "0"};
     ASSERT_TRUE(service.start(database.location())) << service.error();
     Connection connection(service.port());
     auto count = [&] { return connection.post("getticketcnt.php", ServiceClient::codeBody()); };
+    // The operator's view: /health follows the database, /metrics counts its failures.
+    auto health = [&](const std::string& path) {
+        return request(service.healthPort(), path, "GET", "", {}, nullptr, "http");
+    };
+    EXPECT_EQ(health("/health").status, 200);
     const std::string unavailable = "Fehler: Datenbank nicht verfügbar";
     ASSERT_EQ(connection.post("createticket.php", ticketRequest("vorher")).body, "OK");
     const std::string before = count().body;
@@ -326,8 +332,11 @@ TEST(PostgresOutage, RequestsInBetweenGetAnErrorAndTheServiceCarriesOnAfterwards
         EXPECT_EQ(connection.post("createticket.php", ticketRequest("dazwischen")).body,
                   unavailable);
         EXPECT_EQ(request(service.port(), "/curversion.php", "GET", "").body, "1.0.2");
+        EXPECT_EQ(health("/health").status, 503);
     }
+    EXPECT_NE(health("/metrics").body.find("\nlotse_database_errors_total 6\n"), std::string::npos);
     ASSERT_EQ(cluster("resume"), 0);
+    EXPECT_EQ(health("/health").status, 200);
     EXPECT_EQ(count().body, before); // nothing stored while it was away
     EXPECT_EQ(connection.post("createticket.php", ticketRequest("nachher")).body, "OK");
 
