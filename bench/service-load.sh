@@ -121,7 +121,7 @@ load() {
     shift 3
     local share=$((connections / $#)) threads=$((3 - $#)) i=0 runs=()
     {
-        cpu_seconds "${pids[@]}"
+        cpu_seconds "${pids[@]}" $hello_pid
         cpu_seconds "${postmaster[@]}"
         child_seconds
         date +%s.%N
@@ -135,7 +135,7 @@ load() {
     done
     wait "${runs[@]}"
     {
-        cpu_seconds "${pids[@]}"
+        cpu_seconds "${pids[@]}" $hello_pid
         cpu_seconds "${postmaster[@]}"
         child_seconds
         date +%s.%N

@@ -7,15 +7,15 @@
 
 bool CounterReader::read(DataVersion& out) {
     std::unique_lock<std::mutex> guard(lock);
-    // A read under way may have begun before this request arrived: only the
-    // next one counts.
-    const uint64_t needed = started + 1;
-    while (finished < needed) {
-        if (reading) {
+    // Reads numbered up to `arrived` may have begun before this request came:
+    // only a later one answers it.
+    const uint64_t arrived = started;
+    while (newest <= arrived) {
+        if (underWay >= maxReads) {
             finishedRead.wait(guard);
             continue;
         }
-        reading = true;
+        ++underWay;
         const uint64_t mine = ++started;
         guard.unlock();
         DataVersion version;
@@ -34,12 +34,20 @@ bool CounterReader::read(DataVersion& out) {
             }
         }
         guard.lock();
-        latest = version;
-        latestOk = ok;
-        finished = mine;
-        reading = false;
+        --underWay;
+        // A read that began earlier and ended later keeps nobody waiting
+        // longer, but must not replace the newer result.
+        if (mine > newest) {
+            newest = mine;
+            newestOk = ok;
+            newestVersion = version;
+        }
         finishedRead.notify_all();
+        if (mine > arrived) {
+            out = newestVersion;
+            return newestOk;
+        }
     }
-    out = latest;
-    return latestOk;
+    out = newestVersion;
+    return newestOk;
 }
