@@ -20,6 +20,8 @@ ServiceReply GroupCommit::run(Database& database, const Work& work) {
         ++groupCount;
         guard.unlock();
         commitGroup(database, group);
+        if (groupObserver)
+            groupObserver(group.size());
         guard.lock();
         for (Job* member : group)
             member->done = true;

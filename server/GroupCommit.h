@@ -36,8 +36,12 @@ class GroupCommit {
     size_t waiting() const;
     // Transactions committed or attempted so far.
     uint64_t groups() const;
+    // Told the number of requests of each group once it is committed (for the
+    // metrics); set before the first request.
+    void observe(std::function<void(size_t)> observer) { groupObserver = std::move(observer); }
 
   private:
+    std::function<void(size_t)> groupObserver;
     struct Job {
         const Work* work;
         ServiceReply reply;

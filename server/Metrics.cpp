@@ -18,6 +18,16 @@ void Metrics::request(std::string_view endpoint, int status, double seconds) {
     secondsSum += seconds;
 }
 
+void Metrics::groupCommitted(size_t requests) {
+    std::lock_guard<std::mutex> guard(lock);
+    for (size_t i = 0; i < groupBounds.size(); ++i) {
+        if (static_cast<double>(requests) <= groupBounds[i])
+            ++groupBuckets[i];
+    }
+    ++groups;
+    groupedRequests += requests;
+}
+
 std::string Metrics::text() const {
     std::string out;
     char line[512];
@@ -43,6 +53,21 @@ std::string Metrics::text() const {
                   "lotse_request_duration_seconds_count %llu\n",
                   static_cast<unsigned long long>(observed), secondsSum,
                   static_cast<unsigned long long>(observed));
+    out += line;
+    out += "# HELP lotse_group_commit_requests Write requests that shared one commit (SQLite).\n"
+           "# TYPE lotse_group_commit_requests histogram\n";
+    for (size_t i = 0; i < groupBounds.size(); ++i) {
+        std::snprintf(line, sizeof line, "lotse_group_commit_requests_bucket{le=\"%g\"} %llu\n",
+                      groupBounds[i], static_cast<unsigned long long>(groupBuckets[i]));
+        out += line;
+    }
+    std::snprintf(line, sizeof line,
+                  "lotse_group_commit_requests_bucket{le=\"+Inf\"} %llu\n"
+                  "lotse_group_commit_requests_sum %llu\n"
+                  "lotse_group_commit_requests_count %llu\n",
+                  static_cast<unsigned long long>(groups),
+                  static_cast<unsigned long long>(groupedRequests),
+                  static_cast<unsigned long long>(groups));
     out += line;
     std::snprintf(line, sizeof line,
                   "# HELP lotse_database_errors_total Requests the database failed.\n"

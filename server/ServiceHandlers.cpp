@@ -554,6 +554,10 @@ ServiceHandlers::ServiceHandlers(ConnectionPool& connections, std::string access
 
 ServiceHandlers::~ServiceHandlers() = default;
 
+void ServiceHandlers::observeGroupCommits(std::function<void(size_t)> observer) {
+    shared->writes.observe(std::move(observer));
+}
+
 bool ServiceHandlers::isEndpoint(std::string_view endpoint) {
     return findEndpoint(endpoint) != nullptr;
 }

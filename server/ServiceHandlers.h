@@ -3,6 +3,7 @@
 #include "server/ServiceReply.h"
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -25,6 +26,9 @@ class ServiceHandlers {
     // `clientAddress` is recorded with the tickets, captures and feedback it sends.
     ServiceReply handle(std::string_view endpoint, std::string_view method, std::string_view body,
                         const std::string& clientAddress = std::string()) const;
+
+    // Told the size of each group of writes that shared a commit (SQLite).
+    void observeGroupCommits(std::function<void(size_t)> observer);
 
     // True for the names of the eleven endpoints.
     static bool isEndpoint(std::string_view endpoint);

@@ -150,6 +150,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     http.observe(&metrics, &limiter, options.requestLog);
+    handlers.observeGroupCommits([&metrics](size_t requests) { metrics.groupCommitted(requests); });
     const int port = http.bind(options.bindAddress, options.port);
     if (port < 0) {
         ServiceLog::writef("cannot listen on %s port %d", options.bindAddress.c_str(),
