@@ -2,9 +2,14 @@
 #include "base/Utf8.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace Json {
 
@@ -60,17 +65,47 @@ class TokenBuffer {
     size_t used = 0;
 };
 
-// Eight bytes at once: true when none of them is a quote, a backslash, a zero or
-// above ASCII, i.e. all eight are copied unchanged.
-inline bool plainAsciiWord(const unsigned char* p) {
-    uint64_t word;
-    std::memcpy(&word, p, 8);
-    constexpr uint64_t ones = 0x0101010101010101ull;
-    constexpr uint64_t highs = 0x8080808080808080ull;
-    auto zeroByteIn = [](uint64_t v) { return (v - ones) & ~v & highs; };
-    const uint64_t special = zeroByteIn(word) | zeroByteIn(word ^ (ones * '"')) |
-                             zeroByteIn(word ^ (ones * '\\')) | (word & highs);
-    return special == 0;
+// Copies the plain ASCII bytes at `p` (no quote, no backslash, nothing above
+// ASCII), most of every reply, widened to `out`, and leaves `p` at the first other
+// byte or at most 16 bytes before `end`. Sixteen bytes are tested and widened at
+// once where the processor allows.
+void copyPlainAscii(const char*& p, const char* end, TokenBuffer& out) {
+#if defined(__SSE2__)
+    const __m128i quotes = _mm_set1_epi8('"');
+    const __m128i backslashes = _mm_set1_epi8('\\');
+    const __m128i zero = _mm_setzero_si128();
+    while (end - p >= 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i special =
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, quotes), _mm_cmpeq_epi8(bytes, backslashes));
+        // movemask of the bytes themselves: those above ASCII.
+        const unsigned stops = static_cast<unsigned>(_mm_movemask_epi8(special)) |
+                               static_cast<unsigned>(_mm_movemask_epi8(bytes));
+        char16_t* to = out.room(16);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm_unpacklo_epi8(bytes, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 8), _mm_unpackhi_epi8(bytes, zero));
+        const unsigned plain = stops ? static_cast<unsigned>(__builtin_ctz(stops)) : 16;
+        out.advance(plain);
+        p += plain;
+        if (plain < 16)
+            return;
+    }
+#else
+    while (end - p >= 8) {
+        uint64_t word;
+        std::memcpy(&word, p, 8);
+        constexpr uint64_t ones = 0x0101010101010101ull;
+        constexpr uint64_t highs = 0x8080808080808080ull;
+        auto zeroByteIn = [](uint64_t v) { return (v - ones) & ~v & highs; };
+        if (zeroByteIn(word ^ (ones * '"')) | zeroByteIn(word ^ (ones * '\\')) | (word & highs))
+            return;
+        char16_t* to = out.room(8);
+        for (int i = 0; i < 8; ++i)
+            to[i] = static_cast<unsigned char>(p[i]);
+        out.advance(8);
+        p += 8;
+    }
+#endif
 }
 
 // Reads the string contents at `p` (just after the opening quote) into `out` up
@@ -82,18 +117,8 @@ inline bool plainAsciiWord(const unsigned char* p) {
 template <typename Unit> bool readString(const Unit*& p, const Unit* end, TokenBuffer& out) {
     out.clear();
     while (true) {
-        if constexpr (sizeof(Unit) == 1) {
-            // Plain ASCII runs, most of every reply, are widened eight bytes at a time.
-            const auto* bytes = reinterpret_cast<const unsigned char*>(p);
-            while (end - p >= 8 && plainAsciiWord(bytes)) {
-                char16_t* to = out.room(8);
-                for (int i = 0; i < 8; ++i)
-                    to[i] = bytes[i];
-                out.advance(8);
-                p += 8;
-                bytes += 8;
-            }
-        }
+        if constexpr (sizeof(Unit) == 1)
+            copyPlainAscii(p, end, out);
         if (p == end)
             return false;
         const auto c = static_cast<std::make_unsigned_t<Unit>>(*p);
@@ -158,11 +183,61 @@ template <typename Unit> bool readString(const Unit*& p, const Unit* end, TokenB
     }
 }
 
+// A bump allocator over blocks released together. Small replies take small
+// blocks; large ones blocks of 1 MB, which come from the heap's free lists when
+// a document was freed before, so parsing reply after reply reuses memory
+// instead of mapping it anew.
+class BlockArena : public std::pmr::memory_resource {
+  public:
+    BlockArena() = default;
+    BlockArena(const BlockArena&) = delete;
+    BlockArena& operator=(const BlockArena&) = delete;
+    ~BlockArena() override {
+        for (void* block : blocks)
+            std::free(block);
+    }
+
+  private:
+    static constexpr size_t largestBlock = 1 << 20;
+
+    void* do_allocate(size_t bytes, size_t alignment) override {
+        size_t at = alignedOffset(used, alignment);
+        if (!current || at + bytes > capacity) {
+            // A request larger than a block gets a block of its own.
+            const size_t size = std::max(nextBlock, bytes + alignment);
+            nextBlock = std::min(nextBlock * 2, largestBlock);
+            void* block = std::malloc(size);
+            if (!block)
+                throw std::bad_alloc();
+            blocks.push_back(block);
+            current = static_cast<char*>(block);
+            capacity = size;
+            at = alignedOffset(0, alignment);
+        }
+        used = at + bytes;
+        return current + at;
+    }
+    // The first offset from `offset` on whose address has that alignment.
+    size_t alignedOffset(size_t offset, size_t alignment) const {
+        const uintptr_t base = reinterpret_cast<uintptr_t>(current);
+        return ((base + offset + alignment - 1) & ~(uintptr_t(alignment) - 1)) - base;
+    }
+    void do_deallocate(void*, size_t, size_t) override {}
+    bool do_is_equal(const memory_resource& other) const noexcept override {
+        return this == &other;
+    }
+
+    std::vector<void*> blocks;
+    char* current = nullptr;
+    size_t used = 0;
+    size_t capacity = 0;
+    size_t nextBlock = 4096;
+};
+
 // Where a parsed document's elements and texts live: one arena, released with
 // the document. Slots hold its elements without owning them.
 struct Document {
-    explicit Document(size_t sizeHint)
-        : arena(std::max<size_t>(sizeHint, 4096)), root(String(u"root"), &arena) {}
+    Document() : root(String(u"root"), &arena) {}
     ~Document() {
         for (auto it = nested.rbegin(); it != nested.rend(); ++it) {
             if (*it)
@@ -172,29 +247,37 @@ struct Document {
     Document(const Document&) = delete;
     Document& operator=(const Document&) = delete;
 
-    std::pmr::monotonic_buffer_resource arena;
+    BlockArena arena;
     ElementMap root;
     std::vector<ElementMap*> nested;
 };
 
 // Builds into a Document: texts are borrowed from the arena, keys are shared
-// between a nested object's slot and the level that stays open under it.
+// between a nested object's slot and the level that stays open under it. The
+// few keys every ticket repeats are stored once.
 class ArenaBuilder {
   public:
     explicit ArenaBuilder(Document& target) : document(target) {}
 
-    String text(const TokenBuffer& token) {
-        const size_t length = static_cast<size_t>(token.length());
-        auto* units = static_cast<char16_t*>(
-            document.arena.allocate((length + 1) * sizeof(char16_t), alignof(char16_t)));
-        std::memcpy(units, token.data(), length * sizeof(char16_t));
-        units[length] = 0;
-        return String::borrow(units, static_cast<int>(length));
+    String key(const TokenBuffer& token) {
+        const int length = token.length();
+        const char16_t* units = token.data();
+        String& known =
+            keys[(length * 31u + (length ? units[0] + units[length - 1] * 7u : 0)) % keyCacheSize];
+        if (known.length() == length && !known.empty() &&
+            std::memcmp(known.data(), units, size_t(length) * sizeof(char16_t)) == 0)
+            return String::borrow(known.data(), length);
+        String stored = String::borrow(copy(token, nullptr), length);
+        known = String::borrow(stored.data(), length);
+        return stored;
     }
     String keyCopy(const String& key) { return String::borrow(key.data(), key.length()); }
-    ElementPtr textElement(String&& value) {
-        void* place = document.arena.allocate(sizeof(ElementString), alignof(ElementString));
-        return ElementPtr(ElementPtr(), new (place) ElementString(std::move(value)));
+    // The element and its text in one piece of the arena.
+    ElementPtr textElement(const TokenBuffer& token) {
+        void* place = nullptr;
+        const char16_t* text = copy(token, &place);
+        return ElementPtr(ElementPtr(),
+                          new (place) ElementString(String::borrow(text, token.length())));
     }
     ElementPtr mapElement() {
         document.nested.push_back(nullptr);
@@ -204,16 +287,34 @@ class ArenaBuilder {
     }
 
   private:
+    static constexpr unsigned keyCacheSize = 64;
+
+    // The token's units, zero-terminated, in the arena; with `element`, room for
+    // an ElementString is taken before them.
+    const char16_t* copy(const TokenBuffer& token, void** element) {
+        const size_t length = static_cast<size_t>(token.length());
+        const size_t head = element ? sizeof(ElementString) : 0;
+        auto* block = static_cast<char*>(document.arena.allocate(
+            head + (length + 1) * sizeof(char16_t), alignof(ElementString)));
+        auto* units = reinterpret_cast<char16_t*>(block + head);
+        std::memcpy(units, token.data(), length * sizeof(char16_t));
+        units[length] = 0;
+        if (element)
+            *element = block;
+        return units;
+    }
+
     Document& document;
+    String keys[keyCacheSize];
 };
 
 // Builds into an object made by hand: every element owned by its slot.
 class HeapBuilder {
   public:
-    String text(const TokenBuffer& token) { return String(token.data(), token.length()); }
+    String key(const TokenBuffer& token) { return String(token.data(), token.length()); }
     String keyCopy(const String& key) { return key; }
-    ElementPtr textElement(String&& value) {
-        return std::make_shared<ElementString>(std::move(value));
+    ElementPtr textElement(const TokenBuffer& token) {
+        return std::make_shared<ElementString>(String(token.data(), token.length()));
     }
     ElementPtr mapElement() { return std::make_shared<ElementMap>(); }
 };
@@ -276,12 +377,11 @@ bool parseLevels(ElementMap& map, const Unit*& cursor, const Unit* end, size_t m
             }
             if (level.valueExpected) {
                 // The key is not needed after its value: move it into the member.
-                store(level.map->members, std::move(level.key),
-                      builder.textElement(builder.text(token)));
+                store(level.map->members, std::move(level.key), builder.textElement(token));
                 level.valueExpected = false;
                 level.key = String();
             } else {
-                level.key = builder.text(token);
+                level.key = builder.key(token);
             }
             continue;
         }
@@ -325,9 +425,7 @@ const char* terminatorOf(const char* text, size_t length) {
 template <typename Unit>
 ElementPtr parseDocument(const Unit* text, size_t length, size_t maxDepth) {
     const Unit* end = terminatorOf(text, length);
-    // The elements take a few times the text's size; reserved at once they come
-    // from one block.
-    auto document = std::make_shared<Document>(static_cast<size_t>(end - text) * 3);
+    auto document = std::make_shared<Document>();
     ArenaBuilder builder(*document);
     const Unit* cursor = text;
     if (!parseLevels(document->root, cursor, end, maxDepth, builder))
