@@ -3,8 +3,11 @@
 #include "base/String.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
+#include <memory_resource>
+#include <string_view>
 
 // The JSON model of the service exchange. It knows two kinds of value, text and
 // object; numbers, ids and flags travel as quoted text and are converted by whoever
@@ -29,6 +32,7 @@ using ElementPtr = std::shared_ptr<ElementBase>;
 class ElementString : public ElementBase {
   public:
     explicit ElementString(const String& value) : text(value) {}
+    explicit ElementString(String&& value) : text(std::move(value)) {}
     ElementType type() const override { return Text; }
 
     const String& value() const { return text; }
@@ -37,9 +41,20 @@ class ElementString : public ElementBase {
     String text;
 };
 
+// Sorted by key, code unit by code unit (unsigned), a prefix first.
+using Members = std::pmr::map<String, ElementPtr>;
+
+// An object. Built by hand, its members and elements live on the heap, each owned
+// by its slot. A parsed document keeps everything in one arena freed with the
+// document: its nested elements are held by slots that own nothing, so a member
+// taken out of it must keep the document alive (member() does; asMap() and
+// iterating `members` do not).
 class ElementMap : public ElementBase {
   public:
     explicit ElementMap(const String& mapName = String()) : name(mapName) {}
+    // Members whose nodes come from `arena`.
+    ElementMap(const String& mapName, std::pmr::memory_resource* arena)
+        : name(mapName), members(arena) {}
     ~ElementMap();
     ElementMap(const ElementMap&) = delete;
     ElementMap& operator=(const ElementMap&) = delete;
@@ -60,8 +75,7 @@ class ElementMap : public ElementBase {
 
     // "root" for a document root, empty for nested objects. Never written or read.
     String name;
-    // Sorted by key, code unit by code unit (unsigned), a prefix first.
-    std::map<String, ElementPtr> members;
+    Members members;
 };
 
 // A new empty object named "root".
@@ -96,6 +110,10 @@ ElementPtr parseText(const String& text);
 // The same for text from outside: empty when objects nest deeper than
 // `maxDepth` levels (the root is level 1), before the rest is built.
 ElementPtr parseText(const String& text, size_t maxDepth);
+// The same, read straight from the UTF-8 bytes of a reply: the document is the
+// one parseText(Utf8::decode(bytes)) gives, bad sequences in keys and values
+// becoming U+FFFD alike; a zero byte ends the text as the terminator does.
+ElementPtr parseUtf8(std::string_view bytes, size_t maxDepth = SIZE_MAX);
 // The written form of `element`.
 String writeText(const ElementPtr& element);
 

@@ -7,18 +7,22 @@ namespace Json {
 // Releasing a deeply nested document member by member would recurse once per
 // level; nested objects are unlinked first and freed one after another. Each
 // member's subtree is finished before the next, so the list of pending objects
-// stays as short as the document is deep.
+// stays as short as the document is deep. Slots that own nothing (a parsed
+// document's) are left to the document, without touching their elements.
 ElementMap::~ElementMap() {
     std::vector<ElementPtr> pending;
-    auto unlinkObjects = [&pending](std::map<String, ElementPtr>& from) {
+    auto ownsObject = [](const ElementPtr& slot) {
+        return slot.use_count() > 0 && slot->type() == Object;
+    };
+    auto unlinkObjects = [&pending, &ownsObject](Members& from) {
         for (auto& entry : from) {
-            if (entry.second && entry.second->type() == Object)
+            if (ownsObject(entry.second))
                 pending.push_back(std::move(entry.second));
         }
         from.clear();
     };
     for (auto& entry : members) {
-        if (!entry.second || entry.second->type() != Object)
+        if (!ownsObject(entry.second))
             continue;
         pending.push_back(std::move(entry.second));
         while (!pending.empty()) {

@@ -1,29 +1,38 @@
 #include "base/Json.h"
+#include "base/Utf8.h"
 
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <new>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace Json {
 
 namespace {
 
-int hexDigit(char16_t c) {
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
+int hexDigit(unsigned c) {
+    if (c >= '0' && c <= '9')
+        return static_cast<int>(c - '0');
+    if (c >= 'a' && c <= 'f')
+        return static_cast<int>(c - 'a' + 10);
+    if (c >= 'A' && c <= 'F')
+        return static_cast<int>(c - 'A' + 10);
     return -1;
 }
 
-// The code unit of four hex digits at `p`; -1 unless all four are there before `end`.
-int hexUnit(const char16_t* p, const char16_t* end) {
+// The code unit of the four hex digits at `p`; -1 unless all four are there
+// before `end`. A digit is never a quote, so they lie inside the token.
+template <typename Unit> int hexUnit(const Unit* p, const Unit* end) {
     if (end - p < 4)
         return -1;
     int unit = 0;
     for (int i = 0; i < 4; ++i) {
-        const int digit = hexDigit(p[i]);
+        const int digit = hexDigit(static_cast<std::make_unsigned_t<Unit>>(p[i]));
         if (digit < 0)
             return -1;
         unit = unit * 16 + digit;
@@ -31,60 +40,292 @@ int hexUnit(const char16_t* p, const char16_t* end) {
     return unit;
 }
 
-// The plain text of a quoted token. A surrogate pair written as two \u escapes
-// gives the two units of the pair. An escape JSON does not know is kept as it
-// stands, so nothing of the text is lost.
-String unescape(const char16_t* begin, const char16_t* end) {
-    const char16_t* p = begin;
-    while (p < end && *p != u'\\')
-        ++p;
-    if (p == end)
-        return String(begin, static_cast<int>(end - begin));
-    String out(begin, static_cast<int>(p - begin));
-    for (; p < end; ++p) {
-        if (*p != u'\\' || p + 1 == end) {
-            out.append(*p);
+// The contents of the string being read, decoded as they are read; reused from
+// token to token.
+class TokenBuffer {
+  public:
+    void clear() { used = 0; }
+    const char16_t* data() const { return units.data(); }
+    int length() const { return static_cast<int>(used); }
+
+    // Room for `count` more units.
+    char16_t* room(size_t count) {
+        if (units.size() - used < count)
+            units.resize(std::max(units.size() * 2, used + count + 64));
+        return units.data() + used;
+    }
+    void advance(size_t count) { used += count; }
+    void push(char16_t unit) {
+        *room(1) = unit;
+        ++used;
+    }
+
+  private:
+    std::vector<char16_t> units = std::vector<char16_t>(256);
+    size_t used = 0;
+};
+
+// Copies the plain ASCII bytes at `p` (no quote, no backslash, nothing above
+// ASCII), most of every reply, widened to `out`, and leaves `p` at the first other
+// byte or at most 16 bytes before `end`. Sixteen bytes are tested and widened at
+// once where the processor allows.
+void copyPlainAscii(const char*& p, const char* end, TokenBuffer& out) {
+#if defined(__SSE2__)
+    const __m128i quotes = _mm_set1_epi8('"');
+    const __m128i backslashes = _mm_set1_epi8('\\');
+    const __m128i zero = _mm_setzero_si128();
+    while (end - p >= 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i special =
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, quotes), _mm_cmpeq_epi8(bytes, backslashes));
+        // movemask of the bytes themselves: those above ASCII.
+        const unsigned stops = static_cast<unsigned>(_mm_movemask_epi8(special)) |
+                               static_cast<unsigned>(_mm_movemask_epi8(bytes));
+        char16_t* to = out.room(16);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm_unpacklo_epi8(bytes, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 8), _mm_unpackhi_epi8(bytes, zero));
+        const unsigned plain = stops ? static_cast<unsigned>(__builtin_ctz(stops)) : 16;
+        out.advance(plain);
+        p += plain;
+        if (plain < 16)
+            return;
+    }
+#else
+    while (end - p >= 8) {
+        uint64_t word;
+        std::memcpy(&word, p, 8);
+        constexpr uint64_t ones = 0x0101010101010101ull;
+        constexpr uint64_t highs = 0x8080808080808080ull;
+        auto zeroByteIn = [](uint64_t v) { return (v - ones) & ~v & highs; };
+        if (zeroByteIn(word ^ (ones * '"')) | zeroByteIn(word ^ (ones * '\\')) | (word & highs))
+            return;
+        char16_t* to = out.room(8);
+        for (int i = 0; i < 8; ++i)
+            to[i] = static_cast<unsigned char>(p[i]);
+        out.advance(8);
+        p += 8;
+    }
+#endif
+}
+
+// Reads the string contents at `p` (just after the opening quote) into `out` up
+// to the closing quote and leaves `p` after it. False when the text ends first:
+// the unfinished token is dropped. Escapes are decoded as JSON defines them, \u
+// units one by one (a surrogate pair gives its two units); an escape JSON does not
+// know keeps its backslash, so nothing of the text is lost. A quote after an odd
+// run of backslashes belongs to the text.
+template <typename Unit> bool readString(const Unit*& p, const Unit* end, TokenBuffer& out) {
+    out.clear();
+    while (true) {
+        if constexpr (sizeof(Unit) == 1)
+            copyPlainAscii(p, end, out);
+        if (p == end)
+            return false;
+        const auto c = static_cast<std::make_unsigned_t<Unit>>(*p);
+        if (c == '"') {
+            ++p;
+            return true;
+        }
+        if (c != '\\') {
+            if (sizeof(Unit) == 1 && c >= 0x80) {
+                // Only here can a sequence be ill-formed; it never swallows ASCII.
+                int units = 0;
+                const auto* bytes = reinterpret_cast<const unsigned char*>(p);
+                p += Utf8::decodeNext(bytes, static_cast<size_t>(end - p), out.room(2), units);
+                out.advance(static_cast<size_t>(units));
+            } else {
+                out.push(static_cast<char16_t>(c));
+                ++p;
+            }
             continue;
         }
-        const char16_t escaped = *++p;
-        switch (escaped) {
-        case u'"':
-        case u'\\':
-        case u'/':
-            out.append(escaped);
+        if (p + 1 == end)
+            return false;
+        switch (p[1]) {
+        case '"':
+        case '\\':
+        case '/':
+            out.push(static_cast<char16_t>(p[1]));
             break;
-        case u'b':
-            out.append(u'\b');
+        case 'b':
+            out.push(u'\b');
             break;
-        case u'f':
-            out.append(u'\f');
+        case 'f':
+            out.push(u'\f');
             break;
-        case u'n':
-            out.append(u'\n');
+        case 'n':
+            out.push(u'\n');
             break;
-        case u'r':
-            out.append(u'\r');
+        case 'r':
+            out.push(u'\r');
             break;
-        case u't':
-            out.append(u'\t');
+        case 't':
+            out.push(u'\t');
             break;
-        case u'u': {
-            const int unit = hexUnit(p + 1, end);
-            if (unit < 0) {
-                out.append(u'\\');
-                out.append(escaped);
-            } else {
-                out.append(static_cast<char16_t>(unit));
-                p += 4;
+        case 'u': {
+            const int unit = hexUnit(p + 2, end);
+            if (unit >= 0) {
+                out.push(static_cast<char16_t>(unit));
+                p += 6;
+                continue;
             }
-            break;
+            out.push(u'\\');
+            ++p; // the "u" follows as plain text
+            continue;
         }
         default:
-            out.append(u'\\');
-            out.append(escaped);
+            // Kept with its backslash; the character itself is read as usual.
+            out.push(u'\\');
+            ++p;
+            continue;
+        }
+        p += 2;
+    }
+}
+
+// A bump allocator over blocks released together. Small replies take small
+// blocks; large ones blocks of 1 MB, which come from the heap's free lists when
+// a document was freed before, so parsing reply after reply reuses memory
+// instead of mapping it anew.
+class BlockArena : public std::pmr::memory_resource {
+  public:
+    BlockArena() = default;
+    BlockArena(const BlockArena&) = delete;
+    BlockArena& operator=(const BlockArena&) = delete;
+    ~BlockArena() override {
+        for (void* block : blocks)
+            std::free(block);
+    }
+
+  private:
+    static constexpr size_t largestBlock = 1 << 20;
+
+    void* do_allocate(size_t bytes, size_t alignment) override {
+        size_t at = alignedOffset(used, alignment);
+        if (!current || at + bytes > capacity) {
+            // A request larger than a block gets a block of its own.
+            const size_t size = std::max(nextBlock, bytes + alignment);
+            nextBlock = std::min(nextBlock * 2, largestBlock);
+            void* block = std::malloc(size);
+            if (!block)
+                throw std::bad_alloc();
+            blocks.push_back(block);
+            current = static_cast<char*>(block);
+            capacity = size;
+            at = alignedOffset(0, alignment);
+        }
+        used = at + bytes;
+        return current + at;
+    }
+    // The first offset from `offset` on whose address has that alignment.
+    size_t alignedOffset(size_t offset, size_t alignment) const {
+        const uintptr_t base = reinterpret_cast<uintptr_t>(current);
+        return ((base + offset + alignment - 1) & ~(uintptr_t(alignment) - 1)) - base;
+    }
+    void do_deallocate(void*, size_t, size_t) override {}
+    bool do_is_equal(const memory_resource& other) const noexcept override {
+        return this == &other;
+    }
+
+    std::vector<void*> blocks;
+    char* current = nullptr;
+    size_t used = 0;
+    size_t capacity = 0;
+    size_t nextBlock = 4096;
+};
+
+// Where a parsed document's elements and texts live: one arena, released with
+// the document. Slots hold its elements without owning them.
+struct Document {
+    Document() : root(String(u"root"), &arena) {}
+    ~Document() {
+        for (auto it = nested.rbegin(); it != nested.rend(); ++it) {
+            if (*it)
+                (*it)->~ElementMap();
         }
     }
-    return out;
+    Document(const Document&) = delete;
+    Document& operator=(const Document&) = delete;
+
+    BlockArena arena;
+    ElementMap root;
+    std::vector<ElementMap*> nested;
+};
+
+// Builds into a Document: texts are borrowed from the arena, keys are shared
+// between a nested object's slot and the level that stays open under it. The
+// few keys every ticket repeats are stored once.
+class ArenaBuilder {
+  public:
+    explicit ArenaBuilder(Document& target) : document(target) {}
+
+    String key(const TokenBuffer& token) {
+        const int length = token.length();
+        const char16_t* units = token.data();
+        String& known =
+            keys[(length * 31u + (length ? units[0] + units[length - 1] * 7u : 0)) % keyCacheSize];
+        if (known.length() == length && !known.empty() &&
+            std::memcmp(known.data(), units, size_t(length) * sizeof(char16_t)) == 0)
+            return String::borrow(known.data(), length);
+        String stored = String::borrow(copy(token, nullptr), length);
+        known = String::borrow(stored.data(), length);
+        return stored;
+    }
+    String keyCopy(const String& key) { return String::borrow(key.data(), key.length()); }
+    // The element and its text in one piece of the arena.
+    ElementPtr textElement(const TokenBuffer& token) {
+        void* place = nullptr;
+        const char16_t* text = copy(token, &place);
+        return ElementPtr(ElementPtr(),
+                          new (place) ElementString(String::borrow(text, token.length())));
+    }
+    ElementPtr mapElement() {
+        document.nested.push_back(nullptr);
+        void* place = document.arena.allocate(sizeof(ElementMap), alignof(ElementMap));
+        document.nested.back() = new (place) ElementMap(String(), &document.arena);
+        return ElementPtr(ElementPtr(), document.nested.back());
+    }
+
+  private:
+    static constexpr unsigned keyCacheSize = 64;
+
+    // The token's units, zero-terminated, in the arena; with `element`, room for
+    // an ElementString is taken before them.
+    const char16_t* copy(const TokenBuffer& token, void** element) {
+        const size_t length = static_cast<size_t>(token.length());
+        const size_t head = element ? sizeof(ElementString) : 0;
+        auto* block = static_cast<char*>(document.arena.allocate(
+            head + (length + 1) * sizeof(char16_t), alignof(ElementString)));
+        auto* units = reinterpret_cast<char16_t*>(block + head);
+        std::memcpy(units, token.data(), length * sizeof(char16_t));
+        units[length] = 0;
+        if (element)
+            *element = block;
+        return units;
+    }
+
+    Document& document;
+    String keys[keyCacheSize];
+};
+
+// Builds into an object made by hand: every element owned by its slot.
+class HeapBuilder {
+  public:
+    String key(const TokenBuffer& token) { return String(token.data(), token.length()); }
+    String keyCopy(const String& key) { return key; }
+    ElementPtr textElement(const TokenBuffer& token) {
+        return std::make_shared<ElementString>(String(token.data(), token.length()));
+    }
+    ElementPtr mapElement() { return std::make_shared<ElementMap>(); }
+};
+
+// Stores a member, replacing one under the same key. The service writes its
+// members in key order, so a new key most often goes to the end.
+void store(Members& members, String&& key, ElementPtr&& value) {
+    if (members.empty() || std::prev(members.end())->first < key)
+        members.emplace_hint(members.end(), std::move(key), std::move(value));
+    else
+        members.insert_or_assign(std::move(key), std::move(value));
 }
 
 // One open object: where its members go, the key waiting for a value, and
@@ -95,77 +336,111 @@ struct Level {
     bool valueExpected;
 };
 
-// The nesting is kept on an explicit stack, so a reply with a great many "{" does
-// not exhaust the thread's stack. Everything else follows the recursive grammar:
-// a nested object goes under the current key, the key stays set afterwards, and
-// the outermost "}" ends the parse with the cursor resting on it. False when an
-// object would open deeper than `maxDepth` levels; the parse stops there.
-bool parseLevels(ElementMap& map, const char16_t*& cursor, size_t maxDepth) {
-    while (*cursor && *cursor != u'{')
+// One pass over the text from `cursor` to `end` (a zero unit ends it earlier).
+// The nesting is kept on an explicit stack, so a reply with a great many "{"
+// does not exhaust the thread's stack. The grammar: text before the first "{" is
+// skipped; a quoted token is a key, or the value of the pending key after a ":";
+// a nested object goes under the current key, which stays set afterwards;
+// anything else is skipped; the outermost "}" ends the parse with the cursor
+// resting on it. A quote after an odd run of backslashes opens nothing. False
+// when an object would open deeper than `maxDepth` levels; the parse stops there.
+template <typename Unit, typename Builder>
+bool parseLevels(ElementMap& map, const Unit*& cursor, const Unit* end, size_t maxDepth,
+                 Builder& builder) {
+    while (cursor < end && *cursor != '{')
         ++cursor;
-    if (!*cursor)
+    if (cursor == end)
         return true;
     ++cursor;
 
     std::vector<Level> levels;
     levels.push_back(Level{&map, String(), false});
-    bool inString = false;
-    const char16_t* tokenStart = nullptr;
-    // Backslashes standing directly before the current character: an odd count
-    // escapes a double quote, an even count is a run of escaped backslashes.
-    int backslashes = 0;
+    TokenBuffer token;
+    bool escaped = false; // the last character was the end of an odd backslash run
 
-    for (; *cursor; ++cursor) {
-        const char16_t c = *cursor;
+    while (cursor < end) {
+        const auto c = static_cast<std::make_unsigned_t<Unit>>(*cursor);
         Level& level = levels.back();
-        if (c == u'"' && backslashes % 2 == 0) {
-            backslashes = 0;
-            if (!inString) {
-                inString = true;
-                tokenStart = cursor + 1;
-                continue;
+        if (c == '\\') {
+            escaped = !escaped;
+            ++cursor;
+            continue;
+        }
+        const bool quoteOpens = c == '"' && !escaped;
+        escaped = false;
+        if (quoteOpens) {
+            ++cursor;
+            if (!readString(cursor, end, token)) {
+                // The text ended inside the string: what was complete is kept.
+                cursor = end;
+                return true;
             }
-            inString = false;
-            String token = unescape(tokenStart, cursor);
             if (level.valueExpected) {
                 // The key is not needed after its value: move it into the member.
-                level.map->members.insert_or_assign(
-                    std::move(level.key), std::make_shared<ElementString>(std::move(token)));
+                store(level.map->members, std::move(level.key), builder.textElement(token));
                 level.valueExpected = false;
-                level.key.clear();
+                level.key = String();
             } else {
-                level.key = std::move(token);
+                level.key = builder.key(token);
             }
             continue;
         }
-        backslashes = c == u'\\' ? backslashes + 1 : 0;
-        if (inString)
-            continue;
-        if (c == u':') {
+        if (c == ':') {
             level.valueExpected = true;
-        } else if (c == u'{') {
+        } else if (c == '{') {
             if (levels.size() >= maxDepth)
                 return false;
-            auto nested = std::make_shared<ElementMap>();
-            level.map->members[level.key] = nested;
+            ElementPtr nested = builder.mapElement();
+            ElementMap* nestedMap = static_cast<ElementMap*>(nested.get());
+            store(level.map->members, builder.keyCopy(level.key), std::move(nested));
             // The parent keeps the nested object alive while it is being filled:
             // only the innermost level is ever modified.
-            levels.push_back(Level{nested.get(), String(), false});
-        } else if (c == u'}') {
+            levels.push_back(Level{nestedMap, String(), false});
+        } else if (c == '}') {
             if (levels.size() == 1)
                 return true;
             levels.pop_back();
             levels.back().valueExpected = false;
         }
+        ++cursor;
     }
-    // The text ended inside a string or an object: what was complete is kept.
+    // The text ended inside an object: what was complete is kept.
     return true;
+}
+
+// Where the text ends: at its first zero, or after `length` units.
+const char16_t* terminatorOf(const char16_t* text, size_t length) {
+    for (size_t i = 0; i < length; ++i) {
+        if (text[i] == 0)
+            return text + i;
+    }
+    return text + length;
+}
+const char* terminatorOf(const char* text, size_t length) {
+    const void* zero = length ? std::memchr(text, 0, length) : nullptr;
+    return zero ? static_cast<const char*>(zero) : text + length;
+}
+
+// A document over its own arena; empty when it nests deeper than `maxDepth`.
+template <typename Unit>
+ElementPtr parseDocument(const Unit* text, size_t length, size_t maxDepth) {
+    const Unit* end = terminatorOf(text, length);
+    auto document = std::make_shared<Document>();
+    ArenaBuilder builder(*document);
+    const Unit* cursor = text;
+    if (!parseLevels(document->root, cursor, end, maxDepth, builder))
+        return nullptr;
+    return ElementPtr(document, &document->root);
 }
 
 } // namespace
 
 void parse(ElementMap& map, const char16_t*& cursor) {
-    parseLevels(map, cursor, SIZE_MAX);
+    const char16_t* end = cursor;
+    while (*end)
+        ++end;
+    HeapBuilder builder;
+    parseLevels(map, cursor, end, SIZE_MAX, builder);
 }
 
 ElementPtr parseText(const String& text) {
@@ -173,11 +448,11 @@ ElementPtr parseText(const String& text) {
 }
 
 ElementPtr parseText(const String& text, size_t maxDepth) {
-    ElementPtr root = makeRoot();
-    const char16_t* cursor = text.data();
-    if (!parseLevels(*static_cast<ElementMap*>(root.get()), cursor, maxDepth))
-        return nullptr;
-    return root;
+    return parseDocument(text.data(), static_cast<size_t>(text.length()), maxDepth);
+}
+
+ElementPtr parseUtf8(std::string_view bytes, size_t maxDepth) {
+    return parseDocument(bytes.data(), bytes.size(), maxDepth);
 }
 
 } // namespace Json

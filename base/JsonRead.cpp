@@ -18,9 +18,16 @@ String text(const ElementPtr& element) {
     return static_cast<const ElementString*>(element.get())->value();
 }
 
+// A parsed document's slot owns nothing: the member shares ownership of what
+// holds `map`, so it keeps the document alive as a built member would.
 ElementPtr member(const ElementPtr& map, const String& key) {
     const ElementMap* object = asMap(map);
-    return object ? object->find(key) : ElementPtr();
+    if (!object)
+        return ElementPtr();
+    ElementPtr slot = object->find(key);
+    if (slot && slot.use_count() == 0)
+        return ElementPtr(map, slot.get());
+    return slot;
 }
 
 String memberText(const ElementPtr& map, const String& key) {

@@ -48,7 +48,7 @@ void write(const ElementPtr& element, String& out) {
         return;
     struct Open {
         const ElementMap* map;
-        std::map<String, ElementPtr>::const_iterator next;
+        Members::const_iterator next;
     };
     std::vector<Open> open;
     out.append(u'{');

@@ -156,6 +156,18 @@ void String::clear() {
         buf[0] = 0;
 }
 
+char16_t* String::reserveForWrite(int capacity) {
+    reserve(capacity < len ? len : capacity);
+    return buf;
+}
+
+void String::setLength(int length) {
+    if (!buf || borrowed)
+        reserve(length);
+    len = std::clamp(length, 0, cap);
+    buf[len] = 0;
+}
+
 String& String::append(const String& other) {
     if (&other == this) {
         String copy(other);

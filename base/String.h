@@ -46,6 +46,12 @@ class String {
 
     void clear();
 
+    // Filling in place: room for at least `capacity` units (what is there is kept)
+    // and the buffer to write them to; setLength() then fixes the length, at most
+    // that capacity, and writes the terminator.
+    char16_t* reserveForWrite(int capacity);
+    void setLength(int length);
+
     // Units [pos, pos + count), clamped to the text; a negative count means
     // "to the end".
     String substr(int pos, int count = -1) const;

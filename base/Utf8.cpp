@@ -1,5 +1,8 @@
 #include "base/Utf8.h"
 
+#include <climits>
+#include <new>
+
 namespace Utf8 {
 
 namespace {
@@ -65,16 +68,6 @@ bool readSequence(const unsigned char* b, size_t i, size_t count, unsigned& cp, 
     return got == need;
 }
 
-void appendCodePoint(String& out, unsigned cp) {
-    if (cp < 0x10000) {
-        out.append(static_cast<char16_t>(cp));
-    } else {
-        cp -= 0x10000;
-        out.append(static_cast<char16_t>(0xD800 + (cp >> 10)));
-        out.append(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    }
-}
-
 } // namespace
 
 std::string encode(const String& text) {
@@ -109,20 +102,47 @@ std::string encode(const String& text) {
     return out;
 }
 
-// Each maximal ill-formed part yields one U+FFFD.
+size_t decodeNext(const unsigned char* bytes, size_t count, char16_t* out, int& units) {
+    unsigned cp = 0;
+    size_t length = 0;
+    if (!readSequence(bytes, 0, count, cp, length)) {
+        out[0] = replacement;
+        units = 1;
+    } else if (cp < 0x10000) {
+        out[0] = static_cast<char16_t>(cp);
+        units = 1;
+    } else {
+        cp -= 0x10000;
+        out[0] = static_cast<char16_t>(0xD800 + (cp >> 10));
+        out[1] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+        units = 2;
+    }
+    return length;
+}
+
+// Each maximal ill-formed part yields one U+FFFD. A sequence of n bytes gives at
+// most n units, so the text is written in place into room for `count` units;
+// plain ASCII, most of every reply, is widened byte by byte.
 String decode(const char* bytes, size_t count) {
     String out;
+    if (count == 0)
+        return out;
+    if (count > static_cast<size_t>(INT_MAX - 1))
+        throw std::bad_alloc();
+    char16_t* const start = out.reserveForWrite(static_cast<int>(count));
+    char16_t* to = start;
     const auto* b = reinterpret_cast<const unsigned char*>(bytes);
-    size_t i = 0;
-    while (i < count) {
-        unsigned cp = 0;
-        size_t length = 0;
-        if (readSequence(b, i, count, cp, length))
-            appendCodePoint(out, cp);
-        else
-            out.append(replacement);
-        i += length;
+    const auto* end = b + count;
+    while (b < end) {
+        if (*b < 0x80) {
+            *to++ = *b++;
+            continue;
+        }
+        int units = 0;
+        b += decodeNext(b, static_cast<size_t>(end - b), to, units);
+        to += units;
     }
+    out.setLength(static_cast<int>(to - start));
     return out;
 }
 

@@ -21,4 +21,10 @@ inline String decode(const std::string& bytes) {
 // would replace nothing.
 bool isValid(std::string_view bytes);
 
+// The sequence at the start of `bytes` (`count` of them there, at least one):
+// writes its UTF-16 units to `out` (one or two; one U+FFFD for a maximal
+// ill-formed part), sets `units` to their number and returns how many bytes it
+// took. Decoding sequence after sequence gives what decode() gives.
+size_t decodeNext(const unsigned char* bytes, size_t count, char16_t* out, int& units);
+
 } // namespace Utf8

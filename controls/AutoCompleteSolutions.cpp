@@ -1,7 +1,5 @@
 #include "controls/AutoCompleteSolutions.h"
 
-#include <cstddef>
-
 void AutoCompleteSolutions::search(const String& text) {
     tickets.search(results, text, softwareFilter, localeFilter);
 }
@@ -9,13 +7,13 @@ void AutoCompleteSolutions::search(const String& text) {
 String AutoCompleteSolutions::text(int index) {
     if (index < 0 || index >= count())
         return String();
-    return results[static_cast<std::size_t>(index)].question;
+    return results[index].question;
 }
 
 const void* AutoCompleteSolutions::item(int index) {
     if (index < 0 || index >= count())
         return nullptr;
-    return &results[static_cast<std::size_t>(index)];
+    return &results[index];
 }
 
 void AutoCompleteSolutions::clear() {

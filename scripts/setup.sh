@@ -11,7 +11,7 @@ packages=(cmake ninja-build g++ pkg-config googletest libgtest-dev libgmock-dev 
     libcurl4-openssl-dev libsqlite3-dev libssl-dev libcpp-httplib-dev openssl ca-certificates
     g++-mingw-w64-x86-64-posix wine wine64 libwine-dev xvfb xdotool imagemagick x11-utils
     clang libclang-rt-14-dev wrk procps psmisc clang-format curl iproute2 postgresql libpq-dev nsis
-    systemd dpkg-dev)
+    systemd dpkg-dev rapidjson-dev libsimdjson-dev nlohmann-json3-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

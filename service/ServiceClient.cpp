@@ -163,4 +163,9 @@ String post(const String& endpoint, const String& body) {
     return send(host(), endpoint, String(), body, u"POST");
 }
 
+std::string postBytes(const String& endpoint, const String& body) {
+    return httpsExchange(host(), port(), objectName(endpoint, String()), u"POST", bodyBytes(body))
+        .bytes;
+}
+
 } // namespace ServiceClient

@@ -27,6 +27,9 @@ String send(const String& host, const String& endpoint, const String& query, con
             const String& verb);
 // send() to the configured host with "POST" and no query.
 String post(const String& endpoint, const String& body);
+// post() without decoding: the reply's bytes as they arrived (empty when the
+// exchange failed), for a reader that decodes as it parses.
+std::string postBytes(const String& endpoint, const String& body);
 
 // The service host and port: the build settings, unless a test chose another
 // server.

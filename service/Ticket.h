@@ -7,7 +7,8 @@
 #include <set>
 
 // A question of the service. The field names are those of the service's reply
-// members. Tickets are copied by value, capture included, into result lists.
+// members. Search results refer to the list's tickets; a played solution is a
+// copy, capture included.
 struct Ticket {
     int id = 0;
     int id_operating_system = 0;

@@ -1,36 +1,51 @@
 #include "service/TicketList.h"
 
+#include "base/DebugOutput.h"
 #include "base/Protocol.h"
 #include "base/Words.h"
 #include "base/Json.h"
 #include "service/ServiceClient.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+
 using namespace Protocol;
 
-namespace {
-
-// The tickets lie scattered in memory; asking for them a few steps ahead lets the
-// scan wait for many of them at once instead of one after the other.
-inline void prefetch(const void* address) {
-#if defined(__GNUC__)
-    if (address)
-        __builtin_prefetch(address);
-#endif
-}
-
-} // namespace
-
-TicketList::TicketList(const SoftwareCatalogue& catalogue) : software(catalogue) {}
+TicketList::TicketList(const SoftwareCatalogue& catalogue)
+    : software(catalogue), tickets(std::make_shared<Tickets>()) {}
 
 TicketList& TicketList::instance() {
     static TicketList list;
     return list;
 }
 
+// The list is what the user waits for at start: the time of each step goes to
+// the debugger (bench/start-up.sh reads it).
 void TicketList::download() {
-    tickets.clear();
-    orderStale = true;
-    loadFromReply(ServiceClient::post(Endpoint::gettickets, ServiceClient::codeBody()));
+    using Clock = std::chrono::steady_clock;
+    auto ms = [](Clock::time_point from, Clock::time_point to) {
+        return static_cast<int>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(to - from).count());
+    };
+    tickets = std::make_shared<Tickets>();
+    index.reset();
+    const Clock::time_point start = Clock::now();
+    std::string bytes = ServiceClient::postBytes(Endpoint::gettickets, ServiceClient::codeBody());
+    const Clock::time_point downloaded = Clock::now();
+    const int received = static_cast<int>(std::min<size_t>(bytes.size(), INT32_MAX));
+    // Parsed from the bytes as they arrived: no decoded copy of the whole reply.
+    ElementPtr root = Json::parseUtf8(bytes);
+    const Clock::time_point parsed = Clock::now();
+    load(root);
+    const Clock::time_point catalogued = Clock::now();
+    root.reset();
+    bytes = std::string();
+    const Clock::time_point released = Clock::now();
+    debugOutput(String::format(u"gettickets.php: %i bytes downloaded in %i ms, decoded and parsed "
+                               u"in %i ms, %i tickets catalogued in %i ms, released in %i ms",
+                               received, ms(start, downloaded), ms(downloaded, parsed), count(),
+                               ms(parsed, catalogued), ms(catalogued, released)));
 }
 
 std::set<int> parseSoftwareList(const String& text) {
@@ -46,9 +61,16 @@ std::set<int> parseSoftwareList(const String& text) {
 }
 
 void TicketList::loadFromReply(const String& reply) {
-    tickets.clear();
-    orderStale = true;
-    ElementPtr root = Json::parseText(reply);
+    load(Json::parseText(reply));
+}
+
+void TicketList::loadFromReplyBytes(std::string_view bytes) {
+    load(Json::parseUtf8(bytes));
+}
+
+void TicketList::load(const ElementPtr& root) {
+    tickets = std::make_shared<Tickets>();
+    index.reset();
     const Json::ElementMap* map = Json::asMap(root);
     if (!map)
         return;
@@ -68,14 +90,14 @@ void TicketList::loadFromReply(const String& reply) {
         }
         find(ticket.id) = std::move(ticket);
     }
+    index = std::make_shared<const TicketIndex>(tickets);
 }
 
 Ticket& TicketList::find(int id) {
-    auto [it, inserted] = tickets.try_emplace(id);
-    if (inserted) {
+    auto [it, inserted] = tickets->try_emplace(id);
+    if (inserted)
         it->second.id = id;
-        orderStale = true;
-    }
+    index.reset();
     return it->second;
 }
 
@@ -84,41 +106,50 @@ bool TicketList::belongsTo(const Ticket& ticket, int softwareId) const {
 }
 
 void TicketList::localesFor(int softwareId, std::set<int>& locales) const {
-    for (const auto& [id, ticket] : tickets) {
+    for (const auto& [id, ticket] : *tickets) {
         if (belongsTo(ticket, softwareId))
             locales.insert(ticket.id_locale);
     }
 }
 
-const std::vector<const Ticket*>& TicketList::searchOrder() const {
-    if (orderStale) {
-        order.clear();
-        order.reserve(tickets.size());
-        for (const auto& [id, ticket] : tickets)
-            order.push_back(&ticket);
-        orderStale = false;
-    }
-    return order;
+const std::shared_ptr<const TicketIndex>& TicketList::currentIndex() const {
+    if (!index)
+        index = std::make_shared<const TicketIndex>(tickets);
+    return index;
 }
 
-void TicketList::search(std::vector<Ticket>& out, const String& query, int softwareId,
+void TicketList::search(TicketMatches& found, const String& query, int softwareId,
                         int localeId) const {
-    out.clear();
-    if (query.length() == 1 || query.length() == 2)
+    const std::shared_ptr<const TicketIndex>& now = currentIndex();
+    const bool anySoftware = softwareId == software.wildcardId();
+    const bool narrowing = found.complete && found.index == now && found.softwareId == softwareId &&
+                           found.localeId == localeId && found.anySoftware == anySoftware &&
+                           query.startsWith(found.query);
+    if (!narrowing) {
+        found.clear();
+        found.index = now;
+        found.language = now->language(localeId);
+        found.softwareId = softwareId;
+        found.localeId = localeId;
+        found.anySoftware = anySoftware;
+    }
+    found.query = query;
+    // One or two characters find nothing, and a longer text cannot be narrowed
+    // from that.
+    found.complete = query.length() != 1 && query.length() != 2;
+    if (!found.complete) {
+        found.positions.clear();
+        return;
+    }
+    if (!found.language)
         return;
     const std::vector<String> words = splitWords(query.lower());
-    // Cheapest tests first: this runs for every typed character.
-    const std::vector<const Ticket*>& order = searchOrder();
-    const size_t n = order.size();
-    for (size_t i = 0; i < n; ++i) {
-        prefetch(i + 16 < n ? order[i + 16] : nullptr);
-        prefetch(i + 4 < n ? order[i + 4]->questionLower.data() : nullptr);
-        const Ticket& ticket = *order[i];
-        if (ticket.id_locale != localeId || !ticket.offeredBySearch())
-            continue;
-        if (!belongsTo(ticket, softwareId))
-            continue;
-        if (containsAllWords(ticket.questionLower, words))
-            out.push_back(ticket);
+    if (narrowing) {
+        const std::vector<uint32_t> previous = std::move(found.positions);
+        TicketIndex::search(*found.language, words, softwareId, anySoftware, &previous,
+                            found.positions);
+    } else {
+        TicketIndex::search(*found.language, words, softwareId, anySoftware, nullptr,
+                            found.positions);
     }
 }

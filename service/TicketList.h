@@ -1,10 +1,15 @@
 #pragma once
 
+#include "base/Json.h"
 #include "service/SoftwareCatalogue.h"
 #include "service/Ticket.h"
+#include "service/TicketIndex.h"
+#include "service/TicketMatches.h"
 
 #include <map>
+#include <memory>
 #include <set>
+#include <string_view>
 #include <vector>
 
 // All tickets of the service, ordered by id, with the question search. One
@@ -16,7 +21,7 @@ class TicketList {
     // `software` supplies the wildcard id that stands for every software.
     explicit TicketList(const SoftwareCatalogue& software = SoftwareCatalogue::instance());
 
-    // The search order points into the list's own tickets: a copy would point
+    // The search index points into the list's own tickets: a copy would point
     // into the original.
     TicketList(const TicketList&) = delete;
     TicketList& operator=(const TicketList&) = delete;
@@ -26,17 +31,21 @@ class TicketList {
     // Replaces the list with the service's tickets ("gettickets.php"). A failed
     // request or a reply that is not JSON leaves the list empty.
     void download();
-    // The part of download() after the request: empties the list and reads the reply.
+    // The part of download() after the request: empties the list and reads the
+    // reply, as text or as the UTF-8 bytes that arrived; then builds the search
+    // index. Tickets that earlier searches found stay with those results.
     void loadFromReply(const String& reply);
+    void loadFromReplyBytes(std::string_view bytes);
 
     // Find-or-insert: an id without ticket gets a new empty one (its id field
-    // included), which stays in the list and counts towards its size.
+    // included), which stays in the list and counts towards its size. The caller
+    // may change the ticket: the next search indexes the list anew.
     Ticket& find(int id);
 
-    int count() const { return static_cast<int>(tickets.size()); }
-    const Tickets& all() const { return tickets; }
-    Tickets::const_iterator begin() const { return tickets.begin(); }
-    Tickets::const_iterator end() const { return tickets.end(); }
+    int count() const { return static_cast<int>(tickets->size()); }
+    const Tickets& all() const { return *tickets; }
+    Tickets::const_iterator begin() const { return tickets->begin(); }
+    Tickets::const_iterator end() const { return tickets->end(); }
 
     // True when the ticket is about that software: the software is the wildcard
     // or in the ticket's software list.
@@ -45,22 +54,23 @@ class TicketList {
     // Adds the language of every ticket about the software to `locales`.
     void localesFor(int softwareId, std::set<int>& locales) const;
 
-    // Replaces `out` with copies, in id order, of the tickets about the software, in
-    // the language and in state 2 or 3 whose question holds every word of the query
+    // Replaces `found` with the tickets, in id order, about the software, in the
+    // language and in state 2 or 3 whose question holds every word of the query
     // (A to Z case-insensitive). An empty query gives all of them, a query of one or
-    // two characters none.
-    void search(std::vector<Ticket>& out, const String& query, int softwareId, int localeId) const;
+    // two characters none. When the query extends the one `found` holds for the
+    // same filters, only `found` is searched again.
+    void search(TicketMatches& found, const String& query, int softwareId, int localeId) const;
 
   private:
-    // The tickets in id order as a flat list: the search runs for every typed
-    // character, and walking the tree node by node costs most of its time. Map
-    // nodes never move, so the pointers stay valid until the list is emptied.
-    const std::vector<const Ticket*>& searchOrder() const;
+    void load(const ElementPtr& root);
+    // The index of the tickets as they are now.
+    const std::shared_ptr<const TicketIndex>& currentIndex() const;
 
     const SoftwareCatalogue& software;
-    Tickets tickets;
-    mutable std::vector<const Ticket*> order;
-    mutable bool orderStale = true;
+    // Replaced, never emptied, on every load: search results may still hold the
+    // previous tickets.
+    std::shared_ptr<Tickets> tickets;
+    mutable std::shared_ptr<const TicketIndex> index;
 };
 
 // A ticket's "software_list": ids separated by ";"; every piece counts, an empty

@@ -12,6 +12,7 @@
 #include "automation/win/OverlayWindow.h"
 #include "input/win/InputHooks.h"
 #include "resources/resource.h"
+#include "base/DebugOutput.h"
 #include "service/CatalogueReload.h"
 #include "service/LocaleCatalogue.h"
 #include "service/OsCatalogue.h"
@@ -83,6 +84,8 @@ bool Lotse::run(HINSTANCE module) {
     // The template is not visible: the program starts behind its tray icon.
     mainWindow.create(IDD_MAIN, nullptr, true, false);
     TrayIcon::add(trayIcon, mainWindow.window, icon, title);
+    // The main window holds the lists: from here a question is searched at once.
+    debugOutput(u"Lotse: ready to search");
 
     runMainLoop();
 

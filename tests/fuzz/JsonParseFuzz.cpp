@@ -1,11 +1,14 @@
-// libFuzzer target: any reply bytes, decoded as the transport decodes them, then
-// parsed and written again. AddressSanitizer and UBSan watch every read.
+// libFuzzer target: any reply bytes, parsed straight from UTF-8 as the ticket
+// list reads them, and decoded first as the other replies are; both readings
+// agree, and what was parsed writes and parses back to the same document.
+// AddressSanitizer and UBSan watch every read.
 #include "base/Json.h"
 #include "base/Utf8.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const String text = Utf8::decode(reinterpret_cast<const char*>(data), size);
@@ -19,8 +22,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (*cursor != 0 && *cursor != u'}')
         std::abort();
 
-    // What was parsed writes and parses back to the same document.
+    // Read from the bytes, decoded on the way, the document is the same.
     const String written = Json::writeText(root);
+    const ElementPtr fromBytes =
+        Json::parseUtf8(std::string_view(reinterpret_cast<const char*>(data), size));
+    if (!(Json::writeText(fromBytes) == written))
+        std::abort();
+    const ElementPtr fromText = Json::parseText(text);
+    if (!(Json::writeText(fromText) == written))
+        std::abort();
+
+    // What was parsed writes and parses back to the same document.
     ElementPtr again = Json::parseText(written);
     if (!(Json::writeText(again) == written))
         std::abort();

@@ -9,9 +9,9 @@ namespace {
 struct MainWindowModelTest : testing::Test, MainWindowDesk {
     // The number of questions the search offers for software and language.
     int offered(int software, int locale) {
-        std::vector<Ticket> found;
+        TicketMatches found;
         tickets.search(found, String(), software, locale);
-        return static_cast<int>(found.size());
+        return found.count();
     }
     // The question list holds exactly the offered questions of software and language.
     void expectQuestionsOf(int software, int locale) {

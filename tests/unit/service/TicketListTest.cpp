@@ -1,7 +1,11 @@
 #include "service/TicketList.h"
 #include "tests/StringPrinter.h"
+#include "tests/support/ReferenceTicketSearch.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
 
 namespace {
 
@@ -9,6 +13,13 @@ std::vector<int> ids(const std::vector<Ticket>& tickets) {
     std::vector<int> out;
     for (const Ticket& t : tickets)
         out.push_back(t.id);
+    return out;
+}
+
+std::vector<int> ids(const TicketMatches& tickets) {
+    std::vector<int> out;
+    for (int i = 0; i < tickets.count(); ++i)
+        out.push_back(tickets[i].id);
     return out;
 }
 
@@ -39,10 +50,10 @@ struct TicketListTest : ::testing::Test {
     }
 
     std::vector<int> search(const String& query, int software, int locale) {
-        std::vector<Ticket> out;
-        out.push_back(Ticket{}); // replaced, not appended to
-        list.search(out, query, software, locale);
-        return ids(out);
+        TicketMatches found;
+        list.search(found, u"irrelevant", 4, 1031); // replaced, not narrowed
+        list.search(found, query, software, locale);
+        return ids(found);
     }
 };
 
@@ -119,4 +130,82 @@ TEST_F(TicketListTest, SearchFollowsReloadsAndInsertedTickets) {
     inserted.id_locale = 1031;
     inserted.software_list = {4};
     EXPECT_EQ(search(u"", 4, 1031), (std::vector<int>{1, 3}));
+}
+
+// Typing, deleting, switching filters, changing and reloading tickets: every
+// search finds what the plain scan of all tickets finds, in the same order, and
+// its tickets are the list's own.
+TEST_F(TicketListTest, IndexedSearchFindsWhatTheFullScanFinds) {
+    std::mt19937 random(11);
+    const char16_t* pieces[] = {u"ab", u"ba", u"Ab", u"c", u"\u00fc", u" ", u"  ", u"\t", u"abc"};
+    auto randomQuestion = [&] {
+        String q;
+        for (int n = static_cast<int>(random() % 12); n > 0; --n)
+            q.append(String(pieces[random() % 9]));
+        return q;
+    };
+    auto reload = [&] {
+        String reply(u"{");
+        for (int id = 1; id <= 400; ++id) {
+            const String question = randomQuestion().substr(0, 30);
+            String escaped;
+            for (int i = 0; i < question.length(); ++i) {
+                if (question[i] == u'\t')
+                    escaped.append(u"\\t");
+                else
+                    escaped.append(question[i]);
+            }
+            reply.append(String::format(
+                u"%s\"%i\":{\"question\":\"%s\",\"id_state\":\"%i\",\"id_locale\":\"%i\","
+                u"\"software_list\":\"%i;%i\"}",
+                id > 1 ? u"," : u"", id, escaped, 1 + static_cast<int>(random() % 4),
+                1031 + static_cast<int>(random() % 3), static_cast<int>(random() % 6),
+                static_cast<int>(random() % 6)));
+        }
+        reply.append(u'}');
+        list.loadFromReply(reply);
+    };
+    reload();
+    TicketMatches found;
+    std::vector<Ticket> expected;
+    String query;
+    int software = 9, locale = 1031;
+    for (int step = 0; step < 4000; ++step) {
+        const unsigned action = random() % 100;
+        if (action < 60) {
+            query.append(String(pieces[random() % 9]).substr(0, 1));
+        } else if (action < 75) {
+            query =
+                query.substr(0, std::max(0, query.length() - 1 - static_cast<int>(random() % 3)));
+        } else if (action < 85) {
+            software = static_cast<int>(random() % 10);
+            locale = 1030 + static_cast<int>(random() % 4);
+        } else if (action < 92) {
+            Ticket& changed = list.find(1 + static_cast<int>(random() % 420));
+            changed.questionLower = randomQuestion().lower();
+            changed.id_state = 2 + static_cast<int>(random() % 2);
+            changed.id_locale = locale;
+        } else if (action < 94) {
+            reload();
+        } else {
+            query = randomQuestion().substr(0, 5);
+        }
+        list.search(found, query, software, locale);
+        referenceTicketSearch(list, expected, query, software, locale);
+        ASSERT_EQ(ids(found), ids(expected))
+            << "step " << step << " query " << testing::PrintToString(query);
+        for (int i = 0; i < found.count(); ++i)
+            ASSERT_EQ(&found[i], &list.all().at(found[i].id));
+    }
+}
+
+TEST_F(TicketListTest, ResultsOutliveAReload) {
+    TicketMatches found;
+    list.search(found, u"drucke", 9, 1031);
+    list.loadFromReply(u"{}");
+    ASSERT_EQ(found.count(), 2);
+    EXPECT_EQ(found[0].question, String(u"Wie DRUCKE ich ein Dokument?"));
+    // Narrowing stops at the reload: the new list is searched.
+    list.search(found, u"drucken", 9, 1031);
+    EXPECT_EQ(found.count(), 0);
 }

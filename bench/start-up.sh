@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# Lotse's start as the user waits for it, under Wine against a local service
+# holding 100 000 tickets (the demo data and made-up tickets, about 25 MB of
+# gettickets.php reply): from starting lotse.exe to the main window ready to
+# search (its "ready to search" debug line), and of that the ticket list's
+# download, its decoding and parsing (one pass) and the building of the ticket
+# catalogue and search index, as lotse.exe reports them to the debugger; then
+# the working set (resident memory) of lotse.exe. Anchor in the same run: the
+# same gettickets.php request by curl on loopback (download alone). Goal: the
+# start within 2x that download. LOTSE_STARTUP_RUNS sets the number of starts
+# (default 3); the first one also warms the Wine prefix and is shown apart.
+# Needs LOTSE_TOP and LOTSE_WIN_BUILD; scripts/bench.sh sets them.
+set -uo pipefail
+source "$LOTSE_TOP/scripts/wine-env.sh"
+source "$LOTSE_TOP/tests/e2e/desktop.sh"
+runs=${LOTSE_STARTUP_RUNS:-3}
+tickets=100000
+tls=${LOTSE_TLS_DIR:-/usr/local/share/lotse-dev-ca}
+native=$(dirname "$LOTSE_WIN_BUILD")/native
+port=$(sed -n 's/^LOTSE_SERVICE_PORT:STRING=//p' "$native/CMakeCache.txt")
+service="$native/server/lotse-service"
+[ -x "$service" ] || fail "$service is not built"
+
+work=$(mktemp -d)
+service_pid=
+cleanup() {
+    if [ -n "$service_pid" ]; then
+        kill "$service_pid" 2>/dev/null
+        wait "$service_pid" 2>/dev/null
+    fi
+    lotse_wine_cleanup
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The demo data, and tickets after its last one up to $tickets: questions of 6
+# to 14 words in three languages, states 1 to 4, one or two software entries.
+data="$work/data.jsonl"
+cp "$LOTSE_TOP/server/demo-data.jsonl" "$data"
+first=$(($(grep -c '"table":"ticket"' "$data") + 1))
+awk -v first="$first" -v last="$tickets" 'BEGIN {
+    n = split("Wie kann ich ein Dokument drucken speichern Tabelle Zelle Formel einfügen Seite " \
+              "Rand Schrift ändern Fenster schließen Menü Datei öffnen Export PDF Bild Diagramm " \
+              "Vorlage Makro Filter sortieren Spalte Zeile löschen markieren kopieren Format " \
+              "Absatz Tastatur Kürzel Ansicht Zoom Drucker Netzwerk Konto Passwort Update " \
+              "Fehler Meldung Option Einstellung", words, " ")
+    srand(7)
+    for (id = first; id <= last; ++id) {
+        q = ""
+        for (w = 6 + int(rand() * 9); w > 0; --w)
+            q = q (q == "" ? "" : " ") words[1 + int(rand() * n)]
+        printf "{\"created\":\"2025-11-%02d 10:%02d:00\",\"hw_guid\":\"{00000000-0000-0000-0000-%012d}\",\"id\":\"%d\",\"id_locale\":\"%d\",\"id_operating_system\":\"%d\",\"id_state\":\"%d\",\"question\":\"%s?\",\"table\":\"ticket\",\"username\":\"bench\"}\n",
+            1 + id % 28, id % 60, id, id, 1 + int(rand() * 3), 1 + int(rand() * 5),
+            1 + int(rand() * 4), q
+    }
+    for (id = first; id <= last; ++id) {
+        s = 2 + int(rand() * 12)
+        printf "{\"id_software\":\"%d\",\"id_ticket\":\"%d\",\"table\":\"ticket_software\"}\n", s, id
+        if (rand() < 0.2)
+            printf "{\"id_software\":\"%d\",\"id_ticket\":\"%d\",\"table\":\"ticket_software\"}\n",
+                2 + (s - 1) % 12, id
+    }
+}' >>"$data"
+"$service" --db "$work/service.db" --seed-demo --demo-data "$data" >/dev/null ||
+    fail "seeding $tickets tickets failed"
+if ss -ltnH "sport = :$port" 2>/dev/null | grep -q .; then
+    fail "port $port is in use"
+fi
+"$service" --db "$work/service.db" --port "$port" --cert "$tls/localhost.crt" \
+    --key "$tls/localhost.key" >"$work/service.log" 2>&1 &
+service_pid=$!
+for _ in $(seq 1 100); do
+    curl -s --max-time 2 "https://localhost:$port/curversion.php" >/dev/null && break
+    sleep 0.1
+done
+
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# The anchor: the reply alone, as curl fetches it on loopback.
+download_ms() {
+    curl -s -o "$work/reply" -w '%{time_total}\n' --data "code=$code" \
+        "https://localhost:$port/gettickets.php" | awk '{ printf "%d", $1 * 1000 }'
+}
+
+printf 'start-up of lotse.exe under Wine, %d tickets, %d runs\n' "$tickets" "$runs"
+printf '%-6s %9s %9s %9s %9s %9s %9s %10s %9s %9s\n' run start_ms download parse catalog \
+    release other_ms rss_MB curl_ms ceiling
+results="$work/results"
+: >"$results"
+for run in $(seq 1 "$runs"); do
+    anchor=$(download_ms)
+    bytes=$(stat -c %s "$work/reply")
+    log="$work/debug-$run.log"
+    : >"$log"
+    started=$(now_ms)
+    # Each debugger line is stamped as it arrives.
+    WINEDEBUG=+debugstr lotse_in_desktop "$lotse_exe" 2> >(
+        while IFS= read -r line; do
+            printf '%s %s\n' "$(now_ms)" "$line"
+        done >>"$log"
+    ) >/dev/null &
+    for _ in $(seq 1 1200); do
+        grep -q 'ready to search' "$log" && break
+        sleep 0.05
+    done
+    ready_line=$(grep -m1 'ready to search' "$log") || fail "lotse.exe never became ready (run $run)"
+    ready=${ready_line%% *}
+    steps=$(grep -m1 -o 'downloaded in [0-9]* ms, decoded and parsed in [0-9]* ms, [0-9]* tickets catalogued in [0-9]* ms, released in [0-9]* ms' "$log")
+    read -r down parse count catalog release <<<"$(echo "$steps" | tr -cs '0-9' ' ')"
+    [ "${count:-0}" -ge "$tickets" ] || fail "lotse.exe read ${count:-no} tickets (run $run)"
+    sleep 1 # what the start left behind is freed, as a user's next look finds it
+    rss=0
+    for pid in $(lotse_pids); do
+        rss=$(awk '/^VmRSS/ { print $2 }' "/proc/$pid/status")
+    done
+    total=$((ready - started))
+    other=$((total - down - parse - catalog - release))
+    printf '%-6s %9d %9d %9d %9d %9d %9d %10.1f %9d %9d\n' "$run" "$total" "$down" "$parse" \
+        "$catalog" "$release" "$other" "$(awk -v kb="$rss" 'BEGIN { print kb / 1024 }')" "$anchor" $((2 * anchor))
+    echo "$run $total $anchor" >>"$results"
+    lotse_quit
+done
+printf 'reply: %d bytes\n' "$bytes"
+# The goal over the warm starts (every start when there is only one).
+awk -v runs="$runs" '$1 > 1 || runs == 1 { n++; if ($2 > 2 * $3) missed++ }
+    END { printf "goal (start within 2x the download) %s in %d of %d warm starts\n",
+          missed ? "missed" : "met", n - missed, n }' "$results"
