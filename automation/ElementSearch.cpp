@@ -71,6 +71,9 @@ struct SubtreeMatches {
     static constexpr int pairModes = 3; // AidAndName, AidAndClass, ClassAndName
     std::vector<AutomationElementPtr> byMode[pairModes];
     std::vector<AutomationElementPtr> alike;
+    // A stricter or alike match that is not visible now (scrolled away, in a
+    // hidden page): the control is there, so no loose match stands in for it.
+    bool hiddenMatch = false;
 };
 
 void searchSubtree(AutomationClient& client, const AutomationElementPtr& top,
@@ -102,8 +105,12 @@ void searchSubtree(AutomationClient& client, const AutomationElementPtr& top,
             else if (sameClass && sameName && hasName)
                 mode = static_cast<int>(MatchMode::ClassAndName);
             const bool alike = mode < 0 && sameClass && hasName && namesAlike(childName, name);
-            if ((mode < 0 && !alike) || !isVisible(client, child))
+            if (mode < 0 && !alike)
                 continue;
+            if (!isVisible(client, child)) {
+                matches.hiddenMatch = true;
+                continue;
+            }
             if (mode >= 0)
                 matches.byMode[mode].push_back(child);
             else
@@ -137,10 +144,13 @@ TargetDecision taken(ElementDescriptor& target, const String& rule,
 // or none. A stronger match anywhere in the found windows goes first, so that a
 // control moved into a container is found where it went; then a control of the
 // recorded class whose name reads alike; a loose match only when it is the only one.
+// A stricter match that is hidden now (`hiddenMatch`) keeps the others out.
 TargetDecision decideTarget(AutomationClient& client, ElementDescriptor& target,
                             const std::vector<AutomationElementPtr>& windows,
-                            const std::vector<AutomationElementPtr>& weak, int weakMode) {
+                            const std::vector<AutomationElementPtr>& weak, int weakMode,
+                            bool hiddenMatch) {
     SubtreeMatches deep;
+    deep.hiddenMatch = hiddenMatch;
     for (const AutomationElementPtr& window : windows)
         searchSubtree(client, window, target, deep);
     if (windows.empty() && weakMode == static_cast<int>(MatchMode::Class)) {
@@ -158,6 +168,8 @@ TargetDecision decideTarget(AutomationClient& client, ElementDescriptor& target,
         if (found.size() > 1)
             return noneTaken(target, rule, found.size());
     }
+    if (deep.hiddenMatch)
+        return TargetDecision{};
     if (deep.alike.size() == 1)
         return taken(target, u"Similar name", deep.alike.front());
     if (deep.alike.size() > 1)
@@ -247,6 +259,7 @@ AutomationElementPtr findElement(AutomationClient* client, ElementTrace& trace, 
     AutomationElementPtr parent;
     bool rootOnly = false;      // the current candidates are the desktop root alone
     bool reachedTarget = false; // the target's level had candidates to search under
+    bool hiddenMatch = false;   // a strict mode matched there, but nothing visible
     for (int level = last; level >= stopLevel; --level) {
         ElementDescriptor& descriptor = trace.elements[level];
         if (descriptor.className == rootClass) {
@@ -282,9 +295,13 @@ AutomationElementPtr findElement(AutomationClient* client, ElementTrace& trace, 
                                 weak.clear();
                             weak.push_back(child);
                             weakMode = mode;
-                        } else if (!loose && isVisible(*client, child)) {
-                            (level == 0 ? result : parent) = child;
-                            bestMode = mode;
+                        } else if (!loose) {
+                            if (isVisible(*client, child)) {
+                                (level == 0 ? result : parent) = child;
+                                bestMode = mode;
+                            } else {
+                                hiddenMatch = true;
+                            }
                         }
                     }
                     next.push_back(std::move(child));
@@ -304,7 +321,8 @@ AutomationElementPtr findElement(AutomationClient* client, ElementTrace& trace, 
 
     ElementDescriptor& target = trace.elements.front();
     if (reachedTarget) {
-        const TargetDecision decision = decideTarget(*client, target, windows, weak, weakMode);
+        const TargetDecision decision =
+            decideTarget(*client, target, windows, weak, weakMode, hiddenMatch);
         if (decision.element || decision.ambiguous)
             return decision.element;
     }

@@ -160,6 +160,17 @@ TEST(FindElement, LooseMatchesGiveWayToStrongerOnesAnywhereInTheWindow) {
         EXPECT_FALSE(closing.sameElement(found, eins) || closing.sameElement(found, drei)) << call;
     }
 
+    // Hidden (a page not shown), the control is not replaced by its one visible
+    // neighbour of the class; the walk returns it as before, rectangle or not.
+    MemoryAutomation paged;
+    auto page = add(paged, paged.root(), u"Klickziel", u"Target");
+    auto eins = add(paged, page, u"Eins", u"Button", u"101");
+    auto hidden = add(paged, page, u"Zwei", u"Button", u"102", noRect);
+    EXPECT_TRUE(paged.sameElement(findElement(&paged, trace, 0), hidden));
+    paged.properties(hidden)->automationId = u"120";
+    paged.properties(hidden)->name = String(u"Zwei!");
+    EXPECT_FALSE(paged.sameElement(findElement(&paged, trace, 0), eins));
+
     // A recorded empty name with the class is a class alone: of two nameless
     // fields neither is taken.
     MemoryAutomation form;
