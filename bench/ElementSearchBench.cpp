@@ -32,6 +32,10 @@ AutomationElementPtr depthFirst(MemoryAutomation& tree, const ElementDescriptor&
     return nullptr;
 }
 
+// Provider calls of a search for the well-identified target before the look into
+// the window for loose matches came: its ceiling is twice that.
+constexpr int wellIdentifiedCallsBefore = 6;
+
 void FindElementByTrace(benchmark::State& state) {
     LargeDesktop& d = desktop();
     ElementTrace trace = buildTrace(&d.tree, d.target);
@@ -40,8 +44,49 @@ void FindElementByTrace(benchmark::State& state) {
         benchmark::DoNotOptimize(findElement(&d.tree, trace, 0));
     state.counters["provider_calls"] =
         benchmark::Counter(d.tree.calls, benchmark::Counter::kAvgIterations);
+    state.counters["ceiling_calls"] = 2 * wellIdentifiedCallsBefore;
 }
 BENCHMARK(FindElementByTrace);
+
+// The target as the recorded program changed it: `change` edits a copy of the
+// desktop after the trace was made. Reports the calls and whether the search gave
+// the right control (1), none (0) or another one (-1).
+template <typename Change> void findChanged(benchmark::State& state, Change change) {
+    LargeDesktop d;
+    ElementTrace trace = buildTrace(&d.tree, d.target);
+    AutomationElementPtr right = change(d);
+    AutomationElementPtr found;
+    d.tree.calls = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(found = findElement(&d.tree, trace, 0));
+    state.counters["provider_calls"] =
+        benchmark::Counter(d.tree.calls, benchmark::Counter::kAvgIterations);
+    state.counters["right"] = !found ? 0 : d.tree.sameElement(found, right) ? 1 : -1;
+}
+
+// Moved into a new container in its pane.
+void FindElementMovedIntoContainer(benchmark::State& state) {
+    findChanged(state, [](LargeDesktop& d) {
+        MemoryAutomation::Properties p = *d.tree.properties(d.target);
+        AutomationElementPtr pane = d.tree.parent(d.target);
+        d.tree.remove(d.target);
+        MemoryAutomation::Properties box;
+        box.className = u"Group";
+        box.rect = {0, 0, 800, 600};
+        return d.tree.add(d.tree.add(pane, box), p);
+    });
+}
+BENCHMARK(FindElementMovedIntoContainer);
+
+// Text and automation id both changed: 25 buttons of the class, nothing to tell.
+void FindElementTextAndIdChanged(benchmark::State& state) {
+    findChanged(state, [](LargeDesktop& d) {
+        d.tree.properties(d.target)->name = String(u"Exportieren");
+        d.tree.properties(d.target)->automationId = u"815";
+        return AutomationElementPtr();
+    });
+}
+BENCHMARK(FindElementTextAndIdChanged);
 
 void FindElementDepthFirst(benchmark::State& state) {
     LargeDesktop& d = desktop();

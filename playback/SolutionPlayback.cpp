@@ -171,6 +171,7 @@ int SolutionPlayback::selectStep(int index) {
     found.reset();
     searchesMade = 0;
     partialMatch = 0;
+    windowFramed = false;
     searching = !trace->elements.empty();
     nextSearchAt = 0;
     // While the previous step's input is held, the search waits for its release.
@@ -192,9 +193,16 @@ void SolutionPlayback::continueSearch() {
         // Every direct search failed: the parent, once.
         found = findElement(automation, *trace, 1);
         partialMatch = found ? 1 : 0;
+        // The element itself was not surely found: its parent stands in for it.
+        windowFramed = found && !trace->elements.empty() && !trace->elements.front().found;
     }
     searching = false;
     searchesMade = 0;
+    if (windowFramed) {
+        view.debugLine(String(u"search: ") + trace->elements.front().matchNote + u"\n");
+        updateActionText();
+        return;
+    }
     view.refreshDebug(trace, &found);
 }
 
@@ -209,7 +217,10 @@ void SolutionPlayback::nextStep() {
         overlayStays = true;
     else
         desktop.removeOverlayWindow();
-    if (!partialMatch)
+    // A framed parent that held the element keeps the step, so that the element
+    // is searched again; a window framed for an element not surely found is where
+    // the step is done.
+    if (!partialMatch || windowFramed)
         ++stepIndex;
     if (stepIndex != static_cast<int>(played.capture.actions.size())) {
         partialMatch = selectStep(stepIndex);
@@ -249,11 +260,13 @@ void SolutionPlayback::updateActionText() {
     if (trace) {
         const String target = traceLabel(*trace);
         const String label = actionLabel(kind);
-        if (target.empty())
-            view.setInstruction(label);
-        else
-            view.setInstruction(String::format(
-                u"%s%s\"%s\"", label, kind == Action::textInput ? u" " : u" auf ", target));
+        String text = target.empty()
+                          ? label
+                          : String::format(u"%s%s\"%s\"", label,
+                                           kind == Action::textInput ? u" " : u" auf ", target);
+        if (windowFramed)
+            text += String(u"\r\n") + notSurelyFoundText;
+        view.setInstruction(text);
     }
     view.refreshDebug(trace, &found);
 }

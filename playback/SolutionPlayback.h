@@ -64,6 +64,8 @@ class SolutionPlayback {
     bool isWaitingForApplication() const { return running && waitingForApplication; }
     int step() const { return stepIndex; }
     bool isPartialMatch() const { return partialMatch != 0; }
+    // The frame shows the element's window, not the element (see notSurelyFoundText).
+    bool isWindowFramed() const { return windowFramed; }
     // The current step's element is still being looked for.
     bool isSearching() const { return searching; }
     ActionKind currentKind() const { return kind; }
@@ -97,6 +99,10 @@ class SolutionPlayback {
     static constexpr char16_t noApplicationText[] =
         u"Der erste Schritt dieser Lösung nennt keine Anwendung, daher kann sie nicht "
         u"gezeigt werden.";
+    // Added below the step's instruction while the window is framed instead of the element.
+    static constexpr char16_t notSurelyFoundText[] =
+        u"Das Element wurde nicht sicher gefunden. Der Rahmen zeigt das Fenster; führe den "
+        u"Schritt dort aus.";
 
   private:
     // Runs the application check when it is due; true when guiding began.
@@ -130,6 +136,9 @@ class SolutionPlayback {
     AutomationElementPtr found;
     ActionKind kind = Action::none;
     int32_t partialMatch = 0;
+    // The parent try framed the window instead of the element, which was not
+    // surely found: the step is done by acting anywhere in the frame.
+    bool windowFramed = false;
     // The previous step's frame stays while its click is held down.
     bool overlayStays = false;
     // The current step's element is being looked for; searches made so far.

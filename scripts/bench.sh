@@ -4,8 +4,10 @@
 # the recorder's hover step and the navigator's guiding tick), the service's
 # load figures with wrk on loopback, and under Wine the CPU of an idle Lotse and
 # of a navigator waiting for a program, and how late the user's clicks reach a
-# program and the next frame follows while Lotse guides, records and picks, and
-# how long Lotse takes to start with 100 000 tickets. LOTSE_FUZZ_SECONDS=N also runs the JSON
+# program and the next frame follows while Lotse guides, records and picks,
+# how long Lotse takes to start with 100 000 tickets, and where the navigator's
+# frame lands on changed versions of a recorded program. LOTSE_FUZZ_SECONDS=N
+# also runs the JSON
 # fuzzer for N s.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -19,6 +21,7 @@ LOTSE_TOP="$top" LOTSE_WIN_BUILD="$build/win" "$top/bench/navigator-wait-cpu.sh"
 LOTSE_TOP="$top" LOTSE_WIN_BUILD="$build/win" "$top/bench/click-latency.sh"
 # The start at 100 000 tickets, as the user waits for it.
 LOTSE_TOP="$top" LOTSE_WIN_BUILD="$build/win" "$top/bench/start-up.sh"
+LOTSE_TOP="$top" LOTSE_WIN_BUILD="$build/win" "$top/bench/search-variants.sh"
 # The data grid: sorting 32 000 rows is in lotse_bench, painting them here.
 LOTSE_TOP="$top" LOTSE_WIN_BUILD="$build/win" "$top/bench/grid-paint.sh"
 if [ -n "${LOTSE_FUZZ_SECONDS:-}" ]; then

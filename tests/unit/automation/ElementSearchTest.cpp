@@ -1,5 +1,6 @@
 #include "automation/ElementDescription.h"
 #include "automation/ElementSearch.h"
+#include "automation/NameSimilarity.h"
 #include "tests/StringPrinter.h"
 #include "tests/support/MemoryAutomation.h"
 
@@ -89,11 +90,106 @@ TEST(FindElement, FindsAControlAgainInARebuiltTreeAndNotesHowEachLevelMatched) {
     // One call per level for well-identified elements.
     EXPECT_EQ(after.findChildrenCalls, 2);
 
-    // With the button gone, the loosest mode takes its neighbour of the same class.
+    // With the button gone, the loosest mode takes its neighbour of the same class
+    // only as the one candidate there is...
     auto neighbour = after.firstChild(again);
     after.remove(target);
     EXPECT_TRUE(after.sameElement(findElement(&after, trace, 0), neighbour));
-    EXPECT_EQ(trace.elements[0].matchNote, String(u"Class"));
+    EXPECT_EQ(trace.elements[0].matchNote, String(u"Class (only candidate)"));
+    // ...and of several it takes none, nor does the walk under the window.
+    add(after, again, u"Group", u"Button");
+    EXPECT_EQ(findElement(&after, trace, 0), nullptr);
+    EXPECT_EQ(trace.elements[0].matchNote, String(u"Class: 2 candidates, none taken"));
+    EXPECT_FALSE(trace.elements[0].found);
+    // The parent try frames the window instead.
+    EXPECT_TRUE(after.sameElement(findElement(&after, trace, 1), again));
+    EXPECT_EQ(trace.elements[0].matchNote, String(u"Started at -> #32770 / Parent framed"));
+    EXPECT_FALSE(trace.elements[0].found);
+}
+
+TEST(FindElement, LooseMatchesGiveWayToStrongerOnesAnywhereInTheWindow) {
+    // Recorded: "Zwei" (id 102) among its siblings, directly in the window.
+    MemoryAutomation tree;
+    auto window = add(tree, tree.root(), u"Klickziel", u"Target");
+    add(tree, window, u"Eins", u"Button", u"101");
+    auto zwei = add(tree, window, u"Zwei", u"Button", u"102");
+    add(tree, window, u"Drei", u"Button", u"103");
+    ElementTrace trace = buildTrace(&tree, zwei);
+
+    // Moved into a container: the siblings match the class only; the control is
+    // found where it went by its id and name.
+    tree.remove(zwei);
+    auto box = add(tree, window, u"", u"Panel");
+    auto moved = add(tree, box, u"Zwei", u"Button", u"102");
+    EXPECT_TRUE(tree.sameElement(findElement(&tree, trace, 0), moved));
+    EXPECT_EQ(trace.elements[0].matchNote, String(u"Subtree: AID and Name"));
+    EXPECT_TRUE(trace.elements[0].found);
+
+    // Relabelled with another id: the one button whose name reads alike.
+    tree.properties(moved)->name = String(u"&Zwei ...");
+    tree.properties(moved)->automationId = u"120";
+    EXPECT_TRUE(tree.sameElement(findElement(&tree, trace, 0), moved));
+    EXPECT_EQ(trace.elements[0].matchNote, String(u"Similar name"));
+    // Two that read alike: neither.
+    add(tree, window, u"zwei:", u"Button", u"121");
+    EXPECT_EQ(findElement(&tree, trace, 0), nullptr);
+    EXPECT_EQ(trace.elements[0].matchNote, String(u"Similar name: 2 candidates, none taken"));
+
+    // Two exact matches deeper: none is taken either.
+    tree.properties(moved)->name = String(u"Zwei");
+    tree.properties(moved)->automationId = u"102";
+    add(tree, box, u"Zwei", u"Button", u"102");
+    EXPECT_EQ(findElement(&tree, trace, 0), nullptr);
+    EXPECT_EQ(trace.elements[0].matchNote,
+              String(u"Subtree: AID and Name: 2 candidates, none taken"));
+
+    // A container that vanishes at any point of the search is a miss, never a
+    // sibling of the control.
+    for (int call = 1; call < 80; ++call) {
+        MemoryAutomation closing;
+        auto frame = add(closing, closing.root(), u"Klickziel", u"Target");
+        auto eins = add(closing, frame, u"Eins", u"Button", u"101");
+        auto drei = add(closing, frame, u"Drei", u"Button", u"103");
+        auto pane = add(closing, frame, u"", u"Panel");
+        add(closing, pane, u"Zwei", u"Button", u"102");
+        closing.beforeCall = [&](int n) {
+            if (n == call)
+                closing.remove(pane);
+        };
+        AutomationElementPtr found = findElement(&closing, trace, 0);
+        EXPECT_FALSE(closing.sameElement(found, eins) || closing.sameElement(found, drei)) << call;
+    }
+
+    // Hidden (a page not shown), the control is not replaced by its one visible
+    // neighbour of the class; the walk returns it as before, rectangle or not.
+    MemoryAutomation paged;
+    auto page = add(paged, paged.root(), u"Klickziel", u"Target");
+    auto eins = add(paged, page, u"Eins", u"Button", u"101");
+    auto hidden = add(paged, page, u"Zwei", u"Button", u"102", noRect);
+    EXPECT_TRUE(paged.sameElement(findElement(&paged, trace, 0), hidden));
+    paged.properties(hidden)->automationId = u"120";
+    paged.properties(hidden)->name = String(u"Zwei!");
+    EXPECT_FALSE(paged.sameElement(findElement(&paged, trace, 0), eins));
+
+    // A recorded empty name with the class is a class alone: of two nameless
+    // fields neither is taken.
+    MemoryAutomation form;
+    auto dialog = add(form, form.root(), u"Form", u"#32770");
+    auto field = add(form, dialog, u"", u"Edit");
+    add(form, dialog, u"", u"Edit");
+    ElementTrace unnamed = buildTrace(&form, field);
+    EXPECT_EQ(findElement(&form, unnamed, 0), nullptr);
+    EXPECT_EQ(unnamed.elements[0].matchNote, String(u"Class and Name: 2 candidates, none taken"));
+}
+
+TEST(NamesAlike, IgnoresCaseMnemonicsAndPunctuationAndAllowsAFewEdits) {
+    EXPECT_TRUE(namesAlike(u"&Speichern...", u"speichern"));
+    EXPECT_TRUE(namesAlike(u"Datei öffnen", u"DATEI ÖFFNEN:"));
+    EXPECT_TRUE(namesAlike(u"Einstellungen", u"Einstelungen")); // one edit in 13
+    EXPECT_FALSE(namesAlike(u"Zwei", u"Drei"));                 // two edits in 4
+    EXPECT_TRUE(namesAlike(u"OK", u"Ok?!"));
+    EXPECT_FALSE(namesAlike(u"", u""));
+    EXPECT_FALSE(namesAlike(u"...", u"!"));
 }
 
 TEST(FindElement, EmptyAndShortTracesOnlyResetTheResults) {
@@ -176,11 +272,16 @@ TEST(FindElement, FallbackWalksUnderTheParentOfTheDeepestMatch) {
     EXPECT_TRUE(deep.sameElement(found, inRight));
     EXPECT_EQ(nested.elements[0].matchNote, String(u"Started at -> PaneTree Walker"));
 
-    // Nothing of that name below: none, and the note says where the walk began.
+    // Nothing of that name below: the parent stands in, and the note says where
+    // the walk began and that the parent was framed.
     nested.elements[0].name = String(u"Missing");
+    EXPECT_TRUE(deep.sameElement(findElement(&deep, nested, 1), left));
+    EXPECT_EQ(nested.elements[0].matchNote, String(u"Started at -> Pane / Parent framed"));
+    EXPECT_FALSE(nested.elements[0].found);
+    // Without a visible parent: none, and the note says where the walk began.
+    deep.properties(left)->rect = {};
     EXPECT_EQ(findElement(&deep, nested, 1), nullptr);
     EXPECT_EQ(nested.elements[0].matchNote, String(u"Started at -> Pane"));
-    EXPECT_FALSE(nested.elements[0].found);
 }
 
 TEST(FindElement, ALevelWithNothingToCompareEndsTheWalkThere) {

@@ -286,7 +286,7 @@ TEST(SolutionPlayback, ElementThatLosesItsRectangleIsSearchedAgain) {
     EXPECT_TRUE(closing.view.debugLines.empty());
 
     Desk d;
-    d.guide(d.ticket({d.on(d.save)}));
+    d.guide(d.ticket({d.on(d.save), d.on(d.save)}));
     d.tick();
     d.tree.properties(d.save)->rect = {};
     const int searches = d.tree.findChildrenCalls;
@@ -295,12 +295,30 @@ TEST(SolutionPlayback, ElementThatLosesItsRectangleIsSearchedAgain) {
     EXPECT_EQ(d.view.debugLines[0], String(u"elem rect is empty\n"));
     EXPECT_GT(d.tree.findChildrenCalls, searches);
 
-    // Gone for good: a second of retries, then the step is shown without a frame
-    // and a matching click anywhere completes it.
+    // Gone for good: a second of retries, then the parent try frames the window,
+    // says so below the step, and a matching click in the window completes it.
     d.tree.remove(d.save);
+    const int retryTicks = SolutionPlayback::searchAttempts * SolutionPlayback::searchRetryMs /
+                           SolutionPlayback::tickMs;
+    d.tick(retryTicks + 1);
+    EXPECT_FALSE(d.playback.isSearching());
+    EXPECT_TRUE(d.playback.isWindowFramed());
+    EXPECT_TRUE(d.tree.sameElement(d.playback.foundElement(), d.window));
+    EXPECT_EQ(d.view.instruction, String(u"Linker Mausklick auf \"Speichern\"\r\n") +
+                                      SolutionPlayback::notSurelyFoundText);
+    ASSERT_FALSE(d.view.debugLines.empty());
+    EXPECT_EQ(d.view.debugLines.back(), String(u"search: Started at -> Notepad / Parent framed\n"));
     d.tick();
-    d.tick(SolutionPlayback::searchAttempts * SolutionPlayback::searchRetryMs /
-           SolutionPlayback::tickMs);
+    EXPECT_EQ(d.desktop.overlayRect(), (ElementRect{0, 0, 800, 600}));
+    d.click(Action::leftClick, 1000, 900); // outside the window: dropped
+    EXPECT_EQ(d.playback.step(), 0);
+    d.click(Action::leftClick, 400, 300);
+    EXPECT_EQ(d.playback.step(), 1);
+
+    // With the window gone too, the step is shown without a frame and a matching
+    // click anywhere completes it.
+    d.tree.remove(d.window);
+    d.tick(retryTicks + 2);
     EXPECT_FALSE(d.playback.isSearching());
     EXPECT_FALSE(d.playback.isPartialMatch());
     EXPECT_EQ(d.playback.foundElement(), nullptr);

@@ -8,6 +8,15 @@
 //       does once a ticket was chosen, and returns when it closed. A script
 //       whose asker is a lotse.exe started afterwards records here: a helper's
 //       lotse.exe of the same user would announce the solved ticket itself;
+//   lotse_e2e_driver.exe play TICKET_ID [HOLD_MS]
+//       plays the ticket's solution in the solution navigator, as "Lösung zeigen"
+//       does, until the first step's search is over (20 s at most), and prints
+//       what the frame shows: "framed control ID CLASS" (a control of the
+//       recorded program, by its control id), "framed window TITLE" (a window,
+//       not a control) or "framed nothing", then "instruction TEXT" (the first
+//       line of the navigator's text) and "note TEXT" (its second line, if any)
+//       and "rule TEXT" (how the search decided: the target's match note). The
+//       frame stays for HOLD_MS (default 0), then the navigator closes;
 //   lotse_e2e_driver.exe solve TICKET_ID STEP...
 //       stores a capture for the ticket without recording it. A STEP is
 //       "window=TITLE" (the window of the steps that follow), the id of a
@@ -23,6 +32,8 @@
 #include "recording/win/SolutionCapture.h"
 #include "service/CreateTicketRequest.h"
 #include "service/TicketList.h"
+#include "playback/win/SolutionNavigator.h"
+#include "resources/resource.h"
 
 #include <cstdio>
 #include <cwchar>
@@ -70,6 +81,86 @@ int record(int ticketId) {
     return result;
 }
 
+// Text as UTF-8 on standard output.
+void printLine(const char* label, const wchar_t* text) {
+    char utf8[4096] = {};
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+    std::printf("%s %s\n", label, utf8);
+}
+
+// Handles the messages of this thread for `ms`, or until `done` says so.
+template <typename Done> void pumpMessages(DWORD ms, Done done) {
+    const DWORD end = GetTickCount() + ms;
+    while (static_cast<LONG>(GetTickCount() - end) < 0 && !done()) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        Sleep(5);
+    }
+}
+
+int play(int ticketId, int holdMs) {
+    if (FAILED(CoInitialize(nullptr)))
+        return 1;
+    int result = 1;
+    {
+        std::unique_ptr<AutomationClient> owner = createAutomationClient();
+        AutomationClient* client = owner.get();
+        TicketList::instance().download();
+        SoftwareCatalogue::instance().load();
+        const auto& tickets = TicketList::instance().all();
+        const auto ticket = tickets.find(ticketId);
+        if (ticket != tickets.end()) {
+            SolutionNavigator navigator(client, [] {});
+            navigator.start(ticket->second);
+            const SolutionPlayback& playback = navigator.playback();
+            pumpMessages(20000, [&] {
+                return !playback.isRunning() ||
+                       (!playback.isWaitingForApplication() && !playback.isSearching());
+            });
+            if (playback.isRunning() && !playback.isWaitingForApplication() &&
+                !playback.isSearching()) {
+                result = 0;
+                const AutomationElementPtr& found = playback.foundElement();
+                const HWND framed = reinterpret_cast<HWND>(client->nativeWindow(found));
+                wchar_t text[1024] = {};
+                if (!found) {
+                    std::printf("framed nothing\n");
+                } else if (!framed || !GetParent(framed)) {
+                    GetWindowTextW(framed, text, 1024);
+                    printLine("framed window", text);
+                } else {
+                    GetClassNameW(framed, text, 1024);
+                    std::printf("framed control %d ", GetDlgCtrlID(framed));
+                    printLine("", text);
+                }
+                GetDlgItemTextW(navigator.window, IDC_NAVIGATOR_INSTRUCTION, text, 1024);
+                wchar_t* note = std::wcsstr(text, L"\r\n");
+                if (note) {
+                    *note = 0;
+                    note += 2;
+                }
+                printLine("instruction", text);
+                if (note)
+                    printLine("note", note);
+                const ElementTrace* trace = playback.currentTrace();
+                if (trace && !trace->elements.empty())
+                    printLine("rule", reinterpret_cast<const wchar_t*>(
+                                          trace->elements.front().matchNote.data()));
+                std::fflush(stdout);
+                pumpMessages(static_cast<DWORD>(holdMs), [] { return false; });
+            } else {
+                std::printf("the playback did not get to its first step\n");
+            }
+            navigator.close(0);
+        }
+    }
+    CoUninitialize();
+    return result;
+}
+
 int solve(int ticketId, int stepCount, wchar_t** steps) {
     WindowTreeClient tree;
     Capture capture;
@@ -107,6 +198,8 @@ int wmain(int argc, wchar_t** argv) {
         return ask(number(argv[2]), number(argv[3]), String(reinterpret_cast<char16_t*>(argv[4])));
     if (argc == 3 && !std::wcscmp(argv[1], L"record"))
         return record(number(argv[2]));
+    if ((argc == 3 || argc == 4) && !std::wcscmp(argv[1], L"play"))
+        return play(number(argv[2]), argc == 4 ? number(argv[3]) : 0);
     if (argc >= 4 && !std::wcscmp(argv[1], L"solve"))
         return solve(number(argv[2]), argc - 3, argv + 3);
     return 3;

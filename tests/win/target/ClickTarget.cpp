@@ -1,13 +1,18 @@
 // A program for Lotse to guide, record and pick on, which logs when it receives
 // the user's input:
-//   lotse_clicktarget.exe LOGFILE
+//   lotse_clicktarget.exe LOGFILE [VARIANT]
 // opens the window "Klickziel" with the buttons "Eins", "Zwei", "Drei" and
 // "Neu..." (control ids 101 to 104); "Neu..." opens the window "Klickziel Neu"
 // with the button "OK" (id 1), which closes it again, as a program's command
-// opens a dialog. It appends one line per event to LOGFILE:
+// opens a dialog. With a VARIANT the buttons sit in the group box "Auswahl"
+// (id 110, a button too, as Windows makes group boxes), and the variant changes
+// that window as a later version of a program or another setting might, mostly
+// around "Zwei" (see `variants` below; "baseline" changes nothing). It appends
+// one line per event to LOGFILE:
 //   ready                          the window is shown and takes input
-//   button ID X Y WIDTH HEIGHT     a button's place on the screen when its
-//                                  window opens
+//   window X Y WIDTH HEIGHT        the main window's place on the screen
+//   button ID X Y WIDTH HEIGHT     a control's place on the screen when its
+//                                  window opens (controls in a container too)
 //   EVENT ID MICROSECONDS          a mouse button or Return key message that
 //                                  button ID received (down, up, rdown, rup,
 //                                  key, keyup), stamped with the system clock
@@ -18,6 +23,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 
 namespace {
 
@@ -84,15 +90,80 @@ void addButton(HWND window, int id, const wchar_t* name, int x, int y) {
         SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(loggingButtonProc)));
 }
 
+void logRect(const char* what, HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    char line[96];
+    std::snprintf(line, sizeof line, "%s %ld %ld %ld %ld\n", what, rect.left, rect.top,
+                  rect.right - rect.left, rect.bottom - rect.top);
+    logLine(line);
+}
+
 void logButtons(HWND window) {
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        RECT rect{};
-        GetWindowRect(child, &rect);
-        char line[96];
-        std::snprintf(line, sizeof line, "button %d %ld %ld %ld %ld\n", GetDlgCtrlID(child),
-                      rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
-        logLine(line);
+        char what[32];
+        std::snprintf(what, sizeof what, "button %d", GetDlgCtrlID(child));
+        logRect(what, child);
+        logButtons(child);
     }
+}
+
+constexpr wchar_t otherWindowClass[] = L"LotseClickTargetB";
+constexpr wchar_t panelClass[] = L"LotseClickPanel";
+
+// How a variant differs from the baseline layout.
+struct Variant {
+    const char* name;
+    const wchar_t* className = windowClass;
+    const wchar_t* title = L"Klickziel";
+    int x = 700, y = 60;
+    const wchar_t* group = L"Auswahl";
+    const wchar_t* captions[4] = {L"Eins", L"Zwei", L"Drei", L"Neu..."};
+    int zweiId = 102;
+    bool zwei = true;         // "Zwei" exists
+    bool inContainer = false; // "Zwei" sits in a panel of its own
+    bool reordered = false;   // the buttons are made, and placed, in another order
+    bool inserted = false;    // buttons "Vier" and "Fünf" come in between
+    bool lookAlike = false;   // a second "Zwei" (id 106) stands just before it
+};
+
+Variant variant(const wchar_t* name) {
+    Variant v{"baseline"};
+    if (!std::wcscmp(name, L"container"))
+        v.name = "container", v.inContainer = true;
+    else if (!std::wcscmp(name, L"text-and-id"))
+        v.name = "text-and-id", v.captions[1] = L"Weiter", v.zweiId = 120;
+    else if (!std::wcscmp(name, L"removed"))
+        v.name = "removed", v.zwei = false;
+    else if (!std::wcscmp(name, L"language"))
+        v = Variant{"language",
+                    windowClass,
+                    L"Click target",
+                    700,
+                    60,
+                    L"Choice",
+                    {L"One", L"Two", L"Three", L"New..."}};
+    else if (!std::wcscmp(name, L"window-class"))
+        v.name = "window-class", v.className = otherWindowClass;
+    else if (!std::wcscmp(name, L"moved"))
+        v.name = "moved", v.x = 120, v.y = 520;
+    else if (!std::wcscmp(name, L"title"))
+        v.name = "title", v.title = L"Klickziel - Dokument 2";
+    else if (!std::wcscmp(name, L"reordered"))
+        v.name = "reordered", v.reordered = true;
+    else if (!std::wcscmp(name, L"inserted"))
+        v.name = "inserted", v.inserted = true;
+    else if (!std::wcscmp(name, L"relabelled"))
+        v.name = "relabelled", v.captions[1] = L"&Zwei...";
+    else if (!std::wcscmp(name, L"other-id"))
+        v.name = "other-id", v.zweiId = 150;
+    else if (!std::wcscmp(name, L"look-alike"))
+        v.name = "look-alike", v.lookAlike = true;
+    else if (!std::wcscmp(name, L"similar"))
+        v.name = "similar", v.captions[1] = L"Zwei:", v.zweiId = 120;
+    else if (std::wcscmp(name, L"baseline"))
+        v.name = nullptr;
+    return v;
 }
 
 HWND openWindow(const wchar_t* className, const wchar_t* title, int x, int y, int width,
@@ -123,10 +194,82 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+// A panel passes its buttons' commands on to the window, as a program's containers do.
+LRESULT CALLBACK panelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND)
+        return SendMessageW(GetParent(panel), message, wParam, lParam);
+    return DefWindowProcW(panel, message, wParam, lParam);
+}
+
+// The variant's window: the group box first, then the buttons in a row inside it.
+HWND openVariant(const Variant& v) {
+    if (!v.name)
+        return nullptr;
+    HWND window = openWindow(v.className, v.title, v.x, v.y, 700, 190);
+    if (!window)
+        return nullptr;
+    HWND group =
+        CreateWindowExW(0, L"BUTTON", v.group, WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 5, 5, 675, 140,
+                        window, reinterpret_cast<HMENU>(110), GetModuleHandleW(nullptr), nullptr);
+    if (!group)
+        return nullptr;
+    // Made in this order, which is also the order of the window's children.
+    struct Place {
+        int id;
+        const wchar_t* caption;
+    };
+    Place places[8];
+    int count = 0;
+    places[count++] = {101, v.captions[0]};
+    if (v.inserted)
+        places[count++] = {105, L"Vier"};
+    if (v.lookAlike)
+        places[count++] = {106, v.captions[1]};
+    if (v.zwei)
+        places[count++] = {v.zweiId, v.captions[1]};
+    places[count++] = {103, v.captions[2]};
+    if (v.inserted)
+        places[count++] = {107, L"F\u00fcnf"};
+    places[count++] = {newWindowButton, v.captions[3]};
+    if (v.reordered) {
+        for (int i = 0; i < count / 2; ++i) {
+            const Place swapped = places[i];
+            places[i] = places[count - 1 - i];
+            places[count - 1 - i] = swapped;
+        }
+    }
+    for (int i = 0; i < count; ++i) {
+        const Place& p = places[i];
+        // The baseline's four buttons keep their row (mirrored when reordered);
+        // extras go to a second row, the look-alike just below "Zwei".
+        int slot = 1;
+        if (p.id == 101)
+            slot = 0;
+        else if (p.id == 103 || p.id == 107)
+            slot = 2;
+        else if (p.id == newWindowButton)
+            slot = 3;
+        if (v.reordered)
+            slot = 3 - slot;
+        const bool extra = p.id == 105 || p.id == 106 || p.id == 107;
+        const int x = 20 + slot * 160;
+        const int y = extra ? 85 : 30;
+        if (p.id == v.zweiId && v.inContainer) {
+            HWND panel =
+                CreateWindowExW(0, panelClass, L"", WS_CHILD | WS_VISIBLE, x, y, 110, 50, window,
+                                reinterpret_cast<HMENU>(111), GetModuleHandleW(nullptr), nullptr);
+            addButton(panel, p.id, p.caption, 0, 0);
+        } else {
+            addButton(window, p.id, p.caption, x, y);
+        }
+    }
+    return window;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 2)
+    if (argc != 2 && argc != 3)
         return 3;
     logFile = CreateFileW(argv[1], FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -143,14 +286,29 @@ int wmain(int argc, wchar_t** argv) {
     type.lpszClassName = newWindowClass;
     if (!RegisterClassW(&type))
         return 1;
-    HWND window = openWindow(windowClass, L"Klickziel", 700, 60, 560, 150);
-    if (!window)
+    type.lpszClassName = otherWindowClass;
+    if (!RegisterClassW(&type))
         return 1;
-    const wchar_t* names[] = {L"Eins", L"Zwei", L"Drei", L"Neu..."};
-    for (int i = 0; i < 4; ++i)
-        addButton(window, 101 + i, names[i], 10 + i * 135, 20);
+    type.lpfnWndProc = panelProc;
+    type.lpszClassName = panelClass;
+    if (!RegisterClassW(&type))
+        return 1;
+    HWND window = nullptr;
+    if (argc == 2) {
+        window = openWindow(windowClass, L"Klickziel", 700, 60, 560, 150);
+        if (!window)
+            return 1;
+        const wchar_t* names[] = {L"Eins", L"Zwei", L"Drei", L"Neu..."};
+        for (int i = 0; i < 4; ++i)
+            addButton(window, 101 + i, names[i], 10 + i * 135, 20);
+    } else {
+        window = openVariant(variant(argv[2]));
+        if (!window)
+            return 3;
+    }
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
+    logRect("window", window);
     logButtons(window);
     logLine("ready\n");
     MSG message;
