@@ -51,11 +51,13 @@ press_pause() {
 }
 
 # The test helper (tests/win/helper), working on the desktop's windows, with
-# its exit code. It is started directly and moves itself onto the desktop:
-# started through `wine explorer /desktop=...` (start.exe, then explorer.exe,
-# then the helper) it could end up on Wine's default desktop, where it saw no
-# window but its own "Default IME"; and an explorer that started a program
-# does not hand its exit code on. What it says on stderr goes to the helper log.
+# its exit code. It is started directly and opens the desktop by its name.
+# Started through `wine explorer /desktop=lotse` (start.exe, explorer.exe,
+# then the helper) it ran on whatever desktop that explorer got for the name:
+# when Wine had dropped the name of the running desktop (its close timer had
+# fired while programs still ran on it), a new, empty "lotse" desktop, where
+# every window looked missing and only the explorer's "Default IME" showed. Now
+# that case fails with exit code 4 and "no desktop lotse" in the helper log.
 helper() {
     wine "$LOTSE_WIN_BUILD/lotse_testhelper.exe" --desktop "$desktop" "$@" 2>>"$helper_log" | tr -d '\r'
     return "${PIPESTATUS[0]}"
