@@ -24,7 +24,8 @@ fail() {
 
 # Runs a Windows program inside the same desktop (made at 1280x1024 when it
 # does not exist yet).
-lotse_in_desktop() { wine explorer /desktop=lotse,1280x1024 "$@"; }
+desktop=lotse
+lotse_in_desktop() { wine explorer /desktop=$desktop,1280x1024 "$@"; }
 
 # Starts lotse.exe in the desktop and waits until its (hidden) main window exists.
 lotse_start_in_desktop() {
@@ -49,38 +50,29 @@ press_pause() {
     lotse_wait_visible "$title" || fail "Pause did not show the main window"
 }
 
-# The test helper (tests/win/helper) in the desktop, with its exit code: the
-# desktop's explorer does not hand it on, so the helper prints it last. Without
-# that line the output is not the helper's: it goes to the helper log and the
-# call fails with nothing printed. On a busy machine Wine's start.exe sometimes
-# cannot start the desktop's explorer at all (and says so on that output); the
-# helper never ran then, and it is started again, with a note on stderr.
+# The test helper (tests/win/helper), working on the desktop's windows, with
+# its exit code. It is started directly and opens the desktop by its name.
+# Started through `wine explorer /desktop=lotse` (start.exe, explorer.exe,
+# then the helper) it ran on whatever desktop that explorer got for the name:
+# when Wine had dropped the name of the running desktop (its close timer had
+# fired while programs still ran on it), a new, empty "lotse" desktop, where
+# every window looked missing and only the explorer's "Default IME" showed. Now
+# that case fails with exit code 4 and "no desktop lotse" in the helper log.
 helper() {
-    local out status attempt
-    for attempt in 1 2 3; do
-        out=$(LOTSE_HELPER_STATUS=1 lotse_in_desktop "$LOTSE_WIN_BUILD/lotse_testhelper.exe" "$@" \
-            2>>"$helper_log" | tr -d '\r')
-        status=$(sed -n 's/^helper status //p' <<<"$out")
-        out=$(grep -v '^helper status ' <<<"$out")
-        [ -z "$status" ] && [[ "$out" == "Application could not be started"* ]] || break
-        echo "helper $*: Wine's start.exe could not start the desktop's explorer (attempt $attempt)" |
-            tee -a "$helper_log" >&2
-    done
-    if [ -z "$status" ]; then
-        echo "helper $*: did not run to its end${out:+: $out}" >>"$helper_log"
-        return 1
-    fi
-    [ -z "$out" ] || printf '%s\n' "$out"
-    return "$status"
+    wine "$LOTSE_WIN_BUILD/lotse_testhelper.exe" --desktop "$desktop" "$@" 2>>"$helper_log" | tr -d '\r'
+    return "${PIPESTATUS[0]}"
 }
 
 # TITLE [ID]: "x y width height" of the window or of its control ID; asked
-# again when a window that just came to the front does not answer at once.
+# again (and said so) when a window that just came to the front does not
+# answer at once.
 rect_of() {
-    local rect
-    for _ in 1 2 3; do
+    local rect try
+    for try in 1 2 3; do
         if [ $# -eq 2 ]; then rect=$(helper item-rect "$1" "$2"); else rect=$(helper rect "$1"); fi
         [ -n "$rect" ] && break
+        [ "$try" -lt 3 ] &&
+            echo "repeating: asking for the rectangle of $* because the helper gave none ($(tail -n 1 "$helper_log"))" >&2
         sleep 0.5
     done
     echo "$rect"

@@ -29,23 +29,40 @@ forget_last_command() {
 lotse_wait_gone() { for _ in $(seq 1 100); do lotse_is_visible "$1" || return 0; sleep 0.1; done; return 1; }
 # Clicks OK in "Create New Task". Under a loaded Xvfb a click now and then
 # reaches neither the button nor the hooks; a user would click again, and so
-# does the journey while the dialog is still there.
+# does the journey, saying so, while the dialog is still there.
 click_ok() {
     click_on "$newTask" 1
-    lotse_wait_gone "$newTask" || click_on "$newTask" 1
+    lotse_wait_gone "$newTask" && return
+    echo "repeating: click on OK in $newTask because the dialog is still open 10 s after the click" >&2
+    click_on "$newTask" 1
 }
+# Closes every Notepad window; when one did not close on its WM_CLOSE, the
+# message is sent again, saying so.
+notepads() { xdotool search --onlyvisible --name '^Untitled - Notepad$' 2>/dev/null | wc -l; }
 close_notepads() {
-    while lotse_is_visible "Untitled - Notepad"; do
+    local open before asked=0
+    open=$(notepads)
+    while [ "$open" -gt 0 ]; do
+        [ "$asked" -lt 20 ] || fail "Notepad does not close"
         helper post "Untitled - Notepad" 16 0 0 >/dev/null
+        asked=$((asked + 1))
         sleep 0.5
+        before=$open
+        open=$(notepads)
+        [ "$open" -eq 0 ] || [ "$open" -lt "$before" ] ||
+            echo "repeating: WM_CLOSE to Untitled - Notepad because it is still open 0.5 s after the last one" >&2
     done
 }
 
 # Starts Task Manager unless it runs. Wine's Task Manager now and then ends by
 # itself while other programs come and go (no Lotse code ends programs); the
-# journey then starts it again where it was, as its user would.
+# journey then starts it again where it was, as its user would, and says so.
+task_manager_started=
 start_task_manager() {
     lotse_is_visible "Task Manager" && return
+    [ -z "$task_manager_started" ] ||
+        echo "repeating: starting Task Manager because it is no longer on the screen" >&2
+    task_manager_started=1
     lotse_in_desktop taskmgr >/dev/null 2>&1 &
     lotse_wait_window "Task Manager" 300 >/dev/null || fail "Task Manager did not start"
     helper move "Task Manager" 700 0 >/dev/null || fail "could not move Task Manager"

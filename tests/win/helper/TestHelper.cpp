@@ -1,4 +1,7 @@
-// Helper of the Wine test scripts. Commands:
+// Helper of the Wine test scripts: lotse_testhelper [--desktop NAME] COMMAND ...
+// With --desktop it works on the windows of that existing desktop (a Wine
+// virtual desktop) and fails with exit code 4 when there is none; without it,
+// on the desktop it was started on. Commands:
 //   hold-mutex NAME MILLISECONDS  hold a named mutex, then exit
 //   broadcast WPARAM               WM_SETTINGCHANGE to all top-level windows
 //   command TITLE ID               post WM_COMMAND ID to the window titled TITLE
@@ -17,7 +20,7 @@
 //   file-version PATH              print the file version of the program's version
 //                                  resource as "a.b.c.d"; exit code 1 without one
 // Numbers may be decimal or 0x-hexadecimal. Exit code 2 means a missing window,
-// 3 a usage error.
+// 3 a usage error, 4 a missing desktop.
 #include <windows.h>
 
 #include <cstdio>
@@ -151,7 +154,35 @@ int printRect(HWND window) {
     return 0;
 }
 
+// Moves this thread onto the named desktop before any window is looked at.
+// The helper is started straight from the scripts instead of through the
+// desktop's explorer: each link of that chain (start.exe, explorer.exe) could
+// leave it on another desktop, where every window looked missing.
+bool joinDesktop(const wchar_t* name) {
+    HDESK desktop = OpenDesktopW(name, 0, FALSE, GENERIC_ALL);
+    if (!desktop) {
+        std::fwprintf(stderr, L"no desktop %ls (error %lu)\n", name, GetLastError());
+        return false;
+    }
+    wchar_t joined[128] = {};
+    if (!SetThreadDesktop(desktop) ||
+        !GetUserObjectInformationW(GetThreadDesktop(GetCurrentThreadId()), UOI_NAME, joined,
+                                   sizeof joined, nullptr) ||
+        _wcsicmp(joined, name) != 0) {
+        std::fwprintf(stderr, L"could not move onto desktop %ls (error %lu, on %ls)\n", name,
+                      GetLastError(), joined);
+        return false;
+    }
+    return true;
+}
+
 int run(int argc, wchar_t** argv) {
+    if (argc >= 3 && !std::wcscmp(argv[1], L"--desktop")) {
+        if (!joinDesktop(argv[2]))
+            return 4;
+        argc -= 2;
+        argv += 2;
+    }
     if (argc < 2)
         return 3;
     const wchar_t* command = argv[1];
@@ -240,10 +271,5 @@ int run(int argc, wchar_t** argv) {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const int status = run(argc, argv);
-    // Started through the Wine desktop's explorer, which does not hand an exit
-    // code on, the scripts read it from the last line.
-    if (_wgetenv(L"LOTSE_HELPER_STATUS"))
-        std::printf("helper status %d\n", status);
-    return status;
+    return run(argc, argv);
 }
