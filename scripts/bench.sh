@@ -7,8 +7,7 @@
 # program and the next frame follows while Lotse guides, records and picks,
 # how long Lotse takes to start with 100 000 tickets, and where the navigator's
 # frame lands on changed versions of a recorded program. LOTSE_FUZZ_SECONDS=N
-# also runs the JSON
-# fuzzer for N s.
+# also runs the JSON fuzzer for N s.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${LOTSE_BUILD:-$top/build}
