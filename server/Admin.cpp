@@ -328,10 +328,10 @@ int removeCapture(Database& database, int64_t ticketId) {
         .run();
     if (!write.commit())
         return fail(database, "remove-capture");
-    ServiceLog::writef("%s admin: removed capture %lld of ticket %lld; the ticket is open again%s",
-                       ServiceLog::timestamp().c_str(), static_cast<long long>(captureId),
-                       static_cast<long long>(ticketId),
-                       withdrawn ? "; its unfetched solved report was withdrawn" : "");
+    ServiceLog::audit(ServiceLog::timestamp() + " admin: removed capture " +
+                      std::to_string(captureId) + " of ticket " + std::to_string(ticketId) +
+                      "; the ticket is open again" +
+                      (withdrawn ? "; its unfetched solved report was withdrawn" : ""));
     return 0;
 }
 
@@ -365,8 +365,8 @@ int deleteTicket(Database& database, int64_t ticketId) {
         Statement(database, sql).bind(1, ticketId).run();
     if (!write.commit())
         return fail(database, "delete-ticket");
-    ServiceLog::writef("%s admin: deleted ticket %lld", ServiceLog::timestamp().c_str(),
-                       static_cast<long long>(ticketId));
+    ServiceLog::audit(ServiceLog::timestamp() + " admin: deleted ticket " +
+                      std::to_string(ticketId));
     return 0;
 }
 
