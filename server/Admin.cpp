@@ -8,6 +8,7 @@
 #include "server/ServiceLog.h"
 #include "server/Store.h"
 
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -66,6 +67,19 @@ std::string likePattern(const std::string& text) {
     return out + "%";
 }
 
+// "2026-01-31" or "2026-01-31 12:00:00", as the rows keep their times.
+bool isTime(const std::string& text) {
+    const std::string shape = "0000-00-00 00:00:00";
+    if (text.size() != 10 && text.size() != shape.size())
+        return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (shape[i] == '0' ? !std::isdigit(static_cast<unsigned char>(text[i]))
+                            : text[i] != shape[i])
+            return false;
+    }
+    return true;
+}
+
 bool parseId(const std::string& text, int64_t& id) {
     if (text.empty() || text.size() > 18 ||
         text.find_first_not_of("0123456789") != std::string::npos)
@@ -119,6 +133,8 @@ int list(Database& database, const std::vector<std::string>& args) {
             add("lower(t.question) LIKE lower(?) ESCAPE '!'", likePattern(value));
         } else if (args[i] == "--address") {
             add("t.client_address = ?", value);
+        } else if ((args[i] == "--since" || args[i] == "--until") && !isTime(value)) {
+            return usageError(args[i] + " needs a time as 2026-01-31 or 2026-01-31 12:00:00");
         } else if (args[i] == "--since") {
             add("t.created >= ?", value);
         } else if (args[i] == "--until") {
@@ -328,10 +344,10 @@ int removeCapture(Database& database, int64_t ticketId) {
         .run();
     if (!write.commit())
         return fail(database, "remove-capture");
-    ServiceLog::writef("%s admin: removed capture %lld of ticket %lld; the ticket is open again%s",
-                       ServiceLog::timestamp().c_str(), static_cast<long long>(captureId),
-                       static_cast<long long>(ticketId),
-                       withdrawn ? "; its unfetched solved report was withdrawn" : "");
+    ServiceLog::audit(ServiceLog::timestamp() + " admin: removed capture " +
+                      std::to_string(captureId) + " of ticket " + std::to_string(ticketId) +
+                      "; the ticket is open again" +
+                      (withdrawn ? "; its unfetched solved report was withdrawn" : ""));
     return 0;
 }
 
@@ -365,8 +381,8 @@ int deleteTicket(Database& database, int64_t ticketId) {
         Statement(database, sql).bind(1, ticketId).run();
     if (!write.commit())
         return fail(database, "delete-ticket");
-    ServiceLog::writef("%s admin: deleted ticket %lld", ServiceLog::timestamp().c_str(),
-                       static_cast<long long>(ticketId));
+    ServiceLog::audit(ServiceLog::timestamp() + " admin: deleted ticket " +
+                      std::to_string(ticketId));
     return 0;
 }
 

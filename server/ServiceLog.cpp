@@ -7,6 +7,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <ctime>
+#include <syslog.h>
 #include <unistd.h>
 #include <vector>
 
@@ -106,6 +107,13 @@ void ServiceLog::write(std::string_view line) {
     const std::string out = "lotse-service: " + clean(line) + "\n";
     ssize_t written = ::write(STDERR_FILENO, out.data(), out.size());
     (void)written;
+}
+
+void ServiceLog::audit(std::string_view line) {
+    write(line);
+    openlog("lotse-service", LOG_PID, LOG_DAEMON);
+    syslog(LOG_NOTICE, "%s", clean(line).c_str());
+    closelog();
 }
 
 void ServiceLog::writef(const char* format, ...) {

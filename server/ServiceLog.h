@@ -19,6 +19,10 @@ void addDatabaseSecrets(const std::string& location);
 void write(std::string_view line);
 // printf-style.
 void writef(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// An operator's change of the data (admin commands): written as write() does
+// and to the system log too (the journal), where it stays beside the service's
+// own lines whoever ran the command.
+void audit(std::string_view line);
 
 // The line as written, without the prefix: secrets replaced, control characters
 // escaped.

@@ -251,9 +251,12 @@ TEST_P(Operated, ARemovedCaptureReopensTheTicketAndItsAskerIsNotTold) {
         {{u"hw_guid", u"{aaaaaaaa-bbbb-cccc-dddd-eeeeeeeeeeee}"}, {u"username", u"tester"}});
     EXPECT_EQ(postDocument(u"checkticket.php", asker), String(u"OK"));
     EXPECT_EQ(admin(database.location(), {"remove-capture", id}), 1);
-    ASSERT_EQ(admin(database.location(), {"list", "--state", "open", "--text", "DRUCKE"}, &output),
+    ASSERT_EQ(admin(database.location(),
+                    {"list", "--state", "open", "--text", "DRUCKE", "--since", "2000-01-01"},
+                    &output),
               0);
     EXPECT_NE(output.find(id + "\topen\t"), std::string::npos) << output;
+    EXPECT_EQ(admin(database.location(), {"list", "--until", "yesterday"}), 2);
 
     // Open again: a new solution is taken and reported.
     ASSERT_EQ(postDocument(u"createcapture.php", upload), String(u"OK"));
