@@ -55,7 +55,7 @@ start_task_manager() {
 # question, with the accessible name of its object (live-regions.log).
 live_log="$shots/live-regions.log"
 lotse_in_desktop "$LOTSE_WIN_BUILD/lotse_testhelper.exe" live-events 600 "War die Lösung hilfreich?" \
-    2>/dev/null | tr -d '\r' >"$live_log" &
+    >"$live_log" 2>/dev/null &
 for _ in $(seq 1 100); do grep -q '^listening' "$live_log" && break; sleep 0.1; done
 grep -q '^listening' "$live_log" || fail "the live region listener did not start"
 
@@ -141,6 +141,7 @@ lotse_wait_visible "$feedbackPattern" 100 || fail "no feedback question after th
 lotse_is_visible "$navigator" && fail "the navigator stayed open"
 # Each step was read out in its order, as the name of the navigator's instruction.
 sleep 0.5
+tr -d '\r' <"$live_log" >"$live_log.txt" && mv "$live_log.txt" "$live_log"
 last=0
 for step in 'Linker Mausklick auf "New Task..."' 'Linker Mausklick auf "Edit"' 'Texteingabe "NOTEPAD"' \
     'Linker Mausklick auf "OK"'; do
