@@ -8,7 +8,7 @@
 #include <vector>
 
 String questionCue(int tickets) {
-    return String::format(u"Nach was suchst du?             (%i Tickets verf\u00fcgbar)", tickets);
+    return String::format(u"&Nach was suchst du?             (%i Tickets verf\u00fcgbar)", tickets);
 }
 
 MainWindowModel::MainWindowModel(SoftwareCatalogue& softwareCatalogue, TicketList& ticketList,

@@ -44,7 +44,7 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 file(GLOB_RECURSE LOTSE_WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 list(FILTER LOTSE_WIN_TEST_SOURCES EXCLUDE REGEX "/tests/win/(helper|target|driver)/")
 add_executable(lotse_wintests ${LOTSE_WIN_TEST_SOURCES} ${LOTSE_RESOURCES})
-target_link_libraries(lotse_wintests PRIVATE lotse_test_support lotse_win gtest gmock ${LOTSE_STATIC_RUNTIME})
+target_link_libraries(lotse_wintests PRIVATE lotse_test_support lotse_win oleacc gtest gmock ${LOTSE_STATIC_RUNTIME})
 
 # The program's parts that the end-to-end scripts use without a running
 # lotse.exe: asking as this computer's user, recording for one ticket.
@@ -61,7 +61,7 @@ target_link_options(lotse_winbench PRIVATE -municode)
 # messages to windows found by title, reports their state and programs'
 # file versions.
 add_executable(lotse_testhelper tests/win/helper/TestHelper.cpp)
-target_link_libraries(lotse_testhelper PRIVATE user32 version ${LOTSE_STATIC_RUNTIME})
+target_link_libraries(lotse_testhelper PRIVATE user32 version ole32 oleaut32 oleacc ${LOTSE_STATIC_RUNTIME})
 target_link_options(lotse_testhelper PRIVATE -municode)
 
 # A program to guide, record and pick on that logs when its buttons receive the

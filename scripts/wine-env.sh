@@ -2,6 +2,8 @@
 # build folder and a private X server, and tears both down on exit.
 #   LOTSE_WIN_BUILD  Windows build tree (required)
 #   LOTSE_DISPLAY    use this display instead of starting Xvfb
+#   LOTSE_SCREEN     size of the private X server's screen (1280x1024)
+#   LOTSE_XVFB_ARGS  its screens and extensions instead (two monitors, say)
 lotse_top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 : "${LOTSE_WIN_BUILD:?LOTSE_WIN_BUILD must name the Windows build tree}"
 export WINEPREFIX=${LOTSE_WINEPREFIX:-$(dirname "$LOTSE_WIN_BUILD")/wineprefix}
@@ -18,7 +20,10 @@ if [ -n "${LOTSE_DISPLAY:-}" ]; then
     export DISPLAY=$LOTSE_DISPLAY
 else
     lotse_fd_file=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$lotse_fd_file" >/dev/null 2>&1 &
+    export LOTSE_SCREEN=${LOTSE_SCREEN:-1280x1024}
+    # shellcheck disable=SC2086 # the arguments are words
+    Xvfb -displayfd 3 ${LOTSE_XVFB_ARGS:--screen 0 ${LOTSE_SCREEN}x24} -nolisten tcp \
+        3>"$lotse_fd_file" >/dev/null 2>&1 &
     lotse_xvfb_pid=$!
     for _ in $(seq 1 100); do
         [ -s "$lotse_fd_file" ] && break

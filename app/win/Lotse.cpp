@@ -31,6 +31,19 @@ constexpr uint32_t ticketCheckInterval = 60000;
 // least this often.
 constexpr DWORD loopWaitMs = 50;
 
+// The dialog window of this thread that the message is for, if any: the
+// main window, the navigator, the notification, the feedback question.
+HWND ownDialogOf(const MSG& message) {
+    if (!message.hwnd)
+        return nullptr;
+    HWND root = GetAncestor(message.hwnd, GA_ROOT);
+    wchar_t className[16] = {};
+    if (!root || GetWindowThreadProcessId(root, nullptr) != GetCurrentThreadId() ||
+        !GetClassNameW(root, className, 16) || wcscmp(className, L"#32770") != 0)
+        return nullptr;
+    return root;
+}
+
 } // namespace
 
 Lotse& Lotse::instance() {
@@ -191,8 +204,13 @@ void Lotse::runMainLoop() {
         DWORD now = timeGetTime();
         MSG message;
         if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
+            // The modeless windows answer Tab, mnemonics, Enter and Escape as
+            // the modal dialogs do in their own loops.
+            HWND dialog = ownDialogOf(message);
+            if (!dialog || !IsDialogMessageW(dialog, &message)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
         }
         // Not while a pick, a recording or a playback uses the input hooks:
         // under Wine every click on a framed screen passes through this

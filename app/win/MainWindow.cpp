@@ -156,6 +156,11 @@ void MainWindow::onCommand(WORD id, WORD notification) {
         model.pickButton();
         break;
     case IDCANCEL:
+        // Escape during a pick ends the pick only (the main loop sees the key).
+        if (model.picking)
+            break;
+        hide();
+        break;
     case IDCLOSE:
         hide();
         break;

@@ -116,8 +116,12 @@ LRESULT CALLBACK AutoCompleteWindow::editProc(HWND edit, UINT message, WPARAM wP
     case WM_GETDLGCODE:
         if (!completer)
             break;
-        // Enter and Escape belong to the field; Tab still moves the focus.
-        return wParam == VK_TAB ? 0 : DLGC_WANTALLKEYS;
+        // Enter and Escape belong to the field; Tab still moves the focus, and
+        // Escape closes the dialog when no list is open.
+        if (wParam == VK_TAB ||
+            (wParam == VK_ESCAPE && !SendMessageW(GetParent(edit), CB_GETDROPPEDSTATE, 0, 0)))
+            return 0;
+        return DLGC_WANTALLKEYS;
     case WM_CHAR:
         if (!completer)
             break;

@@ -5,6 +5,26 @@
 #include "dialogs/win/CenterWindow.h"
 #include "resources/resource.h"
 
+namespace {
+
+// The dots per inch of the window's monitor (GetDpiForWindow, Windows 10 1607
+// and later), else of the screen.
+int windowDpi(HWND window) {
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto dpiForWindow = reinterpret_cast<DpiForWindow>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (dpiForWindow)
+        if (const UINT dpi = dpiForWindow(window))
+            return static_cast<int>(dpi);
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen)
+        ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+} // namespace
+
 SolutionNavigator::SolutionNavigator(AutomationClient*& client,
                                      std::function<void()> showMainWindow)
     : feedback(client), automation(client), mainWindow(std::move(showMainWindow)),
@@ -19,6 +39,8 @@ SolutionNavigator::~SolutionNavigator() {
 }
 
 void SolutionNavigator::start(const Ticket& ticket) {
+    // Another ticket in the same window starts to speak afresh.
+    instruction.forget();
     model.start(ticket);
 }
 
@@ -32,6 +54,11 @@ INT_PTR SolutionNavigator::dialogProc(HWND dialog, UINT message, WPARAM wParam, 
     switch (message) {
     case WM_INITDIALOG:
         initialize(dialog);
+        break;
+    case WM_DPICHANGED:
+        // Moved to a monitor of another scaling: the system scales the dialog,
+        // the instruction's own font is made anew.
+        applyInstructionFont(dialog);
         break;
     case WM_TIMER:
         if (wParam == tickTimer)
@@ -56,6 +83,8 @@ INT_PTR SolutionNavigator::dialogProc(HWND dialog, UINT message, WPARAM wParam, 
         // However the window ends, its timers and the font go with it.
         KillTimer(dialog, tickTimer);
         KillTimer(dialog, applicationTimer);
+        instructionRegion.detach();
+        instruction.forget();
         SendDlgItemMessageW(dialog, IDC_NAVIGATOR_INSTRUCTION, WM_SETFONT, 0, FALSE);
         if (instructionFont)
             DeleteObject(instructionFont);
@@ -69,18 +98,26 @@ void SolutionNavigator::initialize(HWND dialog) {
     centerWindow(dialog);
     ShowWindow(GetDlgItem(dialog, IDC_NAVIGATOR_DEBUG), SW_HIDE);
     ShowWindow(GetDlgItem(dialog, IDC_NAVIGATOR_NEXT), SW_HIDE);
+    applyInstructionFont(dialog);
+    instructionRegion.attach(dialog);
+    instruction.forget();
+    SetTimer(dialog, tickTimer, SolutionPlayback::tickMs, nullptr);
+}
+
+void SolutionNavigator::applyInstructionFont(HWND dialog) {
     LOGFONTW font{};
     auto dialogFont = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
-    if (dialogFont && GetObjectW(dialogFont, sizeof(font), &font)) {
-        font.lfHeight = instructionFontHeight;
-        if (instructionFont)
-            DeleteObject(instructionFont);
-        instructionFont = CreateFontIndirectW(&font);
-        if (instructionFont)
-            SendDlgItemMessageW(dialog, IDC_NAVIGATOR_INSTRUCTION, WM_SETFONT,
-                                reinterpret_cast<WPARAM>(instructionFont), FALSE);
-    }
-    SetTimer(dialog, tickTimer, SolutionPlayback::tickMs, nullptr);
+    if (!dialogFont || !GetObjectW(dialogFont, sizeof(font), &font))
+        return;
+    font.lfHeight = -MulDiv(instructionFontPoints, windowDpi(dialog), 72);
+    HFONT made = CreateFontIndirectW(&font);
+    if (!made)
+        return;
+    SendDlgItemMessageW(dialog, IDC_NAVIGATOR_INSTRUCTION, WM_SETFONT,
+                        reinterpret_cast<WPARAM>(made), TRUE);
+    if (instructionFont)
+        DeleteObject(instructionFont);
+    instructionFont = made;
 }
 
 bool SolutionNavigator::windowExists() {
@@ -118,8 +155,10 @@ void SolutionNavigator::stopApplicationTimer() {
 }
 
 void SolutionNavigator::setInstruction(const String& text) {
+    // The waiting text comes again every few ticks and is heard once; each
+    // step is heard, even one that reads like the step before.
     if (window)
-        SetDlgItemTextW(window, IDC_NAVIGATOR_INSTRUCTION, wide(text));
+        instruction.show(text, model.isWaitingForApplication() ? -1 : model.step());
 }
 
 void SolutionNavigator::refreshDebug(const ElementTrace* trace,

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "automation/AutomationClient.h"
+#include "dialogs/Announcement.h"
+#include "dialogs/win/LiveRegion.h"
 #include "dialogs/win/Template.h"
 #include "playback/NavigatorView.h"
 #include "playback/SolutionPlayback.h"
 #include "playback/win/Feedback.h"
 #include "automation/win/DesktopApi.h"
 #include "recording/win/Debug.h"
+#include "resources/resource.h"
 #include "service/Ticket.h"
 
 #include <functional>
@@ -35,14 +38,15 @@ class SolutionNavigator : public Template, private NavigatorView {
 
     static constexpr UINT_PTR tickTimer = 2;
     static constexpr UINT_PTR applicationTimer = 6;
-    // The instruction's font height: 12 points at 96 dots per inch.
-    static constexpr int instructionFontHeight = -16;
+    // The instruction's font: 12 points, in pixels of the window's monitor.
+    static constexpr int instructionFontPoints = 12;
 
     Feedback feedback;
     Debug debug;
 
   private:
     void initialize(HWND dialog);
+    void applyInstructionFont(HWND dialog);
 
     // NavigatorView
     bool windowExists() override;
@@ -65,4 +69,9 @@ class SolutionNavigator : public Template, private NavigatorView {
     ServiceCaptureTransfer captures;
     SolutionPlayback model;
     HFONT instructionFont = nullptr;
+    // The instruction is read out for each step: the navigator works beside
+    // the guided program and never has the focus.
+    LiveRegion instructionRegion{IDC_NAVIGATOR_INSTRUCTION, LiveRegion::assertive,
+                                 L"Lotse.Navigator.Instruction"};
+    Announcement instruction{instructionRegion};
 };

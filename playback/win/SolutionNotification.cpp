@@ -8,8 +8,13 @@
 
 void SolutionNotification::announce(const Ticket& solved) {
     ticket = solved;
-    if (!window)
+    if (!window) {
         create(IDD_SOLUTION_NOTIFICATION, nullptr, true, true);
+        // Read out once it is shown; screen readers pass over hidden windows.
+        if (window)
+            questionRegion.announce(
+                String::format(u"Deine Suche wurde gelöst: %s", ticket.question));
+    }
     if (window)
         SetForegroundWindow(window);
 }
@@ -24,8 +29,12 @@ INT_PTR SolutionNotification::dialogProc(HWND dialog, UINT message, WPARAM wPara
         SetDlgItemTextW(dialog, IDC_NOTIFICATION_QUESTION, wide(ticket.question));
         SetDlgItemTextW(dialog, IDC_NOTIFICATION_SOFTWARE,
                         wide(software ? displayText(*software) : String()));
+        questionRegion.attach(dialog);
         break;
     }
+    case WM_DESTROY:
+        questionRegion.detach();
+        break;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_NOTIFICATION_SHOW:

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "automation/AutomationClient.h"
+#include "dialogs/win/LiveRegion.h"
 #include "dialogs/win/Template.h"
 #include "playback/win/SolutionNavigator.h"
+#include "resources/resource.h"
 #include "service/Ticket.h"
 
 #include <functional>
@@ -25,4 +27,10 @@ class SolutionNotification : public Template {
     // A copy: the check reloads the ticket list while the window is open.
     Ticket ticket;
     SolutionNavigator navigator;
+
+  private:
+    // The window opens while the user works elsewhere and may not get the
+    // focus: its news is read out.
+    LiveRegion questionRegion{IDC_NOTIFICATION_QUESTION, LiveRegion::assertive,
+                              L"Lotse.Notification"};
 };

@@ -27,7 +27,12 @@ INT_PTR SolutionCapture::dialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     switch (message) {
     case WM_INITDIALOG:
         centerWindow(dialog);
+        hoveredRegion.attach(dialog);
+        hovered.forget();
         recorder.open(ticketId);
+        break;
+    case WM_DESTROY:
+        hoveredRegion.detach();
         break;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
@@ -77,7 +82,7 @@ void SolutionCapture::resetList() {
 }
 
 void SolutionCapture::setHoveredLabel(const String& text) {
-    SetWindowTextW(item(IDC_CAPTURE_HOVERED), wide(text));
+    hovered.show(text);
 }
 
 void SolutionCapture::setRecordButtonText(const String& text) {

@@ -2,11 +2,14 @@
 
 #include "service/SoftwareCatalogue.h"
 #include "automation/AutomationClient.h"
+#include "dialogs/Announcement.h"
+#include "dialogs/win/LiveRegion.h"
 #include "dialogs/win/Template.h"
 #include "recording/Recorder.h"
 #include "automation/win/DesktopApi.h"
 #include "recording/RecorderView.h"
 #include "recording/win/Debug.h"
+#include "resources/resource.h"
 #include "service/TicketList.h"
 
 #include <functional>
@@ -63,5 +66,9 @@ class SolutionCapture : public Template, private RecorderView {
     Recorder recorder;
     Debug debug;
     int ticketId = 0;
+    // The element under the pointer is read out while the user records in
+    // another program; politely, as it changes with every move.
+    LiveRegion hoveredRegion{IDC_CAPTURE_HOVERED, LiveRegion::polite, L"Lotse.Recorder.Element"};
+    Announcement hovered{hoveredRegion};
     std::function<void()> mainWindowShower;
 };

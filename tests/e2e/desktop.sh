@@ -22,10 +22,10 @@ fail() {
     exit 1
 }
 
-# Runs a Windows program inside the same desktop (made at 1280x1024 when it
-# does not exist yet).
+# Runs a Windows program inside the same desktop (made at the screen's size,
+# 1280x1024 unless LOTSE_SCREEN says otherwise, when it does not exist yet).
 desktop=lotse
-lotse_in_desktop() { wine explorer /desktop=$desktop,1280x1024 "$@"; }
+lotse_in_desktop() { wine explorer /desktop=$desktop,"${LOTSE_SCREEN:-1280x1024}" "$@"; }
 
 # Starts lotse.exe in the desktop and waits until its (hidden) main window exists.
 lotse_start_in_desktop() {

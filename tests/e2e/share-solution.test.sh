@@ -68,6 +68,14 @@ start_task_manager() {
     helper move "Task Manager" 700 0 >/dev/null || fail "could not move Task Manager"
 }
 
+# What a screen reader hears: every live region change until the feedback
+# question, with the accessible name of its object (live-regions.log).
+live_log="$shots/live-regions.log"
+wine "$LOTSE_WIN_BUILD/lotse_testhelper.exe" --desktop "$desktop" live-events 600 "War die Lösung hilfreich?" \
+    >"$live_log" 2>/dev/null &
+for _ in $(seq 1 100); do grep -q '^listening' "$live_log" && break; sleep 0.1; done
+grep -q '^listening' "$live_log" || fail "the live region listener did not start"
+
 # The asker's question.
 # Task Manager first: a desktop whose last window closes goes away, and with it
 # the programs started into it meanwhile.
@@ -148,6 +156,18 @@ click_ok
 lotse_wait_window "Untitled - Notepad" 200 >/dev/null || fail "Notepad did not start at the end"
 lotse_wait_visible "$feedbackPattern" 100 || fail "no feedback question after the last step"
 lotse_is_visible "$navigator" && fail "the navigator stayed open"
+# Each step was read out in its order, as the name of the navigator's instruction.
+sleep 0.5
+tr -d '\r' <"$live_log" >"$live_log.txt" && mv "$live_log.txt" "$live_log"
+last=0
+for step in 'Linker Mausklick auf "New Task..."' 'Linker Mausklick auf "Edit"' 'Texteingabe "NOTEPAD"' \
+    'Linker Mausklick auf "OK"'; do
+    at=$(grep -nxF "live $navigator: $step" "$live_log" | head -n1 | cut -d: -f1)
+    [ -n "$at" ] && [ "$at" -gt "$last" ] || fail "the step '$step' was not read out in its turn"
+    last=$at
+done
+echo "read out: $(grep -c "^live $navigator: " "$live_log") navigator texts, all four steps in order"
+grep '^live ' "$live_log" | grep -v "^live $navigator: " | sort | uniq -c | sed 's/^/also read out: /'
 # Under Wine a window mapped later covers even top-most ones: Notepad, which
 # the last step started, and the main window, which came back, go before the
 # answer.

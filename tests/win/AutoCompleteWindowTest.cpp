@@ -103,13 +103,14 @@ TEST_F(AutoCompleteWindowTest, AttachReplacesTheEditProcedureAndDetachOrDestroyR
     EXPECT_EQ(GetPropW(edit, L"this"), static_cast<AutoComplete*>(&source));
     EXPECT_EQ(SendMessageW(edit, EM_GETLIMITTEXT, 0, 0), 4096);
 
-    // Tab leaves the field; every other key, Enter and Escape included, stays.
+    // Tab leaves the field, and so does Escape while no list is open (it closes
+    // the window); every other key, Enter included, stays.
     MSG tab{edit, WM_KEYDOWN, VK_TAB, 0, 0, {}};
     MSG enter{edit, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
     EXPECT_EQ(SendMessageW(edit, WM_GETDLGCODE, VK_TAB, reinterpret_cast<LPARAM>(&tab)), 0);
     EXPECT_EQ(SendMessageW(edit, WM_GETDLGCODE, VK_RETURN, reinterpret_cast<LPARAM>(&enter)),
               DLGC_WANTALLKEYS);
-    EXPECT_EQ(SendMessageW(edit, WM_GETDLGCODE, VK_ESCAPE, 0), DLGC_WANTALLKEYS);
+    EXPECT_EQ(SendMessageW(edit, WM_GETDLGCODE, VK_ESCAPE, 0), 0);
 
     // Binding again keeps the original procedure behind ours.
     ASSERT_TRUE(box.attach(source, combo));

@@ -1,5 +1,6 @@
 #include "service/SoftwareCatalogue.h"
 #include "automation/win/WindowTreeClient.h"
+#include "dialogs/win/LiveRegion.h"
 #include "playback/win/SolutionNavigator.h"
 #include "playback/win/SolutionNotification.h"
 #include "resources/resource.h"
@@ -7,6 +8,10 @@
 #include "tests/win/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <oleacc.h>
+
+#include <cstdio>
+#include <vector>
 
 // The navigator's steps, its frames and the feedback are driven natively
 // (SolutionPlayback) and for real by tests/e2e/share-solution.test.sh.
@@ -62,4 +67,69 @@ TEST(SolutionNotification, ShowsTheFirstTicketAndPlaysTheLatest) {
     SendMessageW(navigator, WM_COMMAND, IDCANCEL, 0);
     EXPECT_FALSE(IsWindow(navigator));
     EXPECT_EQ(mainShown, 1);
+}
+
+namespace {
+
+std::vector<String> heardLiveRegions;
+
+void CALLBACK liveRegionChanged(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD,
+                                DWORD) {
+    IAccessible* accessible = nullptr;
+    VARIANT item;
+    VariantInit(&item);
+    BSTR name = nullptr;
+    if (SUCCEEDED(AccessibleObjectFromEvent(window, static_cast<DWORD>(object),
+                                            static_cast<DWORD>(child), &accessible, &item)) &&
+        accessible) {
+        accessible->get_accName(item, &name);
+        accessible->Release();
+    }
+    VariantClear(&item);
+    heardLiveRegions.push_back(name ? fromWide(name) : String(u"(no name)"));
+    SysFreeString(name);
+}
+
+} // namespace
+
+// The navigator never has the focus, so it reads its instruction out as a live
+// region: a listener of EVENT_OBJECT_LIVEREGIONCHANGED hears the waiting text,
+// which the ticks repeat, once, as the accessible name of the instruction.
+// What the system lacks of the rest is printed: under Wine 8 IAccPropServices
+// takes no live setting and uiautomationcore has no UiaRaiseNotificationEvent.
+TEST(SolutionNavigator, ReadsTheInstructionOutAsALiveRegion) {
+    CoInitialize(nullptr);
+    heardLiveRegions.clear();
+    HWINEVENTHOOK hook =
+        SetWinEventHook(EVENT_OBJECT_LIVEREGIONCHANGED, EVENT_OBJECT_LIVEREGIONCHANGED, nullptr,
+                        liveRegionChanged, GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    ASSERT_NE(hook, nullptr);
+    {
+        WindowTreeClient tree;
+        AutomationClient* client = &tree;
+        SolutionNavigator navigator(client, [] {});
+        navigator.start(missingProgramTicket(7, u"Wie geht das?"));
+        HWND window = threadWindowTitled(navigatorTitle);
+        ASSERT_NE(window, nullptr);
+        // Long enough for the waiting text to be shown again by later ticks.
+        for (DWORD end = GetTickCount() + 800; static_cast<LONG>(end - GetTickCount()) > 0;) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            pumpMessages();
+        }
+        const std::vector<String> heard = {u"Bitte öffne die Anwendung 'Testprogramm'"};
+        EXPECT_EQ(heardLiveRegions, heard);
+
+        LiveRegion probe(IDC_NAVIGATOR_INSTRUCTION, LiveRegion::assertive, L"probe");
+        probe.attach(window);
+        if (!probe.liveSettingTaken())
+            std::printf("note: IAccPropServices::SetHwndProp(LiveSetting) refused: no live "
+                        "setting on this system\n");
+        if (!LiveRegion::notificationsAvailable())
+            std::printf("note: uiautomationcore.dll offers no UiaRaiseNotificationEvent or "
+                        "UiaHostProviderFromHwnd: no UI Automation notification\n");
+        probe.detach();
+        SendMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    }
+    UnhookWinEvent(hook);
+    CoUninitialize();
 }

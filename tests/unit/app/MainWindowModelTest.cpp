@@ -37,7 +37,7 @@ TEST_F(MainWindowModelTest, OpensWithTheSoftwareTheSystemNamesAndItsQuestions) {
     EXPECT_EQ(window.language.items.size(), 3u);
     EXPECT_EQ(window.language.selectedText(), String(u"Deutsch"));
     expectQuestionsOf(windows10, german);
-    EXPECT_EQ(window.cue, String(u"Nach was suchst du?             (1 Tickets verf\u00fcgbar)"));
+    EXPECT_EQ(window.cue, String(u"&Nach was suchst du?             (1 Tickets verf\u00fcgbar)"));
     EXPECT_EQ(window.ticketCount, String(u"4"));
     EXPECT_FALSE(window.createEnabled);
     EXPECT_EQ(window.timers, (std::map<int, int>{{8, 300000}}));

@@ -19,9 +19,15 @@
 //                                  icon of Wine's tray is a "__winex11_tray_icon")
 //   file-version PATH              print the file version of the program's version
 //                                  resource as "a.b.c.d"; exit code 1 without one
+//   live-events SECONDS TITLE      print "live ROOT-TITLE: NAME" for each live region
+//                                  change any program raises (the accessible name of
+//                                  its object), until a window titled TITLE exists or
+//                                  SECONDS pass; "listening" once the hook is set
+//   monitors                       print "x y width height" of each display monitor
 // Numbers may be decimal or 0x-hexadecimal. Exit code 2 means a missing window,
 // 3 a usage error, 4 a missing desktop.
 #include <windows.h>
+#include <oleacc.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -176,6 +182,71 @@ bool joinDesktop(const wchar_t* name) {
     return true;
 }
 
+void printUtf8(const wchar_t* text) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::vector<char> utf8(static_cast<size_t>(size > 0 ? size : 1));
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), size, nullptr, nullptr);
+    std::printf("%s", utf8.data());
+}
+
+void CALLBACK liveRegionChanged(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD,
+                                DWORD) {
+    wchar_t root[256] = {};
+    InternalGetWindowText(GetAncestor(window, GA_ROOT), root, 256);
+    IAccessible* accessible = nullptr;
+    VARIANT item;
+    VariantInit(&item);
+    BSTR name = nullptr;
+    if (SUCCEEDED(AccessibleObjectFromEvent(window, static_cast<DWORD>(object),
+                                            static_cast<DWORD>(child), &accessible, &item)) &&
+        accessible) {
+        accessible->get_accName(item, &name);
+        accessible->Release();
+    }
+    VariantClear(&item);
+    std::printf("live ");
+    printUtf8(root);
+    std::printf(": ");
+    printUtf8(name ? name : L"(no name)");
+    std::printf("\n");
+    std::fflush(stdout);
+    SysFreeString(name);
+}
+
+int listenToLiveRegions(DWORD seconds, const wchar_t* untilTitle) {
+    CoInitialize(nullptr);
+    HWINEVENTHOOK hook =
+        SetWinEventHook(EVENT_OBJECT_LIVEREGIONCHANGED, EVENT_OBJECT_LIVEREGIONCHANGED, nullptr,
+                        liveRegionChanged, 0, 0, WINEVENT_OUTOFCONTEXT);
+    if (!hook)
+        return 1;
+    std::printf("listening\n");
+    std::fflush(stdout);
+    const DWORD end = GetTickCount() + seconds * 1000;
+    while (static_cast<LONG>(end - GetTickCount()) > 0 && !FindWindowW(nullptr, untilTitle)) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+    }
+    UnhookWinEvent(hook);
+    CoUninitialize();
+    return 0;
+}
+
+int printMonitors() {
+    return EnumDisplayMonitors(
+               nullptr, nullptr,
+               [](HMONITOR, HDC, LPRECT rect, LPARAM) -> BOOL {
+                   std::printf("%ld %ld %ld %ld\n", rect->left, rect->top, rect->right - rect->left,
+                               rect->bottom - rect->top);
+                   return TRUE;
+               },
+               0)
+               ? 0
+               : 1;
+}
+
 int run(int argc, wchar_t** argv) {
     if (argc >= 3 && !std::wcscmp(argv[1], L"--desktop")) {
         if (!joinDesktop(argv[2]))
@@ -208,6 +279,10 @@ int run(int argc, wchar_t** argv) {
     }
     if (!std::wcscmp(command, L"file-version") && argc == 3)
         return printFileVersion(argv[2]);
+    if (!std::wcscmp(command, L"live-events") && argc == 4)
+        return listenToLiveRegions(static_cast<DWORD>(number(argv[2])), argv[3]);
+    if (!std::wcscmp(command, L"monitors") && argc == 2)
+        return printMonitors();
     if (argc < 3)
         return 3;
     HWND window = findWindow(argv[2]);
