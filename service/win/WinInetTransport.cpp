@@ -62,7 +62,9 @@ HttpsReply httpsExchange(const String& host, int port, const String& objectName,
         if (HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
                            nullptr))
             reply.status = static_cast<int>(status);
-        std::vector<char> piece(1023);
+        // Large pieces: the ticket list is tens of megabytes, and every read is a
+        // round trip through WinINet.
+        std::vector<char> piece(size_t(64) << 10);
         DWORD got = 0;
         while (InternetReadFile(request, piece.data(), static_cast<DWORD>(piece.size()), &got) &&
                got > 0) {
