@@ -47,11 +47,11 @@ sleep 1
 [ "$(helper item-text "$title" 1014)" = "$question" ] || fail "the question field does not hold the typed question"
 
 click_on "$title" 1017
-lotse_wait_visible "Ticket anlegen" 100 || fail "dialog 111 did not open"
-lotse_is_visible "$title" && fail "the main window stayed visible over dialog 111"
+lotse_wait_visible "Ticket anlegen" 100 || fail "\"Ticket anlegen\" did not open"
+lotse_is_visible "$title" && fail "the main window stayed visible over \"Ticket anlegen\""
 sleep 1
-[ "$(helper item-text "Ticket anlegen" 1030)" = "$question" ] || fail "dialog 111 shows another question"
-[ "$(helper item-text "Ticket anlegen" 1033)" = "VLC media player - v3.0" ] || fail "dialog 111 shows another software"
+[ "$(helper item-text "Ticket anlegen" 1030)" = "$question" ] || fail "\"Ticket anlegen\" shows another question"
+[ "$(helper item-text "Ticket anlegen" 1033)" = "VLC media player - v3.0" ] || fail "\"Ticket anlegen\" shows another software"
 shoot_window "Ticket anlegen" create-ticket.png
 
 click_on "Ticket anlegen" 1029
