@@ -58,8 +58,10 @@ press_pause() {
 # fired while programs still ran on it), a new, empty "lotse" desktop, where
 # every window looked missing and only the explorer's "Default IME" showed. Now
 # that case fails with exit code 4 and "no desktop lotse" in the helper log.
+# A journey without a virtual desktop (desktop empty) asks on the helper's own.
 helper() {
-    wine "$LOTSE_WIN_BUILD/lotse_testhelper.exe" --desktop "$desktop" "$@" 2>>"$helper_log" | tr -d '\r'
+    wine "$LOTSE_WIN_BUILD/lotse_testhelper.exe" ${desktop:+--desktop "$desktop"} "$@" \
+        2>>"$helper_log" | tr -d '\r'
     return "${PIPESTATUS[0]}"
 }
 

@@ -16,6 +16,7 @@ source "$LOTSE_TOP/scripts/wine-env.sh"
 source "$LOTSE_TOP/tests/e2e/desktop.sh"
 # Programs run on the X screen itself, each window its own X window.
 lotse_in_desktop() { wine "$@"; }
+desktop=
 
 monitors=$(helper monitors) || fail "the helper could not list the monitors"
 echo "Wine's monitors (x y width height):" $monitors

@@ -69,11 +69,13 @@ start_task_manager() {
 }
 
 # What a screen reader hears: every live region change until the feedback
-# question, with the accessible name of its object (live-regions.log).
+# question, with the accessible name of its object (live-regions.log). Started
+# through the desktop's explorer, since the desktop does not exist yet: the
+# listener's start makes it.
 live_log="$shots/live-regions.log"
-wine "$LOTSE_WIN_BUILD/lotse_testhelper.exe" --desktop "$desktop" live-events 600 "War die Lösung hilfreich?" \
+lotse_in_desktop "$LOTSE_WIN_BUILD/lotse_testhelper.exe" live-events 600 "War die Lösung hilfreich?" \
     >"$live_log" 2>/dev/null &
-for _ in $(seq 1 100); do grep -q '^listening' "$live_log" && break; sleep 0.1; done
+for _ in $(seq 1 300); do grep -q '^listening' "$live_log" && break; sleep 0.1; done
 grep -q '^listening' "$live_log" || fail "the live region listener did not start"
 
 # The asker's question.
