@@ -74,7 +74,7 @@ lotse_wait_gone "Ticket anlegen" || fail "Ticket anlegen did not close"
 for dialog in "Einstellungen 40005 settings" "Info 40012 info"; do
     read -r name command picture <<<"$dialog"
     helper command "$title" "$command" >/dev/null || fail "could not open $name"
-    lotse_wait_visible "$name" 100 || fail "$name did not open"
+    lotse_wait_visible "$name" 300 || fail "$name did not open"
     sleep 1
     shoot_as "$name" "$picture"
     helper command "$name" 2 >/dev/null
