@@ -1,6 +1,7 @@
 #include "server/ServiceLog.h"
 
 #include "server/Database.h"
+#include "server/FormBody.h"
 
 #include <algorithm>
 #include <chrono>
@@ -18,33 +19,12 @@ std::vector<std::string>& secrets() {
     return list;
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-std::string percentDecoded(std::string_view text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
-            hexValue(text[i + 2]) >= 0) {
-            out += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
-            i += 2;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
 void addPassword(std::string_view password) {
     ServiceLog::addSecret(std::string(password));
-    ServiceLog::addSecret(percentDecoded(password));
+    // A URI's password may be percent-encoded; libpq and its errors use it decoded.
+    std::string decoded;
+    if (percentDecode(password, decoded))
+        ServiceLog::addSecret(decoded);
 }
 
 } // namespace
