@@ -24,11 +24,10 @@ void resetMatches(ElementTrace& trace) {
     }
 }
 
-// Depth-first under `start` for the target's name and class name; children are
-// compared as they are pushed, the element pushed last is expanded first.
-AutomationElementPtr walkForTarget(AutomationClient& client, const AutomationElementPtr& start,
-                                   ElementDescriptor& target) {
-    const String targetName = target.name.value_or(String());
+// Depth-first under `start`: `visit` sees each child as it is pushed (the
+// element pushed last is expanded first) and ends the walk by returning false.
+template <class Visit>
+void walkDescendants(AutomationClient& client, const AutomationElementPtr& start, Visit visit) {
     std::vector<AutomationElementPtr> stack;
     if (start)
         stack.push_back(start);
@@ -38,15 +37,28 @@ AutomationElementPtr walkForTarget(AutomationClient& client, const AutomationEle
         for (AutomationElementPtr child = client.firstChild(parent); child;
              child = client.nextSibling(child)) {
             stack.push_back(child);
-            if (client.name(child).value_or(String()) == targetName &&
-                client.className(child).value_or(String()) == target.className) {
-                target.found = true;
-                target.matchNote += u"Tree Walker";
-                return child;
-            }
+            if (!visit(child))
+                return;
         }
     }
-    return nullptr;
+}
+
+// Depth-first under `start` for the target's name and class name.
+AutomationElementPtr walkForTarget(AutomationClient& client, const AutomationElementPtr& start,
+                                   ElementDescriptor& target) {
+    const String targetName = target.name.value_or(String());
+    AutomationElementPtr found;
+    walkDescendants(client, start, [&](const AutomationElementPtr& child) {
+        if (client.name(child).value_or(String()) == targetName &&
+            client.className(child).value_or(String()) == target.className) {
+            target.found = true;
+            target.matchNote += u"Tree Walker";
+            found = child;
+            return false;
+        }
+        return true;
+    });
+    return found;
 }
 
 // A mode that, for this descriptor, compares nothing but the class (or nothing at
@@ -82,41 +94,35 @@ void searchSubtree(AutomationClient& client, const AutomationElementPtr& top,
     const bool hasClass = !target.className.empty();
     const String name = target.name.value_or(String());
     const bool hasName = !name.empty(); // an empty name with the class is a class alone
-    std::vector<AutomationElementPtr> stack{top};
-    while (!stack.empty()) {
-        AutomationElementPtr parent = std::move(stack.back());
-        stack.pop_back();
-        for (AutomationElementPtr child = client.firstChild(parent); child;
-             child = client.nextSibling(child)) {
-            stack.push_back(child);
-            const bool sameClass =
-                hasClass && client.className(child).value_or(String()) == target.className;
-            const bool sameAid =
-                hasAid && client.automationId(child).value_or(String()) == target.automationId;
-            if (!sameClass && !sameAid)
-                continue;
-            const String childName = client.name(child).value_or(String());
-            const bool sameName = target.name && childName == name;
-            int mode = -1;
-            if (sameAid && sameName)
-                mode = static_cast<int>(MatchMode::AidAndName);
-            else if (sameAid && sameClass)
-                mode = static_cast<int>(MatchMode::AidAndClass);
-            else if (sameClass && sameName && hasName)
-                mode = static_cast<int>(MatchMode::ClassAndName);
-            const bool alike = mode < 0 && sameClass && hasName && namesAlike(childName, name);
-            if (mode < 0 && !alike)
-                continue;
-            if (!isVisible(client, child)) {
-                matches.hiddenMatch = true;
-                continue;
-            }
-            if (mode >= 0)
-                matches.byMode[mode].push_back(child);
-            else
-                matches.alike.push_back(child);
+    walkDescendants(client, top, [&](const AutomationElementPtr& child) {
+        const bool sameClass =
+            hasClass && client.className(child).value_or(String()) == target.className;
+        const bool sameAid =
+            hasAid && client.automationId(child).value_or(String()) == target.automationId;
+        if (!sameClass && !sameAid)
+            return true;
+        const String childName = client.name(child).value_or(String());
+        const bool sameName = target.name && childName == name;
+        int mode = -1;
+        if (sameAid && sameName)
+            mode = static_cast<int>(MatchMode::AidAndName);
+        else if (sameAid && sameClass)
+            mode = static_cast<int>(MatchMode::AidAndClass);
+        else if (sameClass && sameName && hasName)
+            mode = static_cast<int>(MatchMode::ClassAndName);
+        const bool alike = mode < 0 && sameClass && hasName && namesAlike(childName, name);
+        if (mode < 0 && !alike)
+            return true;
+        if (!isVisible(client, child)) {
+            matches.hiddenMatch = true;
+            return true;
         }
-    }
+        if (mode >= 0)
+            matches.byMode[mode].push_back(child);
+        else
+            matches.alike.push_back(child);
+        return true;
+    });
 }
 
 // How the target's level ended when no strict mode gave a visible element.
