@@ -11,12 +11,24 @@ helper_log="$shots/$journey.helper.log" # what the test helper said on stderr
 : >"$helper_log"
 code=$(sed -n 's/^#define LOTSE_ACCESS_CODE u"\(.*\)"$/\1/p' "$LOTSE_WIN_BUILD/generated/LotseConfig.h")
 
+# The programs running in this journey's Wine prefix (its Wine servers too),
+# one name a line.
+prefix_programs() {
+    local dir exe
+    for dir in /proc/[0-9]*; do
+        grep -qzx "WINEPREFIX=$WINEPREFIX" "$dir/environ" 2>/dev/null || continue
+        exe=
+        { IFS= read -r -d '' exe <"$dir/cmdline"; } 2>/dev/null
+        [ -n "$exe" ] && echo "${exe##*[\\/]}"
+    done
+}
+
 # A failing journey leaves a picture of the desktop as it was.
 fail() {
     import -window root "$shots/failed-$journey.png" 2>/dev/null
     echo "FAIL: $*" >&2
     echo "windows:" $(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' '|') >&2
-    echo "processes:" $(ps -eo args | grep -io '[a-z_]*\.exe[^ ]*' | sort | uniq -c | tr '\n' ' ') >&2
+    echo "processes:" $(prefix_programs | sort | uniq -c | tr '\n' ' ') >&2
     lotse_threads >&2
     tail -n 5 "$helper_log" | sed 's/^/helper: /' >&2
     exit 1
@@ -25,7 +37,35 @@ fail() {
 # Runs a Windows program inside the same desktop (made at the screen's size,
 # 1280x1024 unless LOTSE_SCREEN says otherwise, when it does not exist yet).
 desktop=lotse
-lotse_in_desktop() { wine explorer /desktop=$desktop,"${LOTSE_SCREEN:-1280x1024}" "$@"; }
+keeper_out="$shots/$journey.keeper"
+rm -rf "$keeper_out"
+lotse_in_desktop() {
+    keep_desktop
+    wine explorer /desktop=$desktop,"${LOTSE_SCREEN:-1280x1024}" "$@"
+}
+
+# Wine closes a virtual desktop (drops its name at once, then tells its
+# explorer to quit) a second after a thread leaves it while the desktop counts
+# as many users as the explorer has threads, which it takes for "only the
+# explorer is left". The explorer's later threads run on the default desktop,
+# so the count also matches now and then while a few programs still use it:
+# the desktop then lives on without a name, and every program started for it
+# afterwards lands on a new, empty one. The helper's keeper holds 16 threads
+# on the desktop for the whole journey, far more than the explorer runs. The
+# first program started in the desktop starts it (once per journey; the
+# journey's end takes it down with the Wine server).
+keep_desktop() {
+    [ -n "$desktop" ] || return 0
+    mkdir "$keeper_out" 2>/dev/null || return 0
+    wine explorer /desktop=$desktop,"${LOTSE_SCREEN:-1280x1024}" \
+        "$LOTSE_WIN_BUILD/lotse_testhelper.exe" keep-desktop 16 \
+        >"$keeper_out/out" 2>/dev/null </dev/null &
+    for _ in $(seq 1 300); do
+        grep -q keeping "$keeper_out/out" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    fail "the desktop keeper did not start"
+}
 
 # Starts lotse.exe in the desktop and waits until its (hidden) main window exists.
 lotse_start_in_desktop() {

@@ -24,6 +24,8 @@
 //                                  its object), until a window titled TITLE exists or
 //                                  SECONDS pass; "listening" once the hook is set
 //   monitors                       print "x y width height" of each display monitor
+//   keep-desktop THREADS           keep THREADS threads on the desktop it was started on,
+//                                  until the Wine server ends; "keeping" once they run
 // Numbers may be decimal or 0x-hexadecimal. Exit code 2 means a missing window,
 // 3 a usage error, 4 a missing desktop.
 #include <windows.h>
@@ -247,6 +249,23 @@ int printMonitors() {
                : 1;
 }
 
+// Wine closes a virtual desktop (drops its name, then asks its explorer to
+// quit) one second after a thread leaves it while the desktop's users number
+// exactly as many as the explorer's running threads. It means "only the
+// explorer is left", but the explorer's later threads run on the default
+// desktop, so the count also matches while a few program threads still use
+// it. Enough threads of our own keep the count above the explorer's.
+int keepDesktop(int threads) {
+    for (int i = 1; i < threads; ++i)
+        CloseHandle(CreateThread(
+            nullptr, 0, [](void*) -> DWORD { return SleepEx(INFINITE, FALSE); }, nullptr, 0,
+            nullptr));
+    std::printf("keeping\n");
+    std::fflush(stdout);
+    Sleep(INFINITE);
+    return 0;
+}
+
 int run(int argc, wchar_t** argv) {
     if (argc >= 3 && !std::wcscmp(argv[1], L"--desktop")) {
         if (!joinDesktop(argv[2]))
@@ -283,6 +302,8 @@ int run(int argc, wchar_t** argv) {
         return listenToLiveRegions(static_cast<DWORD>(number(argv[2])), argv[3]);
     if (!std::wcscmp(command, L"monitors") && argc == 2)
         return printMonitors();
+    if (!std::wcscmp(command, L"keep-desktop") && argc == 3)
+        return keepDesktop(static_cast<int>(number(argv[2])));
     if (argc < 3)
         return 3;
     HWND window = findWindow(argv[2]);
