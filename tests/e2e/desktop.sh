@@ -23,6 +23,31 @@ prefix_programs() {
     done
 }
 
+# A journey that hangs would be ended by the test runner's time limit (600 s)
+# without a word. The watchdog ends it 60 s before and says first where it
+# stood: the commands it was waiting for, the desktop and the programs.
+journey_pid=$$
+journey_limit=${LOTSE_JOURNEY_LIMIT:-540}
+(
+    for _ in $(seq 1 "$journey_limit"); do
+        sleep 1
+        kill -0 "$journey_pid" 2>/dev/null || exit 0
+    done
+    echo "FAIL: $journey still runs after $journey_limit s; it waits for (pid, parent, seconds):" >&2
+    watchdog=$BASHPID
+    ps -eo pid=,ppid=,etimes=,args= | awk -v top="$journey_pid" -v me="$watchdog" '
+        { parent[$1] = $2; line[$1] = $0 }
+        END {
+            for (pid in line) {
+                for (p = pid; p in parent && p != top && p != me; p = parent[p]) {}
+                if (p == top && pid != top) print "  " line[pid]
+            }
+        }' | sort -n >&2
+    import -window root "$shots/failed-$journey.png" 2>/dev/null
+    echo "windows:" $(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' '|') >&2
+    kill -TERM "$journey_pid"
+) &
+
 # A failing journey leaves a picture of the desktop as it was.
 fail() {
     import -window root "$shots/failed-$journey.png" 2>/dev/null
