@@ -29,7 +29,7 @@ prefix_programs() {
 journey_pid=$$
 journey_limit=${LOTSE_JOURNEY_LIMIT:-540}
 (
-    for _ in $(seq 1 "$journey_limit"); do
+    while [ "$SECONDS" -lt "$journey_limit" ]; do
         sleep 1
         kill -0 "$journey_pid" 2>/dev/null || exit 0
     done
