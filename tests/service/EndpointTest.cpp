@@ -1,10 +1,9 @@
 // The endpoints over HTTPS against the demo data, through the program's own
-// downloads, ticket request, count rule and version gate.
+// downloads, ticket request and count rule.
 
 #include "../StringPrinter.h"
 #include "ServiceFixture.h"
 #include "service/SoftwareCatalogue.h"
-#include "app/VersionGate.h"
 #include "service/CaptureDownload.h"
 #include "service/CatalogueReload.h"
 #include "service/CreateTicketRequest.h"
@@ -131,18 +130,4 @@ TEST_P(Endpoints, TicketsMatchTheCountSolvedOnesHaveCapturesAndNewOnesComeBack) 
     EXPECT_FALSE(createTicketSucceeded(refused));
     EXPECT_EQ(createTicketFailureText(refused),
               String(u"Das Ticket konnte nicht angelegt werden: Fehler: die Frage ist leer"));
-}
-
-TEST_P(Endpoints, VersionGateAgainstTheService) {
-    std::vector<String> shown;
-    VersionGate gate;
-    gate.fetch = fetchCurrentVersion;
-    gate.wait = [](int) { ADD_FAILURE() << "the service answered; nothing to wait for"; };
-    gate.showNewVersion = [&shown](const String&, const String& newer) {
-        shown.push_back(newer);
-        return false;
-    };
-    EXPECT_TRUE(gate.check(u"1.0.2"));
-    EXPECT_FALSE(gate.check(u"1.0.1"));
-    EXPECT_EQ(shown, (std::vector<String>{u"1.0.2"}));
 }
