@@ -44,20 +44,12 @@ TEST_P(Endpoints, CataloguesOfTheDemoData) {
     EXPECT_TRUE(wine);
 
     ElementPtr software = postCodeParsed(u"getsoftwarelist.php");
-    bool notepad = false;
     for (const auto& [key, entry] : Json::asMap(software)->members) {
         for (const char16_t* field : {u"id_locale", u"file_desc", u"product_name", u"file_version",
                                       u"file_version_full", u"supported", u"module_name"})
             EXPECT_TRUE(Json::member(entry, field)) << utf8(field) << " of " << utf8(key);
-        notepad |= Json::memberText(entry, u"module_name") == String(u"notepad.exe") &&
-                   Json::memberText(entry, u"product_name") == String(u"Wine");
     }
-    EXPECT_TRUE(notepad);
-    SoftwareCatalogue& catalogue = SoftwareCatalogue::instance();
-    EXPECT_GE(catalogue.count(), 10);
-    EXPECT_EQ(catalogue.wildcardId(), 1);
-    EXPECT_EQ(catalogue.entry(2).file_desc, String(u"Windows 10"));
-    EXPECT_EQ(catalogue.entry(3).file_desc, String(u"Windows 11"));
+    EXPECT_GE(SoftwareCatalogue::instance().count(), 10);
 }
 
 TEST_P(Endpoints, TicketsMatchTheCountSolvedOnesHaveCapturesAndNewOnesComeBack) {
