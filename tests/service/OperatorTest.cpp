@@ -62,19 +62,10 @@ TEST(ServiceConfigFile, ServesFromTheFileAndCheckNamesEveryProblem) {
     const std::string folder =
         std::filesystem::temp_directory_path() / ("lotse-config-test-" + std::to_string(getpid()));
     std::filesystem::create_directories(folder);
-    const std::string good = "# the service\n"
-                             "database = " +
-                             folder +
-                             "/service.db\n"
-                             "port = 0\n"
-                             "  certificate = " +
-                             tlsFolder() +
-                             "/localhost.crt\n"
-                             "certificate_key=" +
-                             tlsFolder() +
-                             "/localhost.key\n"
-                             "access_code = a#b c\n"
-                             "health_port = 8452\n";
+    const std::string tls = tlsFolder();
+    const std::string good = "# the service\ndatabase = " + folder + "/service.db\nport = 0\n" +
+                             "  certificate = " + tls + "/localhost.crt\ncertificate_key=" + tls +
+                             "/localhost.key\naccess_code = a#b c\nhealth_port = 8452\n";
     const auto check = [&](const std::string& text, std::string& output) {
         std::ofstream(folder + "/service.conf") << text;
         return ServiceProcess::run(
@@ -87,8 +78,7 @@ TEST(ServiceConfigFile, ServesFromTheFileAndCheckNamesEveryProblem) {
     const struct {
         std::string from, to, message;
     } broken[] = {
-        {"/localhost.crt", "/missing.crt",
-         "certificate: cannot read " + tlsFolder() + "/missing.crt"},
+        {"/localhost.crt", "/missing.crt", "certificate: cannot read " + tls + "/missing.crt"},
         {"port = 0", "port = 80x", "service.conf:3: port is not a port (0 to 65535): \"80x\""},
         {"port = 0", "port = 65536", "port is not a port"},
         {"health_port = 8452", "health_port = 8452\ncolour = blue",
