@@ -23,9 +23,6 @@ std::string invalid(const std::string& key) {
 std::string code() {
     return utf8(ServiceClient::accessCode());
 }
-std::string bytes(const ElementPtr& doc) {
-    return ServiceClient::bodyBytes(ServiceClient::documentBody(doc));
-}
 
 class BadInput : public ServiceFixture {
   protected:
@@ -77,12 +74,13 @@ TEST_P(BadInput, CodeBodiesWithWrongCodeOrMalformedForm) {
 }
 
 TEST_P(BadInput, DocumentsWithWrongCodeOrBrokenEncoding) {
-    const std::string good = bytes(document({{u"hw_guid", u"{x}"}, {u"username", u"u"}}));
+    const std::string good = bodyOf(document({{u"hw_guid", u"{x}"}, {u"username", u"u"}}));
     for (const char* endpoint :
          {"createticket.php", "checkticket.php", "feedback.php", "createcapture.php"}) {
-        expectRefused(endpoint, bytes(document({{u"hw_guid", u"{x}"}, {u"username", u"u"}}, false)),
-                      403, badCode);
-        expectRefused(endpoint, bytes(document({{u"code", u"WRONG"}, {u"username", u"u"}})), 403,
+        expectRefused(endpoint,
+                      bodyOf(document({{u"hw_guid", u"{x}"}, {u"username", u"u"}}, false)), 403,
+                      badCode);
+        expectRefused(endpoint, bodyOf(document({{u"code", u"WRONG"}, {u"username", u"u"}})), 403,
                       badCode);
         for (const std::string& body : std::vector<std::string>{
                  "code=" + code(), "content=hallo", "content=%7B%22code%22%3A%22\xC3\x28%22%7D",
@@ -96,8 +94,8 @@ TEST_P(BadInput, DocumentsWithWrongCodeOrBrokenEncoding) {
         Json::ElementMap::addMap(Json::ElementMap::addMap(deep, u"0"), u"trace"), u"0");
     EXPECT_EQ(postDocument(u"checkticket.php", deep), String(u"OK"));
     Json::ElementMap::addMap(level, u"extra");
-    expectRefused("checkticket.php", bytes(deep), 400, malformed);
-    expectRefused("checkticket.php", bytes(document({{u"hw_guid", u"{x}"}})), 400,
+    expectRefused("checkticket.php", bodyOf(deep), 400, malformed);
+    expectRefused("checkticket.php", bodyOf(document({{u"hw_guid", u"{x}"}})), 400,
                   missing("username"));
 }
 
@@ -105,7 +103,7 @@ TEST_P(BadInput, CreateTicketNeedsEveryMemberAndKnownIds) {
     for (const auto& [key, value] : ticketMembers(u"Frage")) {
         Members members = ticketMembers(u"Frage");
         members.erase(key);
-        expectRefused("createticket.php", bytes(document(members)), 400, missing(utf8(key)));
+        expectRefused("createticket.php", bodyOf(document(members)), 400, missing(utf8(key)));
     }
     const std::tuple<const char16_t*, const char16_t*, std::string> cases[] = {
         {u"question", u"  \n\t ", "Fehler: die Frage ist leer"},
@@ -121,7 +119,7 @@ TEST_P(BadInput, CreateTicketNeedsEveryMemberAndKnownIds) {
     for (const auto& [key, value, text] : cases) {
         Members members = ticketMembers(u"Frage");
         members[key] = value;
-        expectRefused("createticket.php", bytes(document(members)), 400, text);
+        expectRefused("createticket.php", bodyOf(document(members)), 400, text);
     }
 }
 
@@ -129,13 +127,13 @@ TEST_P(BadInput, FeedbackNeedsAKnownTicketAndYesOrNo) {
     auto feedback = [](const char16_t* ticket, const char16_t* answer) {
         ElementPtr doc = feedbackDocument(0, SoftwareEntry(), feedbackYes);
         Json::ElementMap::setString(doc, u"ticketid", ticket);
-        return bytes(Json::ElementMap::setString(doc, u"feedback", answer));
+        return bodyOf(Json::ElementMap::setString(doc, u"feedback", answer));
     };
     expectRefused("feedback.php", feedback(u"99999", u"YES"), 404, unknownTicket);
     expectRefused("feedback.php", feedback(u"1", u"MAYBE"), 400, invalid("feedback"));
     expectRefused("feedback.php", feedback(u"1", u"yes"), 400, invalid("feedback"));
     expectRefused("feedback.php", feedback(u"eins", u"YES"), 400, invalid("ticketid"));
-    expectRefused("feedback.php", bytes(document({{u"ticketid", u"1"}})), 400, missing("sw_id"));
+    expectRefused("feedback.php", bodyOf(document({{u"ticketid", u"1"}})), 400, missing("sw_id"));
 }
 
 TEST_P(BadInput, CaptureUploadsThatCannotBePlayed) {
@@ -145,23 +143,23 @@ TEST_P(BadInput, CaptureUploadsThatCannotBePlayed) {
         Json::ElementMap::setString(action(root, u"0", u"7", u"0"), u"enter", u"HALLO");
         return root;
     };
-    expectRefused("createcapture.php", bytes(upload(u"99999")), 404, unknownTicket);
+    expectRefused("createcapture.php", bodyOf(upload(u"99999")), 404, unknownTicket);
     for (const char16_t* notOpen : {u"1", u"21"}) // solved, closed
-        expectRefused("createcapture.php", bytes(upload(notOpen)), 409,
+        expectRefused("createcapture.php", bodyOf(upload(notOpen)), 409,
                       "Fehler: das Ticket ist nicht mehr offen");
-    expectRefused("createcapture.php", bytes(document({{u"tno", u"3"}, {u"cnt", u"0"}})), 400,
+    expectRefused("createcapture.php", bodyOf(document({{u"tno", u"3"}, {u"cnt", u"0"}})), 400,
                   "Fehler: die Aufnahme enthält keine Schritte");
-    expectRefused("createcapture.php", bytes(upload(u"3", u"-1")), 400, invalid("cnt"));
-    expectRefused("createcapture.php", bytes(upload(u"3", u"2")), 400, missing("1"));
-    expectRefused("createcapture.php", bytes(document({{u"cnt", u"1"}})), 400, missing("tno"));
+    expectRefused("createcapture.php", bodyOf(upload(u"3", u"-1")), 400, invalid("cnt"));
+    expectRefused("createcapture.php", bodyOf(upload(u"3", u"2")), 400, missing("1"));
+    expectRefused("createcapture.php", bodyOf(document({{u"cnt", u"1"}})), 400, missing("tno"));
 
     ElementPtr doc = document({{u"tno", u"3"}, {u"cnt", u"1"}});
     Json::ElementMap::setString(action(doc, u"0", u"9", u"0"), u"enter", u"");
-    expectRefused("createcapture.php", bytes(doc), 400, invalid("act"));
+    expectRefused("createcapture.php", bodyOf(doc), 400, invalid("act"));
     action(doc, u"0", u"6", u"0"); // Return without its enter member
-    expectRefused("createcapture.php", bytes(doc), 400, missing("enter"));
+    expectRefused("createcapture.php", bodyOf(doc), 400, missing("enter"));
     ElementPtr click = action(doc, u"0", u"2", u"2");
-    expectRefused("createcapture.php", bytes(doc), 400, missing("trace"));
+    expectRefused("createcapture.php", bodyOf(doc), 400, missing("trace"));
     ElementPtr trace = Json::ElementMap::addMap(click, u"trace");
     auto level = [&](const char16_t* key) {
         ElementPtr d = Json::ElementMap::addMap(trace, key);
@@ -170,15 +168,16 @@ TEST_P(BadInput, CaptureUploadsThatCannotBePlayed) {
         return d;
     };
     Json::ElementMap::setString(level(u"0"), u"mon", u"x.exe");
-    expectRefused("createcapture.php", bytes(doc), 400, missing("trace")); // shorter than its count
+    expectRefused("createcapture.php", bodyOf(doc), 400,
+                  missing("trace")); // shorter than its count
     ElementPtr second = level(u"1");
-    expectRefused("createcapture.php", bytes(doc), 400, missing("mon"));
+    expectRefused("createcapture.php", bodyOf(doc), 400, missing("mon"));
 
     // The same upload made whole is accepted: the refusals above were about
     // exactly what they name.
     EXPECT_EQ(database.dump(), before);
     Json::ElementMap::setString(second, u"mon", u"x.exe");
-    EXPECT_EQ(request(service.port(), "/createcapture.php", "POST", bytes(doc)).body, "OK");
+    EXPECT_EQ(request(service.port(), "/createcapture.php", "POST", bodyOf(doc)).body, "OK");
     before = database.dump();
 }
 

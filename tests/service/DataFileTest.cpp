@@ -9,8 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 namespace {
@@ -40,9 +38,7 @@ bool isEmpty(Database& db) {
 } // namespace
 
 TEST(DataFile, DemoDataComesBackByteForByteFromSqliteAndPostgres) {
-    std::ifstream file(LOTSE_DEMO_DATA);
-    const std::string demo((std::istreambuf_iterator<char>(file)),
-                           std::istreambuf_iterator<char>());
+    const std::string demo = readFile(LOTSE_DEMO_DATA);
     ASSERT_FALSE(demo.empty()) << LOTSE_DEMO_DATA;
 
     TestDatabase sqliteDatabase, postgresDatabase;

@@ -1,10 +1,9 @@
 // The endpoints over HTTPS against the demo data, through the program's own
-// downloads, ticket request, count rule and version gate.
+// downloads, ticket request and count rule.
 
 #include "../StringPrinter.h"
 #include "ServiceFixture.h"
 #include "service/SoftwareCatalogue.h"
-#include "app/VersionGate.h"
 #include "service/CaptureDownload.h"
 #include "service/CatalogueReload.h"
 #include "service/CreateTicketRequest.h"
@@ -45,20 +44,12 @@ TEST_P(Endpoints, CataloguesOfTheDemoData) {
     EXPECT_TRUE(wine);
 
     ElementPtr software = postCodeParsed(u"getsoftwarelist.php");
-    bool notepad = false;
     for (const auto& [key, entry] : Json::asMap(software)->members) {
         for (const char16_t* field : {u"id_locale", u"file_desc", u"product_name", u"file_version",
                                       u"file_version_full", u"supported", u"module_name"})
             EXPECT_TRUE(Json::member(entry, field)) << utf8(field) << " of " << utf8(key);
-        notepad |= Json::memberText(entry, u"module_name") == String(u"notepad.exe") &&
-                   Json::memberText(entry, u"product_name") == String(u"Wine");
     }
-    EXPECT_TRUE(notepad);
-    SoftwareCatalogue& catalogue = SoftwareCatalogue::instance();
-    EXPECT_GE(catalogue.count(), 10);
-    EXPECT_EQ(catalogue.wildcardId(), 1);
-    EXPECT_EQ(catalogue.entry(2).file_desc, String(u"Windows 10"));
-    EXPECT_EQ(catalogue.entry(3).file_desc, String(u"Windows 11"));
+    EXPECT_GE(SoftwareCatalogue::instance().count(), 10);
 }
 
 TEST_P(Endpoints, TicketsMatchTheCountSolvedOnesHaveCapturesAndNewOnesComeBack) {
@@ -89,24 +80,6 @@ TEST_P(Endpoints, TicketsMatchTheCountSolvedOnesHaveCapturesAndNewOnesComeBack) 
     tickets.localesFor(10, vlc);
     EXPECT_EQ(vlc, (std::set<int>{2}));
 
-    // The first ticket's solution can be played under Wine: Notepad's edit.
-    Ticket first = tickets.find(1);
-    EXPECT_EQ(first.question, String(u"Wie schreibe ich einen Text in den Editor?"));
-    EXPECT_EQ(first.id_state, TicketSolved);
-    EXPECT_EQ(first.software_list, (std::set<int>{4}));
-    ASSERT_TRUE(downloadCapture(first));
-    const std::vector<CaptureAction>& actions = first.capture.actions;
-    ASSERT_EQ(actions.size(), 3u);
-    EXPECT_EQ(actions[0].kind, Action::leftClick);
-    ASSERT_EQ(actions[0].trace.elements.size(), 3u);
-    EXPECT_EQ(actions[0].trace.elements[0].className, String(u"Edit"));
-    EXPECT_EQ(actions[0].trace.elements[0].moduleName, String(u"notepad.exe"));
-    EXPECT_EQ(actions[0].trace.elements[1].className, String(u"Notepad"));
-    EXPECT_EQ(actions[0].trace.elements[2].className, String(u"#32769"));
-    EXPECT_EQ(actions[1].kind, Action::textInput);
-    EXPECT_EQ(actions[1].trace.enteredText, String(u"HALLO"));
-    EXPECT_EQ(actions[2].kind, Action::enterKey);
-
     // A question from this computer: the count asks for the reload that brings it.
     EXPECT_FALSE(fetchTicketCount().reload);
     const int before = tickets.count();
@@ -131,18 +104,4 @@ TEST_P(Endpoints, TicketsMatchTheCountSolvedOnesHaveCapturesAndNewOnesComeBack) 
     EXPECT_FALSE(createTicketSucceeded(refused));
     EXPECT_EQ(createTicketFailureText(refused),
               String(u"Das Ticket konnte nicht angelegt werden: Fehler: die Frage ist leer"));
-}
-
-TEST_P(Endpoints, VersionGateAgainstTheService) {
-    std::vector<String> shown;
-    VersionGate gate;
-    gate.fetch = fetchCurrentVersion;
-    gate.wait = [](int) { ADD_FAILURE() << "the service answered; nothing to wait for"; };
-    gate.showNewVersion = [&shown](const String&, const String& newer) {
-        shown.push_back(newer);
-        return false;
-    };
-    EXPECT_TRUE(gate.check(u"1.0.2"));
-    EXPECT_FALSE(gate.check(u"1.0.1"));
-    EXPECT_EQ(shown, (std::vector<String>{u"1.0.2"}));
 }

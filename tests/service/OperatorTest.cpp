@@ -5,27 +5,10 @@
 #include "ServiceFixture.h"
 #include "server/RateLimiter.h"
 #include "server/ServiceHandlers.h"
-#include "service/CaptureUpload.h"
 
 #include <fstream>
-#include <iterator>
 
 namespace {
-
-const char* tlsDir() {
-    const char* dir = std::getenv("LOTSE_TLS_DIR");
-    return dir && *dir ? dir : "/usr/local/share/lotse-dev-ca";
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// A plain-HTTP GET to the health listener.
-RawReply plainGet(int port, const std::string& path) {
-    return request(port, path, "GET", "", {}, nullptr, "http");
-}
 
 // The value of one sample line of /metrics ("name{labels}"); -1 when missing.
 long long sample(const std::string& metrics, const std::string& name) {
@@ -33,16 +16,13 @@ long long sample(const std::string& metrics, const std::string& name) {
     return at == std::string::npos ? -1 : std::atoll(metrics.c_str() + at + name.size() + 2);
 }
 
-std::string ticketBody(const String& question) {
-    return ServiceClient::bodyBytes(ServiceClient::documentBody(document(ticketMembers(question))));
-}
-
 // A createticket.php request sent from `source` (a loopback address).
 RawReply fileTicketFrom(int port, const char* source, const String& question) {
     CURL* curl = curl_easy_init();
     curl_easy_setopt(curl, CURLOPT_INTERFACE, source);
-    const RawReply reply = request(port, "/createticket.php", "POST", ticketBody(question),
-                                   {"Content-Type: application/x-www-form-urlencoded"}, curl);
+    const RawReply reply =
+        request(port, "/createticket.php", "POST", bodyOf(document(ticketMembers(question))),
+                {"Content-Type: application/x-www-form-urlencoded"}, curl);
     curl_easy_cleanup(curl);
     return reply;
 }
@@ -50,8 +30,7 @@ RawReply fileTicketFrom(int port, const char* source, const String& question) {
 int admin(const std::string& location, std::vector<std::string> args,
           std::string* output = nullptr) {
     args.insert(args.begin(), {LOTSE_SERVICE_EXE, "admin", "--db", location});
-    std::string ignored;
-    return ServiceProcess::run(args, output ? *output : ignored);
+    return ServiceProcess::run(args, output);
 }
 
 // With a health listener, a request log of its own and a small ticket limit.
@@ -83,23 +62,14 @@ TEST(ServiceConfigFile, ServesFromTheFileAndCheckNamesEveryProblem) {
     const std::string folder =
         std::filesystem::temp_directory_path() / ("lotse-config-test-" + std::to_string(getpid()));
     std::filesystem::create_directories(folder);
-    const std::string good = "# the service\n"
-                             "database = " +
-                             folder +
-                             "/service.db\n"
-                             "port = 0\n"
-                             "  certificate = " +
-                             std::string(tlsDir()) +
-                             "/localhost.crt\n"
-                             "certificate_key=" +
-                             std::string(tlsDir()) +
-                             "/localhost.key\n"
-                             "access_code = a#b c\n"
-                             "health_port = 8452\n";
+    const std::string tls = tlsFolder();
+    const std::string good = "# the service\ndatabase = " + folder + "/service.db\nport = 0\n" +
+                             "  certificate = " + tls + "/localhost.crt\ncertificate_key=" + tls +
+                             "/localhost.key\naccess_code = a#b c\nhealth_port = 8452\n";
     const auto check = [&](const std::string& text, std::string& output) {
         std::ofstream(folder + "/service.conf") << text;
         return ServiceProcess::run(
-            {LOTSE_SERVICE_EXE, "--config", folder + "/service.conf", "--check-config"}, output);
+            {LOTSE_SERVICE_EXE, "--config", folder + "/service.conf", "--check-config"}, &output);
     };
     std::string output;
     EXPECT_EQ(check(good, output), 0) << output;
@@ -108,8 +78,7 @@ TEST(ServiceConfigFile, ServesFromTheFileAndCheckNamesEveryProblem) {
     const struct {
         std::string from, to, message;
     } broken[] = {
-        {"/localhost.crt", "/missing.crt",
-         "certificate: cannot read " + std::string(tlsDir()) + "/missing.crt"},
+        {"/localhost.crt", "/missing.crt", "certificate: cannot read " + tls + "/missing.crt"},
         {"port = 0", "port = 80x", "service.conf:3: port is not a port (0 to 65535): \"80x\""},
         {"port = 0", "port = 65536", "port is not a port"},
         {"health_port = 8452", "health_port = 8452\ncolour = blue",
@@ -148,14 +117,15 @@ TEST(ServiceConfigFile, ServesFromTheFileAndCheckNamesEveryProblem) {
 TEST(ServiceLog, NeverShowsTheDatabasePassword) {
     std::string output;
     const std::string location = "postgresql://lotse:Pa%73s-W0rd@/x?host=/nonexistent";
-    EXPECT_EQ(ServiceProcess::run({LOTSE_SERVICE_EXE, "--db", location, "--seed-demo"}, output), 1);
-    EXPECT_EQ(ServiceProcess::run({LOTSE_SERVICE_EXE, "admin", "--db", location, "list"}, output),
+    EXPECT_EQ(ServiceProcess::run({LOTSE_SERVICE_EXE, "--db", location, "--seed-demo"}, &output),
+              1);
+    EXPECT_EQ(ServiceProcess::run({LOTSE_SERVICE_EXE, "admin", "--db", location, "list"}, &output),
               1);
     EXPECT_EQ(output.find("W0rd"), std::string::npos) << output;
     EXPECT_NE(output.find("lotse-service"), std::string::npos);
     EXPECT_EQ(ServiceProcess::run({LOTSE_SERVICE_EXE, "--db", "postgresql:///x?password=Geheim&",
                                    "--port", "x", "--check-config"},
-                                  output),
+                                  &output),
               1);
     EXPECT_EQ(output.find("Geheim"), std::string::npos) << output;
 }
@@ -229,9 +199,7 @@ TEST_P(Operated, AFloodFromOneAddressIsRefusedWhileAnotherIsServed) {
 TEST_P(Operated, ARemovedCaptureReopensTheTicketAndItsAskerIsNotTold) {
     ASSERT_EQ(fileTicketFrom(service.port(), "127.0.0.1", u"Wie drucke ich?").body, "OK");
     const std::string id = database.query("SELECT max(id) FROM ticket");
-    CaptureAction typed{Action::textInput, {}, {}};
-    typed.trace.enteredText = u"HALLO";
-    const ElementPtr upload = captureDocument(std::stoi(id), Capture{{typed}});
+    const ElementPtr upload = typedSolution(std::stoi(id));
     ASSERT_EQ(postDocument(u"createcapture.php", upload), String(u"OK"));
     EXPECT_EQ(database.query("SELECT count(*) FROM solved_report WHERE id_ticket = " + id), "1");
     std::string shown;
@@ -247,8 +215,7 @@ TEST_P(Operated, ARemovedCaptureReopensTheTicketAndItsAskerIsNotTold) {
         database.query("SELECT id_state, COALESCE(id_capture, 0) FROM ticket WHERE id = " + id),
         "1|0");
     EXPECT_EQ(database.query("SELECT count(*) FROM capture WHERE id_ticket = " + id), "0");
-    const ElementPtr asker = document(
-        {{u"hw_guid", u"{aaaaaaaa-bbbb-cccc-dddd-eeeeeeeeeeee}"}, {u"username", u"tester"}});
+    const ElementPtr asker = askerCheck();
     EXPECT_EQ(postDocument(u"checkticket.php", asker), String(u"OK"));
     EXPECT_EQ(admin(database.location(), {"remove-capture", id}), 1);
     ASSERT_EQ(admin(database.location(),

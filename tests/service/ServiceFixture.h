@@ -10,8 +10,10 @@
 
 #include "LotseConfig.h"
 #include "base/Json.h"
-#include "service/ServiceClient.h"
 #include "base/Utf8.h"
+#include "service/CaptureUpload.h"
+#include "service/ServiceClient.h"
+#include "service/SolvedTicketCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -25,6 +27,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <libpq-fe.h>
 #include <map>
 #include <poll.h>
@@ -37,6 +40,16 @@
 #include <vector>
 
 enum class StoreKind { Sqlite, Postgres };
+
+inline std::string tlsFolder() {
+    const char* folder = std::getenv("LOTSE_TLS_DIR");
+    return folder && *folder ? folder : "/usr/local/share/lotse-dev-ca";
+}
+
+inline std::string readFile(const std::string& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 // For INSTANTIATE_TEST_SUITE_P(Stores, Suite, bothStores(), storeName).
 inline auto bothStores() {
@@ -226,8 +239,7 @@ class ServiceProcess {
     // start() in two halves, for services that start at the same moment.
     bool launch(const std::string& location) {
         stop();
-        const char* tlsEnv = std::getenv("LOTSE_TLS_DIR");
-        const std::string tls = tlsEnv && *tlsEnv ? tlsEnv : "/usr/local/share/lotse-dev-ca";
+        const std::string tls = tlsFolder();
         int fds[2];
         if (pipe(fds) != 0)
             return fail("cannot make a pipe");
@@ -297,22 +309,16 @@ class ServiceProcess {
     std::string errorLog;
     const std::string& error() const { return reason; }
 
-    // Runs a program to its end, its output discarded; its exit status, or -1.
-    static int run(const std::vector<std::string>& args) {
-        const int quiet = open("/dev/null", O_WRONLY);
-        const pid_t child = spawn(args, quiet);
-        close(quiet);
-        return child > 0 ? waitFor(child, 60) : -1;
-    }
-    // The same, its standard output and error in `output`.
-    static int run(const std::vector<std::string>& args, std::string& output) {
+    // Runs a program to its end, its standard output and error in `output` or
+    // discarded; its exit status, or -1.
+    static int run(const std::vector<std::string>& args, std::string* output = nullptr) {
         char path[] = "/tmp/lotse-service-output-XXXXXX";
         const int file = mkstemp(path);
         const pid_t child = spawn(args, file, file);
         const int status = child > 0 ? waitFor(child, 60) : -1;
         close(file);
-        std::ifstream in(path);
-        output.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        if (output)
+            *output = readFile(path);
         unlink(path);
         return status;
     }
@@ -430,6 +436,11 @@ inline RawReply request(int port, const std::string& target, const std::string& 
     return reply;
 }
 
+// A plain-HTTP GET to a health listener.
+inline RawReply plainGet(int port, const std::string& path) {
+    return request(port, path, "GET", "", {}, nullptr, "http");
+}
+
 using Members = std::map<String, String>;
 
 // A request document as the program builds it, the access code in "code"
@@ -461,6 +472,23 @@ inline Members ticketMembers(const String& question) {
             {u"os_build_no", u"19045"},
             {u"os_description", u"Windows 10 Pro"},
             {u"id_locale", u"1"}};
+}
+
+// The solved-ticket check of the asker of ticketMembers().
+inline ElementPtr askerCheck() {
+    return solvedTicketCheckDocument(u"{aaaaaaaa-bbbb-cccc-dddd-eeeeeeeeeeee}", u"tester");
+}
+
+// A solution for the ticket: one typed text.
+inline ElementPtr typedSolution(int ticketId) {
+    CaptureAction typed{Action::textInput, {}, {}};
+    typed.trace.enteredText = u"HALLO";
+    return captureDocument(ticketId, Capture{{typed}});
+}
+
+// A request document as the bytes of its form body.
+inline std::string bodyOf(const ElementPtr& doc) {
+    return ServiceClient::bodyBytes(ServiceClient::documentBody(doc));
 }
 
 // Requests through the program's own transport.

@@ -1,11 +1,8 @@
-// The service as a program: command line, seeding, storage settings, shutdown
-// and many requests at once.
+// The service as a program: command line, seeding, storage settings and shutdown.
 
 #include "../StringPrinter.h"
 #include "ServiceFixture.h"
 #include "server/Schema.h"
-
-#include <atomic>
 
 namespace {
 
@@ -76,31 +73,4 @@ TEST_P(Service, StopsCleanlyOnSigintToo) {
     EXPECT_EQ(other.stop(SIGINT), 0);
     ServiceClient::setServer(u"localhost", port);
     EXPECT_EQ(Json::memberInt(postCodeParsed(u"getticketcnt.php"), u"total"), 67);
-}
-
-TEST_P(Service, ManyRequestsAtOnceAllSucceed) {
-    const int totalBefore = Json::memberInt(postCodeParsed(u"getticketcnt.php"), u"total");
-    constexpr int threads = 6;
-    constexpr int perThread = 15;
-    std::atomic<int> created{0};
-    std::atomic<int> readsOk{0};
-    std::vector<std::thread> workers;
-    for (int t = 0; t < threads; ++t) {
-        workers.emplace_back([t, &created, &readsOk] {
-            for (int i = 0; i < perThread; ++i) {
-                const String question = String::format(u"Frage %i von Faden %i", i, t);
-                if (postDocument(u"createticket.php", document(ticketMembers(question))) ==
-                    String(u"OK"))
-                    ++created;
-                if (Json::memberInt(postCodeParsed(u"getticketcnt.php"), u"total") > 0)
-                    ++readsOk;
-            }
-        });
-    }
-    for (std::thread& worker : workers)
-        worker.join();
-    EXPECT_EQ(created.load(), threads * perThread);
-    EXPECT_EQ(readsOk.load(), threads * perThread);
-    EXPECT_EQ(Json::memberInt(postCodeParsed(u"getticketcnt.php"), u"total"),
-              totalBefore + threads * perThread);
 }

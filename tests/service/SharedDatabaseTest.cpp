@@ -5,7 +5,6 @@
 
 #include "../StringPrinter.h"
 #include "ServiceFixture.h"
-#include "service/CaptureUpload.h"
 
 #include <atomic>
 #include <cstdio>
@@ -77,18 +76,6 @@ ElementPtr ticketRequest(const std::string& question, const std::string& picked 
     return document(members);
 }
 
-ElementPtr solution(int ticketId) {
-    CaptureAction typed{Action::textInput, {}, {}};
-    typed.trace.enteredText = u"HALLO";
-    ElementPtr doc = captureDocument(ticketId, Capture{{typed}});
-    return Json::ElementMap::setString(doc, u"code", ServiceClient::accessCode());
-}
-
-ElementPtr askerCheck() {
-    return document(
-        {{u"hw_guid", u"{aaaaaaaa-bbbb-cccc-dddd-eeeeeeeeeeee}"}, {u"username", u"tester"}});
-}
-
 // Two service processes on one new database with the demo data. They start at
 // the same moment on the empty database, and one of them makes the schema.
 class TwoProcesses {
@@ -148,8 +135,8 @@ TEST_F(SharedDatabase, RequestsMeetingInTwoProcessesHaveOneOutcome) {
             << round;
 
         // Two solutions for the same ticket at once: one is stored, the other refused.
-        auto [c, d] = atOnce([&] { return one.post("createcapture.php", solution(id)); },
-                             [&] { return two.post("createcapture.php", solution(id)); });
+        auto [c, d] = atOnce([&] { return one.post("createcapture.php", typedSolution(id)); },
+                             [&] { return two.post("createcapture.php", typedSolution(id)); });
         std::multiset<std::string> replies{c.reply.body, d.reply.body};
         ASSERT_EQ(replies, (std::multiset<std::string>{"OK", notOpen})) << round;
         const std::string stored =
@@ -213,7 +200,7 @@ TEST_F(SharedDatabase, CountsAndListsFollowEveryWriteOfEitherProcess) {
     // A capture moves its ticket from open to solved: the count and the list
     // through the other process follow.
     const int id = ticketId("Zaehlung 0");
-    ASSERT_EQ(one.post("createcapture.php", solution(id)).body, "OK");
+    ASSERT_EQ(one.post("createcapture.php", typedSolution(id)).body, "OK");
     EXPECT_EQ(readCount(two), std::make_pair(total + 20, unsolved + 19));
     const ElementPtr listed =
         Json::parseText(Utf8::decode(two.post("gettickets.php", ServiceClient::codeBody()).body));
@@ -312,9 +299,7 @@ TEST(PostgresOutage, RequestsInBetweenGetAnErrorAndTheServiceCarriesOnAfterwards
     Connection connection(service.port());
     auto count = [&] { return connection.post("getticketcnt.php", ServiceClient::codeBody()); };
     // The operator's view: /health follows the database, /metrics counts its failures.
-    auto health = [&](const std::string& path) {
-        return request(service.healthPort(), path, "GET", "", {}, nullptr, "http");
-    };
+    auto health = [&](const std::string& path) { return plainGet(service.healthPort(), path); };
     EXPECT_EQ(health("/health").status, 200);
     const std::string unavailable = "Fehler: Datenbank nicht verfügbar";
     ASSERT_EQ(connection.post("createticket.php", ticketRequest("vorher")).body, "OK");

@@ -31,7 +31,7 @@ ElementPtr counts() {
 }
 
 String checkTicket(const String& guid, const String& user) {
-    return postDocument(u"checkticket.php", document({{u"hw_guid", guid}, {u"username", user}}));
+    return postDocument(u"checkticket.php", solvedTicketCheckDocument(guid, user));
 }
 
 // A click on a button inside a window, a text input and a Return, as the

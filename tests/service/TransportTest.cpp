@@ -1,25 +1,14 @@
 // The native HTTPS exchange against a server that misbehaves in ways the
 // service does not: replies that break off, error statuses.
 
+#include "ServiceFixture.h"
 #include "app/VersionGate.h"
 #include "service/HttpsTransport.h"
-#include "service/ServiceClient.h"
 #include "tests/StringPrinter.h"
 
-#include <gtest/gtest.h>
 #include <httplib.h>
 
-#include <chrono>
-#include <cstdlib>
-#include <string>
-#include <thread>
-
 namespace {
-
-std::string tlsFolder() {
-    const char* folder = std::getenv("LOTSE_TLS_DIR");
-    return folder && *folder ? folder : "/usr/local/share/lotse-dev-ca";
-}
 
 class BrokenServer : public testing::Test {
   protected:

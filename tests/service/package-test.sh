@@ -111,7 +111,6 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$native/CMakeCache.txt")
     fail "getticketcnt.php did not answer an empty count"
 [ "$(curl -sS "http://127.0.0.1:$health/health")" = OK ] || fail "/health did not answer OK"
 grep -q " POST /getticketcnt.php 200 " "$work/err" || fail "the request is not in the log"
-! grep -qF "$code" "$work/err" || fail "the access code is in the log"
 kill -TERM "$pid"
 status=0
 wait "$pid" || status=$?

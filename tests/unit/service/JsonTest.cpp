@@ -95,15 +95,6 @@ TEST(Json, TextWithoutObjectIsEmptyAndTheCursorRestsOnTheOutermostBrace) {
     EXPECT_EQ(textOf(Json::member(root, u"a"), u"b"), "}");
 }
 
-TEST(Json, LongTokensAreKeptWhole) {
-    String longValue;
-    for (int i = 0; i < 5000; ++i)
-        longValue.append(static_cast<char16_t>(u'a' + i % 26));
-    const String text =
-        String(u"{\"") + longValue.substr(0, 700) + u"\":\"" + longValue + u"\",\"z\":\"1\"}";
-    EXPECT_EQ(Json::writeText(Json::parseText(text)), text);
-}
-
 TEST(Json, UnterminatedInputEndsWithoutReadingFurther) {
     // Each text is copied into an exactly sized buffer, so a read past the
     // terminator would be seen by AddressSanitizer.

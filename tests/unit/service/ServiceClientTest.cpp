@@ -1,7 +1,5 @@
 #include "service/ServiceClient.h"
 
-#include "LotseConfig.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -28,12 +26,6 @@ TEST(ServiceClient, PercentEncodesExactlyTheTwentySixCharacters) {
     EXPECT_EQ(ServiceClient::percentEncode(plain), plain);
     EXPECT_EQ(ascii(ServiceClient::percentEncode(u"100% a=b&c")), "100%25%20a%3Db%26c");
     EXPECT_TRUE(ServiceClient::percentEncode(String()).empty());
-}
-
-TEST(ServiceClient, BodyFormsCarryTheAccessCode) {
-    const std::string code = ascii(LOTSE_ACCESS_CODE);
-    EXPECT_EQ(ascii(ServiceClient::codeBody()), "code=" + code);
-    EXPECT_EQ(ascii(ServiceClient::codeAndCaptureBody(-1)), "code=" + code + "&cid=-1");
 }
 
 TEST(ServiceClient, DocumentBodyIsWrittenThenPercentEncoded) {
