@@ -179,8 +179,9 @@ bool PostgresDatabase::usable() {
 }
 
 bool PostgresDatabase::inTransaction() const {
-    const PGTransactionStatusType status = PQtransactionStatus(conn);
-    return status == PQTRANS_INTRANS || status == PQTRANS_INERROR;
+    // After a failed statement outside a savepoint the transaction can only
+    // roll back: its work is lost as if the server had ended it.
+    return PQtransactionStatus(conn) == PQTRANS_INTRANS;
 }
 
 void PostgresDatabase::continueIdsAfterHighest(const char* table) {
