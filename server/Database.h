@@ -32,9 +32,8 @@ class Database {
     // Runs one or more statements that return no rows.
     virtual bool exec(std::string_view sql) = 0;
 
-    // True while a transaction is open and usable, false when the database
-    // ended it by itself (some errors roll the whole transaction back) or a
-    // failure left it able only to roll back.
+    // True while a transaction is open, false when the database ended it by
+    // itself (some errors roll the whole transaction back).
     virtual bool inTransaction() const = 0;
 
     // False when the connection can no longer be used (the server closed it, or

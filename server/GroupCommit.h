@@ -17,10 +17,9 @@ class Database;
 // gets its reply only after the commit that carries its changes is on disk. A
 // request whose own statements fail rolls back its savepoint and is refused
 // alone; when a failure ends the whole transaction, the group runs again
-// without that request, and that request then once more on its own. A commit
-// costs a flush of the log, and the requests of a process that wait for one
-// can share it: the embedded store's writes (one writer at a time anyway) and
-// PostgreSQL's new tickets.
+// without that request, and that request then once more on its own. For the
+// embedded store, where a commit costs a flush of the log and one writer works
+// at a time anyway.
 class GroupCommit {
   public:
     // The work of one request: its statements on the given connection, inside

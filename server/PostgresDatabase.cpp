@@ -179,9 +179,8 @@ bool PostgresDatabase::usable() {
 }
 
 bool PostgresDatabase::inTransaction() const {
-    // After a failed statement outside a savepoint the transaction can only
-    // roll back: its work is lost as if the server had ended it.
-    return PQtransactionStatus(conn) == PQTRANS_INTRANS;
+    const PGTransactionStatusType status = PQtransactionStatus(conn);
+    return status == PQTRANS_INTRANS || status == PQTRANS_INERROR;
 }
 
 void PostgresDatabase::continueIdsAfterHighest(const char* table) {
