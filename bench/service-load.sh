@@ -19,7 +19,10 @@
 #                 load balancer in front of them would spread); figures summed
 # Each line gives requests per second, the share of its ceiling, p50 and p99
 # latency, and how busy the service, PostgreSQL and wrk kept the cores (what
-# saturated); at the end the services' resident memory. The PostgreSQL server
+# saturated); at the end the services' resident memory. Creates are also put
+# beside the fsync ceiling, SQLite's with the requests that shared a commit
+# (from the service's metrics) and, as "sqlite lone", with one connection: the
+# latency of a write nobody shares a commit with. The PostgreSQL server
 # is a private one in the build tree (scripts/postgres-cluster.sh), durable as
 # configured by default, with the settings of LOTSE_BENCH_POSTGRES_SETTINGS.
 #   bench/service-load.sh [NATIVE_BUILD]
@@ -142,7 +145,8 @@ postmaster=()
 load() {
     local mode=$1 label=$2 ceiling=$3
     shift 3
-    local share=$((connections / $#)) threads=$((3 - $#)) i=0 runs=()
+    local share=$((${lone:-$connections} / $#)) threads=$((3 - $#)) i=0 runs=()
+    [ "$threads" -le "$share" ] || threads=$share
     {
         cpu_seconds "${pids[@]}" $hello_pid
         cpu_seconds "${postmaster[@]}"
@@ -223,6 +227,7 @@ grouped=$(commits "$service_health")
 load create sqlite "$hello" "$service"
 echo "              create  = $(awk -v r="$rate" -v f="$fsync" 'BEGIN { printf "%.2f", r / f }') of the fsync ceiling $fsync"
 per_commit "$grouped" "$service_health"
+lone=1 load create "sqlite lone" "$hello" "$service"
 "$helper" seed "$db" "$count_tickets"
 load count "sqlite $((count_tickets / 1000))k" "$hello" "$service"
 echo "sqlite service resident memory after the runs: $(rss "${pids[@]}")"
@@ -236,20 +241,15 @@ postmaster=("$("$top/scripts/postgres-cluster.sh" pid "$pgstate")")
 "$helper" seed "$pgdb" "$tickets"
 start_service "$pgdb"
 first=$port
-first_health=$health
 start_service "$pgdb"
 ceilings
 load count postgres "$hello" "$first"
 load count "postgres x2" "$hello" "$first" "$port"
 load tickets postgres "$big" "$first"
-grouped=$(commits "$first_health")
 load create postgres "$hello" "$first"
 echo "              create  = $(awk -v r="$rate" -v f="$fsync" 'BEGIN { printf "%.2f", r / f }') of the fsync ceiling $fsync"
-per_commit "$grouped" "$first_health"
-grouped=$(commits "$first_health" "$health")
 load create "postgres x2" "$hello" "$first" "$port"
 echo "              create  = $(awk -v r="$rate" -v f="$fsync" 'BEGIN { printf "%.2f", r / f }') of the fsync ceiling $fsync"
-per_commit "$grouped" "$first_health" "$health"
 "$helper" seed "$pgdb" "$count_tickets"
 load count "postgres $((count_tickets / 1000))k" "$hello" "$first"
 load count "pg x2 $((count_tickets / 1000))k" "$hello" "$first" "$port"
