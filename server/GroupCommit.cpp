@@ -54,10 +54,9 @@ void GroupCommit::commitGroup(Database& database, std::deque<Job*>& jobs) {
         if (members.empty())
             break;
     }
-    // Its failure may have come from sharing the transaction (PostgreSQL ends
-    // one of two that wait for each other's rows, and a group holds rows of
-    // several requests): it runs once more on its own, and its reply is what
-    // it earns there.
+    // Its failure may have come from sharing the transaction (the changes of
+    // the whole group, not its own, may have filled the disk or the memory):
+    // it runs once more on its own, and its reply is what it earns there.
     for (Job* job : alone) {
         std::deque<Job*> one{job};
         commitTogether(database, one);
@@ -79,8 +78,8 @@ GroupCommit::Job* GroupCommit::commitTogether(Database& database, std::deque<Job
         if (database.failed() && job.reply.status >= 500)
             ServiceLog::writef("write: %s", database.error().c_str());
         if (!database.inTransaction()) {
-            // The failure ended the transaction (or left it able only to roll
-            // back) and took the work before it along.
+            // The failure ended the transaction and took the work before it
+            // along.
             job.reply = failureReply;
             members.erase(it);
             return &job;
