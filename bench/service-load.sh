@@ -19,7 +19,10 @@
 #                 load balancer in front of them would spread); figures summed
 # Each line gives requests per second, the share of its ceiling, p50 and p99
 # latency, and how busy the service, PostgreSQL and wrk kept the cores (what
-# saturated); at the end the services' resident memory. The PostgreSQL server
+# saturated); at the end the services' resident memory. Creates are also put
+# beside the fsync ceiling, SQLite's with the requests that shared a commit
+# (from the service's metrics) and, as "sqlite lone", with one connection: the
+# latency of a write nobody shares a commit with. The PostgreSQL server
 # is a private one in the build tree (scripts/postgres-cluster.sh), durable as
 # configured by default, with the settings of LOTSE_BENCH_POSTGRES_SETTINGS.
 #   bench/service-load.sh [NATIVE_BUILD]
@@ -64,17 +67,19 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Starts a service on database $1; its port goes to $port.
+# Starts a service on database $1; its port goes to $port, the port of its
+# metrics to $health.
 start_service() {
     local out=$state/out.${#pids[@]}
     # wrk sends from one address: the abuse limit on createticket.php is lifted.
     "$exe" --db "$1" --port 0 --cert "$tls/localhost.crt" --key "$tls/localhost.key" \
-        --createticket-burst 0 >"$out" 2>>"$state/err" &
+        --createticket-burst 0 --health-port 0 >"$out" 2>>"$state/err" &
     pids+=($!)
     port=
     for _ in $(seq 1 100); do
         port=$(sed -n 's/^listening on \([0-9]*\)$/\1/p' "$out")
-        [ -n "$port" ] && return 0
+        health=$(sed -n 's/^health on \([0-9]*\)$/\1/p' "$out")
+        [ -n "$port" ] && [ -n "$health" ] && return 0
         sleep 0.1
     done
     echo "service-load: $1 did not start" >&2
@@ -110,6 +115,27 @@ cpu_seconds() {
     awk -v ticks="$ticks" -v hz="$(getconf CLK_TCK)" 'BEGIN { printf "%.3f\n", ticks / hz }'
 }
 
+# Write requests and commits so far of the services whose metrics ports are
+# given: "REQUESTS COMMITS".
+commits() {
+    local p
+    for p in "$@"; do curl -s "http://127.0.0.1:$p/metrics"; done |
+        awk '/^lotse_group_commit_requests_sum / { r += $2 }
+             /^lotse_group_commit_requests_count / { c += $2 }
+             END { print r + 0, c + 0 }'
+}
+# The write requests per commit since BEFORE ("REQUESTS COMMITS") beside the
+# connections that could send them.
+#   per_commit BEFORE HEALTH_PORT...
+per_commit() {
+    local before=$1
+    shift
+    commits "$@" | awk -v before="$before" -v connections="$connections" '{
+        split(before, b, " ")
+        printf "              create  = %.1f requests per commit (of %d connections)\n",
+            ($1 - b[1]) / ($2 - b[2] > 0 ? $2 - b[2] : 1), connections }'
+}
+
 postmaster=()
 # Loads the ports given for the duration, each with its share of the
 # connections, and prints the summed figures, their share of CEILING (requests
@@ -119,7 +145,8 @@ postmaster=()
 load() {
     local mode=$1 label=$2 ceiling=$3
     shift 3
-    local share=$((connections / $#)) threads=$((3 - $#)) i=0 runs=()
+    local share=$((${lone:-$connections} / $#)) threads=$((3 - $#)) i=0 runs=()
+    [ "$threads" -le "$share" ] || threads=$share
     {
         cpu_seconds "${pids[@]}" $hello_pid
         cpu_seconds "${postmaster[@]}"
@@ -174,6 +201,7 @@ db=$state/service.db
 "$helper" seed "$db" "$tickets"
 start_service "$db"
 service=$port
+service_health=$health
 bytes=$(curl -s --data "code=$code" "https://localhost:$service/gettickets.php" | wc -c)
 echo "gettickets.php at $tickets tickets: $bytes bytes"
 "$helper" hello "$tls/localhost.crt" "$tls/localhost.key" "$bytes" >"$state/hello.out" \
@@ -195,8 +223,11 @@ ceilings() {
 ceilings
 load count sqlite "$hello" "$service"
 load tickets sqlite "$big" "$service"
+grouped=$(commits "$service_health")
 load create sqlite "$hello" "$service"
 echo "              create  = $(awk -v r="$rate" -v f="$fsync" 'BEGIN { printf "%.2f", r / f }') of the fsync ceiling $fsync"
+per_commit "$grouped" "$service_health"
+lone=1 load create "sqlite lone" "$hello" "$service"
 "$helper" seed "$db" "$count_tickets"
 load count "sqlite $((count_tickets / 1000))k" "$hello" "$service"
 echo "sqlite service resident memory after the runs: $(rss "${pids[@]}")"
@@ -216,7 +247,9 @@ load count postgres "$hello" "$first"
 load count "postgres x2" "$hello" "$first" "$port"
 load tickets postgres "$big" "$first"
 load create postgres "$hello" "$first"
+echo "              create  = $(awk -v r="$rate" -v f="$fsync" 'BEGIN { printf "%.2f", r / f }') of the fsync ceiling $fsync"
 load create "postgres x2" "$hello" "$first" "$port"
+echo "              create  = $(awk -v r="$rate" -v f="$fsync" 'BEGIN { printf "%.2f", r / f }') of the fsync ceiling $fsync"
 "$helper" seed "$pgdb" "$count_tickets"
 load count "postgres $((count_tickets / 1000))k" "$hello" "$first"
 load count "pg x2 $((count_tickets / 1000))k" "$hello" "$first" "$port"

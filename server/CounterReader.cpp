@@ -5,11 +5,23 @@
 
 #include <cstdio>
 
-bool CounterReader::read(DataVersion& out) {
+bool CounterReader::read(DataVersion& out, Duration maxAge) {
+    using Clock = std::chrono::steady_clock;
     std::unique_lock<std::mutex> guard(lock);
     // Reads numbered up to `arrived` may have begun before this request came:
     // only a later one answers it.
-    const uint64_t arrived = started;
+    uint64_t arrived = started;
+    if (maxAge > Duration::zero()) {
+        // Or one that began recently enough and after this process's last write:
+        // the newest finished one, else the latest begun if it is under way.
+        const Clock::time_point now = Clock::now();
+        if (newestOk && newest > writtenAfter && now - newestBegan <= maxAge) {
+            out = newestVersion;
+            return true;
+        }
+        if (started > writtenAfter && now - latestBegan <= maxAge)
+            arrived = started - 1;
+    }
     while (newest <= arrived) {
         if (underWay >= maxReads) {
             finishedRead.wait(guard);
@@ -17,6 +29,8 @@ bool CounterReader::read(DataVersion& out) {
         }
         ++underWay;
         const uint64_t mine = ++started;
+        const Clock::time_point began = Clock::now();
+        latestBegan = began;
         guard.unlock();
         DataVersion version;
         bool ok = false;
@@ -41,6 +55,7 @@ bool CounterReader::read(DataVersion& out) {
             newest = mine;
             newestOk = ok;
             newestVersion = version;
+            newestBegan = began;
         }
         finishedRead.notify_all();
         if (mine > arrived) {
@@ -50,4 +65,9 @@ bool CounterReader::read(DataVersion& out) {
     }
     out = newestVersion;
     return newestOk;
+}
+
+void CounterReader::wrote() {
+    std::lock_guard<std::mutex> guard(lock);
+    writtenAfter = started;
 }

@@ -3,6 +3,8 @@
 #include "server/Database.h"
 #include "server/ServiceLog.h"
 
+#include <vector>
+
 ServiceReply GroupCommit::run(Database& database, const Work& work) {
     Job job{&work, ServiceReply{}, false};
     std::unique_lock<std::mutex> guard(lock);
@@ -43,38 +45,51 @@ uint64_t GroupCommit::groups() const {
 
 void GroupCommit::commitGroup(Database& database, std::deque<Job*>& jobs) {
     std::deque<Job*> members = jobs;
-    for (;;) {
-        Transaction group(database);
-        if (!database.inTransaction()) {
-            ServiceLog::writef("begin: %s", database.error().c_str());
-            for (Job* job : members)
-                job->reply = failureReply;
-            return;
-        }
-        bool lost = false;
-        for (auto it = members.begin(); it != members.end(); ++it) {
-            Job& job = **it;
-            database.clearError();
-            job.reply = (*job.work)(database);
-            if (database.failed() && job.reply.status >= 500)
-                ServiceLog::writef("write: %s", database.error().c_str());
-            if (!database.inTransaction()) {
-                // The failure ended the transaction and took the work before it
-                // along: again without this request.
-                job.reply = failureReply;
-                members.erase(it);
-                lost = true;
-                break;
-            }
-        }
-        if (lost)
-            continue;
-        database.clearError();
-        if (!group.commit()) {
-            ServiceLog::writef("commit: %s", database.error().c_str());
-            for (Job* job : members)
-                job->reply = failureReply;
-        }
-        return;
+    const bool shared = members.size() > 1;
+    std::vector<Job*> alone;
+    while (Job* lost = commitTogether(database, members)) {
+        // Again without the request whose failure ended the transaction.
+        if (shared)
+            alone.push_back(lost);
+        if (members.empty())
+            break;
     }
+    // Its failure may have come from sharing the transaction (the changes of
+    // the whole group, not its own, may have filled the disk or the memory):
+    // it runs once more on its own, and its reply is what it earns there.
+    for (Job* job : alone) {
+        std::deque<Job*> one{job};
+        commitTogether(database, one);
+    }
+}
+
+GroupCommit::Job* GroupCommit::commitTogether(Database& database, std::deque<Job*>& members) {
+    Transaction group(database);
+    if (!database.inTransaction()) {
+        ServiceLog::writef("begin: %s", database.error().c_str());
+        for (Job* job : members)
+            job->reply = failureReply;
+        return nullptr;
+    }
+    for (auto it = members.begin(); it != members.end(); ++it) {
+        Job& job = **it;
+        database.clearError();
+        job.reply = (*job.work)(database);
+        if (database.failed() && job.reply.status >= 500)
+            ServiceLog::writef("write: %s", database.error().c_str());
+        if (!database.inTransaction()) {
+            // The failure ended the transaction and took the work before it
+            // along.
+            job.reply = failureReply;
+            members.erase(it);
+            return &job;
+        }
+    }
+    database.clearError();
+    if (!group.commit()) {
+        ServiceLog::writef("commit: %s", database.error().c_str());
+        for (Job* job : members)
+            job->reply = failureReply;
+    }
+    return nullptr;
 }

@@ -17,8 +17,9 @@ class Database;
 // gets its reply only after the commit that carries its changes is on disk. A
 // request whose own statements fail rolls back its savepoint and is refused
 // alone; when a failure ends the whole transaction, the group runs again
-// without that request. For the embedded store, where a commit costs a flush
-// of the log and one writer works at a time anyway.
+// without that request, and that request then once more on its own. For the
+// embedded store, where a commit costs a flush of the log and one writer works
+// at a time anyway.
 class GroupCommit {
   public:
     // The work of one request: its statements on the given connection, inside
@@ -49,6 +50,10 @@ class GroupCommit {
     };
 
     void commitGroup(Database& database, std::deque<Job*>& jobs);
+    // One transaction for `members`: the member whose failure ended it, taken
+    // out of `members` (the others' work is undone and must run again), or
+    // null once committed or failed as a whole.
+    Job* commitTogether(Database& database, std::deque<Job*>& members);
 
     ServiceReply failureReply;
     mutable std::mutex lock;

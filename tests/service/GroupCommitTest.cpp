@@ -19,9 +19,12 @@ TEST(GroupCommit, ARequestFailingInsideItsGroupIsRefusedAloneAndTheOthersAreStor
     constexpr int requests = 12;
     // Faults of the two kinds: a statement of the request fails after it wrote
     // its ticket (its savepoint goes), and a failure that ends the whole
-    // transaction (the group runs again without it).
-    constexpr int failsStatement = 4, endsTransaction = 9;
+    // transaction (the group runs again without it, and it once more alone):
+    // every time, or only while it shares the transaction (as a deadlock with
+    // another process's group would).
+    constexpr int failsStatement = 4, endsTransaction = 9, endsSharedTransaction = 10;
     std::atomic<int> entered{0};
+    std::atomic<bool> endedShared{false};
     std::atomic<bool> firstRan{false};
     std::vector<ServiceReply> replies(requests);
     std::vector<std::thread> threads;
@@ -30,11 +33,13 @@ TEST(GroupCommit, ARequestFailingInsideItsGroupIsRefusedAloneAndTheOthersAreStor
             std::string error;
             std::unique_ptr<Database> connection = Database::open(database.location(), error);
             ASSERT_TRUE(connection) << error;
+            // The first request runs alone and holds its group until every
+            // other request waits: those then form one group together.
+            while (i > 0 && !firstRan)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
             ++entered;
             replies[i] = group.run(*connection, [&, i](Database& db) {
-                // The first work to run holds its group until every other
-                // request waits: those then form one group together.
-                if (!firstRan.exchange(true)) {
+                if (i == 0 && !firstRan.exchange(true)) {
                     while (entered < requests)
                         std::this_thread::sleep_for(std::chrono::milliseconds(1));
                     std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -50,8 +55,10 @@ TEST(GroupCommit, ARequestFailingInsideItsGroupIsRefusedAloneAndTheOthersAreStor
                     return ServiceReply::text("not stored", 503);
                 if (i == failsStatement)
                     db.exec("INSERT INTO locale (id) VALUES (NULL)");
-                if (i == endsTransaction)
+                if (i == endsTransaction ||
+                    (i == endsSharedTransaction && !endedShared.exchange(true))) {
                     db.exec("ROLLBACK");
+                }
                 return own.commit() ? ServiceReply::text("OK") : ServiceReply::text("failed", 503);
             });
         });
@@ -76,7 +83,7 @@ TEST(GroupCommit, ARequestFailingInsideItsGroupIsRefusedAloneAndTheOthersAreStor
     EXPECT_EQ(database.query("SELECT count(*) FROM ticket t WHERE NOT EXISTS "
                              "(SELECT 1 FROM ticket_software s WHERE s.id_ticket = t.id)"),
               "0");
-    EXPECT_EQ(database.query("SELECT tickets, unsolved FROM service_counter"),
+    EXPECT_EQ(database.query("SELECT sum(tickets), sum(unsolved) FROM service_counter"),
               database.query("SELECT count(*), count(CASE WHEN id_state = 1 THEN 1 END) "
                              "FROM ticket"));
 }
