@@ -76,6 +76,27 @@ done
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
+# Wine 8 reports OutputDebugStringW on the channel seh, class warn (the A form
+# on debugstr): both are asked for, and nothing else.
+debugger=-all,warn+seh,warn+debugstr
+# What the program's debugger lines look like in Wine's log.
+said() { grep -E 'OutputDebugString[AW] ' "$1" | sed 's/^[0-9a-f]*:warn:[a-z]*:OutputDebugString[AW] //'; }
+
+# The run did not reach "ready to search": what was seen instead, then fail.
+not_ready() {
+    {
+        echo "lotse.exe not ready after $(($(now_ms) - started)) ms (run $run), WINEDEBUG=$debugger"
+        echo "lotse.exe processes: $(lotse_count); main window: $(xdotool search --name "^$title\$" 2>/dev/null | head -n1 || true)"
+        echo "its debugger lines:"
+        said "$log" | tail -n 5 | sed 's/^/  /'
+        echo "last lines of Wine's log ($(wc -l <"$log") lines):"
+        tail -n 5 "$log" | sed 's/^/  /'
+        echo "service log:"
+        tail -n 3 "$work/service.log" | sed 's/^/  /'
+    } >&2
+    fail "lotse.exe never became ready (run $run)"
+}
+
 # The anchor: the reply alone, as curl fetches it on loopback.
 download_ms() {
     curl -s -o "$work/reply" -w '%{time_total}\n' --data "code=$code" \
@@ -93,18 +114,24 @@ for run in $(seq 1 "$runs"); do
     log="$work/debug-$run.log"
     : >"$log"
     started=$(now_ms)
-    WINEDEBUG=+debugstr lotse_in_desktop "$lotse_exe" 2>"$log" >/dev/null &
+    WINEDEBUG=$debugger lotse_in_desktop "$lotse_exe" 2>"$log" >/dev/null &
     # The moment the line appears is the moment of readiness, to a poll's step.
     ready=
+    polls=0
     while [ $(($(now_ms) - started)) -lt 300000 ]; do
         if grep -q 'ready to search' "$log"; then
             ready=$(now_ms)
             break
         fi
+        # A lotse.exe that ended (or never came) will not get ready: said at once.
+        if [ $((++polls % 50)) -eq 0 ] && [ $(($(now_ms) - started)) -gt 60000 ] &&
+            [ "$(lotse_count)" -eq 0 ]; then
+            break
+        fi
         sleep 0.02
     done
-    [ -n "$ready" ] || { tail -n 5 "$log" >&2; fail "lotse.exe never became ready (run $run)"; }
-    steps=$(grep -m1 -o 'downloaded in [0-9]* ms, decoded and parsed in [0-9]* ms, [0-9]* tickets catalogued in [0-9]* ms, released in [0-9]* ms' "$log")
+    [ -n "$ready" ] || not_ready
+    steps=$(said "$log" | grep -m1 -o 'downloaded in [0-9]* ms, decoded and parsed in [0-9]* ms, [0-9]* tickets catalogued in [0-9]* ms, released in [0-9]* ms')
     read -r down parse count catalog release <<<"$(echo "$steps" | tr -cs '0-9' ' ')"
     [ "${count:-0}" -ge "$tickets" ] || fail "lotse.exe read ${count:-no} tickets (run $run)"
     sleep 1 # what the start left behind is freed, as a user's next look finds it
