@@ -2,6 +2,9 @@
 
 #include "base/DebugOutput.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 
 constexpr uint32_t sysMenuStyle = 0x80000;
@@ -54,8 +57,20 @@ int activateApplicationWindow(DesktopWindows& desktop, const String& moduleName)
     const std::vector<uint32_t> processes = desktop.processIds();
     if (processes.empty())
         return Activation::notRunning;
+    // A process that owns no top-level window is passed over below in any case:
+    // it is not opened and asked for its name (under Wine trips through the
+    // server, tens of milliseconds for all of them on a busy machine).
+    std::vector<std::pair<uintptr_t, uint32_t>> windows; // window, its process
+    for (uintptr_t window : desktop.topLevelWindows())
+        windows.emplace_back(window, desktop.windowProcess(window));
+    std::vector<uint32_t> owners;
+    for (const auto& [window, owner] : windows)
+        owners.push_back(owner);
+    std::sort(owners.begin(), owners.end());
 
     for (uint32_t processId : processes) {
+        if (!std::binary_search(owners.begin(), owners.end(), processId))
+            continue;
         std::optional<String> baseName = desktop.moduleBaseName(processId);
         if (!baseName)
             continue;
@@ -65,7 +80,9 @@ int activateApplicationWindow(DesktopWindows& desktop, const String& moduleName)
             continue;
 
         int status = noWindowSeen;
-        for (uintptr_t window : desktop.topLevelWindows()) {
+        for (const auto& [window, owner] : windows) {
+            if (owner != processId)
+                continue;
             tryWindow(desktop, window, processId, status);
             if (status == windowInFront)
                 break;

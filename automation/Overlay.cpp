@@ -1,6 +1,5 @@
 #include "automation/Overlay.h"
 
-#include "automation/ElementDescription.h"
 #include "automation/FrameImage.h"
 #include "automation/OverlayPlacement.h"
 
@@ -16,9 +15,12 @@ int minusOne(int value) {
 } // namespace
 
 bool Overlay::show(AutomationClient* client, const AutomationElementPtr& element) {
-    ElementDescriptor descriptor;
-    describeElement(client, descriptor, element);
-    if (descriptor.automationId.contains(settingsMarker)) {
+    // Only the automation id tells an element of the Settings application. The
+    // whole description would also ask the element's program for its name and
+    // read its process modules, on every tick of the navigator.
+    const String automationId =
+        client && element ? client->automationId(element).value_or(String()) : String();
+    if (automationId.contains(settingsMarker)) {
         blinking = true;
     } else {
         blinking = false;
@@ -55,7 +57,7 @@ bool Overlay::show(AutomationClient* client, const AutomationElementPtr& element
         return true;
     }
 
-    placeWindow(rect);
+    const bool made = placeWindow(rect);
     marked = rect;
     if (rect.isEmpty()) {
         releaseFrameImage();
@@ -69,7 +71,10 @@ bool Overlay::show(AutomationClient* client, const AutomationElementPtr& element
     view.setFrameImage(image.empty() ? nullptr : &image);
     hasFrameImage = !image.empty();
     if (view.windowExists()) {
-        view.raiseWindow();
+        // Restacking a window just made on top would only cost time (under Wine
+        // two more trips through the X server with the monitor-sized window).
+        if (!made)
+            view.raiseWindow();
         view.repaint();
     }
     return true;
@@ -107,24 +112,26 @@ void Overlay::shutdown() {
     removeWindow();
 }
 
-void Overlay::placeWindow(const ElementRect& rect) {
+bool Overlay::placeWindow(const ElementRect& rect) {
     const bool exists = view.windowExists();
     // An empty rectangle is on no monitor: an existing window stays where it is.
     if (exists && rect.isEmpty())
-        return;
+        return false;
     const std::optional<ElementRect> monitor =
         overlayMonitor(view.monitors(), rect, view.ownerMonitor());
     if (!monitor)
-        return;
+        return false;
     if (!exists) {
         if (view.createWindow(*monitor)) {
             windowArea = *monitor;
             windowShown = true;
+            return true;
         }
     } else if (!(*monitor == windowArea)) {
         view.moveWindow(*monitor);
         windowArea = *monitor;
     }
+    return false;
 }
 
 void Overlay::releaseFrameImage() {

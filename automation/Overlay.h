@@ -41,7 +41,8 @@ class Overlay {
 
   private:
     // Makes the window over the monitor of `rect`, or moves it there.
-    void placeWindow(const ElementRect& rect);
+    // True when it made the window (which then lies on top already).
+    bool placeWindow(const ElementRect& rect);
     void releaseFrameImage();
     void forgetWindow();
 

@@ -21,10 +21,7 @@ std::vector<uint32_t> DesktopWindowsApi::processIds() {
 }
 
 std::optional<String> DesktopWindowsApi::moduleBaseName(uint32_t processId) {
-    std::optional<ProcessModule> module = firstModuleOf(processId);
-    if (!module)
-        return std::nullopt;
-    return module->baseName;
+    return firstModuleBaseName(processId);
 }
 
 std::vector<uintptr_t> DesktopWindowsApi::topLevelWindows() {

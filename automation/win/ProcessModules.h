@@ -16,3 +16,7 @@ std::vector<DWORD> runningProcessIds();
 // query-information and read-memory access; nullopt when it cannot be opened or
 // its modules cannot be listed.
 std::optional<ProcessModule> firstModuleOf(DWORD processId);
+
+// The file name of the process's executable alone (the base name of its first
+// module), opened as above but read from the system's record of the process.
+std::optional<String> firstModuleBaseName(DWORD processId);

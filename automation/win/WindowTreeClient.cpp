@@ -4,6 +4,7 @@
 #include "automation/win/ProcessModules.h"
 #include "base/win/WideText.h"
 
+#include <cwchar>
 #include <cwctype>
 #include <vector>
 
@@ -18,6 +19,8 @@ constexpr int32_t windowRuntimeIdTag = 42;
 constexpr UINT textTimeoutMs = 500;
 // A name is never longer than this; longer texts are content, not names.
 constexpr int nameLimit = 65536;
+// Room of the first read of a text, which holds every usual name.
+constexpr int firstTextRoom = 1024;
 // Z-order can change while we step through it; a walk never takes more steps.
 constexpr int siblingStepLimit = 100000;
 // The program's own frame and other overlays let every click through.
@@ -68,18 +71,28 @@ bool sameClass(const String& a, const char16_t* b) {
 
 // The text the window holds. Other processes' controls are asked with
 // WM_GETTEXT (GetWindowTextW does not read them); a window that does not
-// answer in time gives the text stored with it.
+// answer in time gives the text stored with it. Each message waits for the
+// other program's thread: one WM_GETTEXT with room for any name comes first,
+// and only a text that fills it is measured with WM_GETTEXTLENGTH and read again.
 String textOf(HWND window) {
-    DWORD_PTR length = 0;
-    if (SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, textTimeoutMs,
-                            &length)) {
-        const DWORD_PTR room = (length < nameLimit ? length : nameLimit) + 1;
-        std::vector<wchar_t> text(room + 1, L'\0');
-        DWORD_PTR copied = 0;
-        if (SendMessageTimeoutW(window, WM_GETTEXT, room, reinterpret_cast<LPARAM>(text.data()),
-                                SMTO_ABORTIFHUNG, textTimeoutMs, &copied)) {
-            text[room] = L'\0';
+    std::vector<wchar_t> text(firstTextRoom + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (SendMessageTimeoutW(window, WM_GETTEXT, firstTextRoom,
+                            reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, textTimeoutMs,
+                            &copied)) {
+        text[firstTextRoom] = L'\0';
+        if (std::wcslen(text.data()) + 1 < firstTextRoom)
             return fromWide(text.data());
+        DWORD_PTR length = 0;
+        if (SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, textTimeoutMs,
+                                &length)) {
+            const DWORD_PTR room = (length < nameLimit ? length : nameLimit) + 1;
+            text.assign(room + 1, L'\0');
+            if (SendMessageTimeoutW(window, WM_GETTEXT, room, reinterpret_cast<LPARAM>(text.data()),
+                                    SMTO_ABORTIFHUNG, textTimeoutMs, &copied)) {
+                text[room] = L'\0';
+                return fromWide(text.data());
+            }
         }
     }
     wchar_t stored[1024] = {};

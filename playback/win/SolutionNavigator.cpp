@@ -102,6 +102,10 @@ void SolutionNavigator::initialize(HWND dialog) {
     instructionRegion.attach(dialog);
     instruction.forget();
     SetTimer(dialog, tickTimer, SolutionPlayback::tickMs, nullptr);
+    // The first tick (the check for the program, and the first frame when it is
+    // there) comes at once: a timer's message waits until the new window and
+    // its controls have painted, a posted one does not.
+    PostMessageW(dialog, WM_TIMER, tickTimer, 0);
 }
 
 void SolutionNavigator::applyInstructionFont(HWND dialog) {
