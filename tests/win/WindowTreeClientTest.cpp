@@ -23,16 +23,6 @@ using namespace WindowTestSupport;
 
 namespace {
 
-// Polls `condition` every 50 ms for up to 20 s, serving this thread's windows.
-bool waitFor(const std::function<bool()>& condition) {
-    for (const DWORD start = GetTickCount(); !condition(); Sleep(50)) {
-        if (GetTickCount() - start > 20000)
-            return false;
-        pumpMessages();
-    }
-    return true;
-}
-
 // A window's text, also of another process.
 String controlText(HWND window) {
     wchar_t text[1024] = {};
