@@ -112,10 +112,7 @@ TEST(SolutionNavigator, ReadsTheInstructionOutAsALiveRegion) {
         HWND window = threadWindowTitled(navigatorTitle);
         ASSERT_NE(window, nullptr);
         // Long enough for the waiting text to be shown again by later ticks.
-        for (DWORD end = GetTickCount() + 800; static_cast<LONG>(end - GetTickCount()) > 0;) {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-            pumpMessages();
-        }
+        pumpFor(800);
         const std::vector<String> heard = {u"Bitte öffne die Anwendung 'Testprogramm'"};
         EXPECT_EQ(heardLiveRegions, heard);
 
