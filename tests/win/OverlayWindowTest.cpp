@@ -140,7 +140,7 @@ TEST(OverlayWindow, SettingsElementBlinksOnTheTimer) {
                 shown.push_back(wp != 0);
             return CallWindowProcW(original, w, m, wp, lp);
         })));
-    waitFor([] { return shown.size() >= 3; }, 2000);
+    waitFor([] { return shown.size() >= 3; }, 5000);
     EXPECT_EQ(shown, (std::vector<bool>{false, true, false}));
 
     auto button = tree.add(tree.root(), String(u"OK"), u"Button", u"1", {10, 10, 50, 30});
