@@ -67,11 +67,6 @@ void raiseNotification(HWND window, const String& text, const wchar_t* activityI
 
 } // namespace
 
-bool LiveRegion::notificationsAvailable() {
-    const UiaFunctions& uia = uiaFunctions();
-    return uia.hostProvider && uia.raiseNotification;
-}
-
 void LiveRegion::attach(HWND window) {
     detach();
     dialog = window;
@@ -88,8 +83,8 @@ void LiveRegion::attach(HWND window) {
     VariantInit(&setting);
     setting.vt = VT_I4;
     setting.lVal = politeness;
-    liveSettingSet = SUCCEEDED(annotations->SetHwndProp(
-        control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, liveSettingProperty, setting));
+    annotations->SetHwndProp(control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                             liveSettingProperty, setting);
 }
 
 void LiveRegion::detach() {
@@ -102,7 +97,6 @@ void LiveRegion::detach() {
         annotations->Release();
     }
     annotations = nullptr;
-    liveSettingSet = false;
     control = nullptr;
     dialog = nullptr;
 }

@@ -33,11 +33,6 @@ class LiveRegion : public AnnouncementView {
     void showText(const String& text) override;
     void announce(const String& text) override;
 
-    // Whether the system took the live setting (IAccPropServices::SetHwndProp
-    // succeeded) and whether it offers UI Automation notifications.
-    bool liveSettingTaken() const { return liveSettingSet; }
-    static bool notificationsAvailable();
-
   private:
     int controlId;
     Politeness politeness;
@@ -45,5 +40,4 @@ class LiveRegion : public AnnouncementView {
     HWND dialog = nullptr;
     HWND control = nullptr;
     IAccPropServices* annotations = nullptr;
-    bool liveSettingSet = false;
 };

@@ -198,10 +198,7 @@ TEST_F(AutoCompleteWindowTest, PasteTakesTheClipboardTextAndTheContextMenuTypesC
     SendMessageW(combo, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
     ASSERT_EQ(GetFocus(), edit);
     EXPECT_EQ(SendMessageW(edit, WM_PASTE, 0, 0), 0);
-    for (int i = 0; i < 100 && boxText() != String(u"Eintrag 2"); ++i) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        pumpMessages();
-    }
+    waitFor([&] { return boxText() == String(u"Eintrag 2"); }, 2000);
     EXPECT_EQ(boxText(), String(u"Eintrag 2"));
     EXPECT_EQ(listed(), 10); // 20 to 29
     EXPECT_EQ(GetAsyncKeyState(VK_CONTROL) & 0x8000, 0);

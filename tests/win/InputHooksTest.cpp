@@ -36,20 +36,11 @@ bool startXdotool(const std::wstring& arguments) {
 
 // Dispatches messages until the xdotool started last has ended; its result.
 bool finishXdotool() {
-    const DWORD end = GetTickCount() + 10000;
-    while (GetFileAttributesW(xdotoolDone) == INVALID_FILE_ATTRIBUTES &&
-           static_cast<int>(end - GetTickCount()) > 0) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        pumpMessages();
-    }
+    waitFor([] { return GetFileAttributesW(xdotoolDone) != INVALID_FILE_ATTRIBUTES; }, 10000);
     int code = -1;
     std::ifstream("C:\\lotse-xdotool.done") >> code;
     DeleteFileW(xdotoolDone);
-    // Events still on their way.
-    for (int i = 0; i < 20; ++i) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        pumpMessages();
-    }
+    pumpFor(200); // events still on their way
     return code == 0;
 }
 

@@ -140,14 +140,7 @@ TEST(OverlayWindow, SettingsElementBlinksOnTheTimer) {
                 shown.push_back(wp != 0);
             return CallWindowProcW(original, w, m, wp, lp);
         })));
-    auto pumpFor = [](DWORD ms) {
-        for (const DWORD end = GetTickCount() + ms; static_cast<LONG>(end - GetTickCount()) > 0;) {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-            pumpMessages();
-        }
-    };
-    for (int i = 0; i < 100 && shown.size() < 3; ++i)
-        pumpFor(20);
+    waitFor([] { return shown.size() >= 3; }, 5000);
     EXPECT_EQ(shown, (std::vector<bool>{false, true, false}));
 
     auto button = tree.add(tree.root(), String(u"OK"), u"Button", u"1", {10, 10, 50, 30});

@@ -30,6 +30,24 @@ inline void pumpMessages() {
     }
 }
 
+// Dispatches this thread's messages, as they come, for `ms` milliseconds.
+inline void pumpFor(DWORD ms) {
+    for (const DWORD end = GetTickCount() + ms; static_cast<LONG>(end - GetTickCount()) > 0;) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        pumpMessages();
+    }
+}
+
+// Dispatches this thread's messages until `condition` holds; false when it
+// does not within `limitMs`.
+inline bool waitFor(const std::function<bool()>& condition, DWORD limitMs = 20000) {
+    for (const DWORD end = GetTickCount() + limitMs; !condition(); pumpFor(10)) {
+        if (static_cast<LONG>(end - GetTickCount()) <= 0)
+            return false;
+    }
+    return true;
+}
+
 // The visible top-level windows of this thread with the given title.
 inline std::vector<HWND> threadWindowsTitled(const String& title) {
     struct Search {
