@@ -1,5 +1,7 @@
 #include "dialogs/win/Template.h"
 
+#include "dialogs/win/FocusRefresh.h"
+
 namespace {
 
 HINSTANCE ownModule() {
@@ -62,6 +64,12 @@ INT_PTR CALLBACK Template::staticDialogProc(HWND window, UINT message, WPARAM wP
     auto* object = reinterpret_cast<Template*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!object)
         return 0;
+    if (message == WM_ACTIVATE) {
+        FocusRefresh::activated(window, wParam);
+    } else if (message == WM_TIMER && wParam == FocusRefresh::timerId) {
+        FocusRefresh::refresh(window);
+        return TRUE;
+    }
     INT_PTR result = object->dialogProc(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         // However the window ended (close, its owner, the system), the object
