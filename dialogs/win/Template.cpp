@@ -25,6 +25,7 @@ INT_PTR Template::create(int resourceId, HWND parent, bool createModeless, bool 
     }
     window = nullptr;
     modeless = createModeless ? 1 : 0;
+    activeSinceCreate = 0;
     if (modeless) {
         window = CreateDialogParamW(ownModule(), MAKEINTRESOURCEW(resourceId), parent,
                                     staticDialogProc, reinterpret_cast<LPARAM>(this));
@@ -39,6 +40,8 @@ INT_PTR Template::create(int resourceId, HWND parent, bool createModeless, bool 
 }
 
 void Template::close(INT_PTR result) {
+    if (onClosing && window)
+        onClosing(result);
     if (!modeless) {
         EndDialog(window, result);
     } else if (window) {
@@ -66,6 +69,11 @@ INT_PTR CALLBACK Template::staticDialogProc(HWND window, UINT message, WPARAM wP
         return 0;
     if (message == WM_ACTIVATE) {
         FocusRefresh::activated(window, wParam);
+        if (LOWORD(wParam) != WA_INACTIVE && !object->activeSinceCreate) {
+            object->activeSinceCreate = 1;
+            if (object->onActive)
+                object->onActive();
+        }
     } else if (message == WM_TIMER && wParam == FocusRefresh::timerId) {
         FocusRefresh::refresh(window);
         return TRUE;
