@@ -24,6 +24,9 @@
 //                                  its object), until a window titled TITLE exists or
 //                                  SECONDS pass; "listening" once the hook is set
 //   monitors                       print "x y width height" of each display monitor
+//   focus                          print the foreground window and the active and
+//                                  focused windows of its thread, each as
+//                                  "CLASS:ID:TITLE" ("-" for none)
 // Numbers may be decimal or 0x-hexadecimal. Exit code 2 means a missing window,
 // 3 a usage error, 4 a missing desktop.
 #include <windows.h>
@@ -247,6 +250,35 @@ int printMonitors() {
                : 1;
 }
 
+void printWindow(const char* what, HWND window) {
+    std::printf("%s ", what);
+    if (!window) {
+        std::printf("-\n");
+        return;
+    }
+    wchar_t name[128] = {};
+    wchar_t text[128] = {};
+    GetClassNameW(window, name, 128);
+    InternalGetWindowText(window, text, 128);
+    printUtf8(name);
+    std::printf(":%d:", GetDlgCtrlID(window));
+    printUtf8(text);
+    std::printf("\n");
+}
+
+// Where the keys go: the foreground window and its thread's focus.
+int printFocus() {
+    HWND foreground = GetForegroundWindow();
+    printWindow("foreground", foreground);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!foreground || !GetGUIThreadInfo(GetWindowThreadProcessId(foreground, nullptr), &info))
+        return 1;
+    printWindow("active", info.hwndActive);
+    printWindow("focus", info.hwndFocus);
+    return 0;
+}
+
 int run(int argc, wchar_t** argv) {
     if (argc >= 3 && !std::wcscmp(argv[1], L"--desktop")) {
         if (!joinDesktop(argv[2]))
@@ -283,6 +315,8 @@ int run(int argc, wchar_t** argv) {
         return listenToLiveRegions(static_cast<DWORD>(number(argv[2])), argv[3]);
     if (!std::wcscmp(command, L"monitors") && argc == 2)
         return printMonitors();
+    if (!std::wcscmp(command, L"focus") && argc == 2)
+        return printFocus();
     if (argc < 3)
         return 3;
     HWND window = findWindow(argv[2]);
