@@ -23,6 +23,8 @@ INT_PTR Template::create(int resourceId, HWND parent, bool createModeless, bool 
         SetForegroundWindow(window);
         return 0;
     }
+    // The program's windows and their message boxes keep the keys under Wine.
+    FocusRefresh::watchThread();
     window = nullptr;
     modeless = createModeless ? 1 : 0;
     activeSinceCreate = 0;
@@ -67,16 +69,10 @@ INT_PTR CALLBACK Template::staticDialogProc(HWND window, UINT message, WPARAM wP
     auto* object = reinterpret_cast<Template*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!object)
         return 0;
-    if (message == WM_ACTIVATE) {
-        FocusRefresh::activated(window, wParam);
-        if (LOWORD(wParam) != WA_INACTIVE && !object->activeSinceCreate) {
-            object->activeSinceCreate = 1;
-            if (object->onActive)
-                object->onActive();
-        }
-    } else if (message == WM_TIMER && wParam == FocusRefresh::timerId) {
-        FocusRefresh::refresh(window);
-        return TRUE;
+    if (message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE && !object->activeSinceCreate) {
+        object->activeSinceCreate = 1;
+        if (object->onActive)
+            object->onActive();
     }
     INT_PTR result = object->dialogProc(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
