@@ -321,11 +321,20 @@ String MainWindow::questionText() {
 }
 
 void MainWindow::enableCreateTicket(bool enable) {
-    EnableWindow(GetDlgItem(window, IDC_MAIN_CREATE_TICKET), enable);
+    enableButton(IDC_MAIN_CREATE_TICKET, enable);
 }
 
 void MainWindow::enableShowSolution(bool enable) {
-    EnableWindow(GetDlgItem(window, IDC_MAIN_SHOW_SOLUTION), enable);
+    enableButton(IDC_MAIN_SHOW_SOLUTION, enable);
+}
+
+void MainWindow::enableButton(int id, bool enable) {
+    HWND button = GetDlgItem(window, id);
+    // A disabled button with the focus would leave the window without one (the
+    // keys then reach no control): the focus moves on as Tab would move it.
+    if (!enable && button && GetFocus() == button)
+        SendMessageW(window, WM_NEXTDLGCTL, 0, FALSE);
+    EnableWindow(button, enable);
 }
 
 void MainWindow::setQuestionCue(const String& text) {
