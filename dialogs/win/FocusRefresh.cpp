@@ -32,7 +32,7 @@ void stopRefreshing() {
 // again would change nothing), keeping the selection of an edit field.
 void refreshFocus() {
     HWND active = GetActiveWindow();
-    if (!active)
+    if (!active || !IsWindowVisible(active))
         return;
     HWND focus = GetFocus();
     if (!focus || (focus != active && !IsChild(active, focus)))
@@ -44,7 +44,10 @@ void refreshFocus() {
         SendMessageW(focus, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                      reinterpret_cast<LPARAM>(&end));
     SetFocus(nullptr);
+    // A control that refuses the focus leaves it with the window.
     SetFocus(focus);
+    if (!GetFocus())
+        SetFocus(active);
     if (edit)
         SendMessageW(focus, EM_SETSEL, start, end);
 }
