@@ -228,7 +228,9 @@ void MainWindow::showSolution(const Ticket& ticket) {
 
 void MainWindow::createTicketFromQuestion() {
     const String question = questionText();
-    hide();
+    // Hidden once the dialog is active, shown again before it closes.
+    createTicket.onActive = [this] { hide(); };
+    createTicket.onClosing = [this](INT_PTR) { show(); };
     // A dialog that is already open keeps the software, language and question it
     // shows and sends; create then only brings it to the front.
     if (!createTicket.window || !IsWindow(createTicket.window)) {
@@ -247,9 +249,15 @@ void MainWindow::createTicketFromQuestion() {
 }
 
 void MainWindow::solveTickets() {
-    hide();
     // The list shows the service's tickets as they are now.
     model.reloadLists();
+    // Hidden once the list is active; shown again before it closes without a
+    // ticket to solve (the recorder comes instead).
+    solveTicket.onActive = [this] { hide(); };
+    solveTicket.onClosing = [this](INT_PTR chosen) {
+        if (chosen <= 0)
+            show();
+    };
     // A list already open is only brought to the front (result 0).
     const INT_PTR chosen = solveTicket.create(IDD_SOLVE_TICKET, window, false, true);
     model.updateTicketCount();
@@ -313,11 +321,20 @@ String MainWindow::questionText() {
 }
 
 void MainWindow::enableCreateTicket(bool enable) {
-    EnableWindow(GetDlgItem(window, IDC_MAIN_CREATE_TICKET), enable);
+    enableButton(IDC_MAIN_CREATE_TICKET, enable);
 }
 
 void MainWindow::enableShowSolution(bool enable) {
-    EnableWindow(GetDlgItem(window, IDC_MAIN_SHOW_SOLUTION), enable);
+    enableButton(IDC_MAIN_SHOW_SOLUTION, enable);
+}
+
+void MainWindow::enableButton(int id, bool enable) {
+    HWND button = GetDlgItem(window, id);
+    // A disabled button with the focus would leave the window without one (the
+    // keys then reach no control): the focus moves on as Tab would move it.
+    if (!enable && button && GetFocus() == button)
+        SendMessageW(window, WM_NEXTDLGCTL, 0, FALSE);
+    EnableWindow(button, enable);
 }
 
 void MainWindow::setQuestionCue(const String& text) {

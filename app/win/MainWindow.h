@@ -77,6 +77,7 @@ class MainWindow : public Template, public MainWindowView {
     // "Tickets lösen": the list of open tickets, and the recorder for the one
     // the user chose there.
     void solveTickets();
+    void enableButton(int id, bool enable);
 
     Settings& settings;
     Info& info;

@@ -38,6 +38,8 @@ void SolveTicket::buildList(HWND host) {
     LOGFONTW header = headerFontDescription();
     header.lfWeight = FW_BOLD;
     setHeaderFont(header);
+    // The keys need a row to start from.
+    grid->select(0, 0);
     updateScrollBars();
     InvalidateRect(gridWindow, nullptr, TRUE);
     UpdateWindow(gridWindow);
@@ -50,6 +52,13 @@ void SolveTicket::onRowDoubleClick(GridRow* row, int rowIndex, int columnIndex) 
     overview.ticket = TicketList::instance().find(ticketId);
     if (overview.create(IDD_TICKET_OVERVIEW, window, false, true) == 1)
         close(ticketId);
+}
+
+bool SolveTicket::onRowReturn(GridRow* row, int rowIndex, int columnIndex) {
+    if (!row || rowIndex == -1 || columnIndex == -1)
+        return false;
+    onRowDoubleClick(row, rowIndex, columnIndex);
+    return true;
 }
 
 void SolveTicket::layout(int width, int height) {

@@ -9,7 +9,9 @@
 namespace {
 
 const wchar_t gridClass[] = L"DATAGRID";
-constexpr DWORD gridStyle = 0x54300000;   // child, visible, clip siblings, both scroll bars
+// Child, visible, clip siblings, both scroll bars, and a tab stop: the keys
+// reach the grid with Tab.
+constexpr DWORD gridStyle = 0x54310000;
 constexpr DWORD editorStyle = 0x440010C0; // child, clip siblings, want return, auto scroll
 constexpr int textMargin = 5;
 constexpr int titleLimit = 1024;
@@ -480,6 +482,11 @@ LRESULT DataGrid::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM
         m.wheel(GET_WHEEL_DELTA_WPARAM(wParam));
         return 0;
     case WM_KEYDOWN:
+        // The owner may take Enter on a row as a double click does (and
+        // may close the grid then).
+        if (wParam == VK_RETURN && !m.editing() &&
+            onRowReturn(m.selectedRowRecord(), m.selectedRow(), m.selectedColumn()))
+            return 0;
         m.keyPress(static_cast<int>(wParam));
         return 0;
     case WM_CHAR:

@@ -24,6 +24,9 @@ class DataGrid {
     // selected row and column indices (-1 when none).
     virtual void onRowContextMenu(GridRow* row, int rowIndex, int columnIndex) {}
     virtual void onRowDoubleClick(GridRow* row, int rowIndex, int columnIndex) {}
+    // Enter on the grid while no cell is edited; true when the owner took it,
+    // otherwise it moves the selection down.
+    virtual bool onRowReturn(GridRow* row, int rowIndex, int columnIndex) { return false; }
 
     // Creates the grid window at `rect` (client coordinates of `parent`), its
     // state and its editor. False when the class cannot be registered or the

@@ -1,5 +1,7 @@
 #include "dialogs/win/Template.h"
 
+#include "dialogs/win/FocusRefresh.h"
+
 namespace {
 
 HINSTANCE ownModule() {
@@ -21,8 +23,11 @@ INT_PTR Template::create(int resourceId, HWND parent, bool createModeless, bool 
         SetForegroundWindow(window);
         return 0;
     }
+    // The program's windows and their message boxes keep the keys under Wine.
+    FocusRefresh::watchThread();
     window = nullptr;
     modeless = createModeless ? 1 : 0;
+    activeSinceCreate = 0;
     if (modeless) {
         window = CreateDialogParamW(ownModule(), MAKEINTRESOURCEW(resourceId), parent,
                                     staticDialogProc, reinterpret_cast<LPARAM>(this));
@@ -37,6 +42,8 @@ INT_PTR Template::create(int resourceId, HWND parent, bool createModeless, bool 
 }
 
 void Template::close(INT_PTR result) {
+    if (onClosing && window)
+        onClosing(result);
     if (!modeless) {
         EndDialog(window, result);
     } else if (window) {
@@ -62,6 +69,11 @@ INT_PTR CALLBACK Template::staticDialogProc(HWND window, UINT message, WPARAM wP
     auto* object = reinterpret_cast<Template*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!object)
         return 0;
+    if (message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE && !object->activeSinceCreate) {
+        object->activeSinceCreate = 1;
+        if (object->onActive)
+            object->onActive();
+    }
     INT_PTR result = object->dialogProc(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         // However the window ended (close, its owner, the system), the object

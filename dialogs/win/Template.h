@@ -3,6 +3,7 @@
 #include "dialogs/win/DialogTools.h"
 
 #include <cstdint>
+#include <functional>
 #include <windows.h>
 
 // Base of every dialog class: binds one object to one dialog window built
@@ -17,6 +18,13 @@
 struct Template : DialogTools {
     HWND window = nullptr;
     int32_t modeless = 0;
+    // Run at the dialog's first activation after create, and by close before
+    // the window goes. The main window hides behind a dialog with them: the
+    // activation then passes straight between the two windows, never through
+    // a window of another program that (under Wine) could keep the keys.
+    std::function<void()> onActive;
+    std::function<void(INT_PTR result)> onClosing;
+    int32_t activeSinceCreate = 0;
 
     Template() = default;
     Template(const Template&) = delete;

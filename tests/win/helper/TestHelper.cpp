@@ -26,6 +26,9 @@
 //   monitors                       print "x y width height" of each display monitor
 //   keep-desktop THREADS           keep THREADS threads on the desktop it was started on,
 //                                  until the Wine server ends; "keeping" once they run
+//   focus                          print the foreground window and the active and
+//                                  focused windows of its thread, each as
+//                                  "CLASS:ID:TITLE" ("-" for none)
 // Numbers may be decimal or 0x-hexadecimal. Exit code 2 means a missing window,
 // 3 a usage error, 4 a missing desktop.
 #include <windows.h>
@@ -266,6 +269,35 @@ int keepDesktop(int threads) {
     return 0;
 }
 
+void printWindow(const char* what, HWND window) {
+    std::printf("%s ", what);
+    if (!window) {
+        std::printf("-\n");
+        return;
+    }
+    wchar_t name[128] = {};
+    wchar_t text[128] = {};
+    GetClassNameW(window, name, 128);
+    InternalGetWindowText(window, text, 128);
+    printUtf8(name);
+    std::printf(":%d:", GetDlgCtrlID(window));
+    printUtf8(text);
+    std::printf("\n");
+}
+
+// Where the keys go: the foreground window and its thread's focus.
+int printFocus() {
+    HWND foreground = GetForegroundWindow();
+    printWindow("foreground", foreground);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!foreground || !GetGUIThreadInfo(GetWindowThreadProcessId(foreground, nullptr), &info))
+        return 1;
+    printWindow("active", info.hwndActive);
+    printWindow("focus", info.hwndFocus);
+    return 0;
+}
+
 int run(int argc, wchar_t** argv) {
     if (argc >= 3 && !std::wcscmp(argv[1], L"--desktop")) {
         if (!joinDesktop(argv[2]))
@@ -304,6 +336,8 @@ int run(int argc, wchar_t** argv) {
         return printMonitors();
     if (!std::wcscmp(command, L"keep-desktop") && argc == 3)
         return keepDesktop(static_cast<int>(number(argv[2])));
+    if (!std::wcscmp(command, L"focus") && argc == 2)
+        return printFocus();
     if (argc < 3)
         return 3;
     HWND window = findWindow(argv[2]);
