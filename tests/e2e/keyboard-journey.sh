@@ -10,6 +10,12 @@
 # again. No mouse click anywhere: the pointer only rests in an empty corner.
 # Before each key the script waits until its window has the keyboard (never
 # pressing a key twice); a window that never gets it fails the journey.
+# Not part of `make test` yet: now and then under Wine the X input focus stays
+# on the desktop after "Ticket anlegen" opens, although the dialog is active
+# and its field focused. Run it by hand from the checkout, between
+# `ctest --test-dir build/native -R service.start` and `-R service.stop`:
+#   LOTSE_TOP=$PWD LOTSE_WIN_BUILD=$PWD/build/win LOTSE_SERVICE_PORT=443 \
+#       bash tests/e2e/keyboard-journey.sh
 set -uo pipefail
 source "$LOTSE_TOP/scripts/wine-env.sh"
 source "$LOTSE_TOP/tests/e2e/desktop.sh"
