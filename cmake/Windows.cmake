@@ -63,6 +63,7 @@ target_link_options(lotse_winbench PRIVATE -municode)
 add_executable(lotse_testhelper tests/win/helper/TestHelper.cpp)
 target_link_libraries(lotse_testhelper PRIVATE user32 version ole32 oleaut32 oleacc ${LOTSE_STATIC_RUNTIME})
 target_link_options(lotse_testhelper PRIVATE -municode)
+target_include_directories(lotse_testhelper PRIVATE ${CMAKE_SOURCE_DIR})
 
 # A program to guide, record and pick on that logs when its buttons receive the
 # user's clicks (the click latency benchmark and the journeys that play on it),

@@ -4,10 +4,10 @@
 #include "playback/win/SolutionNotification.h"
 #include "resources/resource.h"
 #include "tests/StringPrinter.h"
+#include "tests/support/win/EventObjectName.h"
 #include "tests/win/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
-#include <oleacc.h>
 
 #include <vector>
 
@@ -73,17 +73,7 @@ std::vector<String> heardLiveRegions;
 
 void CALLBACK liveRegionChanged(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD,
                                 DWORD) {
-    IAccessible* accessible = nullptr;
-    VARIANT item;
-    VariantInit(&item);
-    BSTR name = nullptr;
-    if (SUCCEEDED(AccessibleObjectFromEvent(window, static_cast<DWORD>(object),
-                                            static_cast<DWORD>(child), &accessible, &item)) &&
-        accessible) {
-        accessible->get_accName(item, &name);
-        accessible->Release();
-    }
-    VariantClear(&item);
+    BSTR name = eventObjectName(window, object, child);
     heardLiveRegions.push_back(name ? fromWide(name) : String(u"(no name)"));
     SysFreeString(name);
 }

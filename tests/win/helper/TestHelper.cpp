@@ -40,6 +40,8 @@
 #include <functional>
 #include <vector>
 
+#include "tests/support/win/EventObjectName.h"
+
 namespace {
 
 long long number(const wchar_t* text) {
@@ -198,17 +200,7 @@ void CALLBACK liveRegionChanged(HWINEVENTHOOK, DWORD, HWND window, LONG object, 
                                 DWORD) {
     wchar_t root[256] = {};
     InternalGetWindowText(GetAncestor(window, GA_ROOT), root, 256);
-    IAccessible* accessible = nullptr;
-    VARIANT item;
-    VariantInit(&item);
-    BSTR name = nullptr;
-    if (SUCCEEDED(AccessibleObjectFromEvent(window, static_cast<DWORD>(object),
-                                            static_cast<DWORD>(child), &accessible, &item)) &&
-        accessible) {
-        accessible->get_accName(item, &name);
-        accessible->Release();
-    }
-    VariantClear(&item);
+    BSTR name = eventObjectName(window, object, child);
     std::printf("live ");
     printUtf8(root);
     std::printf(": ");
