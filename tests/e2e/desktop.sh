@@ -45,6 +45,8 @@ journey_limit=${LOTSE_JOURNEY_LIMIT:-540}
         }' | sort -n >&2
     import -window root "$shots/failed-$journey.png" 2>/dev/null
     echo "windows:" $(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' '|') >&2
+    echo "processes:" $(prefix_programs | sort | uniq -c | tr '\n' ' ') >&2
+    lotse_threads >&2
     kill -TERM "$journey_pid"
 ) &
 
