@@ -46,6 +46,8 @@ int hello(const char* cert, const char* key, size_t bigBytes) {
     server.set_read_timeout(15, 0);
     server.set_write_timeout(15, 0);
     server.set_keep_alive_max_count(100);
+    server.set_keep_alive_timeout(2);
+    server.new_task_queue = [] { return new httplib::ThreadPool(128); };
     server.set_tcp_nodelay(true);
     int listening = -1;
     server.set_socket_options([&listening](socket_t sock) {

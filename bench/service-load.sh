@@ -212,6 +212,19 @@ for _ in $(seq 1 100); do
     [ -n "$hello_port" ] && break
     sleep 0.1
 done
+# LOTSE_BENCH_KEPT_CLIENTS (40) clients that each send one request at the same
+# moment on a connection of their own and keep it open, as Lotse's WinINet
+# does: when the last and the middle one were answered, beside the hello
+# server's figures for the same clients.
+kept() {
+    local label=$1 port=$2 path=$3 clients=${LOTSE_BENCH_KEPT_CLIENTS:-40} urls=() i
+    for i in $(seq 1 "$clients"); do urls+=(-o /dev/null "https://localhost:$port/$path"); done
+    curl -s --no-progress-meter --parallel --parallel-immediate --parallel-max "$clients" \
+        -w '%{time_total}\n' --data "code=$code" "${urls[@]}" | sort -n |
+        awk -v label="$label" -v n="$clients" '{ t[NR] = $1 } END {
+            printf "%-13s kept    %d clients at once: median %.0f ms, last %.0f ms\n",
+                label, n, t[int((NR + 1) / 2)] * 1000, t[NR] * 1000 }'
+}
 # The ceilings again before each store's figures: other work on the machine
 # changes them over a run.
 ceilings() {
@@ -221,6 +234,8 @@ ceilings() {
     big=$rate
 }
 ceilings
+kept hello "$hello_port" hello
+kept sqlite "$service" getticketcnt.php
 load count sqlite "$hello" "$service"
 load tickets sqlite "$big" "$service"
 grouped=$(commits "$service_health")

@@ -1,23 +1,32 @@
 #include "server/ConnectionPool.h"
 
 ConnectionPool::Lease ConnectionPool::acquire() {
+    std::unique_lock<std::mutex> guard(lock);
     for (;;) {
-        std::unique_ptr<Database> database;
-        {
-            std::lock_guard<std::mutex> guard(lock);
-            if (idle.empty())
-                break;
-            database = std::move(idle.back());
+        if (!idle.empty()) {
+            std::unique_ptr<Database> database = std::move(idle.back());
             idle.pop_back();
+            guard.unlock();
+            if (database->usable())
+                return Lease(*this, std::move(database));
+            database.reset();
+            guard.lock();
+            --open;
+            continue;
         }
-        if (database->usable())
-            return Lease(*this, std::move(database));
+        if (open < maxOpen)
+            break;
+        returned.wait(guard);
     }
+    ++open;
+    guard.unlock();
     std::string error;
     std::unique_ptr<Database> database = Database::open(location, error);
     if (!database) {
-        std::lock_guard<std::mutex> guard(lock);
+        guard.lock();
+        --open;
         lastOpenError = error;
+        returned.notify_one();
     }
     return Lease(*this, std::move(database));
 }
@@ -29,8 +38,13 @@ std::string ConnectionPool::openError() const {
 
 void ConnectionPool::giveBack(std::unique_ptr<Database> database) {
     database->clearError();
-    if (!database->usable())
-        return;
+    const bool usable = database->usable();
+    if (!usable)
+        database.reset();
     std::lock_guard<std::mutex> guard(lock);
-    idle.push_back(std::move(database));
+    if (usable)
+        idle.push_back(std::move(database));
+    else
+        --open;
+    returned.notify_one();
 }

@@ -2,6 +2,7 @@
 
 #include "server/Database.h"
 
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -11,11 +12,18 @@
 // length of a request and gives it back, so connections are opened once and
 // never shared between two threads at the same time. A connection the server
 // has closed is dropped and the next request opens a new one, so the service
-// carries on by itself once a database server that went away is back.
+// carries on by itself once a database server that went away is back. At most
+// `maxOpen` connections are open at once: the request threads are many (a
+// client that keeps its connection holds one while it waits), and PostgreSQL
+// refuses connections beyond its own limit, so a request waits for a
+// connection instead. No thread holds one lease while it asks for another.
 class ConnectionPool {
   public:
+    static constexpr size_t defaultMaxOpen = 16;
+
     // `location` as Database::open takes it.
-    explicit ConnectionPool(std::string databaseLocation) : location(std::move(databaseLocation)) {}
+    explicit ConnectionPool(std::string databaseLocation, size_t maxOpen = defaultMaxOpen)
+        : location(std::move(databaseLocation)), maxOpen(maxOpen < 1 ? 1 : maxOpen) {}
 
     class Lease {
       public:
@@ -34,6 +42,7 @@ class ConnectionPool {
         std::unique_ptr<Database> db;
     };
 
+    // Waits while `maxOpen` connections are lent out.
     Lease acquire();
     // Why the last attempt to open a connection failed.
     std::string openError() const;
@@ -42,7 +51,10 @@ class ConnectionPool {
     void giveBack(std::unique_ptr<Database> database);
 
     std::string location;
+    const size_t maxOpen;
     mutable std::mutex lock;
+    std::condition_variable returned;
+    size_t open = 0; // lent out and idle
     std::vector<std::unique_ptr<Database>> idle;
     std::string lastOpenError;
 };

@@ -46,7 +46,7 @@ thread_local bool requestStarted = false;
 // The library's connection threads, counting the connections they hold.
 class CountingQueue : public httplib::TaskQueue {
   public:
-    explicit CountingQueue(Metrics* counts) : metrics(counts), pool(CPPHTTPLIB_THREAD_POOL_COUNT) {}
+    CountingQueue(Metrics* counts, size_t threads) : metrics(counts), pool(threads) {}
     void enqueue(std::function<void()> fn) override {
         if (!metrics) {
             pool.enqueue(std::move(fn));
@@ -78,6 +78,7 @@ struct HttpService::Impl {
     Metrics* metrics = nullptr;
     RateLimiter* limiter = nullptr;
     bool requestLog = true;
+    size_t threads = defaultRequestThreads;
 };
 
 HttpService::HttpService(const ServiceHandlers& handlers, const std::string& certFile,
@@ -94,6 +95,11 @@ HttpService::HttpService(const ServiceHandlers& handlers, const std::string& cer
     // A client that keeps its connection (libcurl, a browser, a load test) saves
     // the TLS handshake on each further request.
     server.set_keep_alive_max_count(100);
+    // A kept connection holds a request thread while it idles: a short idle time
+    // lets the threads go on to the next clients (a Lotse sends its few requests
+    // at start within a second).
+    server.set_keep_alive_timeout(2);
+    server.new_task_queue = [state] { return new CountingQueue(nullptr, state->threads); };
     // Headers and body go out in separate writes; with Nagle's algorithm the body
     // would wait for the client's delayed acknowledgement (about 40 ms).
     server.set_tcp_nodelay(true);
@@ -205,7 +211,14 @@ void HttpService::observe(Metrics* metrics, RateLimiter* limiter, bool requestLo
     impl->metrics = metrics;
     impl->limiter = limiter;
     impl->requestLog = requestLog;
-    impl->server.new_task_queue = [metrics] { return new CountingQueue(metrics); };
+    Impl* state = impl.get();
+    impl->server.new_task_queue = [state] {
+        return new CountingQueue(state->metrics, state->threads);
+    };
+}
+
+void HttpService::serveAtOnce(int connections) {
+    impl->threads = static_cast<size_t>(connections < 1 ? 1 : connections);
 }
 
 bool HttpService::valid() const {

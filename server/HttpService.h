@@ -21,6 +21,13 @@ class HttpService {
     // Before bind(); either may be null.
     void observe(Metrics* metrics, RateLimiter* limiter, bool requestLog);
 
+    static constexpr int defaultRequestThreads = 128;
+    // How many connections are served at once; before bind(). A client that
+    // keeps its connection open between requests (as Lotse's WinINet does)
+    // holds one of them until it sends again or the connection's idle time
+    // ends, while further clients wait for a free one.
+    void serveAtOnce(int connections);
+
     // False when the certificate or key could not be loaded.
     bool valid() const;
     // Binds the address; port 0 picks a free one. Returns the bound port, or -1.

@@ -61,6 +61,19 @@ auto limitSetting(WriteLimit ServiceOptions::*limit, int WriteLimit::*part) {
     };
 }
 
+auto countSetting(int ServiceOptions::*field, long low, long high) {
+    return [field, low, high](ServiceOptions& options, const std::string& value, std::string& why) {
+        long count = 0;
+        if (!number(value, low, high, count)) {
+            why = "is not a count (" + std::to_string(low) + " to " + std::to_string(high) +
+                  "): \"" + value + "\"";
+            return false;
+        }
+        options.*field = static_cast<int>(count);
+        return true;
+    };
+}
+
 bool yesNo(ServiceOptions& options, const std::string& value, std::string& why) {
     if (value != "yes" && value != "no") {
         why = "is neither yes nor no: \"" + value + "\"";
@@ -102,6 +115,14 @@ const ServiceSetting settings[] = {
      "One line per request on standard error: time, client address, endpoint, status, "
      "duration, reply bytes.",
      "yes", yesNo},
+    {"request_threads", "--threads", "N",
+     "Connections served at once. A client that keeps its connection open between requests "
+     "(Lotse does) holds one for up to 2 seconds; further clients wait for a free one.",
+     "128", countSetting(&ServiceOptions::requestThreads, 1, 4096)},
+    {"database_connections", "--db-connections", "N",
+     "Database connections open at most; a request waits for a free one. With PostgreSQL keep "
+     "the sum over all service processes below the server's max_connections.",
+     "16", countSetting(&ServiceOptions::databaseConnections, 1, 1000)},
     {"createticket_burst", "--createticket-burst", "N",
      "Tickets one client address may file at once (0: no limit); beyond the limit the reply is "
      "HTTP 429 and nothing is stored.",

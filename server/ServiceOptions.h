@@ -30,6 +30,8 @@ struct ServiceOptions {
     std::string healthAddress = "127.0.0.1";
     int healthPort = -1;
     bool requestLog = true;
+    int requestThreads = 128;     // connections served at once (HttpService::serveAtOnce)
+    int databaseConnections = 16; // open at most (ConnectionPool)
     // Per client address; a real community does not come near these.
     WriteLimit createTicketLimit{20, 60};
     WriteLimit createCaptureLimit{20, 60};

@@ -139,7 +139,7 @@ int main(int argc, char** argv) {
     sigaddset(&signals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
-    ConnectionPool pool(options.database);
+    ConnectionPool pool(options.database, static_cast<size_t>(options.databaseConnections));
     Metrics metrics;
     RateLimiter limiter(options);
     ServiceHandlers handlers(pool, options.accessCode, options.currentVersion);
@@ -150,6 +150,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     http.observe(&metrics, &limiter, options.requestLog);
+    http.serveAtOnce(options.requestThreads);
     handlers.observeGroupCommits([&metrics](size_t requests) { metrics.groupCommitted(requests); });
     const int port = http.bind(options.bindAddress, options.port);
     if (port < 0) {

@@ -355,3 +355,41 @@ TEST(PostgresOutage, RequestsInBetweenGetAnErrorAndTheServiceCarriesOnAfterwards
               "vorher\nnachher");
     EXPECT_EQ(service.stop(), 0);
 }
+
+// Many clients at once, each keeping its connection as Lotse does: every one is
+// served, on no more PostgreSQL connections than the operator allows (the
+// server refuses any beyond its own limit, and each service process adds its
+// share).
+TEST(ConnectionLimit, ManyClientsAtOnceAreServedOnTheDatabaseConnectionsAllowed) {
+    TestDatabase database;
+    ASSERT_TRUE(database.create(StoreKind::Postgres)) << database.error();
+    ASSERT_TRUE(ServiceProcess::seed(database.location()));
+    ServiceProcess service;
+    service.extraArguments = {"--db-connections", "2"};
+    ASSERT_TRUE(service.start(database.location())) << service.error();
+    constexpr int clients = 24;
+    std::atomic<int> stored{0}, counted{0};
+    std::latch together(clients);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < clients; ++i)
+        threads.emplace_back([&, i] {
+            Connection connection(service.port());
+            together.arrive_and_wait();
+            stored +=
+                connection.post("createticket.php", ticketRequest("Zugleich " + std::to_string(i)))
+                    .body == "OK";
+            counted += connection.post("getticketcnt.php", ServiceClient::codeBody()).status == 200;
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(stored.load(), clients);
+    EXPECT_EQ(counted.load(), clients);
+    EXPECT_EQ(database.query("SELECT count(*) FROM ticket WHERE question LIKE 'Zugleich %'"),
+              std::to_string(clients));
+    const int open = std::atoi(database
+                                   .query("SELECT count(*) FROM pg_stat_activity WHERE datname = "
+                                          "current_database() AND pid <> pg_backend_pid()")
+                                   .c_str());
+    EXPECT_GE(open, 1);
+    EXPECT_LE(open, 2);
+}
