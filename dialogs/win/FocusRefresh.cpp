@@ -6,11 +6,14 @@
 
 namespace {
 
-// Milliseconds after the activation at which the focus is set again.
-constexpr UINT refreshTimes[] = {50, 250, 1000};
+// Milliseconds after the activation at which the focus is set again. The X
+// server refuses a request whose time it takes for one in its future too, and
+// under load its clock lags, so a few requests may be refused in a row.
+constexpr UINT refreshTimes[] = {50, 250, 1000, 2000, 3500, 5000};
 
 thread_local HHOOK activationHook = nullptr;
 thread_local HHOOK keyHook = nullptr;
+thread_local HHOOK mouseHook = nullptr;
 thread_local UINT_PTR refreshTimer = 0;
 thread_local size_t refreshStep = 0;
 
@@ -76,6 +79,22 @@ LRESULT CALLBACK onKey(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// A click gives the X focus as well, and a refresh after it would close the
+// list the click opened.
+LRESULT CALLBACK onMouse(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION) {
+        switch (wParam) {
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+        case WM_NCLBUTTONDOWN:
+        case WM_NCRBUTTONDOWN:
+            stopRefreshing();
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 } // namespace
 
 void FocusRefresh::watchThread() {
@@ -83,4 +102,5 @@ void FocusRefresh::watchThread() {
         return;
     activationHook = SetWindowsHookExW(WH_CBT, onActivation, nullptr, GetCurrentThreadId());
     keyHook = SetWindowsHookExW(WH_KEYBOARD, onKey, nullptr, GetCurrentThreadId());
+    mouseHook = SetWindowsHookExW(WH_MOUSE, onMouse, nullptr, GetCurrentThreadId());
 }

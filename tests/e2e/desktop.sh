@@ -126,10 +126,54 @@ press_pause() {
 # every window looked missing and only the explorer's "Default IME" showed. Now
 # that case fails with exit code 4 and "no desktop lotse" in the helper log.
 # A journey without a virtual desktop (desktop empty) asks on the helper's own.
+# A call ends after a minute (LOTSE_HELPER_LIMIT seconds; exit code 124) with
+# lines saying where it and the Wine servers stood: Wine twice left a call in
+# the scaling journeys waiting for minutes, one that sends no message at all.
+# One that only asks is asked once more, and said so; one that acts is not
+# repeated.
 helper() {
+    local status
+    helper_call "$@"
+    status=$?
+    [ "$status" -eq 124 ] || return "$status"
+    case $1 in
+    rect | item-rect | item-text | visible | class-window | class-count | focus | monitors)
+        echo "repeating: asking \"$*\" again" >&2
+        helper_call "$@"
+        ;;
+    *) return "$status" ;;
+    esac
+}
+helper_call() {
+    local out pid watcher status
+    out=$(mktemp)
     wine "$LOTSE_WIN_BUILD/lotse_testhelper.exe" ${desktop:+--desktop "$desktop"} "$@" \
-        2>>"$helper_log" | tr -d '\r'
-    return "${PIPESTATUS[0]}"
+        >"$out" 2>>"$helper_log" &
+    pid=$!
+    (
+        trap 'kill "$nap" 2>/dev/null; exit 0' TERM
+        sleep "${LOTSE_HELPER_LIMIT:-60}" &
+        nap=$!
+        wait "$nap"
+        echo "the helper's \"$*\" did not return within ${LOTSE_HELPER_LIMIT:-60} s;" \
+            "running: $(prefix_programs | sort | uniq -c | tr '\n' ' ')"
+        wine_threads "$pid" helper
+        for server in $(pgrep -x 'wineserver(64)?'); do
+            wine_threads "$server" "wineserver of $(tr '\0' '\n' <"/proc/$server/environ" 2>/dev/null |
+                sed -n 's/^WINEPREFIX=//p')"
+        done
+        lotse_threads
+        kill -KILL "$pid"
+    ) >&2 2>/dev/null &
+    watcher=$!
+    wait "$pid"
+    status=$?
+    kill "$watcher" 2>/dev/null
+    wait "$watcher" 2>/dev/null
+    tr -d '\r' <"$out"
+    rm -f "$out"
+    [ "$status" -ne 137 ] || status=124
+    return "$status"
 }
 
 # TITLE [ID]: "x y width height" of the window or of its control ID; asked

@@ -44,12 +44,13 @@ autostart_becomes() {
 # its focus, as the test helper reads them, and the X input focus, through
 # which the X server hands the keys to Wine.
 keys_reach() {
-    local focus xfocus
-    for _ in $(seq 1 20); do
+    local focus xfocus start=$SECONDS
+    for _ in $(seq 1 30); do
         focus=$(helper focus)
         xfocus=$(xdotool getwindowfocus getwindowname 2>/dev/null)
         if grep -qx "foreground #32770:-\?[0-9]*:$1" <<<"$focus" &&
             grep -q "^focus ${2:-[^-]}" <<<"$focus" && [ "$xfocus" = "$1" ]; then
+            [ $((SECONDS - start)) -lt 2 ] || echo "the keys reach $1 after $((SECONDS - start)) s"
             return 0
         fi
         sleep 0.3

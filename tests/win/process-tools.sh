@@ -18,16 +18,18 @@ lotse_pids() {
     done
 }
 
-# What each lotse.exe thread is doing (state and kernel wait), for a failure
-# message.
-lotse_threads() {
-    local pid task
-    for pid in $(lotse_pids); do
-        for task in /proc/"$pid"/task/*; do
-            echo "lotse.exe $pid thread ${task##*/}: $(awk '{print $3}' "$task/stat" 2>/dev/null)" \
-                "$(cat "$task/wchan" 2>/dev/null)"
-        done
+# PID NAME: what each thread of the process is doing (state and kernel wait),
+# for a failure message.
+wine_threads() {
+    local task
+    for task in /proc/"$1"/task/*; do
+        echo "$2 $1 thread ${task##*/}: $(awk '{print $3}' "$task/stat" 2>/dev/null)" \
+            "$(cat "$task/wchan" 2>/dev/null)"
     done
+}
+lotse_threads() {
+    local pid
+    for pid in $(lotse_pids); do wine_threads "$pid" lotse.exe; done
 }
 
 lotse_count() { lotse_pids | wc -l; }
