@@ -129,6 +129,9 @@ for run in $(seq 1 "$runs"); do
     lotse_wait_visible "$target Neu" 100 || fail "Neu... opened no window"
     lotse_in_desktop "$driver" solve "$ticket" "window=$target" 101 104 "window=$target Neu" 1 \
         "window=$target" 102 103 return 101 >/dev/null 2>&1 || fail "the solution could not be stored"
+    # The driver's exit code does not come through the desktop's explorer.
+    [ "$(ticket_field "$ticket" id_state)" = "2" ] ||
+        fail "the driver stored no solution for ticket $ticket"
     click_button alone 1
 
     # The recorder records three clicks, then closes unsaved.
