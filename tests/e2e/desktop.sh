@@ -12,14 +12,16 @@ helper_log="$shots/$journey.helper.log" # what the test helper said on stderr
 code=$(sed -n 's/^#define LOTSE_ACCESS_CODE u"\(.*\)"$/\1/p' "$LOTSE_WIN_BUILD/generated/LotseConfig.h")
 
 # The programs running in this journey's Wine prefix (its Wine servers too),
-# one name a line.
+# one a line: its name and, after a slash, how many threads it runs (Wine
+# closes a desktop when its users match its explorer's threads).
 prefix_programs() {
-    local dir exe
+    local dir exe threads
     for dir in /proc/[0-9]*; do
         grep -qzx "WINEPREFIX=$WINEPREFIX" "$dir/environ" 2>/dev/null || continue
         exe=
         { IFS= read -r -d '' exe <"$dir/cmdline"; } 2>/dev/null
-        [ -n "$exe" ] && echo "${exe##*[\\/]}"
+        threads=("$dir"/task/*)
+        [ -n "$exe" ] && echo "${exe##*[\\/]}/${#threads[@]}"
     done
 }
 
