@@ -6,10 +6,8 @@
 
 namespace {
 
-// Milliseconds after the activation at which the focus is set again. The X
-// server refuses a request whose time it takes for one in its future too, and
-// under load its clock lags, so a few requests may be refused in a row.
-constexpr UINT refreshTimes[] = {50, 250, 1000, 2000, 3500, 5000};
+// Milliseconds after the activation at which the focus is set again.
+constexpr UINT refreshTimes[] = {50, 250, 1000};
 
 thread_local HHOOK activationHook = nullptr;
 thread_local HHOOK keyHook = nullptr;

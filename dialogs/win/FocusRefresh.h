@@ -12,7 +12,7 @@
 // delay of the first X event it saw. Refused, the X focus stays on a window of
 // the desktop's program, which cannot hand the keys on: every key is lost.
 // So after each activation the active window's focus is set again a few times
-// (the last five seconds later), each with a newer time, until a key or a
+// (the last one second later), each with a newer time, until a key or a
 // click arrives.
 // On Windows nothing is done.
 namespace FocusRefresh {
