@@ -58,6 +58,12 @@ fail() {
     echo "FAIL: $*" >&2
     echo "windows:" $(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' '|') >&2
     echo "processes:" $(prefix_programs | sort | uniq -c | tr '\n' ' ') >&2
+    # Two sets of Wine's own programs mean a second Wine server for the prefix;
+    # a server works in the folder of its socket.
+    local server
+    for server in $(pgrep -x 'wineserver(64)?'); do
+        echo "Wine server $server in $(readlink "/proc/$server/cwd" 2>/dev/null)" >&2
+    done
     lotse_threads >&2
     tail -n 5 "$helper_log" | sed 's/^/helper: /' >&2
     exit 1
