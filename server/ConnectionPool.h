@@ -19,10 +19,8 @@
 // connection instead. No thread holds one lease while it asks for another.
 class ConnectionPool {
   public:
-    static constexpr size_t defaultMaxOpen = 16;
-
     // `location` as Database::open takes it.
-    explicit ConnectionPool(std::string databaseLocation, size_t maxOpen = defaultMaxOpen)
+    ConnectionPool(std::string databaseLocation, size_t maxOpen)
         : location(std::move(databaseLocation)), maxOpen(maxOpen < 1 ? 1 : maxOpen) {}
 
     class Lease {

@@ -78,7 +78,7 @@ struct HttpService::Impl {
     Metrics* metrics = nullptr;
     RateLimiter* limiter = nullptr;
     bool requestLog = true;
-    size_t threads = defaultRequestThreads;
+    size_t threads = CPPHTTPLIB_THREAD_POOL_COUNT; // until serveAtOnce()
 };
 
 HttpService::HttpService(const ServiceHandlers& handlers, const std::string& certFile,
@@ -99,7 +99,8 @@ HttpService::HttpService(const ServiceHandlers& handlers, const std::string& cer
     // lets the threads go on to the next clients (a Lotse sends its few requests
     // at start within a second).
     server.set_keep_alive_timeout(2);
-    server.new_task_queue = [state] { return new CountingQueue(nullptr, state->threads); };
+    // Made when the server starts, after observe() and serveAtOnce().
+    server.new_task_queue = [state] { return new CountingQueue(state->metrics, state->threads); };
     // Headers and body go out in separate writes; with Nagle's algorithm the body
     // would wait for the client's delayed acknowledgement (about 40 ms).
     server.set_tcp_nodelay(true);
@@ -211,10 +212,6 @@ void HttpService::observe(Metrics* metrics, RateLimiter* limiter, bool requestLo
     impl->metrics = metrics;
     impl->limiter = limiter;
     impl->requestLog = requestLog;
-    Impl* state = impl.get();
-    impl->server.new_task_queue = [state] {
-        return new CountingQueue(state->metrics, state->threads);
-    };
 }
 
 void HttpService::serveAtOnce(int connections) {

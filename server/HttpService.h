@@ -21,7 +21,6 @@ class HttpService {
     // Before bind(); either may be null.
     void observe(Metrics* metrics, RateLimiter* limiter, bool requestLog);
 
-    static constexpr int defaultRequestThreads = 128;
     // How many connections are served at once; before bind(). A client that
     // keeps its connection open between requests (as Lotse's WinINet does)
     // holds one of them until it sends again or the connection's idle time

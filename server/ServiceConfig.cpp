@@ -49,28 +49,26 @@ auto portSetting(int ServiceOptions::*field) {
     };
 }
 
+bool count(const std::string& value, long low, long high, int& result, std::string& why) {
+    long parsed = 0;
+    if (!number(value, low, high, parsed)) {
+        why = "is not a count (" + std::to_string(low) + " to " + std::to_string(high) + "): \"" +
+              value + "\"";
+        return false;
+    }
+    result = static_cast<int>(parsed);
+    return true;
+}
+
 auto limitSetting(WriteLimit ServiceOptions::*limit, int WriteLimit::*part) {
     return [limit, part](ServiceOptions& options, const std::string& value, std::string& why) {
-        long count = 0;
-        if (!number(value, 0, 1000000, count)) {
-            why = "is not a count (0 to 1000000): \"" + value + "\"";
-            return false;
-        }
-        (options.*limit).*part = static_cast<int>(count);
-        return true;
+        return count(value, 0, 1000000, (options.*limit).*part, why);
     };
 }
 
 auto countSetting(int ServiceOptions::*field, long low, long high) {
     return [field, low, high](ServiceOptions& options, const std::string& value, std::string& why) {
-        long count = 0;
-        if (!number(value, low, high, count)) {
-            why = "is not a count (" + std::to_string(low) + " to " + std::to_string(high) +
-                  "): \"" + value + "\"";
-            return false;
-        }
-        options.*field = static_cast<int>(count);
-        return true;
+        return count(value, low, high, options.*field, why);
     };
 }
 

@@ -70,7 +70,7 @@ void watchSignals(const sigset_t& signals, HttpService& http, const std::atomic<
 // and key load together.
 int checkConfig(const ServiceOptions& options, std::vector<std::string> problems) {
     if (problems.empty()) {
-        ConnectionPool unused(options.database);
+        ConnectionPool unused(options.database, 1);
         ServiceHandlers handlers(unused, options.accessCode, options.currentVersion);
         HttpService http(handlers, options.certFile, options.keyFile);
         if (!http.valid())

@@ -25,6 +25,19 @@ prefix_programs() {
     done
 }
 
+# For a failure message: the prefix's programs, every Wine server with the
+# folder of its socket and its prefix (two sets of Wine's own programs mean a
+# second server for the prefix), and what lotse.exe's threads wait in.
+wine_state() {
+    local server
+    echo "processes:" $(prefix_programs | sort | uniq -c | tr '\n' ' ')
+    for server in $(pgrep -x 'wineserver(64)?'); do
+        echo "Wine server $server in $(readlink "/proc/$server/cwd" 2>/dev/null) for" \
+            "$(tr '\0' '\n' <"/proc/$server/environ" 2>/dev/null | sed -n 's/^WINEPREFIX=//p')"
+    done
+    lotse_threads
+}
+
 # A journey that hangs would be ended by the test runner's time limit (600 s)
 # without a word. The watchdog ends it 60 s before and says first where it
 # stood: the commands it was waiting for, the desktop and the programs.
@@ -47,8 +60,7 @@ journey_limit=${LOTSE_JOURNEY_LIMIT:-540}
         }' | sort -n >&2
     import -window root "$shots/failed-$journey.png" 2>/dev/null
     echo "windows:" $(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' '|') >&2
-    echo "processes:" $(prefix_programs | sort | uniq -c | tr '\n' ' ') >&2
-    lotse_threads >&2
+    wine_state >&2
     kill -TERM "$journey_pid"
 ) &
 
@@ -57,14 +69,7 @@ fail() {
     import -window root "$shots/failed-$journey.png" 2>/dev/null
     echo "FAIL: $*" >&2
     echo "windows:" $(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' '|') >&2
-    echo "processes:" $(prefix_programs | sort | uniq -c | tr '\n' ' ') >&2
-    # Two sets of Wine's own programs mean a second Wine server for the prefix;
-    # a server works in the folder of its socket.
-    local server
-    for server in $(pgrep -x 'wineserver(64)?'); do
-        echo "Wine server $server in $(readlink "/proc/$server/cwd" 2>/dev/null)" >&2
-    done
-    lotse_threads >&2
+    wine_state >&2
     tail -n 5 "$helper_log" | sed 's/^/helper: /' >&2
     exit 1
 }
@@ -163,14 +168,9 @@ helper_call() {
         sleep "${LOTSE_HELPER_LIMIT:-60}" &
         nap=$!
         wait "$nap"
-        echo "the helper's \"$*\" did not return within ${LOTSE_HELPER_LIMIT:-60} s;" \
-            "running: $(prefix_programs | sort | uniq -c | tr '\n' ' ')"
+        echo "the helper's \"$*\" did not return within ${LOTSE_HELPER_LIMIT:-60} s"
         wine_threads "$pid" helper
-        for server in $(pgrep -x 'wineserver(64)?'); do
-            wine_threads "$server" "wineserver of $(tr '\0' '\n' <"/proc/$server/environ" 2>/dev/null |
-                sed -n 's/^WINEPREFIX=//p')"
-        done
-        lotse_threads
+        wine_state
         kill -KILL "$pid"
     ) >&2 2>/dev/null &
     watcher=$!
