@@ -25,6 +25,15 @@ prefix_programs() {
     done
 }
 
+# The Wine server of this journey's prefix (its socket lives in the folder the
+# prefix's "wineserver" file names).
+prefix_server() {
+    local server
+    for server in $(pgrep -x 'wineserver(64)?'); do
+        grep -qzx "WINEPREFIX=$WINEPREFIX" "/proc/$server/environ" 2>/dev/null && echo "$server"
+    done
+}
+
 # For a failure message: the prefix's programs, every Wine server with the
 # folder of its socket and its prefix (two sets of Wine's own programs mean a
 # second server for the prefix), and what lotse.exe's threads wait in.
@@ -35,6 +44,8 @@ wine_state() {
         echo "Wine server $server in $(readlink "/proc/$server/cwd" 2>/dev/null) for" \
             "$(tr '\0' '\n' <"/proc/$server/environ" 2>/dev/null | sed -n 's/^WINEPREFIX=//p')"
     done
+    [ -z "${journey_server:-}" ] || kill -0 "$journey_server" 2>/dev/null ||
+        echo "the Wine server $journey_server that ran when the desktop started has ended"
     lotse_threads
 }
 
@@ -101,7 +112,10 @@ keep_desktop() {
         "$LOTSE_WIN_BUILD/lotse_testhelper.exe" keep-desktop 16 \
         >"$keeper_out/out" 2>/dev/null </dev/null &
     for _ in $(seq 1 300); do
-        grep -q keeping "$keeper_out/out" 2>/dev/null && return 0
+        if grep -q keeping "$keeper_out/out" 2>/dev/null; then
+            journey_server=$(prefix_server | head -n1)
+            return 0
+        fi
         sleep 0.1
     done
     fail "the desktop keeper did not start"
