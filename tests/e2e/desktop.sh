@@ -45,7 +45,7 @@ wine_state() {
             "$(tr '\0' '\n' <"/proc/$server/environ" 2>/dev/null | sed -n 's/^WINEPREFIX=//p')"
     done
     [ -z "${journey_server:-}" ] || kill -0 "$journey_server" 2>/dev/null ||
-        echo "the Wine server $journey_server that ran when the desktop started has ended"
+        echo "the journey's Wine server $journey_server has ended:" $(tail -n 3 "$server_log")
     lotse_threads
 }
 
@@ -85,6 +85,23 @@ fail() {
     exit 1
 }
 
+# One Wine server for the whole journey, started before its first program and
+# ended by the cleanup's `wineserver -k`. Left to Wine, a program that finds
+# no server starts one, which ends with the last program, and whatever it says
+# and the way it ends go nowhere. Its output and exit status are kept in
+# $journey.server.log, and a failure says when it ended under the journey.
+server_log="$shots/$journey.server.log"
+(
+    wineserver -f -p >"$server_log" 2>&1 </dev/null
+    echo "exit status $?" >>"$server_log"
+) &
+for _ in $(seq 1 200); do
+    journey_server=$(prefix_server | head -n1)
+    [ -n "$journey_server" ] && [ -S "/proc/$journey_server/cwd/socket" ] && break
+    sleep 0.1
+done
+[ -S "/proc/${journey_server:-0}/cwd/socket" ] || fail "the Wine server did not start"
+
 # Runs a Windows program inside the same desktop (made at the screen's size,
 # 1280x1024 unless LOTSE_SCREEN says otherwise, when it does not exist yet).
 desktop=lotse
@@ -112,10 +129,7 @@ keep_desktop() {
         "$LOTSE_WIN_BUILD/lotse_testhelper.exe" keep-desktop 16 \
         >"$keeper_out/out" 2>/dev/null </dev/null &
     for _ in $(seq 1 300); do
-        if grep -q keeping "$keeper_out/out" 2>/dev/null; then
-            journey_server=$(prefix_server | head -n1)
-            return 0
-        fi
+        grep -q keeping "$keeper_out/out" 2>/dev/null && return 0
         sleep 0.1
     done
     fail "the desktop keeper did not start"

@@ -22,11 +22,14 @@ if [ -f "$base_prefix/system.reg" ]; then
     cp -a "$base_prefix" "$LOTSE_WINEPREFIX"
 fi
 source "$LOTSE_TOP/scripts/wine-env.sh"
-source "$LOTSE_TOP/tests/e2e/desktop.sh"
 trap 'lotse_wine_cleanup; rm -rf "$WINEPREFIX"' EXIT
-wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$LOTSE_DPI" /f >/dev/null 2>&1 ||
-    fail "could not set LogPixels"
+# Set before the journey's Wine server starts, so that every program reads it.
+if ! wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$LOTSE_DPI" /f >/dev/null 2>&1; then
+    echo "FAIL: could not set LogPixels" >&2
+    exit 1
+fi
 wineserver -w
+source "$LOTSE_TOP/tests/e2e/desktop.sh"
 driver="$LOTSE_WIN_BUILD/lotse_e2e_driver.exe"
 shoot_as() { shoot_window "$1" "dpi$LOTSE_DPI-$2.png"; }
 lotse_wait_gone() { for _ in $(seq 1 50); do lotse_is_visible "$1" || return 0; sleep 0.1; done; return 1; }
