@@ -243,15 +243,9 @@ class ServiceProcess {
         int fds[2];
         if (pipe(fds) != 0)
             return fail("cannot make a pipe");
-        std::vector<std::string> args = {LOTSE_SERVICE_EXE,
-                                         "--db",
-                                         location,
-                                         "--port",
-                                         "0",
-                                         "--cert",
-                                         tls + "/localhost.crt",
-                                         "--key",
-                                         tls + "/localhost.key"};
+        std::vector<std::string> args = {LOTSE_SERVICE_EXE, "--db", location, "--port", "0"};
+        args.insert(args.end(),
+                    {"--cert", tls + "/localhost.crt", "--key", tls + "/localhost.key"});
         // Every request of a test comes from 127.0.0.1: the limits per address are
         // lifted unless the test sets its own (a later option wins).
         for (const char* limit :

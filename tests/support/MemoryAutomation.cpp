@@ -181,8 +181,7 @@ std::optional<T> MemoryAutomation::read(const AutomationElementPtr& element, T P
 }
 
 std::optional<String> MemoryAutomation::name(const AutomationElementPtr& element) {
-    std::shared_ptr<Node> node = queried(element);
-    return node ? node->properties.name : std::nullopt;
+    return read(element, &Properties::name).value_or(std::nullopt);
 }
 
 std::optional<String> MemoryAutomation::className(const AutomationElementPtr& element) {

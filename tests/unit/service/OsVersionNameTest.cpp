@@ -1,6 +1,5 @@
 #include "service/OsVersionName.h"
 
-#include "service/SystemInfo.h"
 #include "base/Utf8.h"
 
 #include <gtest/gtest.h>
@@ -101,14 +100,4 @@ TEST(OsVersionName, ProductTypeIsAskedOnceAndOnlyFromWindows8On) {
     OsVersionRecord old = record(2, 6, 2, 9200);
     EXPECT_EQ(ascii(OsVersionName::name(old, missing)), "unknown Windows version");
     EXPECT_EQ(ascii(OsVersionName::name(old, nullptr)), "unknown Windows version");
-}
-
-TEST(SystemInfo, OperatingSystemFieldsAreDecimalText) {
-    OsVersionRecord r = record(2, 6, 2, 0x0A002A27); // low 16 bits: 10791
-    r.productType = 48;
-    ElementPtr doc = Json::makeRoot();
-    SystemInfo::addOperatingSystem(doc, r);
-    EXPECT_EQ(ascii(Json::writeText(doc)),
-              "{\"os_build_no\":\"10791\",\"os_description\":\"Windows 11 Pro\","
-              "\"os_id_platform\":\"2\",\"os_major\":\"6\",\"os_minor\":\"2\"}");
 }

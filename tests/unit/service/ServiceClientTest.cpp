@@ -28,22 +28,6 @@ TEST(ServiceClient, PercentEncodesExactlyTheTwentySixCharacters) {
     EXPECT_TRUE(ServiceClient::percentEncode(String()).empty());
 }
 
-TEST(ServiceClient, DocumentBodyIsWrittenThenPercentEncoded) {
-    ElementPtr doc = Json::makeRoot();
-    Json::ElementMap::setString(doc, u"question", u"ä b&c=d\nzwei");
-    Json::ElementMap::setString(doc, u"code", u"X");
-    const String body = ServiceClient::documentBody(doc);
-    EXPECT_EQ(ascii(body), "content=%7B%22code%22%3A%22X%22%2C%22question%22%3A%22?%20b%26c%3Dd%"
-                           "5Cnzwei%22%7D");
-    // On the wire: the ä as two UTF-8 bytes, the line break as backslash + n
-    // (percent-encoded backslash), no %0A anywhere.
-    const std::string bytes = ServiceClient::bodyBytes(body);
-    EXPECT_NE(bytes.find("%22\xC3\xA4%20b%26c%3Dd%5Cnzwei%22"), std::string::npos);
-    EXPECT_EQ(bytes.find("%0A"), std::string::npos);
-    // A line feed outside any value is encoded as %0A.
-    EXPECT_EQ(ascii(ServiceClient::percentEncode(u"{}\n")), "%7B%7D%0A");
-}
-
 TEST(ServiceClient, ObjectNameAndReplyBytes) {
     EXPECT_EQ(ascii(ServiceClient::objectName(u"getcapture.php", String())), "getcapture.php");
     EXPECT_EQ(ascii(ServiceClient::objectName(u"x.php", u"a=1")), "x.php?a=1");

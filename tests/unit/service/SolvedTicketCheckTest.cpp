@@ -1,4 +1,3 @@
-#include "service/ServiceClient.h"
 #include "service/SolvedTicketCheck.h"
 #include "tests/StringPrinter.h"
 
@@ -25,9 +24,4 @@ TEST(SolvedTicketCheck, RepliesNameTheTicketsToAnnounce) {
     // Key order, not the order of the text; values are not read.
     r = readSolvedTicketReply(u"{\"7\":{},\"10\":\"\"}");
     EXPECT_EQ(r.ticketIds, (std::vector<int>{10, 7}));
-
-    ElementPtr doc = solvedTicketCheckDocument(u"{guid}", u"Anna \"A\"");
-    EXPECT_EQ(Json::writeText(doc),
-              String(u"{\"code\":\"") + ServiceClient::accessCode() +
-                  u"\",\"hw_guid\":\"{guid}\",\"username\":\"Anna \\\"A\\\"\"}");
 }
