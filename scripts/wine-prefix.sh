@@ -7,6 +7,28 @@ lotse_make_prefix() {
         wineboot -i >/dev/null 2>&1 || true
         wineserver -w || true
     fi
+    lotse_pause_task_manager
+}
+
+# Wine 8's server crashes (a read past the end of a handle table in
+# enum_handles) when a program asks for the system's handles while a program
+# started from the shell, which begins with an empty handle table, has not
+# opened its first one yet. Wine's Task Manager asks at every refresh, every
+# two seconds, and Task Manager runs beside Lotse in `make run` and in the
+# journeys, which start short-lived programs all the time: about one journey
+# in three lost its Wine server that way. So the prefix's Task Manager starts
+# with its updates paused (View, Update Speed, Paused): it lists once when it
+# starts and never again. Its settings record is 94 ints: Wine's defaults, with
+# the update speed (the 11th) at 0. The marker file says the prefix has it.
+lotse_pause_task_manager() {
+    local marker="$WINEPREFIX/lotse-task-manager-paused" settings= value
+    [ -f "$marker" ] && return 0
+    for value in 0 0 0 0 0 0 0 1 1 1 0 0 0 1 0 1 1 1 1 1 $(printf '0 %.0s' {1..20}) $(seq 0 24) \
+        105 50 107 70 35 70 70 100 70 70 70 70 70 70 60 60 60 60 60 70 70 70 70 70 70 1 1 1 0; do
+        settings+=$(printf '%02x%02x0000' $((value & 255)) $((value >> 8)))
+    done
+    wine reg add 'HKCU\Software\Wine\TaskManager' /v Preferences /t REG_BINARY /d "$settings" /f \
+        >/dev/null 2>&1 && wineserver -w && touch "$marker"
 }
 
 # Ends the Wine server of $WINEPREFIX and every Wine process still running in

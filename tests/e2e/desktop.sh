@@ -45,7 +45,8 @@ wine_state() {
             "$(tr '\0' '\n' <"/proc/$server/environ" 2>/dev/null | sed -n 's/^WINEPREFIX=//p')"
     done
     [ -z "${journey_server:-}" ] || kill -0 "$journey_server" 2>/dev/null ||
-        echo "the journey's Wine server $journey_server has ended:" $(tail -n 3 "$server_log")
+        echo "the journey's Wine server $journey_server has ended:" $(tail -n 3 "$server_log") \
+            "$(ls "$server_dir"/core* 2>/dev/null)"
     lotse_threads
 }
 
@@ -89,11 +90,20 @@ fail() {
 # ended by the cleanup's `wineserver -k`. Left to Wine, a program that finds
 # no server starts one, which ends with the last program, and whatever it says
 # and the way it ends go nowhere. Its output and exit status are kept in
-# $journey.server.log, and a failure says when it ended under the journey.
+# $journey.server.log, and a failure says when it ended under the journey (a
+# crash leaves a core in the server's socket folder). LOTSE_SERVER_TRACE=N
+# keeps the last N lines of the server's request trace there instead.
 server_log="$shots/$journey.server.log"
 (
-    wineserver -f -p >"$server_log" 2>&1 </dev/null
-    echo "exit status $?" >>"$server_log"
+    ulimit -c unlimited
+    if [ -n "${LOTSE_SERVER_TRACE:-}" ]; then
+        wineserver -f -p -d1 2>&1 </dev/null | tail -n "$LOTSE_SERVER_TRACE" >"$server_log"
+        status=${PIPESTATUS[0]}
+    else
+        wineserver -f -p >"$server_log" 2>&1 </dev/null
+        status=$?
+    fi
+    echo "exit status $status" >>"$server_log"
 ) &
 for _ in $(seq 1 200); do
     journey_server=$(prefix_server | head -n1)
@@ -101,6 +111,7 @@ for _ in $(seq 1 200); do
     sleep 0.1
 done
 [ -S "/proc/${journey_server:-0}/cwd/socket" ] || fail "the Wine server did not start"
+server_dir=$(readlink "/proc/$journey_server/cwd")
 
 # Runs a Windows program inside the same desktop (made at the screen's size,
 # 1280x1024 unless LOTSE_SCREEN says otherwise, when it does not exist yet).
