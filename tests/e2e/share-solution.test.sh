@@ -54,9 +54,9 @@ close_notepads() {
     done
 }
 
-# Starts Task Manager unless it runs. Wine's Task Manager now and then ends by
-# itself while other programs come and go (no Lotse code ends programs); the
-# journey then starts it again where it was, as its user would, and says so.
+# Starts Task Manager unless it runs. Should it have gone (it went with every
+# crash of Wine's server, see scripts/wine-prefix.sh), the journey starts it
+# again where it was, as its user would, and says so.
 task_manager_started=
 start_task_manager() {
     lotse_is_visible "Task Manager" && return

@@ -34,10 +34,6 @@ struct RecordingGrid : DataGrid {
     }
 };
 
-LPARAM at(int x, int y) {
-    return MAKELPARAM(x, y);
-}
-
 class DataGridTest : public testing::Test {
   protected:
     void SetUp() override {
@@ -74,14 +70,14 @@ class DataGridTest : public testing::Test {
     }
     void click(int row, int column) {
         POINT p = cellPoint(row, column);
-        SendMessageW(grid->gridWindow, WM_LBUTTONDOWN, MK_LBUTTON, at(p.x, p.y));
-        SendMessageW(grid->gridWindow, WM_LBUTTONUP, 0, at(p.x, p.y));
+        SendMessageW(grid->gridWindow, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+        SendMessageW(grid->gridWindow, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
     }
     void doubleClick(int row, int column) {
         POINT p = cellPoint(row, column);
         click(row, column);
-        SendMessageW(grid->gridWindow, WM_LBUTTONDBLCLK, MK_LBUTTON, at(p.x, p.y));
-        SendMessageW(grid->gridWindow, WM_LBUTTONUP, 0, at(p.x, p.y));
+        SendMessageW(grid->gridWindow, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+        SendMessageW(grid->gridWindow, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
     }
 
     HWND frame = nullptr;

@@ -3,6 +3,7 @@
 #include "resources/resource.h"
 #include "service/CatalogueReload.h"
 #include "service/ServiceClient.h"
+#include "service/SystemInfo.h"
 #include "service/TicketList.h"
 #include "tests/StringPrinter.h"
 #include "tests/win/WinTestEnvironment.h"
@@ -53,6 +54,8 @@ class MainWindowTest : public testing::Test {
         for (int i = 0; i < text.length(); ++i)
             SendMessageW(edit, WM_CHAR, text[i], 1);
     }
+
+    static bool open(const Template& dialog) { return dialog.window && IsWindow(dialog.window); }
 
     Lotse& lotse = Lotse::instance();
     MainWindow& mainWindow = lotse.mainWindow;
@@ -156,4 +159,88 @@ TEST_F(MainWindowTest, ButtonsHandOverToTheNavigatorAndTheTicketDialog) {
     stored.download();
     for (const auto& [id, ticket] : stored)
         EXPECT_NE(ticket.question, text);
+}
+
+// A double click opens the row's overview; closing it keeps the list, and
+// "Ticket lösen" closes both and opens the recorder for that ticket, which
+// gives the main window back when it closes.
+TEST_F(MainWindowTest, TheOverviewOfADoubleClickedRowHandsItsTicketToTheRecorder) {
+    if (WinTestEnvironment::servicePort == 0)
+        GTEST_SKIP() << "no service port given";
+    SolveTicket& list = lotse.solveTicket;
+    auto grid = [&]() -> DataGridModel& { return *list.state(); };
+    // Input reaches the grid as a user's would: posted, through the list's
+    // modal loop and its dialog manager.
+    auto post = [&](UINT message, WPARAM wParam, const GridRect& cell) {
+        PostMessageW(list.gridWindow, message, wParam,
+                     MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2));
+    };
+    constexpr int twoPrograms = 33; // Word and Excel in the demo data
+    const String question = TicketList::instance().find(twoPrograms).question;
+    auto doubleClickTicket = [&] {
+        for (int r = 0; r < grid().rowCount(); ++r) {
+            if (grid().row(r).rowData != twoPrograms)
+                continue;
+            for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+                post(message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, grid().cellRect(r, 0));
+        }
+    };
+    String shownQuestion, software, system, ownSystem, recorderQuestion;
+    bool listAfterClose = false, listAfterSolve = true, overviewAfterSolve = true;
+    bool mainWithList = true, mainWhileRecording = true;
+    int recorderTicket = 0;
+    DialogSteps steps(
+        {{[&] { return open(list) && list.state() && grid().rowCount() > 0; },
+          [&] {
+              mainWithList = IsWindowVisible(mainWindow.window);
+              doubleClickTicket();
+          }},
+         {[&] { return open(list.overview); },
+          [&] {
+              HWND overview = list.overview.window;
+              shownQuestion = itemText(overview, IDC_OVERVIEW_QUESTION);
+              software = itemText(overview, IDC_OVERVIEW_SOFTWARE);
+              system = itemText(overview, IDC_OVERVIEW_OS);
+              ownSystem = itemText(overview, IDC_OVERVIEW_OWN_OS);
+              PostMessageW(overview, WM_COMMAND, IDCANCEL, 0);
+          }},
+         {[&] { return !open(list.overview); },
+          [&] {
+              listAfterClose = open(list);
+              doubleClickTicket();
+          }},
+         {[&] { return open(list.overview); },
+          [&] {
+              PostMessageW(GetDlgItem(list.overview.window, IDC_OVERVIEW_SOLVE), BM_CLICK, 0, 0);
+          }},
+         {[&] { return open(lotse.recorder); },
+          [&] {
+              listAfterSolve = open(list);
+              overviewAfterSolve = open(list.overview);
+              mainWhileRecording = IsWindowVisible(mainWindow.window);
+              recorderTicket = lotse.recorder.model().ticket();
+              recorderQuestion = itemText(lotse.recorder.window, IDC_CAPTURE_QUESTION);
+              PostMessageW(lotse.recorder.window, WM_COMMAND, IDCANCEL, 0);
+          }}},
+        [&] {
+            for (Template* dialog :
+                 std::initializer_list<Template*>{&lotse.recorder, &list.overview, &list})
+                if (open(*dialog))
+                    PostMessageW(dialog->window, WM_COMMAND, IDCANCEL, 0);
+        });
+    SendMessageW(GetDlgItem(mainWindow.window, IDC_MAIN_SOLVE_TICKETS), BM_CLICK, 0, 0);
+    ASSERT_TRUE(steps.finished());
+
+    EXPECT_EQ(shownQuestion, question);
+    EXPECT_EQ(software, String(u"Microsoft Excel - v16.0")); // the first program, no "*"
+    EXPECT_EQ(system, String(u"Windows 10 Pro"));
+    EXPECT_EQ(ownSystem, SystemInfo::osDescription());
+    EXPECT_FALSE(mainWithList);
+    EXPECT_TRUE(listAfterClose);
+    EXPECT_FALSE(listAfterSolve);
+    EXPECT_FALSE(overviewAfterSolve);
+    EXPECT_FALSE(mainWhileRecording);
+    EXPECT_EQ(recorderTicket, twoPrograms);
+    EXPECT_EQ(recorderQuestion, question);
+    EXPECT_TRUE(IsWindowVisible(mainWindow.window));
 }

@@ -73,14 +73,16 @@ String levels(const ElementTrace& trace) {
     return text;
 }
 
+// A client over a new automation object of the fake, holding its only reference.
+std::unique_ptr<UiaAutomationClient> clientOf(FakeUiAutomation& fake) {
+    IUIAutomation* automation = fake.automation();
+    auto client = std::make_unique<UiaAutomationClient>(automation);
+    automation->Release();
+    return client;
+}
+
 class UiaAutomationClientTest : public testing::Test {
   protected:
-    UiaAutomationClientTest() {
-        IUIAutomation* automation = fake.automation();
-        client = std::make_unique<UiaAutomationClient>(automation);
-        automation->Release();
-    }
-
     // Every test ends with balanced books: the client gone, nothing referenced,
     // no task memory left, nothing freed twice.
     void TearDown() override {
@@ -108,7 +110,7 @@ class UiaAutomationClientTest : public testing::Test {
     MemoryAutomation tree;
     Desktop desktop{tree};
     FakeUiAutomation fake{tree};
-    std::unique_ptr<UiaAutomationClient> client;
+    std::unique_ptr<UiaAutomationClient> client = clientOf(fake);
 };
 
 } // namespace
@@ -181,22 +183,20 @@ TEST_F(UiaAutomationClientTest, FailedCallsAndVanishingElementsLeaveNothingBehin
     // each with a new client; the books must balance after every run.
     const ElementTrace trace = buildTrace(&tree, desktop.deep);
     auto run = [&] {
-        IUIAutomation* automation = fake.automation();
-        UiaAutomationClient failing(automation);
-        automation->Release();
-        AutomationElementPtr deep = at(failing, {0, 1, 0});
-        buildTrace(&failing, deep);
+        std::unique_ptr<UiaAutomationClient> failing = clientOf(fake);
+        AutomationElementPtr deep = at(*failing, {0, 1, 0});
+        buildTrace(failing.get(), deep);
         ElementTrace copy = trace;
-        findElement(&failing, copy, 0);
+        findElement(failing.get(), copy, 0);
         copy = trace;
-        findElement(&failing, copy, 1);
-        AutomationElementPtr hit = failing.elementAtPoint(20, 20);
-        failing.sameElement(hit, deep);
-        failing.runtimeId(hit);
-        failing.boundingRect(hit);
-        failing.nativeWindow(hit);
-        failing.processId(hit);
-        failing.findChildren(failing.root(), ElementCondition{});
+        findElement(failing.get(), copy, 1);
+        AutomationElementPtr hit = failing->elementAtPoint(20, 20);
+        failing->sameElement(hit, deep);
+        failing->runtimeId(hit);
+        failing->boundingRect(hit);
+        failing->nativeWindow(hit);
+        failing->processId(hit);
+        failing->findChildren(failing->root(), ElementCondition{});
     };
     client.reset();
     fake.calls = 0;
@@ -221,9 +221,7 @@ TEST_F(UiaAutomationClientTest, FailedCallsAndVanishingElementsLeaveNothingBehin
     Desktop closingDesktop(closing);
     FakeUiAutomation closingFake(closing);
     {
-        IUIAutomation* automation = closingFake.automation();
-        UiaAutomationClient com(automation);
-        automation->Release();
+        std::unique_ptr<UiaAutomationClient> com = clientOf(closingFake);
         auto closePaneAtButtonLevel = [](MemoryAutomation& where,
                                          const AutomationElementPtr& pane) {
             where.beforeCall = [&where, pane](int) {
@@ -237,7 +235,7 @@ TEST_F(UiaAutomationClientTest, FailedCallsAndVanishingElementsLeaveNothingBehin
         ElementTrace direct = okTrace;
         ElementTrace viaCom = okTrace;
         EXPECT_FALSE(findElement(&tree, direct, 0));
-        EXPECT_FALSE(findElement(&com, viaCom, 0));
+        EXPECT_FALSE(findElement(com.get(), viaCom, 0));
         EXPECT_EQ(levels(direct), levels(viaCom));
         EXPECT_EQ(viaCom.elements[0].matchNote, String(u"Started at -> "));
         EXPECT_FALSE(viaCom.elements[0].found);

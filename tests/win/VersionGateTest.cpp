@@ -63,6 +63,19 @@ class VersionGateTest : public testing::Test {
     }
     static void giveUp() { closeThreadWindows(newVersionTitle); }
 
+    // Runs the gate with its one dialog closed by `command` once held; what the
+    // gate returned, with what the dialog showed in `seen`.
+    bool gateClosedWith(WPARAM command, String& seen) {
+        DialogSteps steps({held([&](HWND dialog) {
+                              seen = shown(dialog);
+                              PostMessageW(dialog, WM_COMMAND, command, 0);
+                          })},
+                          giveUp, limitMs);
+        const bool passed = lotse.checkVersion();
+        EXPECT_TRUE(steps.finished());
+        return passed;
+    }
+
     Lotse& lotse = Lotse::instance();
     String savedHost = ServiceClient::host();
     int savedPort = ServiceClient::port();
@@ -77,13 +90,7 @@ TEST_F(VersionGateTest, NewerVersionShowsBothVersionsAndEndsStartUp) {
         GTEST_SKIP() << "needs --newer-service-port (a service naming version 1.0.3)";
     ServiceClient::setServer(u"localhost", WinTestEnvironment::newerServicePort);
     String seen;
-    DialogSteps steps({held([&](HWND dialog) {
-                          seen = shown(dialog);
-                          PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-                      })},
-                      giveUp, limitMs);
-    EXPECT_FALSE(lotse.checkVersion());
-    EXPECT_TRUE(steps.finished());
+    EXPECT_FALSE(gateClosedWith(IDCANCEL, seen));
     EXPECT_EQ(seen, expected(u"1.0.3", u""));
     EXPECT_TRUE(waits.empty());
     EXPECT_EQ(threadWindowTitled(newVersionTitle), nullptr);
@@ -123,13 +130,7 @@ TEST_F(VersionGateTest, ProxyErrorPageCountsAsNoConnection) {
         GTEST_SKIP() << "needs --error-page-port (a server answering 502)";
     ServiceClient::setServer(u"localhost", WinTestEnvironment::errorPagePort);
     String seen;
-    DialogSteps steps({held([&](HWND dialog) {
-                          seen = shown(dialog);
-                          PostMessageW(dialog, WM_COMMAND, IDCLOSE, 0);
-                      })},
-                      giveUp, limitMs);
-    EXPECT_TRUE(lotse.checkVersion());
-    EXPECT_TRUE(steps.finished());
+    EXPECT_TRUE(gateClosedWith(IDCLOSE, seen));
     EXPECT_EQ(waits, std::vector<int>(5, 180000));
     EXPECT_EQ(seen, expected(u"[Verbindungsfehler]", u"retry"));
 }

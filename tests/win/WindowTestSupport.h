@@ -11,10 +11,12 @@
 // Small helpers of the Windows tests that drive real dialogs.
 namespace WindowTestSupport {
 
+// A window's text, also of another process.
 inline String windowText(HWND window) {
     wchar_t text[1024] = {};
-    int n = GetWindowTextW(window, text, 1023);
-    return fromWide(text, n);
+    SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                        2000, nullptr);
+    return fromWide(text);
 }
 
 inline String itemText(HWND dialog, int id) {

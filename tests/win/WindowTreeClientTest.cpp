@@ -23,14 +23,6 @@ using namespace WindowTestSupport;
 
 namespace {
 
-// A window's text, also of another process.
-String controlText(HWND window) {
-    wchar_t text[1024] = {};
-    SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                        2000, nullptr);
-    return fromWide(text);
-}
-
 // The first descendant of `parent` with this class whose shown text is `text`.
 HWND findControl(HWND parent, const wchar_t* className, const String& text) {
     struct Search {
@@ -44,7 +36,7 @@ HWND findControl(HWND parent, const wchar_t* className, const String& text) {
             auto* s = reinterpret_cast<Search*>(data);
             wchar_t name[257] = {};
             GetClassNameW(window, name, 257);
-            if (!lstrcmpW(name, s->className) && withoutMnemonic(controlText(window)) == s->text)
+            if (!lstrcmpW(name, s->className) && withoutMnemonic(windowText(window)) == s->text)
                 s->found = window;
             return s->found == nullptr;
         },
@@ -110,7 +102,7 @@ class ExternalProgram {
                     DWORD owner = 0;
                     GetWindowThreadProcessId(window, &owner);
                     if (owner == s->process && IsWindowVisible(window) &&
-                        controlText(window) == s->title)
+                        windowText(window) == s->title)
                         s->found = window;
                     return s->found == nullptr;
                 },

@@ -65,20 +65,27 @@ int ask(int softwareId, int localeId, const String& question) {
     return 0;
 }
 
-int record(int ticketId) {
+// Runs `work` with an automation client once the service's tickets and
+// programs are loaded, inside COM; 1 when COM does not start.
+template <typename Work> int withTickets(Work work) {
     if (FAILED(CoInitialize(nullptr)))
         return 1;
     int result = 1;
     {
-        std::unique_ptr<AutomationClient> owner = createAutomationClient();
-        AutomationClient* client = owner.get();
+        std::unique_ptr<AutomationClient> client = createAutomationClient();
         TicketList::instance().download();
         SoftwareCatalogue::instance().load();
-        SolutionCapture recorder(client);
-        result = recorder.open(ticketId, [] {}) == 0 ? 0 : 1;
+        result = work(client.get());
     }
     CoUninitialize();
     return result;
+}
+
+int record(int ticketId) {
+    return withTickets([&](AutomationClient* client) {
+        SolutionCapture recorder(client);
+        return recorder.open(ticketId, [] {}) == 0 ? 0 : 1;
+    });
 }
 
 // Text as UTF-8 on standard output.
@@ -102,63 +109,55 @@ template <typename Done> void pumpMessages(DWORD ms, Done done) {
 }
 
 int play(int ticketId, int holdMs) {
-    if (FAILED(CoInitialize(nullptr)))
-        return 1;
-    int result = 1;
-    {
-        std::unique_ptr<AutomationClient> owner = createAutomationClient();
-        AutomationClient* client = owner.get();
-        TicketList::instance().download();
-        SoftwareCatalogue::instance().load();
+    return withTickets([&](AutomationClient* client) {
         const auto& tickets = TicketList::instance().all();
         const auto ticket = tickets.find(ticketId);
-        if (ticket != tickets.end()) {
-            SolutionNavigator navigator(client, [] {});
-            navigator.start(ticket->second);
-            const SolutionPlayback& playback = navigator.playback();
-            pumpMessages(20000, [&] {
-                return !playback.isRunning() ||
-                       (!playback.isWaitingForApplication() && !playback.isSearching());
-            });
-            if (playback.isRunning() && !playback.isWaitingForApplication() &&
-                !playback.isSearching()) {
-                result = 0;
-                const AutomationElementPtr& found = playback.foundElement();
-                const HWND framed = reinterpret_cast<HWND>(client->nativeWindow(found));
-                wchar_t text[1024] = {};
-                if (!found) {
-                    std::printf("framed nothing\n");
-                } else if (!framed || !GetParent(framed)) {
-                    GetWindowTextW(framed, text, 1024);
-                    printLine("framed window", text);
-                } else {
-                    GetClassNameW(framed, text, 1024);
-                    std::printf("framed control %d ", GetDlgCtrlID(framed));
-                    printLine("", text);
-                }
-                GetDlgItemTextW(navigator.window, IDC_NAVIGATOR_INSTRUCTION, text, 1024);
-                wchar_t* note = std::wcsstr(text, L"\r\n");
-                if (note) {
-                    *note = 0;
-                    note += 2;
-                }
-                printLine("instruction", text);
-                if (note)
-                    printLine("note", note);
-                const ElementTrace* trace = playback.currentTrace();
-                if (trace && !trace->elements.empty())
-                    printLine("rule", reinterpret_cast<const wchar_t*>(
-                                          trace->elements.front().matchNote.data()));
-                std::fflush(stdout);
-                pumpMessages(static_cast<DWORD>(holdMs), [] { return false; });
+        if (ticket == tickets.end())
+            return 1;
+        SolutionNavigator navigator(client, [] {});
+        navigator.start(ticket->second);
+        const SolutionPlayback& playback = navigator.playback();
+        auto atFirstStep = [&] {
+            return playback.isRunning() && !playback.isWaitingForApplication() &&
+                   !playback.isSearching();
+        };
+        pumpMessages(20000, [&] { return !playback.isRunning() || atFirstStep(); });
+        const bool arrived = atFirstStep();
+        if (arrived) {
+            const AutomationElementPtr& found = playback.foundElement();
+            const HWND framed = reinterpret_cast<HWND>(client->nativeWindow(found));
+            wchar_t text[1024] = {};
+            if (!found) {
+                std::printf("framed nothing\n");
+            } else if (!framed || !GetParent(framed)) {
+                GetWindowTextW(framed, text, 1024);
+                printLine("framed window", text);
             } else {
-                std::printf("the playback did not get to its first step\n");
+                GetClassNameW(framed, text, 1024);
+                std::printf("framed control %d ", GetDlgCtrlID(framed));
+                printLine("", text);
             }
-            navigator.close(0);
+            GetDlgItemTextW(navigator.window, IDC_NAVIGATOR_INSTRUCTION, text, 1024);
+            wchar_t* note = std::wcsstr(text, L"\r\n");
+            if (note) {
+                *note = 0;
+                note += 2;
+            }
+            printLine("instruction", text);
+            if (note)
+                printLine("note", note);
+            const ElementTrace* trace = playback.currentTrace();
+            if (trace && !trace->elements.empty())
+                printLine("rule", reinterpret_cast<const wchar_t*>(
+                                      trace->elements.front().matchNote.data()));
+            std::fflush(stdout);
+            pumpMessages(static_cast<DWORD>(holdMs), [] { return false; });
+        } else {
+            std::printf("the playback did not get to its first step\n");
         }
-    }
-    CoUninitialize();
-    return result;
+        navigator.close(0);
+        return arrived ? 0 : 1;
+    });
 }
 
 int solve(int ticketId, int stepCount, wchar_t** steps) {

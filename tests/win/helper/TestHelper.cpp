@@ -101,13 +101,15 @@ HWND findItem(HWND window, int id) {
     return findDescendant(window, [id](HWND child) { return GetDlgCtrlID(child) == id; });
 }
 
+bool hasClass(HWND window, const wchar_t* className) {
+    wchar_t name[256] = {};
+    GetClassNameW(window, name, 256);
+    return _wcsicmp(name, className) == 0;
+}
+
 // The first window of that class among the window's descendants.
 HWND findClass(HWND window, const wchar_t* className) {
-    return findDescendant(window, [className](HWND child) {
-        wchar_t name[256] = {};
-        GetClassNameW(child, name, 256);
-        return _wcsicmp(name, className) == 0;
-    });
+    return findDescendant(window, [className](HWND child) { return hasClass(child, className); });
 }
 
 // Visible windows of that class, top-level or child, on this desktop.
@@ -116,9 +118,7 @@ int countClass(const wchar_t* className) {
         const wchar_t* className;
         int found;
         void check(HWND window) {
-            wchar_t name[256] = {};
-            GetClassNameW(window, name, 256);
-            if (_wcsicmp(name, className) == 0 && IsWindowVisible(window))
+            if (hasClass(window, className) && IsWindowVisible(window))
                 ++found;
         }
     } count{className, 0};
@@ -157,13 +157,16 @@ int printFileVersion(const wchar_t* path) {
     return 0;
 }
 
-// Prints "x y width height"; 2 for no window.
-int printRect(HWND window) {
+// Prints "x y width height", and the style in hex when asked; 2 for no window.
+int printRect(HWND window, bool withStyle = false) {
     RECT rect{};
     if (!window || !GetWindowRect(window, &rect))
         return 2;
-    std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
+    std::printf("%ld %ld %ld %ld", rect.left, rect.top, rect.right - rect.left,
                 rect.bottom - rect.top);
+    if (withStyle)
+        std::printf(" %lx", static_cast<unsigned long>(GetWindowLongW(window, GWL_STYLE)));
+    std::printf("\n");
     return 0;
 }
 
@@ -364,16 +367,8 @@ int run(int argc, wchar_t** argv) {
             std::fwprintf(stderr, L"%ls holds no control %d\n", argv[2], id);
         return printRect(item);
     }
-    if (!std::wcscmp(command, L"class-window") && argc == 4) {
-        HWND found = findClass(window, argv[3]);
-        RECT rect{};
-        if (!found || !GetWindowRect(found, &rect))
-            return 2;
-        std::printf("%ld %ld %ld %ld %lx\n", rect.left, rect.top, rect.right - rect.left,
-                    rect.bottom - rect.top,
-                    static_cast<unsigned long>(GetWindowLongW(found, GWL_STYLE)));
-        return 0;
-    }
+    if (!std::wcscmp(command, L"class-window") && argc == 4)
+        return printRect(findClass(window, argv[3]), true);
     if (!std::wcscmp(command, L"item-text") && argc == 4) {
         HWND item = GetDlgItem(window, static_cast<int>(number(argv[3])));
         if (!item)
@@ -382,9 +377,8 @@ int run(int argc, wchar_t** argv) {
         wchar_t text[4097] = {};
         SendMessageTimeoutW(item, WM_GETTEXT, 4097, reinterpret_cast<LPARAM>(text),
                             SMTO_ABORTIFHUNG, 5000, nullptr);
-        char utf8[4097 * 3] = {};
-        WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
-        std::printf("%s\n", utf8);
+        printUtf8(text);
+        std::printf("\n");
         return 0;
     }
     return 3;

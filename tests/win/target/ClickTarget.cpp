@@ -21,9 +21,13 @@
 // Its thread only ever waits for messages.
 #include <windows.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <iterator>
+#include <initializer_list>
 
 namespace {
 
@@ -113,12 +117,11 @@ constexpr wchar_t panelClass[] = L"LotseClickPanel";
 
 // How a variant differs from the baseline layout.
 struct Variant {
-    const char* name;
     const wchar_t* className = windowClass;
     const wchar_t* title = L"Klickziel";
     int x = 700, y = 60;
     const wchar_t* group = L"Auswahl";
-    const wchar_t* captions[4] = {L"Eins", L"Zwei", L"Drei", L"Neu..."};
+    std::array<const wchar_t*, 4> captions = {L"Eins", L"Zwei", L"Drei", L"Neu..."};
     int zweiId = 102;
     bool zwei = true;         // "Zwei" exists
     bool inContainer = false; // "Zwei" sits in a panel of its own
@@ -127,44 +130,31 @@ struct Variant {
     bool lookAlike = false;   // a second "Zwei" (id 106) stands just before it
 };
 
-Variant variant(const wchar_t* name) {
-    Variant v{"baseline"};
-    if (!std::wcscmp(name, L"container"))
-        v.name = "container", v.inContainer = true;
-    else if (!std::wcscmp(name, L"text-and-id"))
-        v.name = "text-and-id", v.captions[1] = L"Weiter", v.zweiId = 120;
-    else if (!std::wcscmp(name, L"removed"))
-        v.name = "removed", v.zwei = false;
-    else if (!std::wcscmp(name, L"language"))
-        v = Variant{"language",
-                    windowClass,
-                    L"Click target",
-                    700,
-                    60,
-                    L"Choice",
-                    {L"One", L"Two", L"Three", L"New..."}};
-    else if (!std::wcscmp(name, L"window-class"))
-        v.name = "window-class", v.className = otherWindowClass;
-    else if (!std::wcscmp(name, L"moved"))
-        v.name = "moved", v.x = 120, v.y = 520;
-    else if (!std::wcscmp(name, L"title"))
-        v.name = "title", v.title = L"Klickziel - Dokument 2";
-    else if (!std::wcscmp(name, L"reordered"))
-        v.name = "reordered", v.reordered = true;
-    else if (!std::wcscmp(name, L"inserted"))
-        v.name = "inserted", v.inserted = true;
-    else if (!std::wcscmp(name, L"relabelled"))
-        v.name = "relabelled", v.captions[1] = L"&Zwei...";
-    else if (!std::wcscmp(name, L"other-id"))
-        v.name = "other-id", v.zweiId = 150;
-    else if (!std::wcscmp(name, L"look-alike"))
-        v.name = "look-alike", v.lookAlike = true;
-    else if (!std::wcscmp(name, L"similar"))
-        v.name = "similar", v.captions[1] = L"Zwei:", v.zweiId = 120;
-    else if (std::wcscmp(name, L"baseline"))
-        v.name = nullptr;
-    return v;
-}
+struct NamedVariant {
+    const wchar_t* name;
+    void (*change)(Variant&);
+};
+
+const NamedVariant variants[] = {
+    {L"baseline", [](Variant&) {}},
+    {L"container", [](Variant& v) { v.inContainer = true; }},
+    {L"text-and-id", [](Variant& v) { v.captions[1] = L"Weiter", v.zweiId = 120; }},
+    {L"removed", [](Variant& v) { v.zwei = false; }},
+    {L"language",
+     [](Variant& v) {
+         v.title = L"Click target", v.group = L"Choice";
+         v.captions = {L"One", L"Two", L"Three", L"New..."};
+     }},
+    {L"window-class", [](Variant& v) { v.className = otherWindowClass; }},
+    {L"moved", [](Variant& v) { v.x = 120, v.y = 520; }},
+    {L"title", [](Variant& v) { v.title = L"Klickziel - Dokument 2"; }},
+    {L"reordered", [](Variant& v) { v.reordered = true; }},
+    {L"inserted", [](Variant& v) { v.inserted = true; }},
+    {L"relabelled", [](Variant& v) { v.captions[1] = L"&Zwei..."; }},
+    {L"other-id", [](Variant& v) { v.zweiId = 150; }},
+    {L"look-alike", [](Variant& v) { v.lookAlike = true; }},
+    {L"similar", [](Variant& v) { v.captions[1] = L"Zwei:", v.zweiId = 120; }},
+};
 
 HWND openWindow(const wchar_t* className, const wchar_t* title, int x, int y, int width,
                 int height) {
@@ -201,10 +191,16 @@ LRESULT CALLBACK panelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lPara
     return DefWindowProcW(panel, message, wParam, lParam);
 }
 
-// The variant's window: the group box first, then the buttons in a row inside it.
-HWND openVariant(const Variant& v) {
-    if (!v.name)
+// The named variant's window: the group box first, then the buttons in a row
+// inside it; null for an unknown name.
+HWND openVariant(const wchar_t* name) {
+    const NamedVariant* named =
+        std::find_if(std::begin(variants), std::end(variants),
+                     [name](auto& n) { return !std::wcscmp(n.name, name); });
+    if (named == std::end(variants))
         return nullptr;
+    Variant v;
+    named->change(v);
     HWND window = openWindow(v.className, v.title, v.x, v.y, 700, 190);
     if (!window)
         return nullptr;
@@ -276,23 +272,15 @@ int wmain(int argc, wchar_t** argv) {
     if (logFile == INVALID_HANDLE_VALUE)
         return 1;
     WNDCLASSW type{};
-    type.lpfnWndProc = windowProc;
     type.hInstance = GetModuleHandleW(nullptr);
     type.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     type.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    type.lpszClassName = windowClass;
-    if (!RegisterClassW(&type))
-        return 1;
-    type.lpszClassName = newWindowClass;
-    if (!RegisterClassW(&type))
-        return 1;
-    type.lpszClassName = otherWindowClass;
-    if (!RegisterClassW(&type))
-        return 1;
-    type.lpfnWndProc = panelProc;
-    type.lpszClassName = panelClass;
-    if (!RegisterClassW(&type))
-        return 1;
+    for (const wchar_t* name : {windowClass, newWindowClass, otherWindowClass, panelClass}) {
+        type.lpfnWndProc = name == panelClass ? panelProc : windowProc;
+        type.lpszClassName = name;
+        if (!RegisterClassW(&type))
+            return 1;
+    }
     HWND window = nullptr;
     if (argc == 2) {
         window = openWindow(windowClass, L"Klickziel", 700, 60, 560, 150);
@@ -302,7 +290,7 @@ int wmain(int argc, wchar_t** argv) {
         for (int i = 0; i < 4; ++i)
             addButton(window, 101 + i, names[i], 10 + i * 135, 20);
     } else {
-        window = openVariant(variant(argv[2]));
+        window = openVariant(argv[2]);
         if (!window)
             return 3;
     }
