@@ -33,40 +33,6 @@ autostart_becomes() {
     done
     return 1
 }
-# TITLE [CLASS]: waits until the keys go to the window titled TITLE (to a
-# control of that class in it when CLASS is given): the foreground window and
-# its focus, as the test helper reads them, and the X input focus, through
-# which the X server hands the keys to Wine. Xvfb runs without a window
-# manager, so only Wine moves the X focus, and about once in ten runs it leaves
-# it on the window before although the program has activated TITLE and focused
-# its control (what Windows hands the keys by). After 3 s of that the journey
-# gives TITLE the X focus, as a window manager would, and says so; the
-# program's own part, the foreground window and its focus, is never helped.
-keys_reach() {
-    local focus xfocus start=$SECONDS wrong_since= given=
-    for _ in $(seq 1 30); do
-        focus=$(helper focus)
-        xfocus=$(xdotool getwindowfocus getwindowname 2>/dev/null)
-        if grep -qx "foreground #32770:-\?[0-9]*:$1" <<<"$focus" &&
-            grep -q "^focus ${2:-[^-]}" <<<"$focus"; then
-            if [ "$xfocus" = "$1" ]; then
-                [ $((SECONDS - start)) -lt 2 ] || echo "the keys reach $1 after $((SECONDS - start)) s"
-                return 0
-            fi
-            : "${wrong_since:=$SECONDS}"
-            if [ $((SECONDS - wrong_since)) -ge 3 ] && [ -z "$given" ]; then
-                echo "giving the X focus to $1: Wine left it on \"$xfocus\" although $1 is active" >&2
-                timeout 10 xdotool search --name "^$1\$" windowfocus --sync %1 2>/dev/null
-                given=1
-            fi
-        else
-            wrong_since=
-        fi
-        sleep 0.3
-    done
-    fail "the keys do not reach $1${2:+ ($2)}: $(tr '\n' ' ' <<<"$focus")X focus \"$xfocus\""
-}
-
 lotse_start_in_desktop
 sleep 1
 press_pause 1270 1010

@@ -104,6 +104,7 @@ sleep 0.5
 helper move "$newTask" 700 420 >/dev/null || fail "could not move $newTask"
 sleep 0.5
 click_on "$newTask" 12298
+keys_reach "$newTask" Edit
 xdotool type --delay 120 notepad
 wait_text "$newTask" 12298 notepad
 click_ok
@@ -149,6 +150,7 @@ sleep 0.8
 expect_frame "$newTask" 12298
 click_on "$newTask" 12298
 expect_instruction 'Texteingabe "NOTEPAD"'
+keys_reach "$newTask" Edit
 xdotool type --delay 120 notepad
 wait_text "$newTask" 12298 notepad
 expect_instruction 'Linker Mausklick auf "OK"'

@@ -137,7 +137,7 @@ read -r x y w h _ < <(helper class-window "$notepad" Edit)
 xdotool mousemove $((x + w / 2)) $((y + h / 2))
 sleep 0.8
 xdotool click 1
-sleep 0.5
+keys_reach "$notepad" Edit
 xdotool type --delay 120 hallo
 sleep 0.3
 xdotool key Return
