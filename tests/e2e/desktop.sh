@@ -25,8 +25,7 @@ prefix_programs() {
     done
 }
 
-# The Wine server of this journey's prefix (its socket lives in the folder the
-# prefix's "wineserver" file names).
+# The Wine server of this journey's prefix.
 prefix_server() {
     local server
     for server in $(pgrep -x 'wineserver(64)?'); do
@@ -35,8 +34,9 @@ prefix_server() {
 }
 
 # For a failure message: the prefix's programs, every Wine server with the
-# folder of its socket and its prefix (two sets of Wine's own programs mean a
-# second server for the prefix), and what lotse.exe's threads wait in.
+# folder of its socket and its prefix (two sets of Wine's own programs mean
+# that a new server replaced one that ended), and what lotse.exe's threads
+# wait in.
 wine_state() {
     local server
     echo "processes:" $(prefix_programs | sort | uniq -c | tr '\n' ' ')
@@ -227,9 +227,10 @@ helper_call() {
 # control of that class in it when CLASS is given): the foreground window and
 # its focus, as the test helper reads them, and the X input focus, through
 # which the X server hands the keys to Wine. Xvfb runs without a window
-# manager, so only Wine moves the X focus, and about once in ten runs it leaves
-# it on the window before although the program has activated TITLE and focused
-# its control (what Windows hands the keys by); the keys typed then go nowhere.
+# manager, so only Wine moves the X focus, and now and then (after a click
+# into Notepad while the recorder runs, nearly always) it leaves it on the
+# window before although the program has activated TITLE and focused its
+# control (what Windows hands the keys by); the keys typed then go nowhere.
 # After 3 s of that the journey gives TITLE the X focus, as a window manager
 # would, and says so; the program's own part, the foreground window and its
 # focus, is never helped.
