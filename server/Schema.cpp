@@ -484,21 +484,6 @@ void writeVersion(Database& database, int version) {
         Statement(database, "UPDATE schema_version SET version = ?").bind(1, version).run();
 }
 
-// WAL lets readers go on while one request writes; it is a property of the file,
-// so setting it once is enough, but it is harmless every start.
-bool useWriteAheadLog(Database& database, std::string& error) {
-    Statement wal(database, "PRAGMA journal_mode = WAL");
-    if (!wal.step() || wal.text(0) != "wal") {
-        error = database.failed() ? database.error() : "write-ahead logging not available";
-        return false;
-    }
-    if (!database.exec("PRAGMA synchronous = FULL")) {
-        error = database.error();
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 int currentSchemaVersion() {
@@ -508,8 +493,6 @@ int currentSchemaVersion() {
 bool migrateSchema(Database& database, std::string& error) {
     database.clearError();
     const bool sqlite = database.kind() == Database::Kind::Sqlite;
-    if (sqlite && !useWriteAheadLog(database, error))
-        return false;
     const char* const* steps = sqlite ? sqliteSteps : postgresSteps;
     for (;;) {
         Transaction step(database);

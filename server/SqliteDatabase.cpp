@@ -2,6 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
+#include <thread>
+
 namespace {
 
 std::mutex writers;
@@ -58,6 +61,32 @@ class SqliteQuery : public Database::Query {
     bool* inUse;
 };
 
+// WAL lets readers go on while one request writes. It is a property of the
+// file, made by the first connection and only read by the others. Processes
+// that start together on a new file both try to switch it, and SQLite answers
+// one of them "locked" at once, without its busy handler (each holds the read
+// lock the other needs to give up), so the switch is tried again for as long as
+// a writer would wait.
+bool useWriteAheadLog(sqlite3* handle, std::string& error) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (;;) {
+        sqlite3_stmt* stmt = nullptr;
+        int rc = sqlite3_prepare_v2(handle, "PRAGMA journal_mode = WAL", -1, &stmt, nullptr);
+        std::string mode;
+        if (rc == SQLITE_OK && (rc = sqlite3_step(stmt)) == SQLITE_ROW &&
+            sqlite3_column_text(stmt, 0))
+            mode = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+        sqlite3_finalize(stmt);
+        if (mode == "wal")
+            return true;
+        if ((rc & 0xff) != SQLITE_BUSY || std::chrono::steady_clock::now() > deadline) {
+            error = mode.empty() ? sqlite3_errmsg(handle) : "write-ahead logging not available";
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
 } // namespace
 
 SqliteDatabase::~SqliteDatabase() {
@@ -78,6 +107,8 @@ std::unique_ptr<Database> SqliteDatabase::open(const std::string& path, std::str
     // Writers queue behind each other instead of failing at once.
     sqlite3_busy_timeout(handle, 10000);
     sqlite3_extended_result_codes(handle, 1);
+    if (!useWriteAheadLog(handle, error))
+        return nullptr;
     // A write answered "OK" is on the disk: with the write-ahead log, FULL
     // flushes the log at every commit (NORMAL would leave the last commits to
     // the next checkpoint, and a power loss could take them back). The setting
