@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <memory_resource>
@@ -114,6 +115,14 @@ ElementPtr parseText(const String& text, size_t maxDepth);
 // one parseText(Utf8::decode(bytes)) gives, bad sequences in keys and values
 // becoming U+FFFD alike; a zero byte ends the text as the terminator does.
 ElementPtr parseUtf8(std::string_view bytes, size_t maxDepth = SIZE_MAX);
+// The members of the outermost object of the UTF-8 bytes, handed to `take` one
+// by one as parseUtf8 would build them, without building the whole document: a
+// member's value lives only during its call, and later members reuse its
+// memory. Members come in the order of the text, each key as often as it
+// occurs (parseUtf8 keeps the last); one the text ends in comes with what was
+// complete of it.
+using MemberReader = std::function<void(const String& key, const ElementPtr& value)>;
+void readMembersUtf8(std::string_view bytes, const MemberReader& take);
 // The written form of `element`.
 String writeText(const ElementPtr& element);
 

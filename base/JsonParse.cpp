@@ -196,6 +196,16 @@ class BlockArena : public std::pmr::memory_resource {
         for (void* block : blocks)
             std::free(block);
     }
+    // Forgets everything allocated and keeps the last (largest) block for what
+    // comes next, so that memory read once is reused instead of mapped anew.
+    void rewind() {
+        if (blocks.empty())
+            return;
+        for (size_t i = 0; i + 1 < blocks.size(); ++i)
+            std::free(blocks[i]);
+        blocks.erase(blocks.begin(), blocks.end() - 1);
+        used = 0;
+    }
 
   private:
     static constexpr size_t largestBlock = 1 << 20;
@@ -238,7 +248,15 @@ class BlockArena : public std::pmr::memory_resource {
 // the document. Slots hold its elements without owning them.
 struct Document {
     Document() : root(String(u"root"), &arena) {}
-    ~Document() {
+    ~Document() { destroyNested(); }
+    // Empties the document for the next member and reuses its memory.
+    void clear() {
+        destroyNested();
+        nested.clear();
+        root.members.clear();
+        arena.rewind();
+    }
+    void destroyNested() {
         for (auto it = nested.rbegin(); it != nested.rend(); ++it) {
             if (*it)
                 (*it)->~ElementMap();
@@ -259,7 +277,7 @@ class ArenaBuilder {
   public:
     explicit ArenaBuilder(Document& target) : document(target) {}
 
-    String key(const TokenBuffer& token) {
+    String key(const TokenBuffer& token, size_t) {
         const int length = token.length();
         const char16_t* units = token.data();
         String& known =
@@ -271,7 +289,8 @@ class ArenaBuilder {
         known = String::borrow(stored.data(), length);
         return stored;
     }
-    String keyCopy(const String& key) { return String::borrow(key.data(), key.length()); }
+    String keyCopy(const String& key, size_t) { return String::borrow(key.data(), key.length()); }
+    void memberDone(size_t) {}
     // The element and its text in one piece of the arena.
     ElementPtr textElement(const TokenBuffer& token) {
         void* place = nullptr;
@@ -286,7 +305,7 @@ class ArenaBuilder {
         return ElementPtr(ElementPtr(), document.nested.back());
     }
 
-  private:
+  protected:
     static constexpr unsigned keyCacheSize = 64;
 
     // The token's units, zero-terminated, in the arena; with `element`, room for
@@ -311,12 +330,44 @@ class ArenaBuilder {
 // Builds into an object made by hand: every element owned by its slot.
 class HeapBuilder {
   public:
-    String key(const TokenBuffer& token) { return String(token.data(), token.length()); }
-    String keyCopy(const String& key) { return key; }
+    String key(const TokenBuffer& token, size_t) { return String(token.data(), token.length()); }
+    String keyCopy(const String& key, size_t) { return key; }
+    void memberDone(size_t) {}
     ElementPtr textElement(const TokenBuffer& token) {
         return std::make_shared<ElementString>(String(token.data(), token.length()));
     }
     ElementPtr mapElement() { return std::make_shared<ElementMap>(); }
+};
+
+// Builds one member of the outermost object at a time and hands it over when
+// it is complete; then its memory is reused for the next. The outermost
+// object's keys are owned, as they outlive the memory of the member before.
+class MemberBuilder : public ArenaBuilder {
+  public:
+    MemberBuilder(Document& target, const MemberReader& reader)
+        : ArenaBuilder(target), take(reader) {}
+
+    String key(const TokenBuffer& token, size_t depth) {
+        return depth == 1 ? String(token.data(), token.length()) : ArenaBuilder::key(token, depth);
+    }
+    String keyCopy(const String& key, size_t depth) {
+        return depth == 1 ? key : ArenaBuilder::keyCopy(key, depth);
+    }
+    void memberDone(size_t depth) {
+        if (depth == 1)
+            handOver();
+    }
+    // Also the member the text ended in, with what was complete of it.
+    void handOver() {
+        for (const auto& [key, value] : document.root.members)
+            take(key, value);
+        document.clear();
+        for (String& known : keys)
+            known = String();
+    }
+
+  private:
+    const MemberReader& take;
 };
 
 // Stores a member, replacing one under the same key. The service writes its
@@ -380,8 +431,9 @@ bool parseLevels(ElementMap& map, const Unit*& cursor, const Unit* end, size_t m
                 store(level.map->members, std::move(level.key), builder.textElement(token));
                 level.valueExpected = false;
                 level.key = String();
+                builder.memberDone(levels.size());
             } else {
-                level.key = builder.key(token);
+                level.key = builder.key(token, levels.size());
             }
             continue;
         }
@@ -392,7 +444,7 @@ bool parseLevels(ElementMap& map, const Unit*& cursor, const Unit* end, size_t m
                 return false;
             ElementPtr nested = builder.mapElement();
             ElementMap* nestedMap = static_cast<ElementMap*>(nested.get());
-            store(level.map->members, builder.keyCopy(level.key), std::move(nested));
+            store(level.map->members, builder.keyCopy(level.key, levels.size()), std::move(nested));
             // The parent keeps the nested object alive while it is being filled:
             // only the innermost level is ever modified.
             levels.push_back(Level{nestedMap, String(), false});
@@ -401,6 +453,7 @@ bool parseLevels(ElementMap& map, const Unit*& cursor, const Unit* end, size_t m
                 return true;
             levels.pop_back();
             levels.back().valueExpected = false;
+            builder.memberDone(levels.size());
         }
         ++cursor;
     }
@@ -453,6 +506,15 @@ ElementPtr parseText(const String& text, size_t maxDepth) {
 
 ElementPtr parseUtf8(std::string_view bytes, size_t maxDepth) {
     return parseDocument(bytes.data(), bytes.size(), maxDepth);
+}
+
+void readMembersUtf8(std::string_view bytes, const MemberReader& take) {
+    const char* end = terminatorOf(bytes.data(), bytes.size());
+    Document document;
+    MemberBuilder builder(document, take);
+    const char* cursor = bytes.data();
+    parseLevels(document.root, cursor, end, SIZE_MAX, builder);
+    builder.handOver();
 }
 
 } // namespace Json

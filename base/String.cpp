@@ -258,7 +258,10 @@ String String::lower() const {
 }
 
 int String::toInt() const {
-    const char16_t* t = data();
+    return toInt(data());
+}
+
+int String::toInt(const char16_t* t) {
     int i = 0;
     while (isBlank(t[i]))
         ++i;

@@ -73,6 +73,9 @@ class String {
     // Base-10 integer in the manner of _wtoi: leading blanks, optional sign,
     // digits; 0 when there are none; clamped to the 32-bit range.
     int toInt() const;
+    // The same, read from `text` up to its first character that cannot
+    // continue a number (a zero terminator at the latest).
+    static int toInt(const char16_t* text);
 
     // Formatting in the manner of the wide swprintf for the conversions the
     // program uses: %s (String or char16_t text), %c, %i, %d, %u, %x, %X with

@@ -58,21 +58,35 @@ ptrdiff_t findUnits(const char16_t* text, size_t length, const char16_t* word, s
 TicketIndex::TicketIndex(std::shared_ptr<const Tickets> tickets) : source(std::move(tickets)) {
     if (!source)
         return;
-    std::map<int, size_t> byLocale;
+    // The first pass sizes every array, so that each is filled in place once:
+    // at 100 000 tickets they are megabytes, which growing would copy.
+    struct Sizes {
+        size_t position = 0, entries = 0, units = 0, software = 0;
+    };
+    std::map<int, Sizes> byLocale;
     for (const auto& [id, ticket] : *source) {
-        if (ticket.offeredBySearch())
-            byLocale.try_emplace(ticket.id_locale, 0);
+        if (!ticket.offeredBySearch())
+            continue;
+        Sizes& sizes = byLocale[ticket.id_locale];
+        ++sizes.entries;
+        sizes.units += static_cast<size_t>(ticket.questionLower.length()) + 1;
+        sizes.software += ticket.software_list.size();
     }
     languages.resize(byLocale.size());
     size_t next = 0;
-    for (auto& [locale, position] : byLocale) {
-        position = next;
-        languages[next++].localeId = locale;
+    for (auto& [locale, sizes] : byLocale) {
+        sizes.position = next;
+        Language& language = languages[next++];
+        language.localeId = locale;
+        language.entries.reserve(sizes.entries);
+        language.tickets.reserve(sizes.entries);
+        language.questions.reserve(sizes.units);
+        language.software.reserve(sizes.software);
     }
     for (const auto& [id, ticket] : *source) {
         if (!ticket.offeredBySearch())
             continue;
-        Language& language = languages[byLocale[ticket.id_locale]];
+        Language& language = languages[byLocale[ticket.id_locale].position];
         Language::Entry entry;
         entry.questionStart = static_cast<uint32_t>(language.questions.size());
         entry.questionLength = static_cast<uint32_t>(ticket.questionLower.length());

@@ -4,11 +4,13 @@
 #include "base/Protocol.h"
 #include "base/Words.h"
 #include "base/Json.h"
+#include "base/Utf8.h"
 #include "service/ServiceClient.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <string_view>
 
 using namespace Protocol;
 
@@ -34,26 +36,24 @@ void TicketList::download() {
     std::string bytes = ServiceClient::postBytes(Endpoint::gettickets, ServiceClient::codeBody());
     const Clock::time_point downloaded = Clock::now();
     const int received = static_cast<int>(std::min<size_t>(bytes.size(), INT32_MAX));
-    // Parsed from the bytes as they arrived: no decoded copy of the whole reply.
-    ElementPtr root = Json::parseUtf8(bytes);
-    const Clock::time_point parsed = Clock::now();
-    load(root);
+    loadFromReplyBytes(bytes);
     const Clock::time_point catalogued = Clock::now();
-    root.reset();
     bytes = std::string();
     const Clock::time_point released = Clock::now();
-    debugOutput(String::format(u"gettickets.php: %i bytes downloaded in %i ms, decoded and parsed "
-                               u"in %i ms, %i tickets catalogued in %i ms, released in %i ms",
-                               received, ms(start, downloaded), ms(downloaded, parsed), count(),
-                               ms(parsed, catalogued), ms(catalogued, released)));
+    debugOutput(String::format(u"gettickets.php: %i bytes downloaded in %i ms, %i tickets read and "
+                               u"catalogued in %i ms, released in %i ms",
+                               received, ms(start, downloaded), count(), ms(downloaded, catalogued),
+                               ms(catalogued, released)));
 }
 
 std::set<int> parseSoftwareList(const String& text) {
     std::set<int> ids;
+    const char16_t* units = text.data();
     int start = 0;
     for (int i = 0; i <= text.length(); ++i) {
-        if (i == text.length() || text[i] == u';') {
-            ids.insert(text.substr(start, i - start).toInt());
+        if (i == text.length() || units[i] == u';') {
+            // A number never reads past a ";", so the piece needs no copy.
+            ids.insert(String::toInt(units + start));
             start = i + 1;
         }
     }
@@ -61,35 +61,96 @@ std::set<int> parseSoftwareList(const String& text) {
 }
 
 void TicketList::loadFromReply(const String& reply) {
-    load(Json::parseText(reply));
+    loadFromReplyBytes(Utf8::encode(reply));
 }
 
+namespace {
+
+bool sameText(const String& key, std::u16string_view name) {
+    return std::u16string_view(key.data(), static_cast<size_t>(key.length())) == name;
+}
+
+// The ticket's members are read in one walk over them, each text where it
+// lies: only what the ticket keeps is copied.
+Ticket ticketFrom(int id, const ElementPtr& value) {
+    Ticket ticket;
+    ticket.id = id;
+    const Json::ElementMap* object = Json::asMap(value);
+    if (!object)
+        return ticket;
+    static const String empty;
+    const String* softwareList = &empty;
+    for (const auto& [key, member] : object->members) {
+        if (!member || member->type() != Json::Text)
+            continue;
+        const String& text = static_cast<const Json::ElementString*>(member.get())->value();
+        if (sameText(key, Member::question)) {
+            ticket.question = text;
+            ticket.questionLower = text.lower();
+        } else if (sameText(key, Member::id_operating_system)) {
+            ticket.id_operating_system = text.toInt();
+        } else if (sameText(key, Member::id_state)) {
+            ticket.id_state = text.toInt();
+        } else if (sameText(key, Member::id_capture)) {
+            ticket.id_capture = text.toInt();
+        } else if (sameText(key, Member::id_locale)) {
+            ticket.id_locale = text.toInt();
+        } else if (sameText(key, Member::timestamp_created)) {
+            ticket.timestamp_created = text;
+        } else if (sameText(key, Member::software_list)) {
+            softwareList = &text;
+        }
+    }
+    // A missing list reads as an empty text, which gives {0}.
+    ticket.software_list = parseSoftwareList(*softwareList);
+    return ticket;
+}
+
+// Whether `key` is the plain decimal form of `id`, as the service writes ids.
+bool isPlainNumber(const String& key, int id) {
+    char16_t digits[12];
+    int length = 0;
+    if (id < 0)
+        return false;
+    do {
+        digits[length++] = static_cast<char16_t>(u'0' + id % 10);
+        id /= 10;
+    } while (id > 0);
+    if (key.length() != length)
+        return false;
+    for (int i = 0; i < length; ++i) {
+        if (key[i] != digits[length - 1 - i])
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// The reply is read member by member, never as a whole document. Keys that
+// name one id ("7", "07", a key sent twice) end as a document would have them:
+// of each key its last value, and of the keys of one id the last in key order.
+// Only keys other than an id's plain number are remembered for that.
 void TicketList::loadFromReplyBytes(std::string_view bytes) {
-    load(Json::parseUtf8(bytes));
-}
-
-void TicketList::load(const ElementPtr& root) {
     tickets = std::make_shared<Tickets>();
     index.reset();
-    const Json::ElementMap* map = Json::asMap(root);
-    if (!map)
-        return;
-    for (const auto& [key, value] : map->members) {
-        Ticket ticket;
-        ticket.id = key.toInt();
-        if (Json::isObject(value)) {
-            ticket.question = Json::memberText(value, Member::question);
-            ticket.questionLower = ticket.question.lower();
-            ticket.id_operating_system = Json::memberInt(value, Member::id_operating_system);
-            ticket.id_state = Json::memberInt(value, Member::id_state);
-            ticket.id_capture = Json::memberInt(value, Member::id_capture);
-            ticket.id_locale = Json::memberInt(value, Member::id_locale);
-            ticket.timestamp_created = Json::memberText(value, Member::timestamp_created);
-            ticket.software_list =
-                parseSoftwareList(Json::memberText(value, Member::software_list));
+    std::map<int, String> unusualKeys;
+    Json::readMembersUtf8(bytes, [this, &unusualKeys](const String& key, const ElementPtr& value) {
+        const int id = key.toInt();
+        auto [it, inserted] = tickets->try_emplace(id);
+        if (!inserted) {
+            auto known = unusualKeys.find(id);
+            const String earlier =
+                known == unusualKeys.end() ? String::format(u"%i", id) : known->second;
+            if (key < earlier)
+                return;
         }
-        find(ticket.id) = std::move(ticket);
-    }
+        if (!isPlainNumber(key, id))
+            unusualKeys[id] = key;
+        else if (!unusualKeys.empty())
+            unusualKeys.erase(id);
+        it->second = ticketFrom(id, value);
+    });
     index = std::make_shared<const TicketIndex>(tickets);
 }
 

@@ -62,7 +62,6 @@ class TicketList {
     void search(TicketMatches& found, const String& query, int softwareId, int localeId) const;
 
   private:
-    void load(const ElementPtr& root);
     // The index of the tickets as they are now.
     const std::shared_ptr<const TicketIndex>& currentIndex() const;
 

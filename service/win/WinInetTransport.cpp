@@ -62,8 +62,15 @@ HttpsReply httpsExchange(const String& host, int port, const String& objectName,
         if (HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
                            nullptr))
             reply.status = static_cast<int>(status);
-        // Large pieces: the ticket list is tens of megabytes, and every read is a
-        // round trip through WinINet.
+        // The announced length is taken at once: the ticket list is tens of
+        // megabytes, which growing step by step would copy and map anew.
+        DWORD length = 0;
+        size = sizeof length;
+        if (HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length,
+                           &size, nullptr) &&
+            length <= maxReplyBytes)
+            reply.bytes.reserve(length);
+        // Large pieces: every read is a round trip through WinINet.
         std::vector<char> piece(size_t(64) << 10);
         DWORD got = 0;
         while (InternetReadFile(request, piece.data(), static_cast<DWORD>(piece.size()), &got) &&

@@ -1,6 +1,7 @@
-// libFuzzer target: any reply bytes, parsed straight from UTF-8 as the ticket
-// list reads them, and decoded first as the other replies are; both readings
-// agree, and what was parsed writes and parses back to the same document.
+// libFuzzer target: any reply bytes, parsed straight from UTF-8, read member by
+// member as the ticket list reads them, and decoded first as the other replies
+// are; all readings agree, and what was parsed writes and parses back to the
+// same document.
 // AddressSanitizer and UBSan watch every read.
 #include "base/Json.h"
 #include "base/Utf8.h"
@@ -27,6 +28,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const ElementPtr fromBytes =
         Json::parseUtf8(std::string_view(reinterpret_cast<const char*>(data), size));
     if (!(Json::writeText(fromBytes) == written))
+        std::abort();
+    // Member by member, the last value of each key makes the same document.
+    ElementPtr members = Json::makeRoot();
+    Json::readMembersUtf8(std::string_view(reinterpret_cast<const char*>(data), size),
+                          [&members](const String& key, const ElementPtr& value) {
+                              if (Json::isObject(value))
+                                  Json::asMap(members)->get(key) =
+                                      Json::parseText(Json::writeText(value));
+                              else
+                                  Json::ElementMap::setString(members, key, Json::text(value));
+                          });
+    if (!(Json::writeText(members) == written))
         std::abort();
     const ElementPtr fromText = Json::parseText(text);
     if (!(Json::writeText(fromText) == written))
