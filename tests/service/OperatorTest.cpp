@@ -192,8 +192,9 @@ TEST_P(Operated, AFloodFromOneAddressIsRefusedWhileAnotherIsServed) {
     EXPECT_EQ(sample(after, "lotse_requests_total{endpoint=\"createticket.php\",status=\"429\"}"),
               3);
     // The embedded store's accepted writes went through group commits.
-    if (GetParam() == StoreKind::Sqlite)
+    if (GetParam() == StoreKind::Sqlite) {
         EXPECT_EQ(sample(after, "lotse_group_commit_requests_sum"), 4);
+    }
 }
 
 TEST_P(Operated, ARemovedCaptureReopensTheTicketAndItsAskerIsNotTold) {

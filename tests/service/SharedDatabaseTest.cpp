@@ -209,11 +209,12 @@ TEST_F(SharedDatabase, CountsAndListsFollowEveryWriteOfEitherProcess) {
             const std::string tickets =
                 reader->post("gettickets.php", ServiceClient::codeBody()).body;
             EXPECT_NE(tickets.find(question), std::string::npos) << i;
-            if (!program.empty())
+            if (!program.empty()) {
                 EXPECT_NE(reader->post("getsoftwarelist.php", ServiceClient::codeBody())
                               .body.find(program),
                           std::string::npos)
                     << i;
+            }
         }
     }
     // A capture moves its ticket from open to solved: the count and the list
