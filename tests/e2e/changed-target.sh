@@ -29,7 +29,7 @@ changed_title() {
 # VARIANT LOG: starts the target in that variant and waits until it is ready.
 changed_start_target() {
     : >"$2"
-    lotse_in_desktop "$LOTSE_WIN_BUILD/lotse_clicktarget.exe" "Z:${2//\//\\}" "$1" >/dev/null 2>&1 &
+    start_in_desktop "target-$1" "$LOTSE_WIN_BUILD/lotse_clicktarget.exe" "Z:${2//\//\\}" "$1"
     for _ in $(seq 1 300); do
         grep -q '^ready' "$2" && return 0
         sleep 0.1
@@ -50,7 +50,7 @@ changed_stop_target() {
 changed_record() {
     local recorder="Lösung aufnehmen" log="$changed_work/record.log" x y w h
     changed_start_target baseline "$log"
-    lotse_in_desktop "$changed_driver" record "$1" >/dev/null 2>&1 &
+    start_in_desktop recorder "$changed_driver" record "$1"
     lotse_wait_visible "$recorder" 300 || fail "the recorder did not open"
     helper move "$recorder" 20 560 >/dev/null || fail "could not move the recorder"
     click_on "$recorder" 1009

@@ -83,6 +83,9 @@ fail() {
     echo "windows:" $(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' '|') >&2
     wine_state >&2
     tail -n 5 "$helper_log" | sed 's/^/helper: /' >&2
+    for out in "$shots/$journey".*.out; do
+        [ -s "$out" ] && echo "${out##*/$journey.}:" $(tail -n 4 "$out") >&2
+    done
     exit 1
 }
 
@@ -123,6 +126,22 @@ lotse_in_desktop() {
     wine explorer /desktop=$desktop,"${LOTSE_SCREEN:-1280x1024}" "$@"
 }
 
+# NAME PROGRAM [ARG...]: starts a program in the desktop in the background.
+# What it and Wine print (a crash's "Unhandled exception" among it) and how its
+# launcher ended are kept in $journey.NAME.out, which a failure shows: a
+# window that never opens then says whether its program died on the way.
+start_in_desktop() {
+    local out="$shots/$journey.$1.out"
+    shift
+    # Appended to: the program goes on writing after its launcher has ended.
+    : >"$out"
+    (
+        lotse_in_desktop "$@" >>"$out" 2>&1 </dev/null
+        echo "launcher ended, exit status $?" >>"$out"
+    ) &
+}
+rm -f "$shots/$journey".*.out
+
 # Wine closes a virtual desktop (drops its name at once, then tells its
 # explorer to quit) a second after a thread leaves it while the desktop counts
 # as many users as the explorer has threads, which it takes for "only the
@@ -148,7 +167,7 @@ keep_desktop() {
 
 # Starts lotse.exe in the desktop and waits until its (hidden) main window exists.
 lotse_start_in_desktop() {
-    lotse_in_desktop "$lotse_exe" >/dev/null 2>&1 &
+    start_in_desktop lotse "$lotse_exe"
     lotse_wait_count 1 300 || fail "lotse.exe did not start"
     lotse_wait_window "$title" 300 >/dev/null || fail "the main window was not created (version gate?)"
 }

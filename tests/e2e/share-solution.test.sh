@@ -90,7 +90,7 @@ echo "ticket $ticket: $question"
 
 # The helper records.
 forget_last_command
-lotse_in_desktop "$driver" record "$ticket" >/dev/null 2>&1 &
+start_in_desktop recorder "$driver" record "$ticket"
 lotse_wait_visible "$recorder" 300 || fail "the recorder did not open"
 helper move "$recorder" 20 560 >/dev/null || fail "could not move $recorder"
 sleep 0.5
