@@ -352,13 +352,15 @@ int run(int argc, wchar_t** argv) {
         return printRect(window);
     if (!std::wcscmp(command, L"move") && (argc == 5 || argc == 7)) {
         const bool sized = argc == 7;
-        return SetWindowPos(window, nullptr, static_cast<int>(number(argv[3])),
-                            static_cast<int>(number(argv[4])),
-                            sized ? static_cast<int>(number(argv[5])) : 0,
-                            sized ? static_cast<int>(number(argv[6])) : 0,
-                            (sized ? 0 : SWP_NOSIZE) | SWP_NOZORDER | SWP_NOACTIVATE)
-                   ? 0
-                   : 1;
+        if (SetWindowPos(window, nullptr, static_cast<int>(number(argv[3])),
+                         static_cast<int>(number(argv[4])),
+                         sized ? static_cast<int>(number(argv[5])) : 0,
+                         sized ? static_cast<int>(number(argv[6])) : 0,
+                         (sized ? 0 : SWP_NOSIZE) | SWP_NOZORDER | SWP_NOACTIVATE))
+            return 0;
+        std::fwprintf(stderr, L"could not move %ls (error %lu, window %ls)\n", argv[2],
+                      GetLastError(), IsWindow(window) ? L"still there" : L"gone");
+        return 1;
     }
     if (!std::wcscmp(command, L"item-rect") && argc == 4) {
         const int id = static_cast<int>(number(argv[3]));
