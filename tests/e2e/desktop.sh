@@ -127,9 +127,9 @@ lotse_in_desktop() {
 }
 
 # NAME PROGRAM [ARG...]: starts a program in the desktop in the background.
-# What it and Wine print (a crash's "Unhandled exception" among it) and how its
-# launcher ended are kept in $journey.NAME.out, which a failure shows: a
-# window that never opens then says whether its program died on the way.
+# What it and Wine print and how its launcher ended are kept in
+# $journey.NAME.out, which a failure shows: a window that never opens then
+# says what its program printed on the way.
 start_in_desktop() {
     local out="$shots/$journey.$1.out"
     shift

@@ -358,8 +358,10 @@ int run(int argc, wchar_t** argv) {
                          sized ? static_cast<int>(number(argv[6])) : 0,
                          (sized ? 0 : SWP_NOSIZE) | SWP_NOZORDER | SWP_NOACTIVATE))
             return 0;
-        std::fwprintf(stderr, L"could not move %ls (error %lu, window %ls)\n", argv[2],
-                      GetLastError(), IsWindow(window) ? L"still there" : L"gone");
+        // Read before IsWindow, which may set it again.
+        const DWORD error = GetLastError();
+        std::fwprintf(stderr, L"could not move %ls (error %lu, window %ls)\n", argv[2], error,
+                      IsWindow(window) ? L"still there" : L"gone");
         return 1;
     }
     if (!std::wcscmp(command, L"item-rect") && argc == 4) {
