@@ -126,6 +126,18 @@ lotse_in_desktop() {
     wine explorer /desktop=$desktop,"${LOTSE_SCREEN:-1280x1024}" "$@"
 }
 
+# TICKET STEP...: stores a solution for the ticket with the driver's solve
+# and returns once it is stored. The launcher returns at once when the desktop
+# is there and passes on no exit status, so the driver's "stored" line is read
+# instead: the read ends when the driver does.
+store_solution() {
+    local out="$shots/$journey.solve.out" said
+    said=$(lotse_in_desktop "$LOTSE_WIN_BUILD/lotse_e2e_driver.exe" solve "$@" 2>"$out" \
+        </dev/null | tr -d '\r')
+    [ "$said" = stored ] ||
+        fail "the solution for ticket $1 was not stored; the driver said: $(tail -n 3 "$out")"
+}
+
 # NAME PROGRAM [ARG...]: starts a program in the desktop in the background.
 # What it and Wine print and how its launcher ended are kept in
 # $journey.NAME.out, which a failure shows: a window that never opens then

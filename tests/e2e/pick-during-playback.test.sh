@@ -27,8 +27,7 @@ lotse_wait_visible "$target" 300 || fail "$target did not start"
 ticket=$(lotse_in_desktop "$driver" ask $anySoftware $german "Klickziel während einer Auswahl ($$)" \
     2>/dev/null | tr -d '\r')
 [ -n "$ticket" ] || fail "the ticket could not be created"
-lotse_in_desktop "$driver" solve "$ticket" "window=$target" 101 102 >/dev/null 2>&1 ||
-    fail "the solution could not be stored"
+store_solution "$ticket" "window=$target" 101 102
 
 lotse_start_in_desktop
 lotse_wait_visible "$notification" 300 || fail "no notification of the solved ticket"

@@ -21,7 +21,8 @@
 //       stores a capture for the ticket without recording it. A STEP is
 //       "window=TITLE" (the window of the steps that follow), the id of a
 //       control of that window (a left click on it, traced as the recorder
-//       traces what it records) or "return" (the Return key).
+//       traces what it records) or "return" (the Return key). Prints
+//       "stored" once the service has it.
 // Both talk to the configured service. Exit code 0 on success, 1 on failure,
 // 3 on a usage error.
 #include "automation/ElementDescription.h"
@@ -68,8 +69,11 @@ int ask(int softwareId, int localeId, const String& question) {
 // Runs `work` with an automation client once the service's tickets and
 // programs are loaded, inside COM; 1 when COM does not start.
 template <typename Work> int withTickets(Work work) {
-    if (FAILED(CoInitialize(nullptr)))
+    const HRESULT com = CoInitialize(nullptr);
+    if (FAILED(com)) {
+        std::fprintf(stderr, "COM did not start: 0x%08lx\n", static_cast<unsigned long>(com));
         return 1;
+    }
     int result = 1;
     {
         std::unique_ptr<AutomationClient> client = createAutomationClient();
@@ -84,7 +88,15 @@ template <typename Work> int withTickets(Work work) {
 int record(int ticketId) {
     return withTickets([&](AutomationClient* client) {
         SolutionCapture recorder(client);
-        return recorder.open(ticketId, [] {}) == 0 ? 0 : 1;
+        const INT_PTR result = recorder.open(ticketId, [] {});
+        if (result == 0)
+            return 0;
+        // A recorder that did not open, or closed without its save, says how
+        // it ended: the journey shows this program's output when it fails.
+        const DWORD error = GetLastError();
+        std::fprintf(stderr, "the recorder ended with %lld (system error %lu)\n",
+                     static_cast<long long>(result), static_cast<unsigned long>(error));
+        return 1;
     });
 }
 
@@ -168,24 +180,32 @@ int solve(int ticketId, int stepCount, wchar_t** steps) {
         CaptureAction action;
         if (!std::wcsncmp(steps[i], L"window=", 7)) {
             window = FindWindowW(nullptr, steps[i] + 7);
-            if (!window)
+            if (!window) {
+                std::fwprintf(stderr, L"no window %ls\n", steps[i] + 7);
                 return 1;
+            }
             continue;
         }
         if (!std::wcscmp(steps[i], L"return")) {
             action.kind = Action::enterKey;
         } else {
             HWND control = GetDlgItem(window, number(steps[i]));
-            if (!control)
+            if (!control) {
+                std::fwprintf(stderr, L"no control %ls\n", steps[i]);
                 return 1;
+            }
             action.kind = Action::leftClick;
             action.trace = buildTrace(&tree, tree.element(control));
         }
         capture.actions.push_back(action);
     }
     String error;
-    if (uploadCapture(ticketId, capture, error))
+    if (uploadCapture(ticketId, capture, error)) {
+        // Scripts wait for this line: under Wine's desktop launcher they see
+        // neither the exit code nor, without it, when the program ended.
+        std::printf("stored\n");
         return 0;
+    }
     std::fwprintf(stderr, L"createcapture: %ls\n", reinterpret_cast<const wchar_t*>(error.data()));
     return 1;
 }
