@@ -91,11 +91,14 @@ int record(int ticketId) {
         const INT_PTR result = recorder.open(ticketId, [] {});
         if (result == 0)
             return 0;
-        // A recorder that did not open, or closed without its save, says how
-        // it ended: the journey shows this program's output when it fails.
-        const DWORD error = GetLastError();
-        std::fprintf(stderr, "the recorder ended with %lld (system error %lu)\n",
-                     static_cast<long long>(result), static_cast<unsigned long>(error));
+        // The journey shows this program's output when it fails. The system's
+        // error means something only when the dialog could not be made.
+        if (result == -1)
+            std::fprintf(stderr, "the recorder did not open (system error %lu)\n",
+                         static_cast<unsigned long>(GetLastError()));
+        else
+            std::fprintf(stderr, "the recorder closed without a save (%lld)\n",
+                         static_cast<long long>(result));
         return 1;
     });
 }
