@@ -29,6 +29,10 @@
 //   focus                          print the foreground window and the active and
 //                                  focused windows of its thread, each as
 //                                  "CLASS:ID:TITLE" ("-" for none)
+//   start PROGRAM [ARG...]         start the program on the desktop, handing on the
+//                                  helper's output; print "started process PID", wait
+//                                  until it ends and print its exit code; exit code 1
+//                                  and the system's error when it could not be started
 // Numbers may be decimal or 0x-hexadecimal. Exit code 2 means a missing window,
 // 3 a usage error, 4 a missing desktop.
 #include <windows.h>
@@ -38,6 +42,7 @@
 #include <cstdlib>
 #include <cwchar>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "tests/support/win/EventObjectName.h"
@@ -293,9 +298,53 @@ int printFocus() {
     return 0;
 }
 
+// Starts a program as the desktop's explorer does (the command line as given),
+// but says what became of it: the explorer ignores a failed start, and a
+// program that ends at once leaves no trace of why.
+int startProgram(int argc, wchar_t** argv, const wchar_t* desktop) {
+    std::wstring commandLine;
+    for (int i = 0; i < argc; ++i) {
+        if (i > 0)
+            commandLine += L' ';
+        const bool quoted = std::wcschr(argv[i], L' ') != nullptr;
+        if (quoted)
+            commandLine += L'"';
+        commandLine += argv[i];
+        if (quoted)
+            commandLine += L'"';
+    }
+    std::wstring desktopName = desktop ? desktop : L"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.lpDesktop = desktop ? desktopName.data() : nullptr;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        std::fwprintf(stderr, L"could not start %ls (error %lu)\n", commandLine.c_str(),
+                      GetLastError());
+        return 1;
+    }
+    std::printf("started process %lu\n", process.dwProcessId);
+    std::fflush(stdout);
+    CloseHandle(process.hThread);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hProcess);
+    std::printf("process %lu ended, exit code %ld (0x%lx)\n", process.dwProcessId,
+                static_cast<long>(code), code);
+    return 0;
+}
+
 int run(int argc, wchar_t** argv) {
+    const wchar_t* desktop = nullptr;
     if (argc >= 3 && !std::wcscmp(argv[1], L"--desktop")) {
-        if (!joinDesktop(argv[2]))
+        desktop = argv[2];
+        if (!joinDesktop(desktop))
             return 4;
         argc -= 2;
         argv += 2;
@@ -333,6 +382,8 @@ int run(int argc, wchar_t** argv) {
         return keepDesktop(static_cast<int>(number(argv[2])));
     if (!std::wcscmp(command, L"focus") && argc == 2)
         return printFocus();
+    if (!std::wcscmp(command, L"start") && argc >= 3)
+        return startProgram(argc - 2, argv + 2, desktop);
     if (argc < 3)
         return 3;
     HWND window = findWindow(argv[2]);
