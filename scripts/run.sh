@@ -43,17 +43,17 @@ wine explorer /desktop=Lotse,1280x1024 "$LOTSE_WIN_BUILD/lotse.exe" >/dev/null 2
 desktop=$!
 # The demo's recorded solutions play on Wine's Notepad and Task Manager.
 lotse_wait_window "$title" 300 >/dev/null 2>&1 || true
-for program in notepad taskmgr; do
-    wine explorer /desktop=Lotse,1280x1024 "$program" >/dev/null 2>&1 &
-done
+# One after the other: a program that starts while Task Manager makes its
+# first listings can crash Wine's server (scripts/wine-prefix.sh).
+wine explorer /desktop=Lotse,1280x1024 notepad >/dev/null 2>&1 &
+lotse_wait_visible "Untitled - Notepad" 300 || echo "run: Notepad did not come up" >&2
+wine explorer /desktop=Lotse,1280x1024 taskmgr >/dev/null 2>&1 &
+lotse_wait_task_manager || echo "run: Task Manager did not come up" >&2
 echo "run: Lotse started on display $DISPLAY; it sits in the notification area. Press Pause to open it."
 if [ -z "${LOTSE_DISPLAY:-}" ]; then
-    # Headless: once Notepad and Task Manager are up, open the main window over
+    # Headless: with Notepad and Task Manager up, open the main window over
     # them as Pause does (its catalogue is loaded before the window is made) and
     # save what it looks like.
-    for program in "Untitled - Notepad" "Task Manager"; do
-        lotse_wait_visible "$program" 300 || echo "run: $program did not come up" >&2
-    done
     sleep 1
     xdotool key Pause
     if lotse_wait_visible "$title" 100; then

@@ -17,9 +17,11 @@ lotse_make_prefix() {
 # two seconds, and Task Manager runs beside Lotse in `make run` and in the
 # journeys, which start short-lived programs all the time: about one journey
 # in three lost its Wine server that way. So the prefix's Task Manager starts
-# with its updates paused (View, Update Speed, Paused): it lists once when it
+# with its updates paused (View, Update Speed, Paused): it lists twice when it
 # starts and never again. Its settings record is 94 ints: Wine's defaults, with
 # the update speed (the 11th) at 0. The marker file says the prefix has it.
+# Those two listings still crashed the server when a program started beside
+# them: see lotse_wait_task_manager.
 lotse_pause_task_manager() {
     local marker="$WINEPREFIX/lotse-task-manager-paused" settings= value
     [ -f "$marker" ] && return 0
@@ -29,6 +31,18 @@ lotse_pause_task_manager() {
     done
     wine reg add 'HKCU\Software\Wine\TaskManager' /v Preferences /t REG_BINARY /d "$settings" /f \
         >/dev/null 2>&1 && wineserver -w && touch "$marker"
+}
+
+# [TRIES]: waits until Task Manager shows its window (by default 30 s). Its
+# window exists before it makes its two listings, and shows only after them;
+# whoever starts it starts nothing else in the prefix (no test helper, no
+# launcher) until this returns.
+lotse_wait_task_manager() {
+    for _ in $(seq 1 "${1:-300}"); do
+        xdotool search --onlyvisible --name '^Task Manager$' >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    return 1
 }
 
 # Ends the Wine server of $WINEPREFIX and every Wine process still running in

@@ -36,7 +36,7 @@ lotse_wait_gone() { for _ in $(seq 1 50); do lotse_is_visible "$1" || return 0; 
 
 lotse_start_in_desktop
 lotse_in_desktop taskmgr >/dev/null 2>&1 &
-lotse_wait_window "Task Manager" 300 >/dev/null || fail "Task Manager did not start"
+lotse_wait_task_manager || fail "Task Manager did not start"
 sleep 1
 helper move "Task Manager" 40 0 || fail "could not move Task Manager"
 press_pause 1200 1000

@@ -15,7 +15,7 @@ lotse_start_in_desktop
 lotse_in_desktop notepad >/dev/null 2>&1 &
 lotse_wait_window "Untitled - Notepad" 300 >/dev/null || fail "Notepad did not start"
 lotse_in_desktop taskmgr >/dev/null 2>&1 &
-lotse_wait_window "Task Manager" 300 >/dev/null || fail "Task Manager did not start"
+lotse_wait_task_manager || fail "Task Manager did not start"
 sleep 1
 # Side by side at the top, the main window below them.
 helper move "Untitled - Notepad" 40 0 || fail "could not move Notepad"

@@ -29,7 +29,7 @@ read -r second_x second_y _ < <(grep -v '^0 0 ' <<<"$monitors" | head -n1)
 
 lotse_start_in_desktop
 wine taskmgr >/dev/null 2>&1 &
-lotse_wait_window "Task Manager" 300 >/dev/null || fail "Task Manager did not start"
+lotse_wait_task_manager || fail "Task Manager did not start"
 sleep 1
 helper move "Task Manager" $((second_x + 100)) $((second_y + 100)) || fail "could not move Task Manager"
 press_pause 600 900

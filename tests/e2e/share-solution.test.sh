@@ -64,7 +64,7 @@ start_task_manager() {
         echo "repeating: starting Task Manager because it is no longer on the screen" >&2
     task_manager_started=1
     lotse_in_desktop taskmgr >/dev/null 2>&1 &
-    lotse_wait_window "Task Manager" 300 >/dev/null || fail "Task Manager did not start"
+    lotse_wait_task_manager || fail "Task Manager did not start"
     helper move "Task Manager" 700 0 >/dev/null || fail "could not move Task Manager"
 }
 
