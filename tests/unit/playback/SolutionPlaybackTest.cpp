@@ -195,7 +195,7 @@ TEST(SolutionPlayback, MissingElementIsSearchedAgainInLaterTicks) {
     const CaptureAction step = d.on(menu);
     d.tree.remove(menu);
     d.guide(d.ticket({step, d.on(d.save)}));
-    // Four direct searches 250 ms apart, each in its own tick: the thread
+    // Direct searches searchRetryMs apart, each in its own tick: the thread
     // never waits, so the input hooks on it keep answering.
     const int retryTicks = SolutionPlayback::searchRetryMs / SolutionPlayback::tickMs;
     const int searches = d.tree.findChildrenCalls;
