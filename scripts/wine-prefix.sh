@@ -36,14 +36,8 @@ lotse_pause_task_manager() {
 # [TRIES]: waits until Task Manager shows its window (by default 30 s). Its
 # window exists before it makes its two listings, and shows only after them;
 # whoever starts it starts nothing else in the prefix (no test helper, no
-# launcher) until this returns.
-lotse_wait_task_manager() {
-    for _ in $(seq 1 "${1:-300}"); do
-        xdotool search --onlyvisible --name '^Task Manager$' >/dev/null 2>&1 && return 0
-        sleep 0.1
-    done
-    return 1
-}
+# launcher) until this returns. Needs tests/win/process-tools.sh.
+lotse_wait_task_manager() { lotse_wait_visible "Task Manager" "${1:-300}"; }
 
 # Ends the Wine server of $WINEPREFIX and every Wine process still running in
 # it. A program that hangs outside the server survives `wineserver -k`, and a
