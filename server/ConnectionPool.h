@@ -42,6 +42,11 @@ class ConnectionPool {
 
     // Waits while `maxOpen` connections are lent out.
     Lease acquire();
+    // The kind of database the connections are to, known before any is open.
+    Database::Kind kind() const {
+        return Database::isPostgresLocation(location) ? Database::Kind::Postgres
+                                                      : Database::Kind::Sqlite;
+    }
     // Why the last attempt to open a connection failed.
     std::string openError() const;
 

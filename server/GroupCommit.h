@@ -6,14 +6,18 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 
+class ConnectionPool;
 class Database;
 
 // Write requests that arrive together share one transaction and so one flush
 // to the disk: the first of them that finds nobody committing runs the work of
 // every request waiting at that moment on its own connection, each in a
-// savepoint of one transaction, commits, and wakes the others. Each request
+// savepoint of one transaction, commits, and wakes the others. Only the
+// request that commits borrows a connection: the others wait without one, so
+// the pool's cap does not cap how many requests share a commit. Each request
 // gets its reply only after the commit that carries its changes is on disk. A
 // request whose own statements fail rolls back its savepoint and is refused
 // alone; when a failure ends the whole transaction, the group runs again
@@ -30,11 +34,10 @@ class GroupCommit {
     explicit GroupCommit(ServiceReply failure) : failureReply(std::move(failure)) {}
 
     // Runs `work` in a group and returns its reply after the group's commit.
-    // `database` is the caller's connection, used when this call commits the group.
-    ServiceReply run(Database& database, const Work& work);
+    // The caller holds no connection of `pool`; when this call commits the
+    // group, it borrows one for the group's transaction.
+    ServiceReply run(ConnectionPool& pool, const Work& work);
 
-    // Requests waiting for a group to take them.
-    size_t waiting() const;
     // Transactions committed or attempted so far.
     uint64_t groups() const;
     // Told the number of requests of each group once it is committed (for the
@@ -44,21 +47,28 @@ class GroupCommit {
   private:
     std::function<void(size_t)> groupObserver;
     struct Job {
+        explicit Job(const Work* w) : work(w) {}
+        static constexpr int waiting = 0, done = 1, commits = 2;
         const Work* work;
         ServiceReply reply;
-        bool done = false;
+        // Its own lock and signal: a commit wakes the requests it concerns,
+        // each by itself, and no waiting request spins.
+        std::mutex lock;
+        std::condition_variable changed;
+        int state = waiting;
     };
 
-    void commitGroup(Database& database, std::deque<Job*>& jobs);
+    static void wake(Job& job, int state);
+    void commitGroup(ConnectionPool& pool, std::deque<std::shared_ptr<Job>>& jobs);
     // One transaction for `members`: the member whose failure ended it, taken
     // out of `members` (the others' work is undone and must run again), or
     // null once committed or failed as a whole.
-    Job* commitTogether(Database& database, std::deque<Job*>& members);
+    std::shared_ptr<Job> commitTogether(Database& database,
+                                        std::deque<std::shared_ptr<Job>>& members);
 
     ServiceReply failureReply;
     mutable std::mutex lock;
-    std::condition_variable finished;
-    std::deque<Job*> queue;
+    std::deque<std::shared_ptr<Job>> queue;
     bool committing = false;
     uint64_t groupCount = 0;
 };

@@ -613,6 +613,24 @@ ServiceReply ServiceHandlers::handle(std::string_view name, std::string_view met
             return ServiceReply::document(std::move(kept));
     }
 
+    // checkticket mostly only reads, changes no count and waits for no group.
+    const bool writes = endpoint->form == Form::Document && endpoint->handler != checkTicket;
+    if (writes && pool.kind() == Database::Kind::Sqlite) {
+        // Writes of the embedded store that arrive together share their commits
+        // (GroupCommit.h). PostgreSQL groups the commits of concurrent
+        // transactions itself; a group here would run its requests' statements
+        // one round trip after the other on one connection, which measured
+        // slower than one transaction per request.
+        ServiceReply reply = shared->writes.run(pool, [&](Database& connection) {
+            Store store(connection);
+            store.setClientAddress(clientAddress);
+            return endpoint->handler(store, fields, doc);
+        });
+        shared->counters.wrote();
+        reply.databaseFailed = reply.status >= 500;
+        return reply;
+    }
+
     ConnectionPool::Lease lease = pool.acquire();
     if (!lease.get()) {
         ServiceLog::writef("cannot open the database: %s", pool.openError().c_str());
@@ -621,8 +639,6 @@ ServiceReply ServiceHandlers::handle(std::string_view name, std::string_view met
         return reply;
     }
     Database& database = *lease.get();
-    // checkticket mostly only reads, changes no count and waits for no group.
-    const bool writes = endpoint->form == Form::Document && endpoint->handler != checkTicket;
     ServiceReply reply;
     if (list) {
         // The list and the change count it is kept under from one snapshot.
@@ -642,20 +658,6 @@ ServiceReply ServiceHandlers::handle(std::string_view name, std::string_view met
         }
         if (reply.status == 200)
             reply = error(ServiceErrors::storage, 503);
-    } else if (writes && database.kind() == Database::Kind::Sqlite) {
-        // Writes of the embedded store that arrive together share their commits
-        // (GroupCommit.h). PostgreSQL groups the commits of concurrent
-        // transactions itself; a group here would run its requests' statements
-        // one round trip after the other on one connection, which measured
-        // slower than one transaction per request.
-        reply = shared->writes.run(database, [&](Database& connection) {
-            Store store(connection);
-            store.setClientAddress(clientAddress);
-            return endpoint->handler(store, fields, doc);
-        });
-        shared->counters.wrote();
-        reply.databaseFailed = reply.status >= 500;
-        return reply;
     } else {
         Store store(database);
         store.setClientAddress(clientAddress);

@@ -2,6 +2,7 @@
 // request that fails inside its group is refused alone.
 
 #include "ServiceFixture.h"
+#include "server/ConnectionPool.h"
 #include "server/Database.h"
 #include "server/GroupCommit.h"
 #include "server/Store.h"
@@ -16,6 +17,8 @@ TEST(GroupCommit, ARequestFailingInsideItsGroupIsRefusedAloneAndTheOthersAreStor
     const std::string before = database.query("SELECT count(*) FROM ticket");
 
     GroupCommit group(ServiceReply::text("refused", 503));
+    // One connection is enough: only the request that commits a group holds one.
+    ConnectionPool pool(database.location(), 1);
     constexpr int requests = 12;
     // Faults of the two kinds: a statement of the request fails after it wrote
     // its ticket (its savepoint goes), and a failure that ends the whole
@@ -30,15 +33,12 @@ TEST(GroupCommit, ARequestFailingInsideItsGroupIsRefusedAloneAndTheOthersAreStor
     std::vector<std::thread> threads;
     for (int i = 0; i < requests; ++i) {
         threads.emplace_back([&, i] {
-            std::string error;
-            std::unique_ptr<Database> connection = Database::open(database.location(), error);
-            ASSERT_TRUE(connection) << error;
             // The first request runs alone and holds its group until every
             // other request waits: those then form one group together.
             while (i > 0 && !firstRan)
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             ++entered;
-            replies[i] = group.run(*connection, [&, i](Database& db) {
+            replies[i] = group.run(pool, [&, i](Database& db) {
                 if (i == 0 && !firstRan.exchange(true)) {
                     while (entered < requests)
                         std::this_thread::sleep_for(std::chrono::milliseconds(1));
