@@ -26,6 +26,9 @@
 # is a private one in the build tree (scripts/postgres-cluster.sh), durable as
 # configured by default, with the settings of LOTSE_BENCH_POSTGRES_SETTINGS.
 #   bench/service-load.sh [NATIVE_BUILD]
+# Creates run once more with LOTSE_BENCH_WRITE_CONNECTIONS (64) connections,
+# beside the hello ceiling at as many: many clients writing at once, as a
+# community sends them, which a commit group needs to fill.
 # Settings: LOTSE_BENCH_DURATION (default 10s), LOTSE_BENCH_CONNECTIONS (8),
 # LOTSE_BENCH_TICKETS, LOTSE_BENCH_COUNT_TICKETS, LOTSE_BENCH_POSTGRES_SETTINGS
 # (server settings, default "commit_delay=100 commit_siblings=2": PostgreSQL's
@@ -38,6 +41,7 @@ exe=$native/server/lotse-service
 tls=${LOTSE_TLS_DIR:-/usr/local/share/lotse-dev-ca}
 duration=${LOTSE_BENCH_DURATION:-10s}
 connections=${LOTSE_BENCH_CONNECTIONS:-8}
+write_connections=${LOTSE_BENCH_WRITE_CONNECTIONS:-64}
 tickets=${LOTSE_BENCH_TICKETS:-100000}
 count_tickets=${LOTSE_BENCH_COUNT_TICKETS:-1000000}
 read -r -a pgsettings <<<"${LOTSE_BENCH_POSTGRES_SETTINGS-commit_delay=100 commit_siblings=2}"
@@ -225,6 +229,19 @@ kept() {
             printf "%-13s kept    %d clients at once: median %.0f ms, last %.0f ms\n",
                 label, n, t[int((NR + 1) / 2)] * 1000, t[NR] * 1000 }'
 }
+# Creates and their ceiling with $write_connections connections; with the
+# requests per commit when the metrics port of the one service is given.
+#   many_writers LABEL HEALTH_PORT|- PORT...
+many_writers() {
+    local label=$1 health=$2 usual=$connections before=
+    shift 2
+    connections=$write_connections
+    load hello "hello ${connections}c" - "$hello_port"
+    [ "$health" = - ] || before=$(commits "$health")
+    load create "$label ${connections}c" "$rate" "$@"
+    [ "$health" = - ] || per_commit "$before" "$health"
+    connections=$usual
+}
 # The ceilings again before each store's figures: other work on the machine
 # changes them over a run.
 ceilings() {
@@ -243,6 +260,7 @@ load create sqlite "$hello" "$service"
 echo "              create  = $(awk -v r="$rate" -v f="$fsync" 'BEGIN { printf "%.2f", r / f }') of the fsync ceiling $fsync"
 per_commit "$grouped" "$service_health"
 lone=1 load create "sqlite lone" "$hello" "$service"
+many_writers sqlite "$service_health" "$service"
 "$helper" seed "$db" "$count_tickets"
 load count "sqlite $((count_tickets / 1000))k" "$hello" "$service"
 echo "sqlite service resident memory after the runs: $(rss "${pids[@]}")"
@@ -265,6 +283,7 @@ load create postgres "$hello" "$first"
 echo "              create  = $(awk -v r="$rate" -v f="$fsync" 'BEGIN { printf "%.2f", r / f }') of the fsync ceiling $fsync"
 load create "postgres x2" "$hello" "$first" "$port"
 echo "              create  = $(awk -v r="$rate" -v f="$fsync" 'BEGIN { printf "%.2f", r / f }') of the fsync ceiling $fsync"
+many_writers "pg x2" - "$first" "$port"
 "$helper" seed "$pgdb" "$count_tickets"
 load count "postgres $((count_tickets / 1000))k" "$hello" "$first"
 load count "pg x2 $((count_tickets / 1000))k" "$hello" "$first" "$port"
