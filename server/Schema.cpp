@@ -168,6 +168,9 @@ const char* const sqliteSteps[] = {
         UPDATE service_counter SET os_changes = os_changes + 1;
     END;
     )sql",
+    // 4: PostgreSQL counts a ticket's change once per transaction; SQLite's
+    // row triggers stay as they are.
+    "",
 };
 
 // PostgreSQL keeps at most about 2.7 kB per B-tree index entry, and the texts
@@ -454,6 +457,55 @@ const char* const postgresSteps[] = {
     CREATE TRIGGER operating_system_delete AFTER DELETE ON operating_system
         REFERENCING OLD TABLE AS changed_rows
         FOR EACH STATEMENT EXECUTE FUNCTION service_count_change('os');
+    )sql",
+    // 4: a new ticket and its software link are written in one transaction,
+    // and readers only ask whether the ticket changes count moved: the
+    // ticket's trigger marks the transaction, and a link changed in a marked
+    // transaction adds no second update of the counter row. A savepoint that
+    // rolls back takes its mark with it (settings are undone with it).
+    R"sql(
+    CREATE OR REPLACE FUNCTION service_count_tickets() RETURNS trigger LANGUAGE plpgsql AS $f$
+    DECLARE
+        rows_changed BIGINT;
+        open_now BIGINT;
+        open_before BIGINT := 0;
+    BEGIN
+        SELECT count(*), count(*) FILTER (WHERE id_state = 1) INTO rows_changed, open_now
+            FROM changed_rows;
+        IF rows_changed = 0 THEN
+            RETURN NULL;
+        END IF;
+        IF TG_OP = 'UPDATE' THEN
+            SELECT count(*) FILTER (WHERE id_state = 1) INTO open_before FROM old_rows;
+            rows_changed := 0;
+        ELSIF TG_OP = 'DELETE' THEN
+            rows_changed := -rows_changed;
+            open_now := -open_now;
+        END IF;
+        UPDATE service_counter SET tickets = tickets + rows_changed,
+            unsolved = unsolved + open_now - open_before, ticket_changes = ticket_changes + 1
+            WHERE slot = coalesce(current_setting('lotse.counter_slot', true)::int,
+                                 pg_backend_pid() % 64);
+        PERFORM set_config('lotse.tickets_counted', 'yes', true);
+        RETURN NULL;
+    END $f$;
+    CREATE OR REPLACE FUNCTION service_count_change() RETURNS trigger LANGUAGE plpgsql AS $f$
+    BEGIN
+        IF TG_ARGV[0] = 'ticket'
+                AND current_setting('lotse.tickets_counted', true) IS NOT DISTINCT FROM 'yes' THEN
+            RETURN NULL;
+        END IF;
+        IF EXISTS (SELECT 1 FROM changed_rows) THEN
+            UPDATE service_counter
+                SET ticket_changes = ticket_changes + (TG_ARGV[0] = 'ticket')::int,
+                    software_changes = software_changes + (TG_ARGV[0] = 'software')::int,
+                    locale_changes = locale_changes + (TG_ARGV[0] = 'locale')::int,
+                    os_changes = os_changes + (TG_ARGV[0] = 'os')::int
+                WHERE slot = coalesce(current_setting('lotse.counter_slot', true)::int,
+                                 pg_backend_pid() % 64);
+        END IF;
+        RETURN NULL;
+    END $f$;
     )sql",
 };
 

@@ -167,6 +167,30 @@ TEST_F(SharedDatabase, RequestsMeetingInTwoProcessesHaveOneOutcome) {
     RecordProperty("overlapping_pairs", overlaps);
 }
 
+// A ticket's change is counted once per transaction, so the software link
+// written with a new ticket adds nothing; a link changed in a later
+// transaction of the same session, or after the ticket's change was rolled
+// back to a savepoint, still counts.
+TEST_F(SharedDatabase, ALinkChangedWithoutItsTicketCountsAsAChange) {
+    auto changes = [this] {
+        return std::atoll(
+            database.query("SELECT sum(ticket_changes) FROM service_counter").c_str());
+    };
+    const std::string id = database.query(
+        "SELECT service_create_ticket('Verknuepfung', 1, 'g', 'u', 14, '', '', '', '', '', 0, 2, "
+        "6, 2, 9200, 'Windows 8', 1, '2026-12-09 17:00:00', '')");
+    ASSERT_GT(std::atoi(id.c_str()), 0) << id;
+    const std::string touchLink =
+        "UPDATE ticket_software SET id_software = id_software WHERE id_ticket = " + id + ";";
+    long long before = changes();
+    database.query(touchLink);
+    EXPECT_EQ(changes(), before + 1);
+    before = changes();
+    database.query("BEGIN; SAVEPOINT s; UPDATE ticket SET question = question WHERE id = " + id +
+                   "; ROLLBACK TO SAVEPOINT s; " + touchLink + " COMMIT;");
+    EXPECT_EQ(changes(), before + 1);
+}
+
 TEST_F(SharedDatabase, CountsAndListsFollowEveryWriteOfEitherProcess) {
     Connection one(first.port()), two(second.port());
     Connection* both[] = {&one, &two};
