@@ -116,20 +116,24 @@ done
 [ -S "/proc/${journey_server:-0}/cwd/socket" ] || fail "the Wine server did not start"
 server_dir=$(readlink "/proc/$journey_server/cwd")
 
-# Runs a Windows program inside the same desktop (made at the screen's size,
-# 1280x1024 unless LOTSE_SCREEN says otherwise, when it does not exist yet).
+# PROGRAM [ARG...]: runs a Windows program inside the same desktop (made at the
+# screen's size, 1280x1024 unless LOTSE_SCREEN says otherwise, when it does not
+# exist yet) and returns when it ends; its stdout is the program's, and on
+# stderr the test helper that starts it says when it started and how it ended,
+# or why it could not start. (Started through the desktop's explorer, the
+# chain start.exe, explorer.exe, program once stopped in CI before the program
+# ran, with nothing said: the journey saw only that a window never came.)
 desktop=lotse
 keeper_out="$shots/$journey.keeper"
 rm -rf "$keeper_out"
 lotse_in_desktop() {
     keep_desktop
-    wine explorer /desktop=$desktop,"${LOTSE_SCREEN:-1280x1024}" "$@"
+    wine "$LOTSE_WIN_BUILD/lotse_testhelper.exe" ${desktop:+--desktop "$desktop"} start "$@"
 }
 
 # TICKET STEP...: stores a solution for the ticket with the driver's solve
-# and returns once it is stored. The launcher returns at once when the desktop
-# is there and passes on no exit status, so the driver's "stored" line is read
-# instead: the read ends when the driver does. What the driver says on
+# and returns once it is stored, which the driver's "stored" line says (the
+# helper that starts it passes on no exit status). What the driver says on
 # failure goes to $journey.solve.out, which fail shows.
 store_solution() {
     local said
@@ -139,18 +143,14 @@ store_solution() {
 }
 
 # NAME PROGRAM [ARG...]: starts a program in the desktop in the background.
-# The test helper starts it there and waits for it: what it and Wine print,
-# its process id and exit code, or why it could not be started, are kept in
-# $journey.NAME.out, which a failure shows. (Started through the desktop's
-# explorer, a failed start went unsaid: once in CI, lotse.exe never ran and
-# its launcher ended with 0.)
+# What it, Wine and the helper print (its process id and exit code, or why it
+# could not be started) is kept in $journey.NAME.out, which a failure shows.
 start_in_desktop() {
     local out="$shots/$journey.$1.out"
     shift
     keep_desktop
     (
-        wine "$LOTSE_WIN_BUILD/lotse_testhelper.exe" ${desktop:+--desktop "$desktop"} start "$@" \
-            >"$out" 2>&1 </dev/null
+        lotse_in_desktop "$@" >"$out" 2>&1 </dev/null
         echo "launcher ended, exit status $?" >>"$out"
     ) &
 }
@@ -168,10 +168,12 @@ rm -f "$shots/$journey".*.out
 # journey's end takes it down with the Wine server).
 keep_desktop() {
     [ -n "$desktop" ] || return 0
-    mkdir "$keeper_out" 2>/dev/null || return 0
-    wine explorer /desktop=$desktop,"${LOTSE_SCREEN:-1280x1024}" \
-        "$LOTSE_WIN_BUILD/lotse_testhelper.exe" keep-desktop 16 \
-        >"$keeper_out/out" 2>/dev/null </dev/null &
+    # Started once; every caller (also one in the background) waits for it.
+    if mkdir "$keeper_out" 2>/dev/null; then
+        wine explorer /desktop=$desktop,"${LOTSE_SCREEN:-1280x1024}" \
+            "$LOTSE_WIN_BUILD/lotse_testhelper.exe" keep-desktop 16 \
+            >"$keeper_out/out" 2>/dev/null </dev/null &
+    fi
     for _ in $(seq 1 300); do
         grep -q keeping "$keeper_out/out" 2>/dev/null && return 0
         sleep 0.1

@@ -14,8 +14,8 @@ set -uo pipefail
 export LOTSE_XVFB_ARGS="+xinerama -screen 0 1280x1024x24 -screen 1 1280x1024x24"
 source "$LOTSE_TOP/scripts/wine-env.sh"
 source "$LOTSE_TOP/tests/e2e/desktop.sh"
-# Programs run on the X screen itself, each window its own X window.
-lotse_in_desktop() { wine "$@"; }
+# Programs run on the X screen itself, each window its own X window: no
+# virtual desktop is named.
 desktop=
 
 monitors=$(helper monitors) || fail "the helper could not list the monitors"

@@ -85,14 +85,13 @@ gate_dialog_picture() {
     local test=$1 picture=$2 report
     shift 2
     report="$newer_service_dir/$test.xml"
-    lotse_in_desktop "$LOTSE_WIN_BUILD/lotse_wintests.exe" --gtest_filter="VersionGateTest.$test" \
-        --hold-dialog-ms=4000 --gtest_output="xml:$(winepath -w "$report")" "$@" >/dev/null 2>&1 &
+    start_in_desktop "$test" "$LOTSE_WIN_BUILD/lotse_wintests.exe" --gtest_filter="VersionGateTest.$test" \
+        --hold-dialog-ms=4000 --gtest_output="xml:$(winepath -w "$report")" "$@"
     lotse_wait_visible "$dialog" 200 || fail "the new-version dialog did not appear ($test)"
     sleep 1
     shoot_window "$dialog" "$picture"
-    # In a running desktop explorer returns at once; the report marks the end.
     for _ in $(seq 1 300); do
-        grep -q '</testsuites>' "$report" 2>/dev/null && break
+        grep -q '^launcher ended' "$shots/$journey.$test.out" && break
         sleep 0.1
     done
     grep -q 'tests="1" failures="0"' "$report" || fail "$test failed: $(cat "$report")"

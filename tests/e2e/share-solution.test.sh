@@ -69,9 +69,7 @@ start_task_manager() {
 }
 
 # What a screen reader hears: every live region change until the feedback
-# question, with the accessible name of its object (live-regions.log). Started
-# through the desktop's explorer, since the desktop does not exist yet: the
-# listener's start makes it.
+# question, with the accessible name of its object (live-regions.log).
 live_log="$shots/live-regions.log"
 lotse_in_desktop "$LOTSE_WIN_BUILD/lotse_testhelper.exe" live-events 600 "War die Lösung hilfreich?" \
     >"$live_log" 2>/dev/null &

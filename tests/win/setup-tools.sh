@@ -34,11 +34,9 @@ app_key='HKCU\Software\Lotse'
 setup_title="Installation von Lotse"
 uninstall_title="Deinstallation von Lotse"
 
-# Opens the Wine desktop and waits for it. Its first program keeps the desktop
-# (and whatever output it was given) until the desktop closes: the test
-# helper must never be that program.
+# Opens the Wine desktop (with its keeper as its first program) and waits for it.
 open_desktop() {
-    lotse_in_desktop >/dev/null 2>&1 &
+    keep_desktop
     lotse_wait_window "lotse - Wine desktop" 300 >/dev/null || fail "the Wine desktop did not open"
 }
 

@@ -299,8 +299,9 @@ int printFocus() {
 }
 
 // Starts a program as the desktop's explorer does (the command line as given),
-// but says what became of it: the explorer ignores a failed start, and a
-// program that ends at once leaves no trace of why.
+// but says on stderr what became of it: the explorer ignores a failed start,
+// and a program that ends at once leaves no trace of why. Its stdout is the
+// program's own, for scripts that read what it prints.
 int startProgram(int argc, wchar_t** argv, const wchar_t* desktop) {
     std::wstring commandLine;
     for (int i = 0; i < argc; ++i) {
@@ -328,15 +329,14 @@ int startProgram(int argc, wchar_t** argv, const wchar_t* desktop) {
                       GetLastError());
         return 1;
     }
-    std::printf("started process %lu\n", process.dwProcessId);
-    std::fflush(stdout);
+    std::fprintf(stderr, "started process %lu\n", process.dwProcessId);
     CloseHandle(process.hThread);
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD code = 0;
     GetExitCodeProcess(process.hProcess, &code);
     CloseHandle(process.hProcess);
-    std::printf("process %lu ended, exit code %ld (0x%lx)\n", process.dwProcessId,
-                static_cast<long>(code), code);
+    std::fprintf(stderr, "process %lu ended, exit code %ld (0x%lx)\n", process.dwProcessId,
+                 static_cast<long>(code), code);
     return 0;
 }
 
