@@ -47,6 +47,11 @@ wine_state() {
     [ -z "${journey_server:-}" ] || kill -0 "$journey_server" 2>/dev/null ||
         echo "the journey's Wine server $journey_server has ended:" $(tail -n 3 "$server_log") \
             "$(ls "$server_dir"/core* 2>/dev/null)"
+    # Once the server ended with 0 (as on `wineserver -k`) and the prefix
+    # was gone, so that the next program made a new one: said, with the time.
+    [ "$(stat -c %i "$WINEPREFIX" 2>/dev/null)" = "$prefix_inode" ] ||
+        echo "the prefix $WINEPREFIX is no longer the journey's:" \
+            "$([ -d "$WINEPREFIX" ] && echo "made anew" || echo "removed"), seen at $(date +%T.%N)"
     lotse_threads
 }
 
@@ -97,6 +102,7 @@ fail() {
 # crash leaves a core in the server's socket folder). LOTSE_SERVER_TRACE=N
 # keeps the last N lines of the server's request trace there instead.
 server_log="$shots/$journey.server.log"
+prefix_inode=$(stat -c %i "$WINEPREFIX" 2>/dev/null)
 (
     ulimit -c unlimited
     if [ -n "${LOTSE_SERVER_TRACE:-}" ]; then
@@ -106,7 +112,7 @@ server_log="$shots/$journey.server.log"
         wineserver -f -p >"$server_log" 2>&1 </dev/null
         status=$?
     fi
-    echo "exit status $status" >>"$server_log"
+    echo "exit status $status at $(date +%T.%N)" >>"$server_log"
 ) &
 for _ in $(seq 1 200); do
     journey_server=$(prefix_server | head -n1)
