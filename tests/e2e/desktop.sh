@@ -126,9 +126,9 @@ server_dir=$(readlink "/proc/$journey_server/cwd")
 # screen's size, 1280x1024 unless LOTSE_SCREEN says otherwise, when it does not
 # exist yet) and returns when it ends; its stdout is the program's, and on
 # stderr the test helper that starts it says when it started and how it ended,
-# or why it could not start. (Started through the desktop's explorer, the
-# chain start.exe, explorer.exe, program once stopped in CI before the program
-# ran, with nothing said: the journey saw only that a window never came.)
+# or why it could not start. (Started through the desktop's explorer, whose
+# chain start.exe, explorer.exe, program says nothing of a failed start, a
+# program once never ran in CI: the journey saw only that a window never came.)
 desktop=lotse
 keeper_out="$shots/$journey.keeper"
 rm -rf "$keeper_out"
@@ -154,6 +154,7 @@ store_solution() {
 start_in_desktop() {
     local out="$shots/$journey.$1.out"
     shift
+    # Here too, so that a keeper that never comes fails the journey itself.
     keep_desktop
     (
         lotse_in_desktop "$@" >"$out" 2>&1 </dev/null
