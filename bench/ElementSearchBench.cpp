@@ -3,7 +3,7 @@
 // reports them per iteration beside the time over the in-memory tree.
 #include "automation/ElementDescription.h"
 #include "automation/ElementSearch.h"
-#include "tests/support/LargeDesktop.h"
+#include "bench/LargeDesktop.h"
 
 #include <benchmark/benchmark.h>
 

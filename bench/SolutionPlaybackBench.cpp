@@ -3,7 +3,7 @@
 // provider calls (calls into the framed program on a real desktop).
 #include "automation/ElementDescription.h"
 #include "playback/SolutionPlayback.h"
-#include "tests/support/LargeDesktop.h"
+#include "bench/LargeDesktop.h"
 #include "tests/support/PlaybackFakes.h"
 
 #include <benchmark/benchmark.h>

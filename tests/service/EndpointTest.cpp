@@ -6,10 +6,8 @@
 #include "service/SoftwareCatalogue.h"
 #include "service/CaptureDownload.h"
 #include "service/CatalogueReload.h"
-#include "service/CreateTicketRequest.h"
 #include "service/LocaleCatalogue.h"
 #include "service/OsCatalogue.h"
-#include "service/TicketCount.h"
 #include "service/TicketList.h"
 
 using Endpoints = ServiceFixture;
@@ -79,29 +77,4 @@ TEST_P(Endpoints, TicketsMatchTheCountSolvedOnesHaveCapturesAndNewOnesComeBack) 
     std::set<int> vlc; // VLC (10) has English questions only
     tickets.localesFor(10, vlc);
     EXPECT_EQ(vlc, (std::set<int>{2}));
-
-    // A question from this computer: the count asks for the reload that brings it.
-    EXPECT_FALSE(fetchTicketCount().reload);
-    const int before = tickets.count();
-    const String question = u"Wie drucke ich \"alles\" aus?\nZweite Zeile & 100% = äöü";
-    const String reply =
-        CreateTicketRequest::forThisComputer(question, SoftwareCatalogue::instance().entry(10), 1)
-            .send();
-    ASSERT_TRUE(createTicketSucceeded(reply)) << utf8(reply);
-    TicketCountUpdate update = fetchTicketCount();
-    EXPECT_TRUE(update.show && update.reload);
-    EXPECT_EQ(update.total, before + 1);
-    reloadCatalogues();
-    EXPECT_FALSE(fetchTicketCount().reload);
-    const Ticket& created = std::prev(tickets.end())->second;
-    EXPECT_EQ(created.question, question);
-    EXPECT_EQ(created.id_state, TicketOpen);
-    EXPECT_EQ(created.id_locale, 1);
-    EXPECT_EQ(created.software_list, (std::set<int>{10}));
-
-    // Refused: the service's text is shown.
-    const String refused = CreateTicketRequest::forThisComputer(u"", SoftwareEntry(), 1).send();
-    EXPECT_FALSE(createTicketSucceeded(refused));
-    EXPECT_EQ(createTicketFailureText(refused),
-              String(u"Das Ticket konnte nicht angelegt werden: Fehler: die Frage ist leer"));
 }

@@ -60,17 +60,3 @@ TEST_P(EmptyService, ServesEmptyListsAndRefusesTicketsWithoutLanguages) {
               String(u"Fehler: unbekannte Sprache"));
     EXPECT_EQ(database.query("SELECT count(*) FROM software"), "0");
 }
-
-TEST_P(Service, StopsCleanlyOnSigintToo) {
-    const int port = service.port();
-    // The fixture's teardown stops with SIGTERM; here SIGINT ends a second one,
-    // and the first one goes on serving.
-    TestDatabase otherDatabase;
-    ASSERT_TRUE(otherDatabase.create(GetParam())) << otherDatabase.error();
-    ServiceProcess other;
-    ASSERT_TRUE(other.start(otherDatabase.location())) << other.error();
-    EXPECT_NE(other.port(), port);
-    EXPECT_EQ(other.stop(SIGINT), 0);
-    ServiceClient::setServer(u"localhost", port);
-    EXPECT_EQ(Json::memberInt(postCodeParsed(u"getticketcnt.php"), u"total"), 67);
-}

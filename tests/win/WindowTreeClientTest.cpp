@@ -203,19 +203,6 @@ TEST(WindowTreeClient, TracesTaskManagerControlsInAnotherProcess) {
         newTask = findControl(main, L"Button", u"New Task...");
         return newTask && IsWindowVisible(newTask);
     }));
-    // A click on the button records the button.
-    const POINT onButton = centerOf(newTask);
-    EXPECT_EQ(client.nativeWindow(client.elementAtPoint(onButton.x, onButton.y)),
-              reinterpret_cast<uintptr_t>(newTask));
-    ElementTrace newTaskTrace = buildTrace(&client, client.element(newTask));
-    const size_t levels = newTaskTrace.elements.size();
-    EXPECT_EQ(level(newTaskTrace, 0),
-              String::format(u"New Task...|Button|%d|taskmgr.exe", GetDlgCtrlID(newTask)));
-    EXPECT_EQ(level(newTaskTrace, levels - 2), String(u"Task Manager|#32770||taskmgr.exe"));
-    EXPECT_EQ(newTaskTrace.elements.back().className, String(u"#32769"));
-    EXPECT_EQ(client.nativeWindow(findElement(&client, newTaskTrace, 0)),
-              reinterpret_cast<uintptr_t>(newTask));
-
     PostMessageW(newTask, BM_CLICK, 0, 0);
     HWND run = taskManager.waitForWindow(u"Create New Task");
     ASSERT_TRUE(run);

@@ -1,63 +1,19 @@
 #pragma once
 
 #include "app/MainWindowModel.h"
-#include "controls/ComboBoxView.h"
 #include "base/Json.h"
 #include "service/TicketCount.h"
+#include "tests/support/FakeComboBox.h"
 
 #include <map>
 #include <utility>
 #include <vector>
 
-// A combo box in memory: its text and its list, sorted without regard to case
-// as the main window's boxes are.
-struct FakeCombo : ComboBoxView {
-    String content;
-    std::vector<std::pair<String, const void*>> items;
-    int selected = -1;
-
-    String selectedText() const { return selected < 0 ? String(u"<none>") : items[selected].first; }
-
-    void editSelection(int& start, int& end) override { start = end = content.length(); }
-    String text() override { return content; }
-    void setText(const String& text) override { content = text; }
-    void setEditSelection(int, int) override {}
-    void resetList() override {
-        items.clear();
-        selected = -1;
-    }
-    void addItem(const String& text, const void* data) override {
-        auto at = items.begin();
-        while (at != items.end() && !(text.lower() < at->first.lower()))
-            ++at;
-        items.insert(at, {text, data});
-    }
-    bool hasDropDownList() override { return true; }
-    void showDropDown(bool) override {}
-    void setMinVisible(int) override {}
-    void focusEdit() override {}
-    String clipboardText() override { return String(); }
-
-    // CB_SELECTSTRING with start index 0: from the second item on, wrapping.
-    int selectStartingWith(const String& text) {
-        const int n = static_cast<int>(items.size());
-        for (int k = 1; k <= n; ++k) {
-            const int i = k % n;
-            if (items[i].first.lower().startsWith(text.lower())) {
-                selected = i;
-                content = items[i].first;
-                return i;
-            }
-        }
-        return -1;
-    }
-};
-
 // The main window's controls and timers in memory.
 struct FakeMainWindow : MainWindowView {
-    FakeCombo software;
-    FakeCombo question;
-    FakeCombo language;
+    FakeComboBox software{/* sorted */ true};
+    FakeComboBox question{/* sorted */ true};
+    FakeComboBox language{/* sorted */ true};
     bool createEnabled = true;
     bool showEnabled = true;
     String cue;

@@ -1,56 +1,15 @@
 #include "controls/AutoComplete.h"
 #include "controls/TextEditing.h"
 #include "tests/StringPrinter.h"
+#include "tests/support/FakeComboBox.h"
 #include "tests/support/WordSource.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-// A combo box that keeps its state and logs the calls that change it.
-struct FakeBox : ComboBoxView {
-    String content;
-    int selStart = 0, selEnd = 0;
-    std::vector<std::pair<String, const void*>> list;
-    bool dropped = false;
-    bool dropDownStyle = true;
-    int minVisible = 0;
-    String clipboard;
-    std::vector<std::string> log;
-    AutoComplete* owner = nullptr; // to see the busy flag during calls
-    std::vector<bool> busyWhileAdding;
-
-    void editSelection(int& s, int& e) override { s = selStart, e = selEnd; }
-    String text() override { return content; }
-    void setText(const String& t) override {
-        content = t;
-        log.push_back("setText");
-    }
-    void setEditSelection(int s, int e) override {
-        selStart = s, selEnd = e;
-        log.push_back("sel " + std::to_string(s) + "," + std::to_string(e));
-    }
-    void resetList() override {
-        list.clear();
-        log.push_back("reset");
-    }
-    void addItem(const String& t, const void* d) override {
-        list.emplace_back(t, d);
-        if (owner)
-            busyWhileAdding.push_back(owner->busy());
-    }
-    bool hasDropDownList() override { return dropDownStyle; }
-    void showDropDown(bool show) override {
-        dropped = show;
-        log.push_back(show ? "open" : "close");
-    }
-    void setMinVisible(int n) override { minVisible = n; }
-    void focusEdit() override {}
-    String clipboardText() override { return clipboard; }
-};
-
 struct AutoCompleteTest : testing::Test {
-    FakeBox box;
+    FakeComboBox box;
     WordSource source;
     TextChangeListener listener;
     AutoCompleteTest() {
@@ -104,7 +63,7 @@ TEST_F(AutoCompleteTest, TypingReplacesTheSelectionAndListsMatches) {
     source.onChar(u'p');
     EXPECT_EQ(box.content, String(u"pal"));
     EXPECT_EQ(source.searched.back(), String(u"pal"));
-    EXPECT_TRUE(box.list.empty());
+    EXPECT_TRUE(box.items.empty());
     EXPECT_FALSE(box.dropped); // no match: closed
     EXPECT_EQ(box.selStart, 1);
     EXPECT_EQ(box.selEnd, 1);
@@ -113,9 +72,9 @@ TEST_F(AutoCompleteTest, TypingReplacesTheSelectionAndListsMatches) {
     box.log.clear();
     typeAfter(u"al", u'p');
     EXPECT_EQ(box.content, String(u"alp"));
-    ASSERT_EQ(box.list.size(), 2u);
-    EXPECT_EQ(box.list[0].first, String(u"alpha"));
-    EXPECT_EQ(box.list[1].second, &source.results[1]);
+    ASSERT_EQ(box.items.size(), 2u);
+    EXPECT_EQ(box.items[0].first, String(u"alpha"));
+    EXPECT_EQ(box.items[1].second, &source.results[1]);
     EXPECT_TRUE(box.dropped);
     EXPECT_EQ(box.minVisible, 2);
     EXPECT_EQ(box.busyWhileAdding, (std::vector<bool>{true, true}));
@@ -134,7 +93,7 @@ TEST_F(AutoCompleteTest, BackspaceControlKeysAndPaste) {
     box.selStart = box.selEnd = 0;
     source.onChar(AutoComplete::backspaceChar);
     EXPECT_EQ(box.content, String(u"alp"));
-    EXPECT_EQ(box.list.size(), 1u);
+    EXPECT_EQ(box.items.size(), 1u);
     EXPECT_EQ(box.selStart, -1);
     EXPECT_EQ(box.log, (std::vector<std::string>{"reset", "setText", "open", "sel -1,-1"}));
 
@@ -172,21 +131,21 @@ TEST_F(AutoCompleteTest, FifteenWhileTypingAllForEmptyText) {
     for (int i = 0; i < 40; ++i)
         source.words.push_back(String::format(u"item %02i", i));
     typeAfter(u"ite", u'm');
-    ASSERT_EQ(box.list.size(), 15u);
-    EXPECT_EQ(box.list[14].first, String(u"item 14"));
+    ASSERT_EQ(box.items.size(), 15u);
+    EXPECT_EQ(box.items[14].first, String(u"item 14"));
     EXPECT_EQ(box.minVisible, 15);
 
     typeAfter(u"i", AutoComplete::backspaceChar);
-    EXPECT_EQ(box.list.size(), 40u);
+    EXPECT_EQ(box.items.size(), 40u);
     EXPECT_EQ(box.minVisible, 15);
 
     // fill() adds all matches of the empty text without emptying or opening.
-    box.list.clear();
+    box.items.clear();
     box.log.clear();
     box.dropped = false;
     source.fill();
-    EXPECT_EQ(box.list.size(), 40u);
+    EXPECT_EQ(box.items.size(), 40u);
     EXPECT_TRUE(box.log.empty());
     source.clear();
-    EXPECT_TRUE(box.list.empty());
+    EXPECT_TRUE(box.items.empty());
 }

@@ -100,13 +100,14 @@ TEST(SolutionPlayback, WaitsForTheProgramCheckingAtMostEvery250Ms) {
     EXPECT_TRUE(d.desktop.overlayRect().isEmpty());
 
     // The check after the program started finds it and shows the first
-    // instruction in that tick.
+    // instruction and frame in that tick.
     d.desktop.processes.push_back(300);
     d.desktop.activation = Activation::broughtFront;
     d.desktop.clock += SolutionPlayback::applicationCheckMs;
     d.playback.tick();
     EXPECT_FALSE(d.playback.isWaitingForApplication());
     EXPECT_EQ(d.view.instruction, String(u"Linker Mausklick auf \"Speichern\""));
+    EXPECT_EQ(d.desktop.overlayRect(), (ElementRect{100, 100, 200, 140}));
     EXPECT_EQ(d.desktop.hookInstalls, 1);
     EXPECT_FALSE(d.view.timerArmed);
     // The timer finds the program no second time.
@@ -131,7 +132,7 @@ TEST(SolutionPlayback, FramedStepMovesOnOnlyForItsClickInsideTheFrame) {
     d.guide(d.ticket({d.on(d.save), d.on(close, Action::rightClick)}));
     std::weak_ptr<AutomationElement> first = d.playback.foundElement();
     ASSERT_FALSE(first.expired());
-    d.tick();
+    // Framed in the tick that found the program.
     EXPECT_EQ(d.desktop.overlayRect(), (ElementRect{100, 100, 200, 140}));
 
     d.click(Action::rightClick, 150, 120); // inside, wrong kind

@@ -46,5 +46,6 @@ TEST(CreateTicketRequest, OnlyTheExactReplyOkSucceeds) {
     EXPECT_TRUE(createTicketSucceeded(u"OK"));
     for (const char16_t* reply : {u"", u"OK ", u"ok", u"OK\n", u" OK", u"<html>OK</html>"})
         EXPECT_FALSE(createTicketSucceeded(reply));
-    EXPECT_EQ(createTicketFailureText(u""), String(u"Das Ticket konnte nicht angelegt werden: "));
+    EXPECT_EQ(createTicketFailureText(u"Fehler: die Frage ist leer"),
+              String(u"Das Ticket konnte nicht angelegt werden: Fehler: die Frage ist leer"));
 }
