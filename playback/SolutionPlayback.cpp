@@ -53,9 +53,8 @@ void SolutionPlayback::tick() {
         settle();
         return;
     }
-    if (waitingForApplication)
-        checkApplication(false);
-    else
+    // The program found, its first element is framed at once, not a tick later.
+    if (!waitingForApplication || checkApplication(false))
         guide();
 }
 
@@ -64,7 +63,8 @@ void SolutionPlayback::applicationTimer() {
         view.stopApplicationTimer();
         return;
     }
-    checkApplication(true);
+    if (checkApplication(true))
+        guide();
 }
 
 String SolutionPlayback::awaitedSoftware() {

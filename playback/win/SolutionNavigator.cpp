@@ -42,6 +42,10 @@ void SolutionNavigator::start(const Ticket& ticket) {
     // Another ticket in the same window starts to speak afresh.
     instruction.forget();
     model.start(ticket);
+    // The first tick (the check for the program, and the first frame when it
+    // is there) comes at once: before the window that asked for the solution
+    // has closed and before the navigator has painted.
+    model.tick();
 }
 
 void SolutionNavigator::close(INT_PTR) {
@@ -102,10 +106,6 @@ void SolutionNavigator::initialize(HWND dialog) {
     instructionRegion.attach(dialog);
     instruction.forget();
     SetTimer(dialog, tickTimer, SolutionPlayback::tickMs, nullptr);
-    // The first tick (the check for the program, and the first frame when it is
-    // there) comes at once: a timer's message waits until the new window and
-    // its controls have painted, a posted one does not.
-    PostMessageW(dialog, WM_TIMER, tickTimer, 0);
 }
 
 void SolutionNavigator::applyInstructionFont(HWND dialog) {
