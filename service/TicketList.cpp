@@ -32,6 +32,7 @@ void TicketList::download() {
     };
     tickets = std::make_shared<Tickets>();
     index.reset();
+    languages.reset();
     const Clock::time_point start = Clock::now();
     std::string bytes = ServiceClient::postBytes(Endpoint::gettickets, ServiceClient::codeBody());
     const Clock::time_point downloaded = Clock::now();
@@ -134,6 +135,7 @@ bool isPlainNumber(const String& key, int id) {
 void TicketList::loadFromReplyBytes(std::string_view bytes) {
     tickets = std::make_shared<Tickets>();
     index.reset();
+    languages.reset();
     std::map<int, String> unusualKeys;
     Json::readMembersUtf8(bytes, [this, &unusualKeys](const String& key, const ElementPtr& value) {
         const int id = key.toInt();
@@ -159,6 +161,7 @@ Ticket& TicketList::find(int id) {
     if (inserted)
         it->second.id = id;
     index.reset();
+    languages.reset();
     return it->second;
 }
 
@@ -167,10 +170,23 @@ bool TicketList::belongsTo(const Ticket& ticket, int softwareId) const {
 }
 
 void TicketList::localesFor(int softwareId, std::set<int>& locales) const {
-    for (const auto& [id, ticket] : *tickets) {
-        if (belongsTo(ticket, softwareId))
-            locales.insert(ticket.id_locale);
+    if (!languages) {
+        auto made = std::make_shared<Languages>();
+        for (const auto& [id, ticket] : *tickets) {
+            made->all.insert(ticket.id_locale);
+            for (int ticketSoftware : ticket.software_list)
+                made->bySoftware[ticketSoftware].insert(ticket.id_locale);
+        }
+        languages = std::move(made);
     }
+    // The wildcard is asked of the catalogue each time: it may have been reloaded.
+    if (softwareId == software.wildcardId()) {
+        locales.insert(languages->all.begin(), languages->all.end());
+        return;
+    }
+    const auto found = languages->bySoftware.find(softwareId);
+    if (found != languages->bySoftware.end())
+        locales.insert(found->second.begin(), found->second.end());
 }
 
 const std::shared_ptr<const TicketIndex>& TicketList::currentIndex() const {

@@ -70,6 +70,14 @@ class TicketList {
     // previous tickets.
     std::shared_ptr<Tickets> tickets;
     mutable std::shared_ptr<const TicketIndex> index;
+    // The languages of the tickets of each software id, and of all tickets (for
+    // the wildcard): made by the first question after a change, as the main
+    // window asks on every choice of a software.
+    struct Languages {
+        std::map<int, std::set<int>> bySoftware;
+        std::set<int> all;
+    };
+    mutable std::shared_ptr<const Languages> languages;
 };
 
 // A ticket's "software_list": ids separated by ";"; every piece counts, an empty
