@@ -31,8 +31,7 @@ void TicketList::download() {
             std::chrono::duration_cast<std::chrono::milliseconds>(to - from).count());
     };
     tickets = std::make_shared<Tickets>();
-    index.reset();
-    languages.reset();
+    forgetDerived();
     const Clock::time_point start = Clock::now();
     std::string bytes = ServiceClient::postBytes(Endpoint::gettickets, ServiceClient::codeBody());
     const Clock::time_point downloaded = Clock::now();
@@ -134,8 +133,7 @@ bool isPlainNumber(const String& key, int id) {
 // Only keys other than an id's plain number are remembered for that.
 void TicketList::loadFromReplyBytes(std::string_view bytes) {
     tickets = std::make_shared<Tickets>();
-    index.reset();
-    languages.reset();
+    forgetDerived();
     std::map<int, String> unusualKeys;
     Json::readMembersUtf8(bytes, [this, &unusualKeys](const String& key, const ElementPtr& value) {
         const int id = key.toInt();
@@ -160,8 +158,7 @@ Ticket& TicketList::find(int id) {
     auto [it, inserted] = tickets->try_emplace(id);
     if (inserted)
         it->second.id = id;
-    index.reset();
-    languages.reset();
+    forgetDerived();
     return it->second;
 }
 
@@ -171,13 +168,12 @@ bool TicketList::belongsTo(const Ticket& ticket, int softwareId) const {
 
 void TicketList::localesFor(int softwareId, std::set<int>& locales) const {
     if (!languages) {
-        auto made = std::make_shared<Languages>();
+        languages.emplace();
         for (const auto& [id, ticket] : *tickets) {
-            made->all.insert(ticket.id_locale);
+            languages->all.insert(ticket.id_locale);
             for (int ticketSoftware : ticket.software_list)
-                made->bySoftware[ticketSoftware].insert(ticket.id_locale);
+                languages->bySoftware[ticketSoftware].insert(ticket.id_locale);
         }
-        languages = std::move(made);
     }
     // The wildcard is asked of the catalogue each time: it may have been reloaded.
     if (softwareId == software.wildcardId()) {
@@ -187,6 +183,11 @@ void TicketList::localesFor(int softwareId, std::set<int>& locales) const {
     const auto found = languages->bySoftware.find(softwareId);
     if (found != languages->bySoftware.end())
         locales.insert(found->second.begin(), found->second.end());
+}
+
+void TicketList::forgetDerived() {
+    index.reset();
+    languages.reset();
 }
 
 const std::shared_ptr<const TicketIndex>& TicketList::currentIndex() const {

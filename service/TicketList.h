@@ -8,6 +8,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string_view>
 #include <vector>
@@ -64,6 +65,8 @@ class TicketList {
   private:
     // The index of the tickets as they are now.
     const std::shared_ptr<const TicketIndex>& currentIndex() const;
+    // Drops what is made from the tickets, after they changed.
+    void forgetDerived();
 
     const SoftwareCatalogue& software;
     // Replaced, never emptied, on every load: search results may still hold the
@@ -77,7 +80,7 @@ class TicketList {
         std::map<int, std::set<int>> bySoftware;
         std::set<int> all;
     };
-    mutable std::shared_ptr<const Languages> languages;
+    mutable std::optional<Languages> languages;
 };
 
 // A ticket's "software_list": ids separated by ";"; every piece counts, an empty

@@ -3,6 +3,7 @@
 #include "controls/AutoComplete.h"
 #include "controls/ComboBoxView.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -43,11 +44,9 @@ struct FakeComboBox : ComboBoxView {
         log.push_back("reset");
     }
     void addItem(const String& t, const void* d) override {
-        auto at = items.end();
-        if (sorted)
-            for (at = items.begin(); at != items.end() && !(t.lower() < at->first.lower());)
-                ++at;
-        items.insert(at, {t, d});
+        const auto after = [&](const auto& item) { return t.lower() < item.first.lower(); };
+        items.insert(sorted ? std::find_if(items.begin(), items.end(), after) : items.end(),
+                     {t, d});
         if (owner)
             busyWhileAdding.push_back(owner->busy());
     }
