@@ -14,8 +14,9 @@ String questionCue(int tickets) {
 MainWindowModel::MainWindowModel(SoftwareCatalogue& softwareCatalogue, TicketList& ticketList,
                                  LocaleCatalogue& localeCatalogue, ClickMonitor& clickMonitor)
     : questionCompleter(ticketList), softwareCompleter(softwareCatalogue),
-      fetchCount(fetchTicketCount), reload(::reloadCatalogues), software(softwareCatalogue),
-      tickets(ticketList), locales(localeCatalogue), clicks(clickMonitor) {
+      fetchCount(fetchTicketCount), reload([] { ::reloadCatalogues(); }),
+      software(softwareCatalogue), tickets(ticketList), locales(localeCatalogue),
+      clicks(clickMonitor) {
     questionCompleter.setListener(this);
     softwareCompleter.setListener(this);
 }

@@ -395,14 +395,20 @@ struct Level {
 // anything else is skipped; the outermost "}" ends the parse with the cursor
 // resting on it. A quote after an odd run of backslashes opens nothing. False
 // when an object would open deeper than `maxDepth` levels; the parse stops there.
+// With `opened`, the text continues one whose outermost object is open, between
+// its members; `betweenMembers` then tells whether the text ended there again.
 template <typename Unit, typename Builder>
 bool parseLevels(ElementMap& map, const Unit*& cursor, const Unit* end, size_t maxDepth,
-                 Builder& builder) {
-    while (cursor < end && *cursor != '{')
+                 Builder& builder, bool opened = false, bool* betweenMembers = nullptr) {
+    if (betweenMembers)
+        *betweenMembers = false;
+    if (!opened) {
+        while (cursor < end && *cursor != '{')
+            ++cursor;
+        if (cursor == end)
+            return true;
         ++cursor;
-    if (cursor == end)
-        return true;
-    ++cursor;
+    }
 
     std::vector<Level> levels;
     levels.push_back(Level{&map, String(), false});
@@ -458,6 +464,8 @@ bool parseLevels(ElementMap& map, const Unit*& cursor, const Unit* end, size_t m
         ++cursor;
     }
     // The text ended inside an object: what was complete is kept.
+    if (betweenMembers)
+        *betweenMembers = levels.size() == 1 && !levels.back().valueExpected && !escaped;
     return true;
 }
 
@@ -506,6 +514,53 @@ ElementPtr parseText(const String& text, size_t maxDepth) {
 
 ElementPtr parseUtf8(std::string_view bytes, size_t maxDepth) {
     return parseDocument(bytes.data(), bytes.size(), maxDepth);
+}
+
+struct MemberStream::Reading {
+    explicit Reading(const MemberReader& reader) : take(reader), builder(document, take) {}
+    MemberReader take; // the builder keeps a reference
+    Document document;
+    MemberBuilder builder;
+};
+
+MemberStream::MemberStream(const MemberReader& take) : reading(std::make_unique<Reading>(take)) {}
+
+MemberStream::~MemberStream() = default;
+
+size_t MemberStream::lastMemberEnd(std::string_view text, size_t from) {
+    // Backwards from the end: the first "}" found before ',"key":{' is the last.
+    for (size_t brace = text.size(); brace-- > from;) {
+        if (text[brace] != '}')
+            continue;
+        size_t at = brace + 1;
+        if (text.size() - at < 2 || text[at] != ',' || text[at + 1] != '"')
+            continue;
+        at += 2;
+        while (at < text.size() && text[at] != '"' && text[at] != '\\')
+            ++at;
+        if (text.size() - at >= 3 && text.compare(at, 3, "\":{") == 0)
+            return brace + 1;
+    }
+    return 0;
+}
+
+bool MemberStream::readPart(std::string_view part) {
+    // A zero byte ends the whole text: what follows it must not be read.
+    if (std::memchr(part.data(), 0, part.size()))
+        return false;
+    const char* cursor = part.data();
+    const char* end = cursor + part.size();
+    bool between = false;
+    parseLevels(reading->document.root, cursor, end, SIZE_MAX, reading->builder, opened, &between);
+    opened = true;
+    return between && cursor == end;
+}
+
+void MemberStream::readLast(std::string_view part) {
+    const char* cursor = part.data();
+    const char* end = terminatorOf(part.data(), part.size());
+    parseLevels(reading->document.root, cursor, end, SIZE_MAX, reading->builder, opened);
+    reading->builder.handOver();
 }
 
 void readMembersUtf8(std::string_view bytes, const MemberReader& take) {

@@ -2,7 +2,9 @@
 
 #include "base/String.h"
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include <cstddef>
 
@@ -21,5 +23,10 @@ struct HttpsReply {
     std::string bytes;
 };
 
+// Takes the reply body piece by piece as it arrives, on the exchanging thread,
+// instead of the reply's `bytes`. A reply refused as too long still ends with
+// status 0: the pieces handed over until then are to be dropped.
+using ReplyPieces = std::function<void(std::string_view piece)>;
+
 HttpsReply httpsExchange(const String& host, int port, const String& objectName, const String& verb,
-                         const std::string& body);
+                         const std::string& body, const ReplyPieces& pieces = nullptr);

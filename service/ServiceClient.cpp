@@ -163,9 +163,10 @@ String post(const String& endpoint, const String& body) {
     return send(host(), endpoint, String(), body, u"POST");
 }
 
-std::string postBytes(const String& endpoint, const String& body) {
-    return httpsExchange(host(), port(), objectName(endpoint, String()), u"POST", bodyBytes(body))
-        .bytes;
+bool postPieces(const String& endpoint, const String& body, const ReplyPieces& pieces) {
+    return httpsExchange(host(), port(), objectName(endpoint, String()), u"POST", bodyBytes(body),
+                         pieces)
+               .status != 0;
 }
 
 } // namespace ServiceClient

@@ -2,6 +2,7 @@
 
 #include "base/String.h"
 #include "base/Json.h"
+#include "service/HttpsTransport.h"
 
 #include <string>
 
@@ -27,9 +28,10 @@ String send(const String& host, const String& endpoint, const String& query, con
             const String& verb);
 // send() to the configured host with "POST" and no query.
 String post(const String& endpoint, const String& body);
-// post() without decoding: the reply's bytes as they arrived (empty when the
-// exchange failed), for a reader that decodes as it parses.
-std::string postBytes(const String& endpoint, const String& body);
+// post() without decoding, each piece of the reply handed to `pieces` as it
+// arrives, for a reader that reads while the rest is on its way. False when no
+// reply arrived: the pieces handed over until then are to be dropped.
+bool postPieces(const String& endpoint, const String& body, const ReplyPieces& pieces);
 
 // The service host and port: the build settings, unless a test chose another
 // server.

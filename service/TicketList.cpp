@@ -5,12 +5,16 @@
 #include "base/Words.h"
 #include "base/Json.h"
 #include "base/Utf8.h"
+#include "service/ArrivingBytes.h"
 #include "service/ServiceClient.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string_view>
+#include <system_error>
+#include <thread>
 
 using namespace Protocol;
 
@@ -24,26 +28,29 @@ TicketList& TicketList::instance() {
 
 // The list is what the user waits for at start: the time of each step goes to
 // the debugger (bench/start-up.sh reads it).
-void TicketList::download() {
+bool TicketList::download() {
     using Clock = std::chrono::steady_clock;
     auto ms = [](Clock::time_point from, Clock::time_point to) {
         return static_cast<int>(
             std::chrono::duration_cast<std::chrono::milliseconds>(to - from).count());
     };
-    tickets = std::make_shared<Tickets>();
-    forgetDerived();
     const Clock::time_point start = Clock::now();
-    std::string bytes = ServiceClient::postBytes(Endpoint::gettickets, ServiceClient::codeBody());
-    const Clock::time_point downloaded = Clock::now();
-    const int received = static_cast<int>(std::min<size_t>(bytes.size(), INT32_MAX));
-    loadFromReplyBytes(bytes);
-    const Clock::time_point catalogued = Clock::now();
-    bytes = std::string();
-    const Clock::time_point released = Clock::now();
+    Clock::time_point arrived = start;
+    size_t received = 0;
+    const bool replied = loadArriving([&](const ReplyPieces& pieces) {
+        const bool got = ServiceClient::postPieces(Endpoint::gettickets, ServiceClient::codeBody(),
+                                                   [&](std::string_view piece) {
+                                                       received += piece.size();
+                                                       pieces(piece);
+                                                   });
+        arrived = Clock::now();
+        return got;
+    });
     debugOutput(String::format(u"gettickets.php: %i bytes downloaded in %i ms, %i tickets read and "
-                               u"catalogued in %i ms, released in %i ms",
-                               received, ms(start, downloaded), count(), ms(downloaded, catalogued),
-                               ms(catalogued, released)));
+                               u"catalogued %i ms after the last byte",
+                               static_cast<int>(std::min<size_t>(received, INT32_MAX)),
+                               ms(start, arrived), count(), ms(arrived, Clock::now())));
+    return replied;
 }
 
 std::set<int> parseSoftwareList(const String& text) {
@@ -125,19 +132,17 @@ bool isPlainNumber(const String& key, int id) {
     return true;
 }
 
-} // namespace
-
-// The reply is read member by member, never as a whole document. Keys that
-// name one id ("7", "07", a key sent twice) end as a document would have them:
-// of each key its last value, and of the keys of one id the last in key order.
+// Reads a reply member by member, never as a whole document. Keys that name
+// one id ("7", "07", a key sent twice) end as a document would have them: of
+// each key its last value, and of the keys of one id the last in key order.
 // Only keys other than an id's plain number are remembered for that.
-void TicketList::loadFromReplyBytes(std::string_view bytes) {
-    tickets = std::make_shared<Tickets>();
-    forgetDerived();
-    std::map<int, String> unusualKeys;
-    Json::readMembersUtf8(bytes, [this, &unusualKeys](const String& key, const ElementPtr& value) {
+class TicketReader {
+  public:
+    explicit TicketReader(TicketList::Tickets& into) : tickets(into) {}
+
+    void operator()(const String& key, const ElementPtr& value) {
         const int id = key.toInt();
-        auto [it, inserted] = tickets->try_emplace(id);
+        auto [it, inserted] = tickets.try_emplace(id);
         if (!inserted) {
             auto known = unusualKeys.find(id);
             const String earlier =
@@ -150,8 +155,80 @@ void TicketList::loadFromReplyBytes(std::string_view bytes) {
         else if (!unusualKeys.empty())
             unusualKeys.erase(id);
         it->second = ticketFrom(id, value);
-    });
+    }
+
+  private:
+    TicketList::Tickets& tickets;
+    std::map<int, String> unusualKeys;
+};
+
+void readWhole(std::string_view bytes, TicketList::Tickets& tickets) {
+    tickets.clear();
+    TicketReader reader(tickets);
+    Json::readMembersUtf8(bytes, std::ref(reader));
+}
+
+// Reads the reply as its bytes arrive, a part at a time: up to the end of the
+// last complete ticket that came. The whole reply is kept, and read anew when a
+// part does not end between two tickets after all (a question holding '},"1":{').
+void readArriving(ArrivingBytes& arriving, TicketList::Tickets& tickets) {
+    TicketReader reader(tickets);
+    Json::MemberStream stream(std::ref(reader));
+    std::string all;
+    size_t readUpTo = 0;
+    bool inParts = true;
+    while (true) {
+        const size_t before = all.size();
+        if (!arriving.takeInto(all))
+            break;
+        if (!inParts)
+            continue;
+        // Where a part may end starts with a "}" that may have come before; the
+        // key after it is a ticket id, a few bytes long.
+        const size_t lookBack = 64;
+        const size_t end = Json::MemberStream::lastMemberEnd(
+            all, std::max(readUpTo, before > lookBack ? before - lookBack : 0));
+        if (end > readUpTo) {
+            inParts = stream.readPart(std::string_view(all).substr(readUpTo, end - readUpTo));
+            readUpTo = end;
+        }
+    }
+    if (inParts)
+        stream.readLast(std::string_view(all).substr(readUpTo));
+    else
+        readWhole(all, tickets);
+}
+
+} // namespace
+
+void TicketList::loadFromReplyBytes(std::string_view bytes) {
+    tickets = std::make_shared<Tickets>();
+    forgetDerived();
+    readWhole(bytes, *tickets);
     index = std::make_shared<const TicketIndex>(tickets);
+}
+
+bool TicketList::loadArriving(const Receive& receive) {
+    tickets = std::make_shared<Tickets>();
+    forgetDerived();
+    ArrivingBytes arriving;
+    Tickets& into = *tickets;
+    std::thread reading;
+    try {
+        reading = std::thread(readArriving, std::ref(arriving), std::ref(into));
+    } catch (const std::system_error&) {
+        // No thread to spare: the reply is read once it is all there.
+    }
+    const bool replied = receive([&arriving](std::string_view piece) { arriving.add(piece); });
+    arriving.close();
+    if (reading.joinable())
+        reading.join();
+    else
+        readArriving(arriving, into);
+    if (!replied)
+        into.clear();
+    index = std::make_shared<const TicketIndex>(tickets);
+    return replied;
 }
 
 Ticket& TicketList::find(int id) {

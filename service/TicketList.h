@@ -1,11 +1,13 @@
 #pragma once
 
 #include "base/Json.h"
+#include "service/HttpsTransport.h"
 #include "service/SoftwareCatalogue.h"
 #include "service/Ticket.h"
 #include "service/TicketIndex.h"
 #include "service/TicketMatches.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -29,14 +31,20 @@ class TicketList {
 
     static TicketList& instance();
 
-    // Replaces the list with the service's tickets ("gettickets.php"). A failed
-    // request or a reply that is not JSON leaves the list empty.
-    void download();
-    // The part of download() after the request: empties the list and reads the
-    // reply, as text or as the UTF-8 bytes that arrived; then builds the search
-    // index. Tickets that earlier searches found stay with those results.
+    // Replaces the list with the service's tickets ("gettickets.php"), read while
+    // the reply arrives. False when no reply arrived; that, or a reply that is not
+    // JSON, leaves the list empty.
+    bool download();
+    // Empties the list and reads a reply, as text or as the UTF-8 bytes that
+    // arrived; then builds the search index. Tickets that earlier searches found
+    // stay with those results.
     void loadFromReply(const String& reply);
     void loadFromReplyBytes(std::string_view bytes);
+    // download()'s reading: `receive` hands the reply's pieces over on this thread
+    // as they arrive (false when no reply arrived) while a second thread reads
+    // them; the list ends as loadFromReplyBytes on the whole reply leaves it.
+    using Receive = std::function<bool(const ReplyPieces& pieces)>;
+    bool loadArriving(const Receive& receive);
 
     // Find-or-insert: an id without ticket gets a new empty one (its id field
     // included), which stays in the list and counts towards its size. The caller

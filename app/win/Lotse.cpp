@@ -19,6 +19,7 @@
 #include "service/ServiceClient.h"
 #include "service/SolvedTicketCheck.h"
 #include "service/TicketList.h"
+#include "service/TicketPrefetch.h"
 
 #include "LotseConfig.h"
 
@@ -97,6 +98,9 @@ bool Lotse::run(HINSTANCE module) {
         stepStart = now;
         return took;
     };
+    // The ticket list is the start's longest wait: it downloads while the version
+    // check and the other lists wait for their replies.
+    TicketPrefetch tickets([] { return TicketList::instance().download(); });
     if (!checkVersion())
         return false;
     const int versionMs = step();
@@ -104,7 +108,7 @@ bool Lotse::run(HINSTANCE module) {
     makeDpiAware();
     createAutomation();
     const int preparedMs = step();
-    downloadCatalogues();
+    downloadCatalogues(tickets);
     const int cataloguesMs = step();
 
     // The template is not visible: the program starts behind its tray icon.
@@ -163,8 +167,8 @@ void Lotse::setAutostart(bool enable) {
     Autostart::setShortcut(title, enable);
 }
 
-void Lotse::downloadCatalogues() {
-    reloadCatalogues();
+void Lotse::downloadCatalogues(TicketPrefetch& tickets) {
+    reloadCatalogues(tickets);
     mainWindow.model.localeId = LocaleCatalogue::instance().defaultLocaleId();
 }
 

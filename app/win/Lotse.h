@@ -16,6 +16,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+class TicketPrefetch;
+
 // The application object: owns the main window, the dialog objects, the tray
 // icon and the UI Automation client. run() is the whole life of the process.
 class Lotse {
@@ -30,9 +32,10 @@ class Lotse {
     bool run(HINSTANCE moduleInstance);
 
     // Start-up steps that other parts of the program fill in.
-    bool checkVersion();       // true when start-up may go on
-    void registerFirstRun();   // autostart on the very first run
-    void downloadCatalogues(); // languages, tickets, software, operating systems
+    bool checkVersion();     // true when start-up may go on
+    void registerFirstRun(); // autostart on the very first run
+    // Languages, software, operating systems, then the tickets begun before.
+    void downloadCatalogues(TicketPrefetch& tickets);
 
     // Autostart on and off: the "Run" value, then the Startup shortcut.
     void setAutostart(bool enable);

@@ -18,25 +18,31 @@ bool curlReady() {
 }
 
 struct Reply {
+    const ReplyPieces* pieces = nullptr;
     std::string bytes;
+    size_t received = 0;
     bool tooLong = false;
 };
 
 size_t collect(char* data, size_t size, size_t count, void* target) {
     Reply& reply = *static_cast<Reply*>(target);
     const size_t n = size * count;
-    if (reply.bytes.size() + n > maxReplyBytes) {
+    if (reply.received + n > maxReplyBytes) {
         reply.tooLong = true;
         return 0; // ends the transfer
     }
-    reply.bytes.append(data, n);
+    reply.received += n;
+    if (*reply.pieces)
+        (*reply.pieces)(std::string_view(data, n));
+    else
+        reply.bytes.append(data, n);
     return n;
 }
 
 } // namespace
 
 HttpsReply httpsExchange(const String& host, int port, const String& objectName, const String& verb,
-                         const std::string& body) {
+                         const std::string& body, const ReplyPieces& pieces) {
     if (!curlReady())
         return {};
     CURL* curl = curl_easy_init();
@@ -47,6 +53,7 @@ HttpsReply httpsExchange(const String& host, int port, const String& objectName,
                             Utf8::encode(objectName);
     const std::string method = Utf8::encode(verb);
     Reply reply;
+    reply.pieces = &pieces;
     curl_slist* headers = nullptr;
     // Only the one header the service reads; no "Expect: 100-continue" round trip
     // for long bodies.

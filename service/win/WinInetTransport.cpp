@@ -19,7 +19,7 @@ void setLimit(HINTERNET internet, DWORD option) {
 } // namespace
 
 HttpsReply httpsExchange(const String& host, int port, const String& objectName, const String& verb,
-                         const std::string& body) {
+                         const std::string& body, const ReplyPieces& pieces) {
     HINTERNET internet =
         InternetOpenW(L"WinInet", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (!internet)
@@ -66,20 +66,26 @@ HttpsReply httpsExchange(const String& host, int port, const String& objectName,
         // megabytes, which growing step by step would copy and map anew.
         DWORD length = 0;
         size = sizeof length;
-        if (HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length,
+        if (!pieces &&
+            HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length,
                            &size, nullptr) &&
             length <= maxReplyBytes)
             reply.bytes.reserve(length);
         // Large pieces: every read is a round trip through WinINet.
         std::vector<char> piece(size_t(64) << 10);
         DWORD got = 0;
+        size_t received = 0;
         while (InternetReadFile(request, piece.data(), static_cast<DWORD>(piece.size()), &got) &&
                got > 0) {
-            if (reply.bytes.size() + got > maxReplyBytes) {
+            if (received + got > maxReplyBytes) {
                 reply = {};
                 break;
             }
-            reply.bytes.append(piece.data(), got);
+            received += got;
+            if (pieces)
+                pieces(std::string_view(piece.data(), got));
+            else
+                reply.bytes.append(piece.data(), got);
         }
     }
     InternetCloseHandle(request);

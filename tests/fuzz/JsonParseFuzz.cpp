@@ -1,11 +1,12 @@
 // libFuzzer target: any reply bytes, parsed straight from UTF-8, read member by
-// member as the ticket list reads them, and decoded first as the other replies
-// are; all readings agree, and what was parsed writes and parses back to the
-// same document.
+// member as the ticket list reads them (whole, and in parts as they arrive),
+// and decoded first as the other replies are; all readings agree, and what was
+// parsed writes and parses back to the same document.
 // AddressSanitizer and UBSan watch every read.
 #include "base/Json.h"
 #include "base/Utf8.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -30,17 +31,38 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!(Json::writeText(fromBytes) == written))
         std::abort();
     // Member by member, the last value of each key makes the same document.
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    auto keepIn = [](ElementPtr& members) {
+        return [&members](const String& key, const ElementPtr& value) {
+            if (Json::isObject(value))
+                Json::asMap(members)->get(key) = Json::parseText(Json::writeText(value));
+            else
+                Json::ElementMap::setString(members, key, Json::text(value));
+        };
+    };
     ElementPtr members = Json::makeRoot();
-    Json::readMembersUtf8(std::string_view(reinterpret_cast<const char*>(data), size),
-                          [&members](const String& key, const ElementPtr& value) {
-                              if (Json::isObject(value))
-                                  Json::asMap(members)->get(key) =
-                                      Json::parseText(Json::writeText(value));
-                              else
-                                  Json::ElementMap::setString(members, key, Json::text(value));
-                          });
+    Json::readMembersUtf8(bytes, keepIn(members));
     if (!(Json::writeText(members) == written))
         std::abort();
+    // In parts, cut as the ticket list cuts bytes that arrive one at a time: when
+    // every part ends between members, so does the document.
+    ElementPtr inParts = Json::makeRoot();
+    Json::MemberStream stream(keepIn(inParts));
+    size_t readUpTo = 0;
+    bool between = true;
+    for (size_t arrived = 1; arrived <= size && between; ++arrived) {
+        const size_t end = Json::MemberStream::lastMemberEnd(
+            bytes.substr(0, arrived), std::max(readUpTo, arrived > 64 ? arrived - 64 : 0));
+        if (end > readUpTo) {
+            between = stream.readPart(bytes.substr(readUpTo, end - readUpTo));
+            readUpTo = end;
+        }
+    }
+    if (between) {
+        stream.readLast(bytes.substr(readUpTo));
+        if (!(Json::writeText(inParts) == written))
+            std::abort();
+    }
     const ElementPtr fromText = Json::parseText(text);
     if (!(Json::writeText(fromText) == written))
         std::abort();
@@ -49,7 +71,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ElementPtr again = Json::parseText(written);
     if (!(Json::writeText(again) == written))
         std::abort();
-    const std::string bytes = Utf8::encode(written);
-    (void)Utf8::decode(bytes);
+    (void)Utf8::decode(Utf8::encode(written));
     return 0;
 }

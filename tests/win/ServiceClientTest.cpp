@@ -6,6 +6,7 @@
 #include "service/ServiceClient.h"
 #include "service/SystemInfo.h"
 #include "service/TicketList.h"
+#include "service/TicketPrefetch.h"
 #include "tests/StringPrinter.h"
 #include "tests/win/WinTestEnvironment.h"
 
@@ -30,12 +31,17 @@ class ServiceClientWin : public testing::Test {
 
 } // namespace
 
-// The start-up downloads fill the four lists over WinINet and choose the
-// default language; the service's error texts and failures reach the caller.
+// The start-up downloads fill the four lists over WinINet, the tickets on a
+// thread of their own, and choose the default language; the service's error
+// texts and failures reach the caller.
 TEST_F(ServiceClientWin, StartUpDownloadsErrorTextsAndFailures) {
     Lotse& lotse = Lotse::instance();
+    auto downloadAsAtStart = [&lotse] {
+        TicketPrefetch tickets([] { return TicketList::instance().download(); });
+        lotse.downloadCatalogues(tickets);
+    };
     lotse.mainWindow.model.localeId = 0;
-    lotse.downloadCatalogues();
+    downloadAsAtStart();
     EXPECT_GT(LocaleCatalogue::instance().count(), 0);
     EXPECT_GT(TicketList::instance().count(), 0);
     EXPECT_GT(SoftwareCatalogue::instance().count(), 0);
@@ -51,12 +57,12 @@ TEST_F(ServiceClientWin, StartUpDownloadsErrorTextsAndFailures) {
     // Nothing listens on port 1: empty replies, emptied lists, start-up goes on.
     ServiceClient::setServer(u"localhost", 1);
     EXPECT_TRUE(ServiceClient::post(u"getoslist.php", ServiceClient::codeBody()).empty());
-    lotse.downloadCatalogues();
+    downloadAsAtStart();
     EXPECT_EQ(LocaleCatalogue::instance().count(), 0);
     EXPECT_EQ(TicketList::instance().count(), 0);
     EXPECT_EQ(OsCatalogue::instance().count(), 0);
     ServiceClient::setServer(u"localhost", WinTestEnvironment::servicePort);
-    lotse.downloadCatalogues(); // the demo data for later tests
+    downloadAsAtStart(); // the demo data for later tests
 }
 
 // The operating system's version numbers are compared with GetVersionExW by

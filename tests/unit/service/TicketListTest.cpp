@@ -217,3 +217,60 @@ TEST_F(TicketListTest, ResultsOutliveAReload) {
     list.search(found, u"drucken", 9, 1031);
     EXPECT_EQ(found.count(), 0);
 }
+
+// Read in pieces while they arrive, cut wherever the transfer cuts them, the
+// list is the one a read of the whole reply gives: also where a question holds
+// what looks like the end of a ticket, a piece ends inside a character, a key
+// comes twice or as "07", a zero byte or the end cuts the reply short.
+TEST_F(TicketListTest, ReadWhileArrivingEqualsReadingTheWhole) {
+    std::mt19937 random(5);
+    const char* texts[] = {"Drucken", "},\\\"7\\\":{", "},\"", "\\\\", "\xc3\xbc", "\xe2\x82\xac",
+                           "{",       "\\\"",          "}",    " ",    "\\u00e4",  "\xff"};
+    auto reply = [&] {
+        std::string bytes = "{";
+        const int tickets = 1 + static_cast<int>(random() % 60);
+        for (int n = 0; n < tickets; ++n) {
+            std::string question;
+            for (int w = static_cast<int>(random() % 8); w > 0; --w)
+                question += texts[random() % std::size(texts)];
+            const int id = 1 + static_cast<int>(random() % 50);
+            const char* key = random() % 10 == 0 ? "0" : "";
+            bytes += (n ? ",\"" : "\"") + std::string(key) + std::to_string(id) +
+                     "\":{\"id_state\":\"2\",\"question\":\"" + question +
+                     "\",\"software_list\":\"" + std::to_string(random() % 5) + "\"}";
+        }
+        bytes += "}";
+        if (random() % 8 == 0)
+            bytes.resize(random() % bytes.size());
+        if (random() % 16 == 0 && !bytes.empty())
+            bytes[random() % bytes.size()] = '\0';
+        return bytes;
+    };
+    auto same = [](const Ticket& a, const Ticket& b) {
+        return a.id == b.id && a.question == b.question && a.questionLower == b.questionLower &&
+               a.software_list == b.software_list && a.id_state == b.id_state;
+    };
+    TicketList whole(catalogue);
+    for (int round = 0; round < 3000; ++round) {
+        const std::string bytes = reply();
+        whole.loadFromReplyBytes(bytes);
+        const bool replied = list.loadArriving([&](const ReplyPieces& pieces) {
+            for (size_t at = 0; at < bytes.size();) {
+                const size_t piece = std::min<size_t>(bytes.size() - at, 1 + random() % 40);
+                pieces(std::string_view(bytes).substr(at, piece));
+                at += piece;
+            }
+            return true;
+        });
+        ASSERT_TRUE(replied);
+        ASSERT_EQ(list.count(), whole.count()) << bytes;
+        for (const auto& [id, ticket] : whole)
+            ASSERT_TRUE(same(list.all().at(id), ticket)) << bytes;
+    }
+    // No reply: what came before the failure is dropped.
+    EXPECT_FALSE(list.loadArriving([](const ReplyPieces& pieces) {
+        pieces("{\"1\":{\"id_state\":\"2\"},\"2\":{");
+        return false;
+    }));
+    EXPECT_EQ(list.count(), 0);
+}
