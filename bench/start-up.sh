@@ -5,12 +5,12 @@
 # search (its "ready to search" debug line), split as lotse.exe reports it to
 # the debugger: Wine's part (until lotse.exe's process exists), the program's
 # own until its run begins (before), the version check, preparing (first-run
-# registration, DPI awareness, UI Automation), the lists (the three small ones,
-# then waiting for the tickets), and the main window; then the working set
-# (resident memory) of lotse.exe. The ticket list downloads beside the version
-# check and the other lists, and is read while it arrives: its columns are the
-# time from the run's start to its last byte, and the reading left after that
-# byte. Anchor in the same run: the same gettickets.php request by curl on
+# registration, DPI awareness, UI Automation), the three small lists, and the
+# main window (and the part of it spent waiting for the ticket list); then the
+# working set (resident memory) of lotse.exe. The ticket list downloads beside
+# the version check and the other lists, and is read while it arrives: its
+# columns are the time from the run's start to its last byte, and the reading
+# left after that byte. Anchor in the same run: the same gettickets.php request by curl on
 # loopback (download alone). Goal: the start within 2x that download.
 # LOTSE_STARTUP_RUNS sets the number of starts (default 3); the first one also
 # warms the Wine prefix and is shown apart.
@@ -109,8 +109,8 @@ download_ms() {
 }
 
 printf 'start-up of lotse.exe under Wine, %d tickets, %d runs\n' "$tickets" "$runs"
-printf '%-5s %8s %8s %7s %8s %8s %6s %7s %9s %10s %7s %8s %8s\n' run start_ms process before \
-    version prepare lists window download read_tail rss_MB curl_ms ceiling
+printf '%-5s %8s %8s %7s %8s %8s %6s %7s %5s %9s %10s %7s %8s %8s\n' run start_ms process before \
+    version prepare lists window wait download read_tail rss_MB curl_ms ceiling
 results="$work/results"
 : >"$results"
 for run in $(seq 1 "$runs"); do
@@ -142,8 +142,8 @@ for run in $(seq 1 "$runs"); do
     steps=$(said "$log" | grep -m1 -o 'downloaded in [0-9]* ms, [0-9]* tickets read and catalogued [0-9]* ms after the last byte')
     read -r down count reading <<<"$(echo "$steps" | tr -cs '0-9' ' ')"
     [ "${count:-0}" -ge "$tickets" ] || fail "lotse.exe read ${count:-no} tickets (run $run)"
-    steps=$(said "$log" | grep -m1 -o 'ready to search, [0-9]* ms after the start of run: version check [0-9]* ms, preparing [0-9]* ms, catalogues [0-9]* ms, main window [0-9]* ms')
-    read -r inrun version prepare catalogues window <<<"$(echo "$steps" | tr -cs '0-9' ' ')"
+    steps=$(said "$log" | grep -m1 -o 'ready to search, [0-9]* ms after the start of run: version check [0-9]* ms, preparing [0-9]* ms, catalogues [0-9]* ms, main window [0-9]* ms, [0-9]* of them waiting for the tickets')
+    read -r inrun version prepare catalogues window wait <<<"$(echo "$steps" | tr -cs '0-9' ' ')"
     [ -n "${window:-}" ] || fail "lotse.exe did not say how its start went (run $run)"
     sleep 1 # what the start left behind is freed, as a user's next look finds it
     rss=0
@@ -153,8 +153,8 @@ for run in $(seq 1 "$runs"); do
     total=$((ready - started))
     process=${process:-0}
     before=$((total - process - inrun))
-    printf '%-5s %8d %8d %7d %8d %8d %6d %7d %9d %10d %7.1f %8d %8d\n' "$run" "$total" "$process" \
-        "$before" "$version" "$prepare" "$catalogues" "$window" "$down" "$reading" \
+    printf '%-5s %8d %8d %7d %8d %8d %6d %7d %5d %9d %10d %7.1f %8d %8d\n' "$run" "$total" \
+        "$process" "$before" "$version" "$prepare" "$catalogues" "$window" "$wait" "$down" "$reading" \
         "$(awk -v kb="$rss" 'BEGIN { print kb / 1024 }')" "$anchor" $((2 * anchor))
     echo "$run $total $anchor" >>"$results"
     lotse_quit

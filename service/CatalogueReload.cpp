@@ -4,24 +4,14 @@
 #include "service/OsCatalogue.h"
 #include "service/SoftwareCatalogue.h"
 #include "service/TicketList.h"
-#include "service/TicketPrefetch.h"
-
-namespace {
-
-void reloadOtherLists() {
-    LocaleCatalogue::instance().download();
-    SoftwareCatalogue::instance().load();
-    OsCatalogue::instance().download();
-}
-
-} // namespace
 
 void reloadCatalogues() {
     TicketList::instance().download();
-    reloadOtherLists();
+    reloadSmallCatalogues();
 }
 
-void reloadCatalogues(TicketPrefetch& tickets) {
-    reloadOtherLists();
-    tickets.finish();
+void reloadSmallCatalogues() {
+    LocaleCatalogue::instance().download();
+    SoftwareCatalogue::instance().load();
+    OsCatalogue::instance().download();
 }

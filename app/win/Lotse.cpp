@@ -99,7 +99,8 @@ bool Lotse::run(HINSTANCE module) {
         return took;
     };
     // The ticket list is the start's longest wait: it downloads while the version
-    // check and the other lists wait for their replies.
+    // check and the other lists wait for their replies, and the main window's
+    // controls are made while it is read.
     TicketPrefetch tickets([] { return TicketList::instance().download(); });
     if (!checkVersion())
         return false;
@@ -108,18 +109,27 @@ bool Lotse::run(HINSTANCE module) {
     makeDpiAware();
     createAutomation();
     const int preparedMs = step();
-    downloadCatalogues(tickets);
+    downloadCatalogues();
     const int cataloguesMs = step();
 
     // The template is not visible: the program starts behind its tray icon.
+    DWORD ticketsWait = 0;
+    mainWindow.awaitLists = [&tickets, &ticketsWait] {
+        const DWORD from = GetTickCount();
+        tickets.finish();
+        ticketsWait = GetTickCount() - from;
+    };
     mainWindow.create(IDD_MAIN, nullptr, true, false);
+    mainWindow.awaitLists = nullptr;
     TrayIcon::add(trayIcon, mainWindow.window, icon, title);
     const int windowMs = step();
     // The main window holds the lists: from here a question is searched at once.
-    debugOutput(String::format(u"Lotse: ready to search, %i ms after the start of run: version "
-                               u"check %i ms, preparing %i ms, catalogues %i ms, main window %i ms",
-                               static_cast<int>(GetTickCount() - started), versionMs, preparedMs,
-                               cataloguesMs, windowMs));
+    debugOutput(
+        String::format(u"Lotse: ready to search, %i ms after the start of run: version "
+                       u"check %i ms, preparing %i ms, catalogues %i ms, main window %i ms, "
+                       u"%i of them waiting for the tickets",
+                       static_cast<int>(GetTickCount() - started), versionMs, preparedMs,
+                       cataloguesMs, windowMs, static_cast<int>(ticketsWait)));
 
     runMainLoop();
 
@@ -167,8 +177,8 @@ void Lotse::setAutostart(bool enable) {
     Autostart::setShortcut(title, enable);
 }
 
-void Lotse::downloadCatalogues(TicketPrefetch& tickets) {
-    reloadCatalogues(tickets);
+void Lotse::downloadCatalogues() {
+    reloadSmallCatalogues();
     mainWindow.model.localeId = LocaleCatalogue::instance().defaultLocaleId();
 }
 

@@ -16,8 +16,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-class TicketPrefetch;
-
 // The application object: owns the main window, the dialog objects, the tray
 // icon and the UI Automation client. run() is the whole life of the process.
 class Lotse {
@@ -34,8 +32,8 @@ class Lotse {
     // Start-up steps that other parts of the program fill in.
     bool checkVersion();     // true when start-up may go on
     void registerFirstRun(); // autostart on the very first run
-    // Languages, software, operating systems, then the tickets begun before.
-    void downloadCatalogues(TicketPrefetch& tickets);
+    // Languages, software and operating systems: the tickets download apart.
+    void downloadCatalogues();
 
     // Autostart on and off: the "Run" value, then the Startup shortcut.
     void setAutostart(bool enable);

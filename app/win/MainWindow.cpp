@@ -111,6 +111,8 @@ void MainWindow::initialise(HWND dialog) {
     SetWindowTextW(dialog, wide(mainWindowTitle(title, version)));
     SetWindowPos(dialog, HWND_TOP, 0, 0, 0, 0, topWithoutMoving);
     model.attach(this, &desktop, &versions);
+    if (awaitLists)
+        awaitLists();
     softwareBox.attach(model.softwareCompleter, GetDlgItem(dialog, IDC_MAIN_SOFTWARE));
     model.softwareCompleter.fill();
     questionBox.attach(model.questionCompleter, GetDlgItem(dialog, IDC_MAIN_QUESTION));

@@ -8,6 +8,7 @@
 #include "dialogs/win/Template.h"
 
 #include <cstdint>
+#include <functional>
 #include <windows.h>
 
 class CreateTicket;
@@ -41,6 +42,9 @@ class MainWindow : public Template, public MainWindowView {
     HICON icon = nullptr;
     String title;
     String version;
+    // Waited for once the window and its controls are made, before the lists
+    // fill them: at start the ticket list is still being read meanwhile.
+    std::function<void()> awaitLists;
 
     MainWindowModel model;
     AutoCompleteWindow softwareBox;

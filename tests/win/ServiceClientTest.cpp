@@ -38,7 +38,8 @@ TEST_F(ServiceClientWin, StartUpDownloadsErrorTextsAndFailures) {
     Lotse& lotse = Lotse::instance();
     auto downloadAsAtStart = [&lotse] {
         TicketPrefetch tickets([] { return TicketList::instance().download(); });
-        lotse.downloadCatalogues(tickets);
+        lotse.downloadCatalogues();
+        tickets.finish();
     };
     lotse.mainWindow.model.localeId = 0;
     downloadAsAtStart();
