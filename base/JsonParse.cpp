@@ -348,7 +348,21 @@ class MemberBuilder : public ArenaBuilder {
         : ArenaBuilder(target), take(reader) {}
 
     String key(const TokenBuffer& token, size_t depth) {
-        return depth == 1 ? String(token.data(), token.length()) : ArenaBuilder::key(token, depth);
+        if (depth == 1)
+            return String(token.data(), token.length());
+        // Every member repeats the same few keys: they are kept for the whole
+        // read, each slot filled once and never changed, so that what borrows
+        // from it stays valid; other keys go into the member's memory.
+        const int length = token.length();
+        const char16_t* units = token.data();
+        String& known = lasting[(length * 31u + (length ? units[0] + units[length - 1] * 7u : 0)) %
+                                keyCacheSize];
+        if (known.empty() && length > 0)
+            known = String(units, length);
+        if (known.length() == length && length > 0 &&
+            std::memcmp(known.data(), units, size_t(length) * sizeof(char16_t)) == 0)
+            return String::borrow(known.data(), length);
+        return String::borrow(copy(token, nullptr), length);
     }
     String keyCopy(const String& key, size_t depth) {
         return depth == 1 ? key : ArenaBuilder::keyCopy(key, depth);
@@ -362,12 +376,11 @@ class MemberBuilder : public ArenaBuilder {
         for (const auto& [key, value] : document.root.members)
             take(key, value);
         document.clear();
-        for (String& known : keys)
-            known = String();
     }
 
   private:
     const MemberReader& take;
+    String lasting[keyCacheSize];
 };
 
 // Stores a member, replacing one under the same key. The service writes its

@@ -78,13 +78,13 @@ bool sameText(const String& key, std::u16string_view name) {
 }
 
 // The ticket's members are read in one walk over them, each text where it
-// lies: only what the ticket keeps is copied.
-Ticket ticketFrom(int id, const ElementPtr& value) {
-    Ticket ticket;
+// lies: only what the ticket keeps is copied, straight into the list's ticket
+// (empty, or emptied first).
+void readTicket(int id, const ElementPtr& value, Ticket& ticket) {
     ticket.id = id;
     const Json::ElementMap* object = Json::asMap(value);
     if (!object)
-        return ticket;
+        return;
     static const String empty;
     const String* softwareList = &empty;
     for (const auto& [key, member] : object->members) {
@@ -110,7 +110,6 @@ Ticket ticketFrom(int id, const ElementPtr& value) {
     }
     // A missing list reads as an empty text, which gives {0}.
     ticket.software_list = parseSoftwareList(*softwareList);
-    return ticket;
 }
 
 // Whether `key` is the plain decimal form of `id`, as the service writes ids.
@@ -154,7 +153,9 @@ class TicketReader {
             unusualKeys[id] = key;
         else if (!unusualKeys.empty())
             unusualKeys.erase(id);
-        it->second = ticketFrom(id, value);
+        if (!inserted)
+            it->second = Ticket();
+        readTicket(id, value, it->second);
     }
 
   private:
