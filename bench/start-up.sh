@@ -9,15 +9,17 @@
 # main window (and the part of it spent waiting for the ticket list); then the
 # working set (resident memory) of lotse.exe. The ticket list downloads beside
 # the version check and the other lists, and is read while it arrives: its
-# columns are the time from the run's start to its last byte, and the reading
-# left after that byte. Anchor in the same run: the same gettickets.php request by curl on
+# columns are the time from its start (the program's, just after the check for
+# another instance) to its last byte, and the reading left after that byte. Anchor in the same run: the same gettickets.php request by curl on
 # loopback (download alone). Goal: the start within 2x that download.
 # LOTSE_STARTUP_RUNS sets the number of starts (default 3); the first one also
-# warms the Wine prefix and is shown apart.
+# warms the Wine prefix and is shown apart. LOTSE_STARTUP_LOTSE names another
+# lotse.exe to start (an earlier build, to compare).
 # Needs LOTSE_TOP and LOTSE_WIN_BUILD; scripts/bench.sh sets them.
 set -uo pipefail
 source "$LOTSE_TOP/scripts/wine-env.sh"
 source "$LOTSE_TOP/tests/e2e/desktop.sh"
+lotse_exe=${LOTSE_STARTUP_LOTSE:-$lotse_exe}
 runs=${LOTSE_STARTUP_RUNS:-3}
 tickets=100000
 tls=${LOTSE_TLS_DIR:-/usr/local/share/lotse-dev-ca}

@@ -82,6 +82,10 @@ Lotse::~Lotse() {
 bool Lotse::run(HINSTANCE module) {
     if (!SingleInstance::acquire())
         return false;
+    // The ticket list is the start's longest wait: it downloads from here on,
+    // while the version check and the other lists wait for their replies, and
+    // the main window's controls are made while it is read.
+    TicketPrefetch tickets([] { return TicketList::instance().download(); });
 
     moduleInstance = module;
     icon = LoadIconW(moduleInstance, MAKEINTRESOURCEW(IDI_LOTSE));
@@ -98,10 +102,6 @@ bool Lotse::run(HINSTANCE module) {
         stepStart = now;
         return took;
     };
-    // The ticket list is the start's longest wait: it downloads while the version
-    // check and the other lists wait for their replies, and the main window's
-    // controls are made while it is read.
-    TicketPrefetch tickets([] { return TicketList::instance().download(); });
     if (!checkVersion())
         return false;
     const int versionMs = step();
