@@ -53,6 +53,12 @@ bool TicketList::download() {
     return replied;
 }
 
+void TicketLanguages::add(const Ticket& ticket) {
+    all.insert(ticket.id_locale);
+    for (int software : ticket.software_list)
+        bySoftware[software].insert(ticket.id_locale);
+}
+
 std::set<int> parseSoftwareList(const String& text) {
     std::set<int> ids;
     const char16_t* units = text.data();
@@ -134,10 +140,15 @@ bool isPlainNumber(const String& key, int id) {
 // Reads a reply member by member, never as a whole document. Keys that name
 // one id ("7", "07", a key sent twice) end as a document would have them: of
 // each key its last value, and of the keys of one id the last in key order.
-// Only keys other than an id's plain number are remembered for that.
+// Only keys other than an id's plain number are remembered for that. The
+// tickets' languages are gathered on the way, while each ticket is at hand,
+// unless a ticket is read twice.
 class TicketReader {
   public:
-    explicit TicketReader(TicketList::Tickets& into) : tickets(into) {}
+    TicketReader(TicketList::Tickets& into, std::optional<TicketLanguages>& languagesOf)
+        : tickets(into), languages(languagesOf) {
+        languages.emplace();
+    }
 
     void operator()(const String& key, const ElementPtr& value) {
         const int id = key.toInt();
@@ -153,27 +164,34 @@ class TicketReader {
             unusualKeys[id] = key;
         else if (!unusualKeys.empty())
             unusualKeys.erase(id);
-        if (!inserted)
+        if (!inserted) {
             it->second = Ticket();
+            languages.reset();
+        }
         readTicket(id, value, it->second);
+        if (languages)
+            languages->add(it->second);
     }
 
   private:
     TicketList::Tickets& tickets;
+    std::optional<TicketLanguages>& languages;
     std::map<int, String> unusualKeys;
 };
 
-void readWhole(std::string_view bytes, TicketList::Tickets& tickets) {
+void readWhole(std::string_view bytes, TicketList::Tickets& tickets,
+               std::optional<TicketLanguages>& languages) {
     tickets.clear();
-    TicketReader reader(tickets);
+    TicketReader reader(tickets, languages);
     Json::readMembersUtf8(bytes, std::ref(reader));
 }
 
 // Reads the reply as its bytes arrive, a part at a time: up to the end of the
 // last complete ticket that came. The whole reply is kept, and read anew when a
 // part does not end between two tickets after all (a question holding '},"1":{').
-void readArriving(ArrivingBytes& arriving, TicketList::Tickets& tickets) {
-    TicketReader reader(tickets);
+void readArriving(ArrivingBytes& arriving, TicketList::Tickets& tickets,
+                  std::optional<TicketLanguages>& languages) {
+    TicketReader reader(tickets, languages);
     Json::MemberStream stream(std::ref(reader));
     std::string all;
     size_t readUpTo = 0;
@@ -197,7 +215,7 @@ void readArriving(ArrivingBytes& arriving, TicketList::Tickets& tickets) {
     if (inParts)
         stream.readLast(std::string_view(all).substr(readUpTo));
     else
-        readWhole(all, tickets);
+        readWhole(all, tickets, languages);
 }
 
 } // namespace
@@ -205,7 +223,7 @@ void readArriving(ArrivingBytes& arriving, TicketList::Tickets& tickets) {
 void TicketList::loadFromReplyBytes(std::string_view bytes) {
     tickets = std::make_shared<Tickets>();
     forgetDerived();
-    readWhole(bytes, *tickets);
+    readWhole(bytes, *tickets, languages);
     index = std::make_shared<const TicketIndex>(tickets);
 }
 
@@ -216,7 +234,8 @@ bool TicketList::loadArriving(const Receive& receive) {
     Tickets& into = *tickets;
     std::thread reading;
     try {
-        reading = std::thread(readArriving, std::ref(arriving), std::ref(into));
+        reading =
+            std::thread(readArriving, std::ref(arriving), std::ref(into), std::ref(languages));
     } catch (const std::system_error&) {
         // No thread to spare: the reply is read once it is all there.
     }
@@ -225,9 +244,11 @@ bool TicketList::loadArriving(const Receive& receive) {
     if (reading.joinable())
         reading.join();
     else
-        readArriving(arriving, into);
-    if (!replied)
+        readArriving(arriving, into, languages);
+    if (!replied) {
         into.clear();
+        languages.reset();
+    }
     index = std::make_shared<const TicketIndex>(tickets);
     return replied;
 }
@@ -247,11 +268,8 @@ bool TicketList::belongsTo(const Ticket& ticket, int softwareId) const {
 void TicketList::localesFor(int softwareId, std::set<int>& locales) const {
     if (!languages) {
         languages.emplace();
-        for (const auto& [id, ticket] : *tickets) {
-            languages->all.insert(ticket.id_locale);
-            for (int ticketSoftware : ticket.software_list)
-                languages->bySoftware[ticketSoftware].insert(ticket.id_locale);
-        }
+        for (const auto& [id, ticket] : *tickets)
+            languages->add(ticket);
     }
     // The wildcard is asked of the catalogue each time: it may have been reloaded.
     if (softwareId == software.wildcardId()) {

@@ -15,6 +15,15 @@
 #include <string_view>
 #include <vector>
 
+// The languages of the tickets of each software id, and of all tickets (for
+// the wildcard).
+struct TicketLanguages {
+    std::map<int, std::set<int>> bySoftware;
+    std::set<int> all;
+
+    void add(const Ticket& ticket);
+};
+
 // All tickets of the service, ordered by id, with the question search. One
 // process-wide instance; tests may build their own over their own catalogue.
 class TicketList {
@@ -81,14 +90,9 @@ class TicketList {
     // previous tickets.
     std::shared_ptr<Tickets> tickets;
     mutable std::shared_ptr<const TicketIndex> index;
-    // The languages of the tickets of each software id, and of all tickets (for
-    // the wildcard): made by the first question after a change, as the main
-    // window asks on every choice of a software.
-    struct Languages {
-        std::map<int, std::set<int>> bySoftware;
-        std::set<int> all;
-    };
-    mutable std::optional<Languages> languages;
+    // Made while a reply is read, or by the first question after another
+    // change: the main window asks on every choice of a software.
+    mutable std::optional<TicketLanguages> languages;
 };
 
 // A ticket's "software_list": ids separated by ";"; every piece counts, an empty

@@ -236,7 +236,8 @@ TEST_F(TicketListTest, ReadWhileArrivingEqualsReadingTheWhole) {
             const int id = 1 + static_cast<int>(random() % 50);
             const char* key = random() % 10 == 0 ? "0" : "";
             bytes += (n ? ",\"" : "\"") + std::string(key) + std::to_string(id) +
-                     "\":{\"id_state\":\"2\",\"question\":\"" + question +
+                     "\":{\"id_locale\":\"" + std::to_string(random() % 3) +
+                     "\",\"id_state\":\"2\",\"question\":\"" + question +
                      "\",\"software_list\":\"" + std::to_string(random() % 5) + "\"}";
         }
         bytes += "}";
@@ -266,6 +267,16 @@ TEST_F(TicketListTest, ReadWhileArrivingEqualsReadingTheWhole) {
         ASSERT_EQ(list.count(), whole.count()) << bytes;
         for (const auto& [id, ticket] : whole)
             ASSERT_TRUE(same(list.all().at(id), ticket)) << bytes;
+        // The languages gathered while reading are those of the tickets kept.
+        for (int software : {0, 1, 2, 3, 4, 9}) {
+            std::set<int> expected, gathered;
+            for (const auto& [id, ticket] : whole) {
+                if (list.belongsTo(ticket, software))
+                    expected.insert(ticket.id_locale);
+            }
+            list.localesFor(software, gathered);
+            ASSERT_EQ(gathered, expected) << bytes;
+        }
     }
     // No reply: what came before the failure is dropped.
     EXPECT_FALSE(list.loadArriving([](const ReplyPieces& pieces) {
