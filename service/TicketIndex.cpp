@@ -58,35 +58,19 @@ ptrdiff_t findUnits(const char16_t* text, size_t length, const char16_t* word, s
 TicketIndex::TicketIndex(std::shared_ptr<const Tickets> tickets) : source(std::move(tickets)) {
     if (!source)
         return;
-    // The first pass sizes every array, so that each is filled in place once:
-    // at 100 000 tickets they are megabytes, which growing would copy.
-    struct Sizes {
-        size_t position = 0, entries = 0, units = 0, software = 0;
-    };
-    std::map<int, Sizes> byLocale;
+    // One walk over the tickets, each touched once: at 100 000 they lie
+    // scattered over tens of megabytes, where a second walk to size the arrays
+    // first costs more than letting them grow.
+    std::map<int, size_t> positions; // by locale id
     for (const auto& [id, ticket] : *source) {
         if (!ticket.offeredBySearch())
             continue;
-        Sizes& sizes = byLocale[ticket.id_locale];
-        ++sizes.entries;
-        sizes.units += static_cast<size_t>(ticket.questionLower.length()) + 1;
-        sizes.software += ticket.software_list.size();
-    }
-    languages.resize(byLocale.size());
-    size_t next = 0;
-    for (auto& [locale, sizes] : byLocale) {
-        sizes.position = next;
-        Language& language = languages[next++];
-        language.localeId = locale;
-        language.entries.reserve(sizes.entries);
-        language.tickets.reserve(sizes.entries);
-        language.questions.reserve(sizes.units);
-        language.software.reserve(sizes.software);
-    }
-    for (const auto& [id, ticket] : *source) {
-        if (!ticket.offeredBySearch())
-            continue;
-        Language& language = languages[byLocale[ticket.id_locale].position];
+        auto [at, added] = positions.try_emplace(ticket.id_locale, languages.size());
+        if (added) {
+            languages.emplace_back();
+            languages.back().localeId = ticket.id_locale;
+        }
+        Language& language = languages[at->second];
         Language::Entry entry;
         entry.questionStart = static_cast<uint32_t>(language.questions.size());
         entry.questionLength = static_cast<uint32_t>(ticket.questionLower.length());
@@ -101,6 +85,8 @@ TicketIndex::TicketIndex(std::shared_ptr<const Tickets> tickets) : source(std::m
         language.entries.push_back(entry);
         language.tickets.push_back(&ticket);
     }
+    std::sort(languages.begin(), languages.end(),
+              [](const Language& a, const Language& b) { return a.localeId < b.localeId; });
 }
 
 const TicketIndex::Language* TicketIndex::language(int localeId) const {
