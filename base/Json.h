@@ -117,8 +117,8 @@ ElementPtr parseText(const String& text, size_t maxDepth);
 ElementPtr parseUtf8(std::string_view bytes, size_t maxDepth = SIZE_MAX);
 // The members of the outermost object of the UTF-8 bytes, handed to `take` one
 // by one as parseUtf8 would build them, without building the whole document: a
-// member's value lives only during its call, and later members reuse its
-// memory. Members come in the order of the text, each key as often as it
+// member's key and value live only during its call, and later members reuse
+// their memory. Members come in the order of the text, each key as often as it
 // occurs (parseUtf8 keeps the last); one the text ends in comes with what was
 // complete of it.
 using MemberReader = std::function<void(const String& key, const ElementPtr& value)>;

@@ -341,15 +341,20 @@ class HeapBuilder {
 
 // Builds one member of the outermost object at a time and hands it over when
 // it is complete; then its memory is reused for the next. The outermost
-// object's keys are owned, as they outlive the memory of the member before.
+// object's keys live in a buffer of their own, as they outlive the memory of
+// the member before.
 class MemberBuilder : public ArenaBuilder {
   public:
     MemberBuilder(Document& target, const MemberReader& reader)
         : ArenaBuilder(target), take(reader) {}
 
     String key(const TokenBuffer& token, size_t depth) {
-        if (depth == 1)
-            return String(token.data(), token.length());
+        if (depth == 1) {
+            // A member is handed over before the next key is read: one buffer
+            // serves all their keys.
+            outerKey.assign(token.data(), token.length());
+            return String::borrow(outerKey.data(), outerKey.length());
+        }
         // Every member repeats the same few keys: they are kept for the whole
         // read, each slot filled once and never changed, so that what borrows
         // from it stays valid; other keys go into the member's memory.
@@ -380,6 +385,7 @@ class MemberBuilder : public ArenaBuilder {
 
   private:
     const MemberReader& take;
+    String outerKey;
     String lasting[keyCacheSize];
 };
 
