@@ -121,6 +121,9 @@ bool Lotse::run(HINSTANCE module) {
     };
     mainWindow.create(IDD_MAIN, nullptr, true, false);
     mainWindow.awaitLists = nullptr;
+    // Also when the window could not be made: nothing reads the list from here
+    // on while the download still writes it.
+    tickets.finish();
     TrayIcon::add(trayIcon, mainWindow.window, icon, title);
     const int windowMs = step();
     // The main window holds the lists: from here a question is searched at once.
