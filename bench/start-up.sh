@@ -14,7 +14,8 @@
 # loopback (download alone). Goal: the start within 2x that download.
 # LOTSE_STARTUP_RUNS sets the number of starts (default 3); the first one also
 # warms the Wine prefix and is shown apart. LOTSE_STARTUP_LOTSE names another
-# lotse.exe to start (an earlier build, to compare).
+# lotse.exe to start (an earlier build, to compare). Afterwards, on the same
+# reply: its reading alone, and typing into a question box over its tickets.
 # Needs LOTSE_TOP and LOTSE_WIN_BUILD; scripts/bench.sh sets them.
 set -uo pipefail
 source "$LOTSE_TOP/scripts/wine-env.sh"
@@ -170,3 +171,8 @@ awk -v runs="$runs" '$1 > 1 || runs == 1 { n++; if ($2 > 2 * $3) missed++ }
 # it once the start's other work is not around it.
 wine "$LOTSE_WIN_BUILD/lotse_winbench.exe" ticket-list "$(winepath -w "$work/reply")" 2>/dev/null |
     sed 's/^/without the start, /'
+# Typing into a question box like the main window's over the same tickets: each
+# keystroke with what it leaves to paint, and the one that empties an open list.
+wine "$LOTSE_WIN_BUILD/lotse_winbench.exe" typing "$(winepath -w "$work/reply")" 2>/dev/null |
+    grep 'worst keystroke'
+

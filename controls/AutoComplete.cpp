@@ -21,8 +21,10 @@ void AutoComplete::fill() {
     if (!view)
         return;
     const int n = count();
+    view->holdListDrawing(true);
     for (int i = 0; i < n; ++i)
         view->addItem(text(i), item(i));
+    view->holdListDrawing(false);
 }
 
 void AutoComplete::onChar(char16_t c) {
@@ -65,6 +67,8 @@ void AutoComplete::deleteBackward() {
     int start = 0, end = 0;
     view->editSelection(start, end);
     TextEdit edit = ::deleteBackward(view->text(), start, end);
+    // Released by updateSuggestions once the list is rebuilt.
+    view->holdListDrawing(true);
     view->resetList();
     view->setText(edit.text);
     updateSuggestions(edit.text);
@@ -75,6 +79,7 @@ void AutoComplete::insert(const String& inserted) {
     int start = 0, end = 0;
     view->editSelection(start, end);
     TextEdit edit = insertText(view->text(), start, end, inserted);
+    view->holdListDrawing(true);
     view->resetList();
     view->setText(edit.text);
     view->setEditSelection(edit.caret, edit.caret);
@@ -88,12 +93,14 @@ void AutoComplete::updateSuggestions(const String& typed) {
     search(typed);
     const int n = suggestionCount(count(), typed.empty());
     if (n <= 0) {
+        view->holdListDrawing(false);
         view->showDropDown(false);
         rebuilding = false;
         return;
     }
     for (int i = 0; i < n; ++i)
         view->addItem(text(i), item(i));
+    view->holdListDrawing(false);
     if (view->hasDropDownList())
         view->showDropDown(true);
     view->setMinVisible(visibleSuggestions(n));

@@ -19,6 +19,10 @@ class ComboBoxView {
     // The drop-down list: empty it, append an entry with its item data.
     virtual void resetList() = 0;
     virtual void addItem(const String& text, const void* data) = 0;
+    // While held, the list changes without being drawn item by item (an open
+    // list would repaint for every item added); released, the box and its list
+    // are drawn once as they are now.
+    virtual void holdListDrawing(bool hold) = 0;
     // True when the box has a drop-down list (style bit CBS_DROPDOWN).
     virtual bool hasDropDownList() = 0;
     virtual void showDropDown(bool show) = 0;

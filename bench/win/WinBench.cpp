@@ -5,7 +5,11 @@
 //                                       measures the process meanwhile)
 //   lotse_winbench.exe ticket-list FILE  read and catalogue a saved gettickets.php
 //                                       reply as the start does, and release the list
+//   lotse_winbench.exe typing FILE      type into a question box like the main
+//                                       window's over the tickets of that reply
 #include "automation/win/WindowTreeClient.h"
+#include "controls/AutoCompleteSolutions.h"
+#include "controls/win/AutoCompleteWindow.h"
 #include "controls/win/DataGrid.h"
 #include "playback/win/SolutionNavigator.h"
 #include "resources/resource.h"
@@ -14,6 +18,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <fstream>
@@ -130,9 +135,13 @@ int navigatorWait() {
 // The start's work on the ticket list without the download, on the same bytes
 // as bench/start-up.sh's: what Wine's runtime adds shows beside the native
 // figure of the same code.
-int ticketListFigures(const wchar_t* path) {
+std::string fileBytes(const wchar_t* path) {
     std::ifstream file(path, std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+int ticketListFigures(const wchar_t* path) {
+    const std::string bytes = fileBytes(path);
     if (bytes.empty()) {
         std::printf("ticket-list: nothing read\n");
         return 1;
@@ -154,6 +163,67 @@ int ticketListFigures(const wchar_t* path) {
     return 0;
 }
 
+// Typing in the question box as the user feels it: the real combo box (the
+// main window's styles) with its list open, the real completer over the
+// reply's tickets of every software in the language of its first offered
+// ticket. A common word is typed and deleted again letter by letter down to
+// its first; typed once more, it is selected and deleted at once, from the
+// open list of its matches to the empty text that lists every question.
+int typingFigures(const wchar_t* path) {
+    SoftwareCatalogue catalogue;
+    catalogue.loadFromReply(u"{\"1\":{}}"); // 1 stands for every software
+    TicketList tickets(catalogue);
+    tickets.loadFromReplyBytes(fileBytes(path));
+    const HINSTANCE module = GetModuleHandleW(nullptr);
+    HWND frame = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 50, 50, 700, 500,
+                                 nullptr, nullptr, module, nullptr);
+    HWND combo = CreateWindowExW(0, L"COMBOBOX", L"",
+                                 WS_CHILD | WS_VISIBLE | CBS_DROPDOWN | CBS_AUTOHSCROLL | CBS_SORT |
+                                     WS_VSCROLL,
+                                 10, 10, 660, 300, frame, nullptr, module, nullptr);
+    AutoCompleteSolutions completer(tickets);
+    completer.softwareFilter = 1;
+    for (const auto& [id, ticket] : tickets) {
+        if (ticket.offeredBySearch()) {
+            completer.localeFilter = ticket.id_locale;
+            break;
+        }
+    }
+    AutoCompleteWindow box;
+    if (!frame || !combo || !box.attach(completer, combo)) {
+        std::printf("typing: no question box\n");
+        return 1;
+    }
+    completer.attach(&box);
+    SetFocus(box.editWindow());
+    double worst = 0;
+    auto key = [&](char16_t c, const char* name) {
+        LARGE_INTEGER start;
+        QueryPerformanceCounter(&start);
+        completer.onChar(c);
+        // What the keystroke left to paint is part of it.
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+        const double took = millisecondsSince(start);
+        std::printf("typing: %-9s %6d matches, %7.1f ms\n", name, completer.count(), took);
+        return took;
+    };
+    for (char16_t c : std::u16string(u"dokument"))
+        worst = std::max(worst, key(c, "a letter"));
+    for (int i = 0; i < 7; ++i)
+        worst = std::max(worst, key(AutoComplete::backspaceChar, "backspace"));
+    for (char16_t c : std::u16string(u"okument"))
+        worst = std::max(worst, key(c, "a letter"));
+    box.setEditSelection(0, -1);
+    const double emptied = key(AutoComplete::backspaceChar, "all gone");
+    std::printf("typing: worst keystroke %.1f ms; down to the empty text, listing every "
+                "question, %.1f ms\n",
+                worst, emptied);
+    DestroyWindow(frame);
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -163,6 +233,9 @@ int wmain(int argc, wchar_t** argv) {
         return navigatorWait();
     if (argc == 3 && std::wcscmp(argv[1], L"ticket-list") == 0)
         return ticketListFigures(argv[2]);
-    std::printf("usage: lotse_winbench.exe grid | navigator-wait | ticket-list FILE\n");
+    if (argc == 3 && std::wcscmp(argv[1], L"typing") == 0)
+        return typingFigures(argv[2]);
+    std::printf(
+        "usage: lotse_winbench.exe grid | navigator-wait | ticket-list FILE | typing FILE\n");
     return 2;
 }

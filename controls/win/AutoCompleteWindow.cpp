@@ -168,6 +168,23 @@ void AutoCompleteWindow::addItem(const String& text, const void* data) {
                      reinterpret_cast<LPARAM>(data));
 }
 
+void AutoCompleteWindow::holdListDrawing(bool hold) {
+    // Under Wine every item added to an open list repainted it: deleting a
+    // selected question at 100 000 tickets, which lists all 25 000 questions
+    // of its language, took 97 s instead of 0.2 s.
+    HWND box =
+        extended ? reinterpret_cast<HWND>(SendMessageW(combo, CBEM_GETCOMBOCONTROL, 0, 0)) : combo;
+    SendMessageW(box, WM_SETREDRAW, hold ? FALSE : TRUE, 0);
+    if (hold)
+        return;
+    const UINT redraw = RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN;
+    RedrawWindow(combo, nullptr, nullptr, redraw);
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    if (GetComboBoxInfo(box, &info) && info.hwndList)
+        RedrawWindow(info.hwndList, nullptr, nullptr, redraw);
+}
+
 bool AutoCompleteWindow::hasDropDownList() {
     return (GetWindowLongPtrW(combo, GWL_STYLE) & CBS_DROPDOWN) != 0;
 }

@@ -35,6 +35,7 @@ class AutoCompleteWindow : public ComboBoxView {
     void setEditSelection(int start, int end) override;
     void resetList() override;
     void addItem(const String& text, const void* data) override;
+    void holdListDrawing(bool hold) override;
     bool hasDropDownList() override;
     void showDropDown(bool show) override;
     void setMinVisible(int count) override;

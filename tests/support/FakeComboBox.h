@@ -24,6 +24,8 @@ struct FakeComboBox : ComboBoxView {
     std::vector<std::string> log;
     AutoComplete* owner = nullptr; // to see the busy flag during calls
     std::vector<bool> busyWhileAdding;
+    bool held = false;             // holdListDrawing
+    bool drawnWhileAdding = false; // an item was added while not held
 
     explicit FakeComboBox(bool sortedItems = false) : sorted(sortedItems) {}
     String selectedText() const { return selected < 0 ? String(u"<none>") : items[selected].first; }
@@ -43,12 +45,17 @@ struct FakeComboBox : ComboBoxView {
         selected = -1;
         log.push_back("reset");
     }
+    void holdListDrawing(bool hold) override {
+        held = hold;
+        log.push_back(hold ? "hold" : "draw");
+    }
     void addItem(const String& t, const void* d) override {
         const auto after = [&](const auto& item) { return t.lower() < item.first.lower(); };
         items.insert(sorted ? std::find_if(items.begin(), items.end(), after) : items.end(),
                      {t, d});
         if (owner)
             busyWhileAdding.push_back(owner->busy());
+        drawnWhileAdding = drawnWhileAdding || !held;
     }
     bool hasDropDownList() override { return dropDownStyle; }
     void showDropDown(bool show) override {

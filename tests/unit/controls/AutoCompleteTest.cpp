@@ -65,6 +65,7 @@ TEST_F(AutoCompleteTest, TypingReplacesTheSelectionAndListsMatches) {
     EXPECT_EQ(source.searched.back(), String(u"pal"));
     EXPECT_TRUE(box.items.empty());
     EXPECT_FALSE(box.dropped); // no match: closed
+    EXPECT_FALSE(box.held);
     EXPECT_EQ(box.selStart, 1);
     EXPECT_EQ(box.selEnd, 1);
     EXPECT_EQ(listener.calls, 1);
@@ -79,9 +80,11 @@ TEST_F(AutoCompleteTest, TypingReplacesTheSelectionAndListsMatches) {
     EXPECT_EQ(box.minVisible, 2);
     EXPECT_EQ(box.busyWhileAdding, (std::vector<bool>{true, true}));
     EXPECT_FALSE(source.busy());
-    // Caret set before the list is rebuilt and again after it.
-    EXPECT_EQ(box.log,
-              (std::vector<std::string>{"reset", "setText", "sel 3,3", "open", "sel 3,3"}));
+    // Caret set before the list is rebuilt and again after it; the list is drawn
+    // once, when it is complete.
+    EXPECT_EQ(box.log, (std::vector<std::string>{"hold", "reset", "setText", "sel 3,3", "draw",
+                                                 "open", "sel 3,3"}));
+    EXPECT_FALSE(box.drawnWhileAdding);
     EXPECT_EQ(listener.calls, 2);
 }
 
@@ -95,7 +98,8 @@ TEST_F(AutoCompleteTest, BackspaceControlKeysAndPaste) {
     EXPECT_EQ(box.content, String(u"alp"));
     EXPECT_EQ(box.items.size(), 1u);
     EXPECT_EQ(box.selStart, -1);
-    EXPECT_EQ(box.log, (std::vector<std::string>{"reset", "setText", "open", "sel -1,-1"}));
+    EXPECT_EQ(box.log,
+              (std::vector<std::string>{"hold", "reset", "setText", "draw", "open", "sel -1,-1"}));
 
     typeAfter(u"alp", AutoComplete::backspaceChar);
     EXPECT_EQ(box.content, String(u"al"));
@@ -145,7 +149,8 @@ TEST_F(AutoCompleteTest, FifteenWhileTypingAllForEmptyText) {
     box.dropped = false;
     source.fill();
     EXPECT_EQ(box.items.size(), 40u);
-    EXPECT_TRUE(box.log.empty());
+    EXPECT_EQ(box.log, (std::vector<std::string>{"hold", "draw"}));
+    EXPECT_FALSE(box.drawnWhileAdding);
     source.clear();
     EXPECT_TRUE(box.items.empty());
 }
