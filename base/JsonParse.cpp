@@ -278,15 +278,11 @@ class ArenaBuilder {
     explicit ArenaBuilder(Document& target) : document(target) {}
 
     String key(const TokenBuffer& token, size_t) {
-        const int length = token.length();
-        const char16_t* units = token.data();
-        String& known =
-            keys[(length * 31u + (length ? units[0] + units[length - 1] * 7u : 0)) % keyCacheSize];
-        if (known.length() == length && !known.empty() &&
-            std::memcmp(known.data(), units, size_t(length) * sizeof(char16_t)) == 0)
-            return String::borrow(known.data(), length);
-        String stored = String::borrow(copy(token, nullptr), length);
-        known = String::borrow(stored.data(), length);
+        String& known = keys[keySlot(token)];
+        if (holds(known, token))
+            return String::borrow(known.data(), known.length());
+        String stored = String::borrow(copy(token, nullptr), token.length());
+        known = String::borrow(stored.data(), stored.length());
         return stored;
     }
     String keyCopy(const String& key, size_t) { return String::borrow(key.data(), key.length()); }
@@ -307,6 +303,18 @@ class ArenaBuilder {
 
   protected:
     static constexpr unsigned keyCacheSize = 64;
+
+    // The cache slot of the key in `token`, and whether a slot holds that key.
+    static unsigned keySlot(const TokenBuffer& token) {
+        const int length = token.length();
+        const char16_t* units = token.data();
+        return (length * 31u + (length ? units[0] + units[length - 1] * 7u : 0)) % keyCacheSize;
+    }
+    static bool holds(const String& known, const TokenBuffer& token) {
+        return !known.empty() && known.length() == token.length() &&
+               std::memcmp(known.data(), token.data(), size_t(token.length()) * sizeof(char16_t)) ==
+                   0;
+    }
 
     // The token's units, zero-terminated, in the arena; with `element`, room for
     // an ElementString is taken before them.
@@ -358,16 +366,12 @@ class MemberBuilder : public ArenaBuilder {
         // Every member repeats the same few keys: they are kept for the whole
         // read, each slot filled once and never changed, so that what borrows
         // from it stays valid; other keys go into the member's memory.
-        const int length = token.length();
-        const char16_t* units = token.data();
-        String& known = lasting[(length * 31u + (length ? units[0] + units[length - 1] * 7u : 0)) %
-                                keyCacheSize];
-        if (known.empty() && length > 0)
-            known = String(units, length);
-        if (known.length() == length && length > 0 &&
-            std::memcmp(known.data(), units, size_t(length) * sizeof(char16_t)) == 0)
-            return String::borrow(known.data(), length);
-        return String::borrow(copy(token, nullptr), length);
+        String& known = lasting[keySlot(token)];
+        if (known.empty())
+            known = String(token.data(), token.length());
+        if (holds(known, token))
+            return String::borrow(known.data(), known.length());
+        return String::borrow(copy(token, nullptr), token.length());
     }
     String keyCopy(const String& key, size_t depth) {
         return depth == 1 ? key : ArenaBuilder::keyCopy(key, depth);

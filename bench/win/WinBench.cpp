@@ -163,10 +163,10 @@ int ticketListFigures(const wchar_t* path) {
     return 0;
 }
 
-// Typing in the question box as the user feels it: the real combo box (the
-// main window's styles) with its list open, the real completer over the
-// reply's tickets of every software in the language of its first offered
-// ticket. A common word is typed and deleted again letter by letter down to
+// Typing in the question box as the user feels it: the main window's own
+// question box (from its dialog template) with its list open, the real
+// completer over the reply's tickets of every software in the language of its
+// first offered ticket. A common word is typed and deleted again letter by letter down to
 // its first; typed once more, it is selected and deleted at once, from the
 // open list of its matches to the empty text that lists every question.
 int typingFigures(const wchar_t* path) {
@@ -174,13 +174,12 @@ int typingFigures(const wchar_t* path) {
     catalogue.loadFromReply(u"{\"1\":{}}"); // 1 stands for every software
     TicketList tickets(catalogue);
     tickets.loadFromReplyBytes(fileBytes(path));
-    const HINSTANCE module = GetModuleHandleW(nullptr);
-    HWND frame = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 50, 50, 700, 500,
-                                 nullptr, nullptr, module, nullptr);
-    HWND combo = CreateWindowExW(0, L"COMBOBOX", L"",
-                                 WS_CHILD | WS_VISIBLE | CBS_DROPDOWN | CBS_AUTOHSCROLL | CBS_SORT |
-                                     WS_VSCROLL,
-                                 10, 10, 660, 300, frame, nullptr, module, nullptr);
+    HWND frame = CreateDialogParamW(
+        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN), nullptr,
+        [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+    if (frame)
+        ShowWindow(frame, SW_SHOW);
+    HWND combo = frame ? GetDlgItem(frame, IDC_MAIN_QUESTION) : nullptr;
     AutoCompleteSolutions completer(tickets);
     completer.softwareFilter = 1;
     for (const auto& [id, ticket] : tickets) {
@@ -196,15 +195,18 @@ int typingFigures(const wchar_t* path) {
     }
     completer.attach(&box);
     SetFocus(box.editWindow());
+    auto paint = [] {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+    };
+    paint(); // the window's first painting is not a keystroke's
     double worst = 0;
     auto key = [&](char16_t c, const char* name) {
         LARGE_INTEGER start;
         QueryPerformanceCounter(&start);
         completer.onChar(c);
-        // What the keystroke left to paint is part of it.
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&message);
+        paint(); // what the keystroke left to paint is part of it
         const double took = millisecondsSince(start);
         std::printf("typing: %-9s %6d matches, %7.1f ms\n", name, completer.count(), took);
         return took;
