@@ -50,8 +50,12 @@ ServiceReply GroupCommit::run(ConnectionPool& pool, const Work& work) {
 }
 
 void GroupCommit::wake(Job& job, int state) {
-    std::lock_guard<std::mutex> own(job.lock);
-    job.state = state;
+    {
+        std::lock_guard<std::mutex> own(job.lock);
+        job.state = state;
+    }
+    // Outside the lock, so that the woken request does not wait for it again;
+    // the committer keeps the job alive meanwhile.
     job.changed.notify_one();
 }
 

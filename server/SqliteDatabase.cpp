@@ -54,6 +54,7 @@ class SqliteQuery : public Database::Query {
     bool isNull(int column) const override {
         return sqlite3_column_type(stmt, column) == SQLITE_NULL;
     }
+    sqlite3_stmt* handle() const { return stmt; }
 
   private:
     SqliteDatabase& database;
@@ -85,6 +86,17 @@ bool useWriteAheadLog(sqlite3* handle, std::string& error) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+}
+
+// One statement that begins or ends a transaction or savepoint.
+bool isTransactionControl(std::string_view sql) {
+    if (sql.find(';') != std::string_view::npos)
+        return false;
+    for (std::string_view start : {"BEGIN", "COMMIT", "ROLLBACK", "SAVEPOINT", "RELEASE"}) {
+        if (sql.substr(0, start.size()) == start)
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -123,6 +135,22 @@ std::unique_ptr<Database> SqliteDatabase::open(const std::string& path, std::str
 bool SqliteDatabase::exec(std::string_view sql) {
     if (failed())
         return false;
+    // Every transaction's BEGIN, SAVEPOINT, RELEASE and COMMIT is compiled
+    // once, as the store's own statements are.
+    if (isTransactionControl(sql)) {
+        std::unique_ptr<Query> query = prepare(sql);
+        if (!query)
+            return false;
+        auto& statement = static_cast<SqliteQuery&>(*query);
+        int rc;
+        while ((rc = sqlite3_step(statement.handle())) == SQLITE_ROW) {
+        }
+        if (rc != SQLITE_DONE) {
+            fail(sqlite3_errmsg(db));
+            return false;
+        }
+        return true;
+    }
     std::string text(sql);
     char* message = nullptr;
     if (sqlite3_exec(db, text.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
