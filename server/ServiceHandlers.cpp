@@ -181,15 +181,14 @@ bool readDocument(std::string_view body, const std::string& code,
         failure = error(ServiceErrors::malformed, 400);
         return false;
     }
-    const String text = fromUtf8(content->second);
-    if (!text.contains(u"{")) {
+    if (content->second.find('{') == std::string::npos) {
         failure = error(ServiceErrors::malformed, 400);
         return false;
     }
     // The deepest request, a capture, nests root, action, trace and descriptor.
     // Anything deeper is refused before it is built: a body of nothing but "{"
     // would otherwise cost hundreds of bytes of memory per byte sent.
-    root = Json::parseText(text, maxRequestDepth);
+    root = Json::parseUtf8(content->second, maxRequestDepth);
     if (!root) {
         failure = error(ServiceErrors::malformed, 400);
         return false;

@@ -69,9 +69,12 @@ std::string ServiceLog::clean(std::string_view line) {
         for (size_t at = text.find(secret); at != std::string::npos; at = text.find(secret, at + 3))
             text.replace(at, secret.size(), "***");
     }
+    const auto control = [](unsigned char c) { return c < 0x20 || c == 0x7f; };
+    if (std::none_of(text.begin(), text.end(), control))
+        return text;
     std::string out;
     for (unsigned char c : text) {
-        if (c < 0x20 || c == 0x7f) {
+        if (control(c)) {
             char escaped[8];
             std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
             out += escaped;

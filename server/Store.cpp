@@ -118,15 +118,21 @@ bool Store::exists(const char* sql, int64_t id) {
 }
 
 int64_t Store::findOrInsertOs(const OsRow& os) {
+    auto find = [&]() -> int64_t {
+        Statement query(database, "SELECT id FROM operating_system WHERE id_platform = ? AND "
+                                  "major = ? AND minor = ? AND build_no = ? AND description = ?");
+        query.bind(1, os.idPlatform).bind(2, os.major).bind(3, os.minor).bind(4, os.buildNo);
+        query.bind(5, os.description);
+        return query.step() ? query.integer(0) : 0;
+    };
+    // Most tickets come from a system the catalogue already holds.
+    if (int64_t known = find())
+        return known;
     Statement insert(database, "INSERT INTO operating_system (id_platform, major, minor, build_no, "
                                "description) VALUES (?, ?, ?, ?, ?) ON CONFLICT DO NOTHING");
     insert.bind(1, os.idPlatform).bind(2, os.major).bind(3, os.minor).bind(4, os.buildNo);
     insert.bind(5, os.description).run();
-    Statement query(database, "SELECT id FROM operating_system WHERE id_platform = ? AND "
-                              "major = ? AND minor = ? AND build_no = ? AND description = ?");
-    query.bind(1, os.idPlatform).bind(2, os.major).bind(3, os.minor).bind(4, os.buildNo);
-    query.bind(5, os.description);
-    return query.step() ? query.integer(0) : 0;
+    return find();
 }
 
 int64_t Store::wildcardSoftwareId() {

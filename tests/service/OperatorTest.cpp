@@ -5,6 +5,7 @@
 #include "ServiceFixture.h"
 #include "server/RateLimiter.h"
 #include "server/ServiceHandlers.h"
+#include "server/ServiceLog.h"
 
 #include <fstream>
 
@@ -115,7 +116,10 @@ TEST(ServiceConfigFile, ServesFromTheFileAndCheckNamesEveryProblem) {
     std::filesystem::remove_all(folder);
 }
 
-TEST(ServiceLog, NeverShowsTheDatabasePassword) {
+TEST(ServiceLog, NeverShowsTheDatabasePasswordNorStartsALineForAClient) {
+    // What a client sent cannot end a line of the log and forge the next one.
+    EXPECT_EQ(ServiceLog::clean("a\r\nb\x1b\x7f"), "a\\x0d\\x0ab\\x1b\\x7f");
+    EXPECT_EQ(ServiceLog::clean("plain"), "plain");
     std::string output;
     const std::string location = "postgresql://lotse:Pa%73s-W0rd@/x?host=/nonexistent";
     EXPECT_EQ(ServiceProcess::run({LOTSE_SERVICE_EXE, "--db", location, "--seed-demo"}, &output),
