@@ -1,6 +1,8 @@
 // Write requests that share one transaction and one flush (GroupCommit): a
-// request that fails inside its group is refused alone.
+// request that fails inside its group is refused alone, and none is answered
+// before its commit is on the disk.
 
+#include "LogFlushWatch.h"
 #include "ServiceFixture.h"
 #include "server/ConnectionPool.h"
 #include "server/Database.h"
@@ -86,4 +88,40 @@ TEST(GroupCommit, ARequestFailingInsideItsGroupIsRefusedAloneAndTheOthersAreStor
     EXPECT_EQ(database.query("SELECT sum(tickets), sum(unsolved) FROM service_counter"),
               database.query("SELECT count(*), count(CASE WHEN id_state = 1 THEN 1 END) "
                              "FROM ticket"));
+}
+
+// "OK" promises that a power loss keeps the change: its commit's log is flushed
+// before the reply, in a group and in a write of its own alike.
+TEST(GroupCommit, AWriteIsFlushedToTheDiskBeforeItIsAnswered) {
+    TestDatabase database;
+    ASSERT_TRUE(database.create(StoreKind::Sqlite)) << database.error();
+    ASSERT_TRUE(ServiceProcess::seed(database.location()));
+    LogFlushWatch watch;
+    ConnectionPool pool(database.location(), 2);
+    GroupCommit group(ServiceReply::text("refused", 503));
+    for (int i = 0; i < 3; ++i) {
+        const int before = watch.logWrites();
+        const ServiceReply reply = group.run(pool, [&](Database& db) {
+            NewTicket ticket;
+            ticket.question = "Stromausfall " + std::to_string(i);
+            ticket.idLocale = 1;
+            ticket.swId = 6;
+            ticket.os = OsRow{0, 2, 6, 2, 19045, "Windows 10 Pro"};
+            int64_t id = 0;
+            return Store(db).createTicket(ticket, id) == StoreResult::Ok
+                       ? ServiceReply::text("OK")
+                       : ServiceReply::text("not stored", 503);
+        });
+        EXPECT_EQ(reply.body, "OK");
+        EXPECT_GT(watch.logWrites(), before) << i;
+        EXPECT_EQ(watch.unflushedLogWrites(), 0) << i;
+    }
+    ConnectionPool::Lease lease = pool.acquire();
+    ASSERT_TRUE(lease.get());
+    const int before = watch.logWrites();
+    Transaction own(*lease.get());
+    EXPECT_TRUE(lease.get()->exec("UPDATE ticket SET username = 'x' WHERE id = 1"));
+    EXPECT_TRUE(own.commit());
+    EXPECT_GT(watch.logWrites(), before);
+    EXPECT_EQ(watch.unflushedLogWrites(), 0);
 }
