@@ -12,6 +12,22 @@
 #include <atomic>
 #include <thread>
 
+namespace {
+
+// A ticket of the demo data's first language and software; false when the
+// store refused it.
+bool storeTicket(Database& db, const std::string& question) {
+    NewTicket ticket;
+    ticket.question = question;
+    ticket.idLocale = 1;
+    ticket.swId = 6;
+    ticket.os = OsRow{0, 2, 6, 2, 19045, "Windows 10 Pro"};
+    int64_t id = 0;
+    return Store(db).createTicket(ticket, id) == StoreResult::Ok;
+}
+
+} // namespace
+
 TEST(GroupCommit, ARequestFailingInsideItsGroupIsRefusedAloneAndTheOthersAreStored) {
     TestDatabase database;
     ASSERT_TRUE(database.create(StoreKind::Sqlite)) << database.error();
@@ -47,13 +63,7 @@ TEST(GroupCommit, ARequestFailingInsideItsGroupIsRefusedAloneAndTheOthersAreStor
                     std::this_thread::sleep_for(std::chrono::milliseconds(100));
                 }
                 Transaction own(db);
-                NewTicket ticket;
-                ticket.question = "Gruppe " + std::to_string(i);
-                ticket.idLocale = 1;
-                ticket.swId = 6;
-                ticket.os = OsRow{0, 2, 6, 2, 19045, "Windows 10 Pro"};
-                int64_t id = 0;
-                if (Store(db).createTicket(ticket, id) != StoreResult::Ok)
+                if (!storeTicket(db, "Gruppe " + std::to_string(i)))
                     return ServiceReply::text("not stored", 503);
                 if (i == failsStatement)
                     db.exec("INSERT INTO locale (id) VALUES (NULL)");
@@ -102,13 +112,7 @@ TEST(GroupCommit, AWriteIsFlushedToTheDiskBeforeItIsAnswered) {
     for (int i = 0; i < 3; ++i) {
         const int before = watch.logWrites();
         const ServiceReply reply = group.run(pool, [&](Database& db) {
-            NewTicket ticket;
-            ticket.question = "Stromausfall " + std::to_string(i);
-            ticket.idLocale = 1;
-            ticket.swId = 6;
-            ticket.os = OsRow{0, 2, 6, 2, 19045, "Windows 10 Pro"};
-            int64_t id = 0;
-            return Store(db).createTicket(ticket, id) == StoreResult::Ok
+            return storeTicket(db, "Stromausfall " + std::to_string(i))
                        ? ServiceReply::text("OK")
                        : ServiceReply::text("not stored", 503);
         });
