@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Load figures of lotse-service on loopback at the size of a real community,
-# each beside its ceiling measured in the same run on the same machine:
+# each beside its ceiling measured right before it on the same machine:
 #   hello    a trivial handler on the same cpp-httplib SSLServer with the same
 #            settings (bench/ServiceLoadHelper.cpp): the most any endpoint can
 #            answer; "hello big" sends a fixed body as long as gettickets.php's
@@ -242,27 +242,40 @@ many_writers() {
     [ "$health" = - ] || per_commit "$before" "$health"
     connections=$usual
 }
-# The ceilings again before each store's figures: other work on the machine
-# changes them over a run.
+# The ceilings before the first figures.
 ceilings() {
     load hello hello - "$hello_port"
     hello=$rate
     load big "hello big" - "$hello_port"
     big=$rate
 }
+# A figure beside its ceiling measured right before it: the machine's speed
+# drifts within a store's runs too (the hello ceiling has fallen by a third
+# between the first and the last of them).
+#   beside hello|big MODE LABEL PORT...
+beside() {
+    local ceiling=$1
+    shift
+    if [ "$ceiling" = big ]; then
+        load big "hello big" - "$hello_port"
+    else
+        load hello hello - "$hello_port"
+    fi
+    load "$1" "$2" "$rate" "${@:3}"
+}
 ceilings
 kept hello "$hello_port" hello
 kept sqlite "$service" getticketcnt.php
-load count sqlite "$hello" "$service"
-load tickets sqlite "$big" "$service"
+beside hello count sqlite "$service"
+beside big tickets sqlite "$service"
 grouped=$(commits "$service_health")
-load create sqlite "$hello" "$service"
+beside hello create sqlite "$service"
 echo "              create  = $(awk -v r="$rate" -v f="$fsync" 'BEGIN { printf "%.2f", r / f }') of the fsync ceiling $fsync"
 per_commit "$grouped" "$service_health"
 lone=1 load create "sqlite lone" "$hello" "$service"
 many_writers sqlite "$service_health" "$service"
 "$helper" seed "$db" "$count_tickets"
-load count "sqlite $((count_tickets / 1000))k" "$hello" "$service"
+beside hello count "sqlite $((count_tickets / 1000))k" "$service"
 echo "sqlite service resident memory after the runs: $(rss "${pids[@]}")"
 stop_services
 
@@ -275,18 +288,17 @@ postmaster=("$("$top/scripts/postgres-cluster.sh" pid "$pgstate")")
 start_service "$pgdb"
 first=$port
 start_service "$pgdb"
-ceilings
-load count postgres "$hello" "$first"
-load count "postgres x2" "$hello" "$first" "$port"
-load tickets postgres "$big" "$first"
-load create postgres "$hello" "$first"
+beside hello count postgres "$first"
+beside hello count "postgres x2" "$first" "$port"
+beside big tickets postgres "$first"
+beside hello create postgres "$first"
 echo "              create  = $(awk -v r="$rate" -v f="$fsync" 'BEGIN { printf "%.2f", r / f }') of the fsync ceiling $fsync"
-load create "postgres x2" "$hello" "$first" "$port"
+beside hello create "postgres x2" "$first" "$port"
 echo "              create  = $(awk -v r="$rate" -v f="$fsync" 'BEGIN { printf "%.2f", r / f }') of the fsync ceiling $fsync"
 many_writers "pg x2" - "$first" "$port"
 "$helper" seed "$pgdb" "$count_tickets"
-load count "postgres $((count_tickets / 1000))k" "$hello" "$first"
-load count "pg x2 $((count_tickets / 1000))k" "$hello" "$first" "$port"
+beside hello count "postgres $((count_tickets / 1000))k" "$first"
+beside hello count "pg x2 $((count_tickets / 1000))k" "$first" "$port"
 echo "postgres services resident memory after the runs: $(rss "${pids[@]}")"
 counted=$(curl -s --data "code=$code" "https://localhost:$port/getticketcnt.php")
 echo "PostgreSQL ticket count afterwards: $counted"
