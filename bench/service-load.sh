@@ -242,16 +242,9 @@ many_writers() {
     [ "$health" = - ] || per_commit "$before" "$health"
     connections=$usual
 }
-# The ceilings before the first figures.
-ceilings() {
-    load hello hello - "$hello_port"
-    hello=$rate
-    load big "hello big" - "$hello_port"
-    big=$rate
-}
 # A figure beside its ceiling measured right before it: the machine's speed
 # drifts within a store's runs too (the hello ceiling has fallen by a third
-# between the first and the last of them).
+# between the first and the last of them). The hello ceiling stays in $hello.
 #   beside hello|big MODE LABEL PORT...
 beside() {
     local ceiling=$1
@@ -260,10 +253,10 @@ beside() {
         load big "hello big" - "$hello_port"
     else
         load hello hello - "$hello_port"
+        hello=$rate
     fi
     load "$1" "$2" "$rate" "${@:3}"
 }
-ceilings
 kept hello "$hello_port" hello
 kept sqlite "$service" getticketcnt.php
 beside hello count sqlite "$service"

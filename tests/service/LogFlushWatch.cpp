@@ -4,8 +4,9 @@ std::atomic<int> LogFlushWatch::writes{0};
 std::atomic<int> LogFlushWatch::unflushed{0};
 
 namespace {
+// The system's own layer, which the wrapper passes everything to.
 sqlite3_vfs* systemFiles = nullptr;
-}
+} // namespace
 
 // A file of the system's layer, placed right behind the wrapper's own part.
 struct WatchedFile {
@@ -73,15 +74,15 @@ const sqlite3_io_methods WatchedFile::methods = {
     },
 };
 
-LogFlushWatch::LogFlushWatch() : system(sqlite3_vfs_find(nullptr)) {
-    systemFiles = system;
+LogFlushWatch::LogFlushWatch() {
+    systemFiles = sqlite3_vfs_find(nullptr);
     writes = 0;
     unflushed = 0;
     // The system's layer in all but opening, whose files it wraps.
-    wrapper = *system;
+    wrapper = *systemFiles;
     wrapper.pNext = nullptr;
     wrapper.zName = "lotse-log-flush-watch";
-    wrapper.szOsFile = static_cast<int>(sizeof(WatchedFile)) + system->szOsFile;
+    wrapper.szOsFile = static_cast<int>(sizeof(WatchedFile)) + systemFiles->szOsFile;
     wrapper.xOpen = [](sqlite3_vfs*, const char* name, sqlite3_file* file, int flags,
                        int* outFlags) {
         WatchedFile* watched = WatchedFile::of(file);
@@ -97,5 +98,5 @@ LogFlushWatch::LogFlushWatch() : system(sqlite3_vfs_find(nullptr)) {
 
 LogFlushWatch::~LogFlushWatch() {
     sqlite3_vfs_unregister(&wrapper);
-    sqlite3_vfs_register(system, 1);
+    sqlite3_vfs_register(systemFiles, 1);
 }

@@ -24,6 +24,5 @@ class LogFlushWatch {
     friend struct WatchedFile;
     static std::atomic<int> writes;
     static std::atomic<int> unflushed;
-    sqlite3_vfs* system = nullptr;
     sqlite3_vfs wrapper{};
 };
