@@ -28,7 +28,6 @@ struct Fixture {
                 t.question.append(questionWords[random() % questionWordCount]);
             }
             t.question.append(u'?');
-            t.questionLower = t.question.lower();
             t.id_state = 1 + static_cast<int>(random() % 4);
             const int locales[] = {1031, 1031, 1033, 1036};
             t.id_locale = locales[random() % 4];

@@ -16,7 +16,6 @@ struct Ticket {
     int id_locale = 0;
     std::set<int> software_list;
     String question;
-    String questionLower;     // the question lower-cased for the search
     String timestamp_created; // as the service sent it
     int id_state = 0;
     Capture capture; // empty until downloaded

@@ -99,7 +99,6 @@ void readTicket(int id, const ElementPtr& value, Ticket& ticket) {
         const String& text = static_cast<const Json::ElementString*>(member.get())->value();
         if (sameText(key, Member::question)) {
             ticket.question = text;
-            ticket.questionLower = text.lower();
         } else if (sameText(key, Member::id_operating_system)) {
             ticket.id_operating_system = text.toInt();
         } else if (sameText(key, Member::id_state)) {

@@ -19,7 +19,7 @@ inline void referenceTicketSearch(const TicketList& list, std::vector<Ticket>& o
             continue;
         if (!list.belongsTo(ticket, softwareId))
             continue;
-        if (containsAllWords(ticket.questionLower, words))
+        if (containsAllWords(ticket.question.lower(), words))
             out.push_back(ticket);
     }
 }
