@@ -10,8 +10,12 @@
 # working set (resident memory) of lotse.exe. The ticket list downloads beside
 # the version check and the other lists, and is read while it arrives: its
 # columns are the time from its start (the program's, just after the check for
-# another instance) to its last byte, and the reading left after that byte. Anchor in the same run: the same gettickets.php request by curl on
-# loopback (download alone). Goal: the start within 2x that download.
+# another instance) to its last byte, and the reading left after that byte.
+# Anchors in the same run, the download alone: the same gettickets.php request
+# by curl on loopback, and by a Wine process that does nothing else
+# (lotse_winbench.exe download, started as lotse.exe is, through the program's
+# own transport), from its start to its last byte. Goal: the start within 2x
+# the download; the ratio is given against both anchors.
 # LOTSE_STARTUP_RUNS sets the number of starts (default 3); the first one also
 # warms the Wine prefix and is shown apart. LOTSE_STARTUP_LOTSE names another
 # lotse.exe to start (an earlier build, to compare). Afterwards, on the same
@@ -111,14 +115,33 @@ download_ms() {
         "https://localhost:$port/gettickets.php" | awk '{ printf "%d", $1 * 1000 }'
 }
 
+# The other anchor: the download alone under Wine, from starting its process
+# to the line it writes at the last byte.
+wine_download_ms() {
+    local from
+    from=$(now_ms)
+    lotse_in_desktop "$LOTSE_WIN_BUILD/lotse_winbench.exe" download 2>/dev/null </dev/null |
+        tr -d '\r' | {
+        IFS= read -r line
+        case "$line" in
+        "download: $bytes bytes"*) echo $(($(now_ms) - from)) ;;
+        *) echo "the download alone under Wine said: ${line:-nothing}" >&2 ;;
+        esac
+        cat >/dev/null
+    }
+}
+
 printf 'start-up of lotse.exe under Wine, %d tickets, %d runs\n' "$tickets" "$runs"
-printf '%-5s %8s %8s %7s %8s %8s %6s %7s %5s %9s %10s %7s %8s %8s\n' run start_ms process before \
-    version prepare lists window wait download read_tail rss_MB curl_ms ceiling
+printf '%-5s %8s %8s %7s %8s %8s %6s %7s %5s %9s %10s %7s %8s %8s %8s %8s\n' run start_ms \
+    process before version prepare lists window wait download read_tail rss_MB curl_ms ceiling \
+    wine_ms ceiling
 results="$work/results"
 : >"$results"
 for run in $(seq 1 "$runs"); do
     anchor=$(download_ms)
     bytes=$(stat -c %s "$work/reply")
+    wine_anchor=$(wine_download_ms)
+    [ -n "$wine_anchor" ] || fail "the download alone under Wine did not finish (run $run)"
     log="$work/debug-$run.log"
     : >"$log"
     started=$(now_ms)
@@ -156,17 +179,25 @@ for run in $(seq 1 "$runs"); do
     total=$((ready - started))
     process=${process:-0}
     before=$((total - process - inrun))
-    printf '%-5s %8d %8d %7d %8d %8d %6d %7d %5d %9d %10d %7.1f %8d %8d\n' "$run" "$total" \
-        "$process" "$before" "$version" "$prepare" "$catalogues" "$window" "$wait" "$down" "$reading" \
-        "$(awk -v kb="$rss" 'BEGIN { print kb / 1024 }')" "$anchor" $((2 * anchor))
-    echo "$run $total $anchor" >>"$results"
+    printf '%-5s %8d %8d %7d %8d %8d %6d %7d %5d %9d %10d %7.1f %8d %8d %8d %8d\n' "$run" \
+        "$total" "$process" "$before" "$version" "$prepare" "$catalogues" "$window" "$wait" \
+        "$down" "$reading" "$(awk -v kb="$rss" 'BEGIN { print kb / 1024 }')" "$anchor" \
+        $((2 * anchor)) "$wine_anchor" $((2 * wine_anchor))
+    echo "$run $total $anchor $wine_anchor" >>"$results"
     lotse_quit
 done
 printf 'reply: %d bytes\n' "$bytes"
 # The goal over the warm starts (every start when there is only one).
-awk -v runs="$runs" '$1 > 1 || runs == 1 { n++; if ($2 > 2 * $3) missed++ }
-    END { printf "goal (start within 2x the download) %s: met in %d of %d warm starts\n",
-          missed ? "missed" : "met", n - missed, n }' "$results"
+awk -v runs="$runs" '$1 > 1 || runs == 1 {
+        n++; curl += $2 > 2 * $3; wine += $2 > 2 * $4
+        ratio = $2 / $4; least = n == 1 || ratio < least ? ratio : least
+        most = n == 1 || ratio > most ? ratio : most
+    }
+    END {
+        printf "goal (start within 2x the download alone), met in how many warm starts: "
+        printf "against curl %d of %d, against the Wine process %d of %d (start %.2f-%.2fx of it)\n",
+            n - curl, n, n - wine, n, least, most
+    }' "$results"
 # The read alone, on the same bytes in a process of its own: what is left of
 # it once the start's other work is not around it.
 wine "$LOTSE_WIN_BUILD/lotse_winbench.exe" ticket-list "$(winepath -w "$work/reply")" 2>/dev/null |

@@ -7,12 +7,17 @@
 //                                       reply as the start does, and release the list
 //   lotse_winbench.exe typing FILE      type into a question box like the main
 //                                       window's over the tickets of that reply
+//   lotse_winbench.exe download         fetch gettickets.php from the service as the
+//                                       start does, and nothing else: the download
+//                                       alone under Wine, for bench/start-up.sh
 #include "automation/win/WindowTreeClient.h"
 #include "controls/AutoCompleteSolutions.h"
 #include "controls/win/AutoCompleteWindow.h"
 #include "controls/win/DataGrid.h"
 #include "playback/win/SolutionNavigator.h"
+#include "base/Protocol.h"
 #include "resources/resource.h"
+#include "service/ServiceClient.h"
 #include "service/SoftwareCatalogue.h"
 #include "service/TicketList.h"
 
@@ -24,6 +29,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -226,6 +232,22 @@ int typingFigures(const wchar_t* path) {
     return 0;
 }
 
+// The ticket list's download through the program's own transport, its bytes
+// only counted; the line is written at the last byte, so that whoever started
+// this process can take the time from its start to then.
+int downloadFigures() {
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+    size_t bytes = 0;
+    const bool replied =
+        ServiceClient::postPieces(Protocol::Endpoint::gettickets, ServiceClient::codeBody(),
+                                  [&bytes](std::string_view piece) { bytes += piece.size(); });
+    std::printf("download: %zu bytes in %.0f ms%s\n", bytes, millisecondsSince(start),
+                replied ? "" : ", no reply");
+    std::fflush(stdout);
+    return replied ? 0 : 1;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -237,7 +259,9 @@ int wmain(int argc, wchar_t** argv) {
         return ticketListFigures(argv[2]);
     if (argc == 3 && std::wcscmp(argv[1], L"typing") == 0)
         return typingFigures(argv[2]);
-    std::printf(
-        "usage: lotse_winbench.exe grid | navigator-wait | ticket-list FILE | typing FILE\n");
+    if (argc == 2 && std::wcscmp(argv[1], L"download") == 0)
+        return downloadFigures();
+    std::printf("usage: lotse_winbench.exe grid | navigator-wait | ticket-list FILE | typing FILE "
+                "| download\n");
     return 2;
 }
