@@ -249,11 +249,8 @@ int String::replaceAll(const String& pattern, const String& replacement) {
 
 String String::lower() const {
     String out(*this);
-    for (int i = 0; i < out.len; ++i) {
-        char16_t c = out.buf[i];
-        if (c >= u'A' && c <= u'Z')
-            out.buf[i] = static_cast<char16_t>(c + 32);
-    }
+    for (int i = 0; i < out.len; ++i)
+        out.buf[i] = lowerUnit(out.buf[i]);
     return out;
 }
 

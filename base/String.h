@@ -69,6 +69,9 @@ class String {
 
     // Lower-casing unit by unit as towlower does in the C locale (A to Z only).
     String lower() const;
+    static char16_t lowerUnit(char16_t unit) {
+        return unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit + 32) : unit;
+    }
 
     // Base-10 integer in the manner of _wtoi: leading blanks, optional sign,
     // digits; 0 when there are none; clamped to the 32-bit range.

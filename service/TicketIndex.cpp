@@ -76,15 +76,13 @@ TicketIndex::TicketIndex(std::shared_ptr<const Tickets> tickets) : source(std::m
         entry.questionLength = static_cast<uint32_t>(ticket.question.length());
         entry.softwareStart = static_cast<uint32_t>(language.software.size());
         entry.softwareCount = static_cast<uint32_t>(ticket.software_list.size());
-        // Lower-cased as String::lower does, straight into the index.
+        // Lower-cased as the query is, straight into the index.
         const char16_t* question = ticket.question.data();
         language.questions.insert(language.questions.end(), question,
                                   question + ticket.question.length());
         for (auto unit = language.questions.end() - ticket.question.length();
-             unit != language.questions.end(); ++unit) {
-            if (*unit >= u'A' && *unit <= u'Z')
-                *unit = static_cast<char16_t>(*unit + 32);
-        }
+             unit != language.questions.end(); ++unit)
+            *unit = String::lowerUnit(*unit);
         language.questions.push_back(0);
         language.software.insert(language.software.end(), ticket.software_list.begin(),
                                  ticket.software_list.end());

@@ -11,11 +11,11 @@
 //                                       start does, and nothing else: the download
 //                                       alone under Wine, for bench/start-up.sh
 #include "automation/win/WindowTreeClient.h"
+#include "base/Protocol.h"
 #include "controls/AutoCompleteSolutions.h"
 #include "controls/win/AutoCompleteWindow.h"
 #include "controls/win/DataGrid.h"
 #include "playback/win/SolutionNavigator.h"
-#include "base/Protocol.h"
 #include "resources/resource.h"
 #include "service/ServiceClient.h"
 #include "service/SoftwareCatalogue.h"
