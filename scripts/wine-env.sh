@@ -15,6 +15,16 @@ source "$lotse_top/scripts/wine-prefix.sh"
 lotse_end_prefix
 lotse_make_prefix
 
+# The display (":N") that an X server started with -displayfd wrote into the
+# file; nothing when it has not written one within 5 s.
+lotse_display_of() {
+    for _ in $(seq 1 100); do
+        [ -s "$1" ] && break
+        sleep 0.05
+    done
+    [ -s "$1" ] && echo ":$(head -n1 "$1")"
+}
+
 lotse_xvfb_pid=
 if [ -n "${LOTSE_DISPLAY:-}" ]; then
     export DISPLAY=$LOTSE_DISPLAY
@@ -25,11 +35,8 @@ else
     Xvfb -displayfd 3 ${LOTSE_XVFB_ARGS:--screen 0 ${LOTSE_SCREEN}x24} -nolisten tcp \
         3>"$lotse_fd_file" >/dev/null 2>&1 &
     lotse_xvfb_pid=$!
-    for _ in $(seq 1 100); do
-        [ -s "$lotse_fd_file" ] && break
-        sleep 0.05
-    done
-    export DISPLAY=":$(head -n1 "$lotse_fd_file")"
+    DISPLAY=$(lotse_display_of "$lotse_fd_file")
+    export DISPLAY
     rm -f "$lotse_fd_file"
 fi
 

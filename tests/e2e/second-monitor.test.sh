@@ -48,12 +48,8 @@ if [ -z "${LOTSE_DISPLAY:-}" ]; then
     Xephyr -displayfd 3 -screen 1280x1024+0+0 -screen 1280x1024+1280+0 +xinerama -nolisten tcp \
         3>"$displayfd" >/dev/null 2>&1 &
     xephyr_pid=$!
-    for _ in $(seq 1 100); do
-        [ -s "$displayfd" ] && break
-        sleep 0.05
-    done
-    [ -s "$displayfd" ] || fail "Xephyr did not start"
-    export DISPLAY=":$(head -n1 "$displayfd")"
+    DISPLAY=$(lotse_display_of "$displayfd") || fail "Xephyr did not start"
+    export DISPLAY
     rm -f "$displayfd"
 fi
 wine reg export "$taskmgr_key" "$(winepath -w "$taskmgr_saved")" /y >/dev/null 2>&1 ||
