@@ -78,11 +78,9 @@ TicketIndex::TicketIndex(std::shared_ptr<const Tickets> tickets) : source(std::m
         entry.softwareCount = static_cast<uint32_t>(ticket.software_list.size());
         // Lower-cased as the query is, straight into the index.
         const char16_t* question = ticket.question.data();
-        language.questions.insert(language.questions.end(), question,
-                                  question + ticket.question.length());
-        for (auto unit = language.questions.end() - ticket.question.length();
-             unit != language.questions.end(); ++unit)
-            *unit = String::lowerUnit(*unit);
+        const auto lowered = language.questions.insert(language.questions.end(), question,
+                                                       question + ticket.question.length());
+        std::transform(lowered, language.questions.end(), lowered, String::lowerUnit);
         language.questions.push_back(0);
         language.software.insert(language.software.end(), ticket.software_list.begin(),
                                  ticket.software_list.end());
