@@ -12,6 +12,7 @@ trap 'lotse_wine_cleanup; rm -rf "$changed_work"' EXIT
 anySoftware=14 # a demo catalogue entry; the capture itself names the target
 german=1
 
+keep_desktop
 ticket=$(lotse_in_desktop "$changed_driver" ask $anySoftware $german "Klickziel geändert ($$)" 2>/dev/null | tr -d '\r')
 [ -n "$ticket" ] || fail "the ticket could not be created"
 changed_record "$ticket"

@@ -88,6 +88,9 @@ fail() {
     echo "windows:" $(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' '|') >&2
     wine_state >&2
     tail -n 5 "$helper_log" | sed 's/^/helper: /' >&2
+    if [ -d "${keeper_out:-}" ] && ! keeper_running; then
+        echo "the desktop keeper is not running; Wine said:" $(keeper_said) >&2
+    fi
     for out in "$shots/$journey".*.out; do
         [ -s "$out" ] && echo "${out##*/$journey.}:" $(tail -n 4 "$out") >&2
     done
@@ -173,16 +176,40 @@ rm -f "$shots/$journey".*.out
 # on the desktop for the whole journey, far more than the explorer runs. The
 # first program started in the desktop starts it (once per journey; the
 # journey's end takes it down with the Wine server).
+# The explorer that makes the desktop starts the keeper and says nothing when
+# it does not come: once in CI the keeper never ran, the desktop stood empty
+# and the journey's first program waited for it in vain. So the caller that
+# started it starts it once more after 20 s without it, and says so with the
+# prefix's programs and what Wine printed (kept in $journey.keeper/err). A
+# journey whose first program's output goes elsewhere calls keep_desktop
+# itself before, so that such a repeat is said in the journey's output.
+keeper_running() { grep -qs keeping "$keeper_out"/out*; }
+# The last lines Wine printed for the keeper, without the Debian wrapper's
+# advice on a missing wine32.
+keeper_said() {
+    grep -sv 'wine32\|multiarch\|dpkg --add-architecture\|apt-get install' "$keeper_out/err" | tail -n 3
+}
+start_keeper() {
+    wine explorer /desktop=$desktop,"${LOTSE_SCREEN:-1280x1024}" \
+        "$LOTSE_WIN_BUILD/lotse_testhelper.exe" keep-desktop 16 \
+        >"$keeper_out/out$1" 2>>"$keeper_out/err" </dev/null &
+}
 keep_desktop() {
     [ -n "$desktop" ] || return 0
+    local starter= wait
     # Started once; every caller (also one in the background) waits for it.
     if mkdir "$keeper_out" 2>/dev/null; then
-        wine explorer /desktop=$desktop,"${LOTSE_SCREEN:-1280x1024}" \
-            "$LOTSE_WIN_BUILD/lotse_testhelper.exe" keep-desktop 16 \
-            >"$keeper_out/out" 2>/dev/null </dev/null &
+        starter=1
+        start_keeper 1
     fi
-    for _ in $(seq 1 300); do
-        grep -q keeping "$keeper_out/out" 2>/dev/null && return 0
+    for wait in $(seq 1 500); do
+        keeper_running && return 0
+        if [ -n "$starter" ] && [ "$wait" -eq 200 ]; then
+            echo "repeating: starting the desktop keeper again, it did not start in 20 s;" \
+                "processes:" $(prefix_programs | sort | uniq -c | tr '\n' ' ') \
+                "Wine said:" $(keeper_said) >&2
+            start_keeper 2
+        fi
         sleep 0.1
     done
     fail "the desktop keeper did not start"

@@ -35,7 +35,7 @@ shoot_as() { shoot_window "$1" "dpi$LOTSE_DPI-$2.png"; }
 lotse_wait_gone() { for _ in $(seq 1 50); do lotse_is_visible "$1" || return 0; sleep 0.1; done; return 1; }
 
 lotse_start_in_desktop
-lotse_in_desktop taskmgr >/dev/null 2>&1 &
+start_in_desktop task-manager taskmgr
 lotse_wait_task_manager || fail "Task Manager did not start"
 sleep 1
 helper move "Task Manager" 40 0 || fail "could not move Task Manager"

@@ -12,9 +12,9 @@ source "$LOTSE_TOP/scripts/wine-env.sh"
 source "$LOTSE_TOP/tests/e2e/desktop.sh"
 
 lotse_start_in_desktop
-lotse_in_desktop notepad >/dev/null 2>&1 &
+start_in_desktop notepad notepad
 lotse_wait_window "Untitled - Notepad" 300 >/dev/null || fail "Notepad did not start"
-lotse_in_desktop taskmgr >/dev/null 2>&1 &
+start_in_desktop task-manager taskmgr
 lotse_wait_task_manager || fail "Task Manager did not start"
 sleep 1
 # Side by side at the top, the main window below them.

@@ -22,7 +22,7 @@ trap 'rm -f "$target_log"; lotse_wine_cleanup' EXIT
 
 expect_instruction() { wait_text "$navigator" 1020 "$1"; }
 
-lotse_in_desktop "$LOTSE_WIN_BUILD/lotse_clicktarget.exe" "Z:${target_log//\//\\}" >/dev/null 2>&1 &
+start_in_desktop target "$LOTSE_WIN_BUILD/lotse_clicktarget.exe" "Z:${target_log//\//\\}"
 lotse_wait_visible "$target" 300 || fail "$target did not start"
 ticket=$(lotse_in_desktop "$driver" ask $anySoftware $german "Klickziel während einer Auswahl ($$)" \
     2>/dev/null | tr -d '\r')

@@ -63,7 +63,7 @@ start_task_manager() {
     [ -z "$task_manager_started" ] ||
         echo "repeating: starting Task Manager because it is no longer on the screen" >&2
     task_manager_started=1
-    lotse_in_desktop taskmgr >/dev/null 2>&1 &
+    start_in_desktop task-manager taskmgr
     lotse_wait_task_manager || fail "Task Manager did not start"
     helper move "Task Manager" 700 0 >/dev/null || fail "could not move Task Manager"
 }
@@ -71,6 +71,7 @@ start_task_manager() {
 # What a screen reader hears: every live region change until the feedback
 # question, with the accessible name of its object (live-regions.log).
 live_log="$shots/live-regions.log"
+keep_desktop
 lotse_in_desktop "$LOTSE_WIN_BUILD/lotse_testhelper.exe" live-events 600 "War die Lösung hilfreich?" \
     >"$live_log" 2>/dev/null &
 for _ in $(seq 1 300); do grep -q '^listening' "$live_log" && break; sleep 0.1; done

@@ -66,11 +66,12 @@ click_question_title() {
 # The question of the helped user, typed in small letters as users do: a
 # reversed sort of the questions puts it near the top.
 question="wie schreibe ich etwas in den Editor? ($$)"
+keep_desktop
 ticket=$(lotse_in_desktop "$driver" ask $wineNotepad $german "$question" 2>/dev/null | tr -d '\r')
 [ -n "$ticket" ] || fail "the ticket could not be created"
 echo "ticket $ticket: $question"
 
-lotse_in_desktop notepad >/dev/null 2>&1 &
+start_in_desktop notepad notepad
 lotse_wait_window "$notepad" 300 >/dev/null || fail "Notepad did not start"
 helper move "$notepad" 640 40 >/dev/null || fail "could not move $notepad"
 
