@@ -8,7 +8,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build=${LOTSE_BUILD:-$top/build}
 
 packages=(cmake ninja-build g++ pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev
-    libcurl4-openssl-dev libsqlite3-dev libssl-dev libcpp-httplib-dev openssl ca-certificates
+    libcurl4-openssl-dev libsqlite3-dev libssl-dev zlib1g-dev libcpp-httplib-dev openssl ca-certificates
     g++-mingw-w64-x86-64-posix wine wine64 libwine-dev xvfb xserver-xephyr xdotool imagemagick
     x11-utils clang libclang-rt-14-dev wrk procps psmisc clang-format curl iproute2 postgresql libpq-dev nsis
     systemd dpkg-dev rapidjson-dev libsimdjson-dev nlohmann-json3-dev)

@@ -19,17 +19,27 @@ const char* contentType(const ServiceReply& reply) {
 
 // Replies are one user's data of the moment: no cache keeps them (WinINet would
 // keep every reply in the user's profile, where uninstalling Lotse leaves them).
-void send(httplib::Response& res, const ServiceReply& reply) {
+// A kept list goes out gzip-compressed to a client that accepts it, compressed
+// once for every request that asks (the library would compress only a body
+// handed to it whole, for each request anew).
+void send(httplib::Response& res, const ServiceReply& reply,
+          const std::string& acceptEncoding = std::string()) {
     res.status = reply.status;
     res.set_header("Cache-Control", "no-store");
     if (!reply.shared) {
         res.set_content(reply.body, contentType(reply));
         return;
     }
-    std::shared_ptr<const std::string> kept = reply.shared;
-    res.set_content_provider(kept->size(), contentType(reply),
-                             [kept](size_t offset, size_t length, httplib::DataSink& sink) {
-                                 return sink.write(kept->data() + offset, length);
+    std::shared_ptr<const KeptReply> kept = reply.shared;
+    const std::string* bytes = &kept->bytes();
+    if (acceptsGzip(acceptEncoding) && !kept->gzipped().empty()) {
+        bytes = &kept->gzipped();
+        res.set_header("Content-Encoding", "gzip");
+    }
+    res.set_header("Vary", "Accept-Encoding");
+    res.set_content_provider(bytes->size(), contentType(reply),
+                             [kept, bytes](size_t offset, size_t length, httplib::DataSink& sink) {
+                                 return sink.write(bytes->data() + offset, length);
                              });
 }
 
@@ -116,7 +126,8 @@ HttpService::HttpService(const ServiceHandlers& handlers, const std::string& cer
 
     server.Get(R"(/?[A-Za-z0-9_]+\.php)",
                [&endpoints](const httplib::Request& req, httplib::Response& res) {
-                   send(res, endpoints.handle(endpointName(req.path), "GET", std::string_view()));
+                   send(res, endpoints.handle(endpointName(req.path), "GET", std::string_view()),
+                        req.get_header_value("Accept-Encoding"));
                });
     server.Post(R"(/?[A-Za-z0-9_]+\.php)",
                 [&endpoints, state](const httplib::Request& req, httplib::Response& res,
@@ -160,7 +171,7 @@ HttpService::HttpService(const ServiceHandlers& handlers, const std::string& cer
                         endpoints.handle(name, "POST", body, req.remote_addr);
                     if (reply.databaseFailed && state->metrics)
                         state->metrics->databaseError();
-                    send(res, reply);
+                    send(res, reply, req.get_header_value("Accept-Encoding"));
                 });
     // Everything else: a short text instead of the library's empty error page.
     server.set_error_handler([](const httplib::Request&, httplib::Response& res) {

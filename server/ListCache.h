@@ -1,5 +1,7 @@
 #pragma once
 
+#include "server/KeptReply.h"
+
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -13,12 +15,12 @@
 class ListCache {
   public:
     // The kept reply when it was built at `changes` or later; null otherwise.
-    std::shared_ptr<const std::string> reply(int64_t changes) const {
+    std::shared_ptr<const KeptReply> reply(int64_t changes) const {
         std::lock_guard<std::mutex> guard(lock);
         return keptChanges >= changes ? kept : nullptr;
     }
     // Keeps a reply built at `changes`, unless a newer one is kept already.
-    void keep(int64_t changes, std::shared_ptr<const std::string> body) {
+    void keep(int64_t changes, std::shared_ptr<const KeptReply> body) {
         std::lock_guard<std::mutex> guard(lock);
         if (changes > keptChanges || !kept) {
             keptChanges = changes;
@@ -32,6 +34,6 @@ class ListCache {
   private:
     mutable std::mutex lock;
     int64_t keptChanges = -1;
-    std::shared_ptr<const std::string> kept;
+    std::shared_ptr<const KeptReply> kept;
     std::mutex rebuild;
 };

@@ -647,7 +647,7 @@ ServiceReply ServiceHandlers::handle(std::string_view name, std::string_view met
         if (readDataVersion(database, built))
             reply = endpoint->handler(store, fields, doc);
         if (!database.failed() && snapshot.commit() && reply.status == 200) {
-            auto body = std::make_shared<const std::string>(std::move(reply.body));
+            auto body = std::make_shared<const KeptReply>(std::move(reply.body));
             list->keep(built.*endpoint->changes, body);
             // The rows a list was built from can take more room than the list;
             // what they took goes back to the system instead of staying with

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "server/KeptReply.h"
+
 #include <memory>
 #include <string>
 
@@ -11,7 +13,7 @@ struct ServiceReply {
     bool json = false;
     // A kept document sent as it is instead of `body` (the cached lists, some
     // megabytes that are not copied for each request).
-    std::shared_ptr<const std::string> shared;
+    std::shared_ptr<const KeptReply> shared;
     // The database failed this request (counted by the service's metrics).
     bool databaseFailed = false;
 
@@ -21,7 +23,7 @@ struct ServiceReply {
     static ServiceReply document(std::string body) {
         return ServiceReply{200, std::move(body), true, nullptr};
     }
-    static ServiceReply document(std::shared_ptr<const std::string> kept) {
+    static ServiceReply document(std::shared_ptr<const KeptReply> kept) {
         return ServiceReply{200, std::string(), true, std::move(kept)};
     }
 };

@@ -28,5 +28,9 @@ struct HttpsReply {
 // status 0: the pieces handed over until then are to be dropped.
 using ReplyPieces = std::function<void(std::string_view piece)>;
 
+// With `compressed` the service is asked for the reply gzip-compressed (it
+// compresses the ticket list to a fifth); the transport decodes it, so `bytes`,
+// the pieces and the length limit are those of the reply itself either way.
 HttpsReply httpsExchange(const String& host, int port, const String& objectName, const String& verb,
-                         const std::string& body, const ReplyPieces& pieces = nullptr);
+                         const std::string& body, const ReplyPieces& pieces = nullptr,
+                         bool compressed = false);

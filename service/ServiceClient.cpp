@@ -163,9 +163,12 @@ String post(const String& endpoint, const String& body) {
     return send(host(), endpoint, String(), body, u"POST");
 }
 
+// The list read in pieces is the ticket list, the one large reply, which the
+// service keeps compressed; a short reply would cost it a compression for
+// each request.
 bool postPieces(const String& endpoint, const String& body, const ReplyPieces& pieces) {
     return httpsExchange(host(), port(), objectName(endpoint, String()), u"POST", bodyBytes(body),
-                         pieces)
+                         pieces, true)
                .status != 0;
 }
 

@@ -42,7 +42,7 @@ size_t collect(char* data, size_t size, size_t count, void* target) {
 } // namespace
 
 HttpsReply httpsExchange(const String& host, int port, const String& objectName, const String& verb,
-                         const std::string& body, const ReplyPieces& pieces) {
+                         const std::string& body, const ReplyPieces& pieces, bool compressed) {
     if (!curlReady())
         return {};
     CURL* curl = curl_easy_init();
@@ -73,6 +73,8 @@ HttpsReply httpsExchange(const String& host, int port, const String& objectName,
     // exchange: give up when nothing moves for 15 s.
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, stageLimitMs / 1000);
+    if (compressed)
+        curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "gzip");
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collect);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reply);
     if (method == "POST") {

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -19,7 +20,7 @@ void setLimit(HINTERNET internet, DWORD option) {
 } // namespace
 
 HttpsReply httpsExchange(const String& host, int port, const String& objectName, const String& verb,
-                         const std::string& body, const ReplyPieces& pieces) {
+                         const std::string& body, const ReplyPieces& pieces, bool compressed) {
     HINTERNET internet =
         InternetOpenW(L"WinInet", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (!internet)
@@ -45,15 +46,18 @@ HttpsReply httpsExchange(const String& host, int port, const String& objectName,
         return {};
     }
 
-    BOOL sent;
-    if (!body.empty()) {
-        const wchar_t* header =
-            L"Content-Type: application/x-www-form-urlencoded; charset=utf-8\r\n";
-        sent = HttpSendRequestW(request, header, static_cast<DWORD>(-1L),
-                                const_cast<char*>(body.data()), static_cast<DWORD>(body.size()));
-    } else {
-        sent = HttpSendRequestW(request, nullptr, 0, nullptr, 0);
-    }
+    std::wstring headers;
+    if (!body.empty())
+        headers += L"Content-Type: application/x-www-form-urlencoded; charset=utf-8\r\n";
+    // WinINet decodes the reply it asked compressed: the reads below get the
+    // reply's own bytes. Where it cannot decode, the reply is asked plain.
+    BOOL decoding = TRUE;
+    if (compressed &&
+        InternetSetOptionW(request, INTERNET_OPTION_HTTP_DECODING, &decoding, sizeof decoding))
+        headers += L"Accept-Encoding: gzip\r\n";
+    const BOOL sent = HttpSendRequestW(
+        request, headers.empty() ? nullptr : headers.c_str(), static_cast<DWORD>(headers.size()),
+        body.empty() ? nullptr : const_cast<char*>(body.data()), static_cast<DWORD>(body.size()));
 
     HttpsReply reply;
     if (sent) {

@@ -2,6 +2,7 @@
 // downloads, ticket request and count rule.
 
 #include "../StringPrinter.h"
+#include "Gunzip.h"
 #include "ServiceFixture.h"
 #include "service/SoftwareCatalogue.h"
 #include "service/CaptureDownload.h"
@@ -77,4 +78,39 @@ TEST_P(Endpoints, TicketsMatchTheCountSolvedOnesHaveCapturesAndNewOnesComeBack) 
     std::set<int> vlc; // VLC (10) has English questions only
     tickets.localesFor(10, vlc);
     EXPECT_EQ(vlc, (std::set<int>{2}));
+}
+
+// The ticket list, 25 MB at 100 000 tickets, goes out compressed to a client
+// that accepts it, the program's own download included, and is as fresh as the
+// plain one.
+TEST_P(Endpoints, TheTicketListGoesOutCompressedToAClientThatAcceptsIt) {
+    const std::string code = utf8(ServiceClient::codeBody());
+    const std::string form = "Content-Type: application/x-www-form-urlencoded; charset=utf-8";
+    auto plain = [&] { return request(service.port(), "/gettickets.php", "POST", code).body; };
+    auto zipped = [&](const char* accepted) {
+        return request(service.port(), "/gettickets.php", "POST", code,
+                       {form, std::string("Accept-Encoding: ") + accepted})
+            .body;
+    };
+    auto programsDownload = [] {
+        std::string bytes;
+        EXPECT_TRUE(ServiceClient::postPieces(u"gettickets.php", ServiceClient::codeBody(),
+                                              [&](std::string_view piece) { bytes += piece; }));
+        return bytes;
+    };
+
+    const std::string before = plain();
+    ASSERT_EQ(before.substr(0, 2), "{\"");
+    const std::string compressed = zipped("gzip, deflate");
+    EXPECT_LT(compressed.size() * 3, before.size());
+    EXPECT_EQ(gunzip(compressed), before);
+    EXPECT_EQ(zipped("gzip;q=0, identity"), before);
+    EXPECT_EQ(programsDownload(), before);
+
+    ASSERT_EQ(postDocument(u"createticket.php", document(ticketMembers(u"Komprimiert gesendet?"))),
+              String(u"OK"));
+    const std::string after = plain();
+    EXPECT_NE(after.find("Komprimiert gesendet?"), std::string::npos);
+    EXPECT_EQ(gunzip(zipped("gzip")), after);
+    EXPECT_EQ(programsDownload(), after);
 }

@@ -1,5 +1,6 @@
 // The native HTTPS exchange against a server that misbehaves in ways the
-// service does not: replies that break off, error statuses.
+// service does not: replies that break off, error statuses; and a reply asked
+// for compressed.
 
 #include "ServiceFixture.h"
 #include "app/VersionGate.h"
@@ -30,6 +31,14 @@ class BrokenServer : public testing::Test {
             response.status = 500;
             response.set_content("Fehlerseite", "text/html");
         });
+        // Says whether the request asked for gzip; the library compresses the
+        // reply when it did.
+        server->Post(
+            "/encoding.php", [](const httplib::Request& request, httplib::Response& response) {
+                const bool asked =
+                    request.get_header_value("Accept-Encoding").find("gzip") != std::string::npos;
+                response.set_content(asked ? "komprimiert" : "unkomprimiert", "text/plain");
+            });
         // What a proxy in front of the service says while the service is down,
         // until the test names another reply.
         server->Get("/curversion.php",
@@ -89,4 +98,17 @@ TEST_F(BrokenServer, OnlyAnOkReplyNamesTheCurrentVersion) {
     versionBody = "Wartung";
     EXPECT_EQ(fetchCurrentVersion(), String(u"Wartung"));
     ServiceClient::setServer(savedHost, savedPort);
+}
+
+TEST_F(BrokenServer, AReplyAskedCompressedArrivesDecoded) {
+    EXPECT_EQ(
+        httpsExchange(u"localhost", port, u"encoding.php", u"POST", "code=x", nullptr, true).bytes,
+        "komprimiert");
+    std::string pieces;
+    httpsExchange(
+        u"localhost", port, u"encoding.php", u"POST", "code=x",
+        [&](std::string_view piece) { pieces += piece; }, true);
+    EXPECT_EQ(pieces, "komprimiert");
+    EXPECT_EQ(httpsExchange(u"localhost", port, u"encoding.php", u"POST", "code=x").bytes,
+              "unkomprimiert");
 }
