@@ -3,6 +3,7 @@
 --   create  POST createticket.php with a document as the program sends it, a
 --           new question each time
 --   tickets POST gettickets.php with "code=..."
+--   zipped  the same, accepting gzip as Lotse does (Accept-Encoding: gzip)
 --   hello   POST /hello of the hello ceiling (lotse-service-ceilings)
 --   big     GET /big of the hello ceiling, its fixed large body
 -- Replies other than the expected ones are counted and reported at the end
@@ -12,6 +13,7 @@
 local mode = os.getenv("LOTSE_LOAD_MODE") or "count"
 local code = os.getenv("LOTSE_ACCESS_CODE") or ""
 local headers = { ["Content-Type"] = "application/x-www-form-urlencoded; charset=utf-8" }
+local zippedHeaders = { ["Content-Type"] = headers["Content-Type"], ["Accept-Encoding"] = "gzip" }
 
 -- The program's percent-encoding: these 26 characters, nothing else.
 local escapes = {}
@@ -72,6 +74,8 @@ function request()
     end
     if mode == "tickets" then
         return wrk.format("POST", "/gettickets.php", headers, "code=" .. code)
+    elseif mode == "zipped" then
+        return wrk.format("POST", "/gettickets.php", zippedHeaders, "code=" .. code)
     elseif mode == "hello" then
         return wrk.format("POST", "/hello", headers, "code=" .. code)
     elseif mode == "big" then

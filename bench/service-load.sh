@@ -10,8 +10,9 @@
 # The service's databases are seeded with the demo data and then filled to
 # LOTSE_BENCH_TICKETS tickets (100 000) before measuring, and to
 # LOTSE_BENCH_COUNT_TICKETS (1 000 000) for a second count. wrk runs
-# getticketcnt.php, gettickets.php and createticket.php (durable: answered
-# after the commit is on disk) on
+# getticketcnt.php, gettickets.php (plain, and as "zipped" gzip-compressed as
+# Lotse asks for it) and createticket.php (durable: answered after the commit
+# is on disk) on
 #   sqlite        one process on a SQLite file
 #   postgres      one process on a PostgreSQL database
 #   postgres x2   two processes on one PostgreSQL database, each loaded by its
@@ -207,7 +208,9 @@ start_service "$db"
 service=$port
 service_health=$health
 bytes=$(curl -s --data "code=$code" "https://localhost:$service/gettickets.php" | wc -c)
-echo "gettickets.php at $tickets tickets: $bytes bytes"
+zipped=$(curl -s --compressed -o /dev/null -w '%{size_download}' --data "code=$code" \
+    "https://localhost:$service/gettickets.php")
+echo "gettickets.php at $tickets tickets: $bytes bytes, $zipped gzip-compressed"
 "$helper" hello "$tls/localhost.crt" "$tls/localhost.key" "$bytes" >"$state/hello.out" \
     2>>"$state/err" &
 hello_pid=$!
@@ -261,6 +264,7 @@ kept hello "$hello_port" hello
 kept sqlite "$service" getticketcnt.php
 beside hello count sqlite "$service"
 beside big tickets sqlite "$service"
+load zipped sqlite - "$service"
 grouped=$(commits "$service_health")
 beside hello create sqlite "$service"
 echo "              create  = $(awk -v r="$rate" -v f="$fsync" 'BEGIN { printf "%.2f", r / f }') of the fsync ceiling $fsync"
@@ -284,6 +288,7 @@ start_service "$pgdb"
 beside hello count postgres "$first"
 beside hello count "postgres x2" "$first" "$port"
 beside big tickets postgres "$first"
+load zipped postgres - "$first"
 beside hello create postgres "$first"
 echo "              create  = $(awk -v r="$rate" -v f="$fsync" 'BEGIN { printf "%.2f", r / f }') of the fsync ceiling $fsync"
 beside hello create "postgres x2" "$first" "$port"

@@ -7,7 +7,8 @@
 # own until its run begins (before), the version check, preparing (first-run
 # registration, DPI awareness, UI Automation), the three small lists, and the
 # main window (and the part of it spent waiting for the ticket list); then the
-# working set (resident memory) of lotse.exe. The ticket list downloads beside
+# working set (resident memory) of lotse.exe. The ticket list downloads (gzip-
+# compressed, as the service sends it to Lotse) beside
 # the version check and the other lists, and is read while it arrives: its
 # columns are the time from its start (the program's, just after the check for
 # another instance) to its last byte, and the reading left after that byte.
@@ -20,12 +21,16 @@
 # warms the Wine prefix and is shown apart. LOTSE_STARTUP_LOTSE names another
 # lotse.exe to start (an earlier build, to compare). Afterwards, on the same
 # reply: its reading alone, and typing into a question box over its tickets.
+# LOTSE_STARTUP_LINK=RATE (say 100mbit) limits loopback to that rate for the
+# starts and the anchors, as a link to a service elsewhere would (tc's token
+# bucket on lo, taken off at the end; needs root).
 # Needs LOTSE_TOP and LOTSE_WIN_BUILD; scripts/bench.sh sets them.
 set -uo pipefail
 source "$LOTSE_TOP/scripts/wine-env.sh"
 source "$LOTSE_TOP/tests/e2e/desktop.sh"
 lotse_exe=${LOTSE_STARTUP_LOTSE:-$lotse_exe}
 runs=${LOTSE_STARTUP_RUNS:-3}
+link=${LOTSE_STARTUP_LINK:-}
 tickets=100000
 tls=${LOTSE_TLS_DIR:-/usr/local/share/lotse-dev-ca}
 native=$(dirname "$LOTSE_WIN_BUILD")/native
@@ -40,6 +45,7 @@ cleanup() {
         kill "$service_pid" 2>/dev/null
         wait "$service_pid" 2>/dev/null
     fi
+    [ -z "$link" ] || tc qdisc del dev lo root 2>/dev/null
     lotse_wine_cleanup
     rm -rf "$work"
 }
@@ -86,6 +92,11 @@ for _ in $(seq 1 100); do
     sleep 0.1
 done
 
+if [ -n "$link" ]; then
+    tc qdisc add dev lo root tbf rate "$link" burst 256kb latency 100ms ||
+        fail "could not limit loopback to $link"
+fi
+
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
 # Wine 8 reports OutputDebugStringW on the channel seh, class warn (the A form
@@ -131,7 +142,8 @@ wine_download_ms() {
     }
 }
 
-printf 'start-up of lotse.exe under Wine, %d tickets, %d runs\n' "$tickets" "$runs"
+printf 'start-up of lotse.exe under Wine, %d tickets, %d runs%s\n' "$tickets" "$runs" \
+    "${link:+, loopback limited to $link}"
 printf '%-5s %8s %8s %7s %8s %8s %6s %7s %5s %9s %10s %7s %8s %8s %8s %8s\n' run start_ms \
     process before version prepare lists window wait download read_tail rss_MB curl_ms ceiling \
     wine_ms ceiling
@@ -186,7 +198,8 @@ for run in $(seq 1 "$runs"); do
     echo "$run $total $anchor $wine_anchor" >>"$results"
     lotse_quit
 done
-printf 'reply: %d bytes\n' "$bytes"
+printf 'reply: %d bytes, %d compressed\n' "$bytes" "$(curl -s --compressed -o /dev/null \
+    -w '%{size_download}' --data "code=$code" "https://localhost:$port/gettickets.php")"
 # The goal over the warm starts (every start when there is only one).
 awk -v runs="$runs" '$1 > 1 || runs == 1 {
         n++; curl += $2 > 2 * $3; wine += $2 > 2 * $4
