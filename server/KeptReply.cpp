@@ -1,9 +1,10 @@
 #include "server/KeptReply.h"
 
+#include "server/Trimmed.h"
+
 #include <zlib.h>
 
 #include <cctype>
-#include <cstdlib>
 #include <limits>
 
 const std::string& KeptReply::gzipped() const {
@@ -12,14 +13,6 @@ const std::string& KeptReply::gzipped() const {
 }
 
 namespace {
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
-        text.remove_prefix(1);
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-        text.remove_suffix(1);
-    return text;
-}
 
 bool sameLetters(std::string_view a, std::string_view b) {
     if (a.size() != b.size())

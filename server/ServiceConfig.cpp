@@ -1,5 +1,7 @@
 #include "server/ServiceConfig.h"
 
+#include "server/Trimmed.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -142,14 +144,6 @@ const ServiceSetting settings[] = {
      limitSetting(&ServiceOptions::feedbackLimit, &WriteLimit::perHour)},
 };
 
-std::string trimmed(std::string_view text) {
-    const size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos)
-        return std::string();
-    const size_t last = text.find_last_not_of(" \t\r");
-    return std::string(text.substr(first, last - first + 1));
-}
-
 bool readable(const std::string& path) {
     return access(path.c_str(), R_OK) == 0;
 }
@@ -214,7 +208,7 @@ bool readServiceConfig(const std::string& path, ServiceOptions& options,
     std::string line;
     for (int number = 1; std::getline(file, line); ++number) {
         const std::string where = path + ":" + std::to_string(number) + ": ";
-        const std::string content = trimmed(line);
+        const std::string content(trimmed(line));
         if (content.empty() || content[0] == '#')
             continue;
         const size_t equals = content.find('=');
@@ -222,8 +216,8 @@ bool readServiceConfig(const std::string& path, ServiceOptions& options,
             problems.push_back(where + "not a \"name = value\" line");
             continue;
         }
-        const std::string name = trimmed(std::string_view(content).substr(0, equals));
-        const std::string value = trimmed(std::string_view(content).substr(equals + 1));
+        const std::string name(trimmed(std::string_view(content).substr(0, equals)));
+        const std::string value(trimmed(std::string_view(content).substr(equals + 1)));
         const ServiceSetting* setting = settingNamed(name);
         if (!setting) {
             problems.push_back(where + "unknown setting \"" + name + "\"");
