@@ -10,70 +10,26 @@ ServiceReply GroupCommit::run(ConnectionPool& pool, const Work& work) {
     // Shared with the committing thread, which may still wake it after its
     // caller has its reply.
     auto job = std::make_shared<Job>(&work);
-    std::unique_lock<std::mutex> guard(lock);
-    queue.push_back(job);
-    if (committing) {
-        guard.unlock();
-        // Woken once: its group is committed, or it commits the next group.
-        int state;
-        {
-            std::unique_lock<std::mutex> own(job->lock);
-            job->changed.wait(own, [&] { return job->state != Job::waiting; });
-            state = job->state;
-        }
-        if (state == Job::done)
-            return std::move(job->reply);
-        guard.lock();
-    }
-    // This request commits: it takes everything that waits, its own work among it.
-    committing = true;
-    std::deque<std::shared_ptr<Job>> group;
-    group.swap(queue);
-    ++groupCount;
-    guard.unlock();
-    commitGroup(pool, group);
-    if (groupObserver)
-        groupObserver(group.size());
-    guard.lock();
-    // The first request that came meanwhile commits the next group; only the
-    // requests concerned are woken, each by itself.
-    std::shared_ptr<Job> next = queue.empty() ? nullptr : queue.front();
-    committing = next != nullptr;
-    guard.unlock();
-    if (next)
-        wake(*next, Job::commits);
-    for (const std::shared_ptr<Job>& member : group) {
-        if (member != job)
-            wake(*member, Job::done);
-    }
+    gathering.join(job, [&](Gathering::Group& group) {
+        commitGroup(pool, group);
+        if (groupObserver)
+            groupObserver(group.size());
+    });
     return std::move(job->reply);
 }
 
-void GroupCommit::wake(Job& job, int state) {
-    {
-        std::lock_guard<std::mutex> own(job.lock);
-        job.state = state;
-    }
-    // Outside the lock, so that the woken request does not wait for it again;
-    // the committer keeps the job alive meanwhile.
-    job.changed.notify_one();
-}
-
-uint64_t GroupCommit::groups() const {
-    std::lock_guard<std::mutex> guard(lock);
-    return groupCount;
-}
-
-void GroupCommit::commitGroup(ConnectionPool& pool, std::deque<std::shared_ptr<Job>>& jobs) {
+void GroupCommit::commitGroup(ConnectionPool& pool, const Gathering::Group& jobs) {
+    std::deque<std::shared_ptr<Job>> members;
+    for (const std::shared_ptr<Gathering::Member>& job : jobs)
+        members.push_back(std::static_pointer_cast<Job>(job));
     ConnectionPool::Lease lease = pool.acquire();
     if (!lease.get()) {
         ServiceLog::writef("cannot open the database: %s", pool.openError().c_str());
-        for (const std::shared_ptr<Job>& job : jobs)
+        for (const std::shared_ptr<Job>& job : members)
             job->reply = failureReply;
         return;
     }
     Database& database = *lease.get();
-    std::deque<std::shared_ptr<Job>> members = jobs;
     const bool shared = members.size() > 1;
     std::vector<std::shared_ptr<Job>> alone;
     while (std::shared_ptr<Job> lost = commitTogether(database, members)) {

@@ -1,23 +1,22 @@
 #pragma once
 
+#include "server/Gathering.h"
 #include "server/ServiceReply.h"
 
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
 
 class ConnectionPool;
 class Database;
 
 // Write requests that arrive together share one transaction and so one flush
 // to the disk: the first of them that finds nobody committing runs the work of
-// every request waiting at that moment on its own connection, each in a
-// savepoint of one transaction, commits, and wakes the others. Only the
-// request that commits borrows a connection: the others wait without one, so
-// the pool's cap does not cap how many requests share a commit. Each request
+// every request waiting at that moment (Gathering.h) on its own connection,
+// each in a savepoint of one transaction, and commits. Only the request that
+// commits borrows a connection: the others wait without one, so the pool's
+// cap does not cap how many requests share a commit. Each request
 // gets its reply only after the commit that carries its changes is on disk. A
 // request whose own statements fail rolls back its savepoint and is refused
 // alone; when a failure ends the whole transaction, the group runs again
@@ -39,27 +38,20 @@ class GroupCommit {
     ServiceReply run(ConnectionPool& pool, const Work& work);
 
     // Transactions committed or attempted so far.
-    uint64_t groups() const;
+    uint64_t groups() const { return gathering.groups(); }
     // Told the number of requests of each group once it is committed (for the
     // metrics); set before the first request.
     void observe(std::function<void(size_t)> observer) { groupObserver = std::move(observer); }
 
   private:
     std::function<void(size_t)> groupObserver;
-    struct Job {
+    struct Job : Gathering::Member {
         explicit Job(const Work* w) : work(w) {}
-        static constexpr int waiting = 0, done = 1, commits = 2;
         const Work* work;
         ServiceReply reply;
-        // Its own lock and signal: a commit wakes the requests it concerns,
-        // each by itself, and no waiting request spins.
-        std::mutex lock;
-        std::condition_variable changed;
-        int state = waiting;
     };
 
-    static void wake(Job& job, int state);
-    void commitGroup(ConnectionPool& pool, std::deque<std::shared_ptr<Job>>& jobs);
+    void commitGroup(ConnectionPool& pool, const Gathering::Group& jobs);
     // One transaction for `members`: the member whose failure ended it, taken
     // out of `members` (the others' work is undone and must run again), or
     // null once committed or failed as a whole.
@@ -67,8 +59,5 @@ class GroupCommit {
                                         std::deque<std::shared_ptr<Job>>& members);
 
     ServiceReply failureReply;
-    mutable std::mutex lock;
-    std::deque<std::shared_ptr<Job>> queue;
-    bool committing = false;
-    uint64_t groupCount = 0;
+    Gathering gathering;
 };

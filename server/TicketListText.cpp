@@ -1,44 +1,10 @@
 #include "server/TicketListText.h"
 
+#include "server/JsonQuoted.h"
+
 #include <algorithm>
 
 namespace {
-
-// Json::write's escapes. The texts are valid UTF-8, whose multi-byte
-// sequences hold no byte below 0x80, so escaping bytes escapes the same
-// characters as escaping UTF-16 units.
-void appendQuoted(std::string& out, std::string_view text) {
-    static const char hex[] = "0123456789abcdef";
-    out += '"';
-    for (char c : text) {
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                out += "\\u00";
-                out += hex[static_cast<unsigned char>(c) >> 4];
-                out += hex[c & 15];
-            } else {
-                out += c;
-            }
-        }
-    }
-    out += '"';
-}
 
 void appendMember(std::string& out, const char* key, std::string_view value, bool first = false) {
     if (!first)
@@ -46,7 +12,7 @@ void appendMember(std::string& out, const char* key, std::string_view value, boo
     out += '"';
     out += key;
     out += "\":";
-    appendQuoted(out, value);
+    appendJsonQuoted(out, value);
 }
 
 } // namespace
@@ -68,7 +34,7 @@ std::string ticketListText(const std::vector<TicketRow>& rows) {
         const TicketRow& row = *keyed[i].second;
         if (i > 0)
             out += ',';
-        appendQuoted(out, keyed[i].first);
+        appendJsonQuoted(out, keyed[i].first);
         out += ":{";
         std::string software;
         for (size_t j = 0; j < row.software.size(); ++j) {
