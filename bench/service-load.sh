@@ -21,8 +21,8 @@
 # Each line gives requests per second, the share of its ceiling, p50 and p99
 # latency, and how busy the service, PostgreSQL and wrk kept the cores (what
 # saturated); at the end the services' resident memory. Creates are also put
-# beside the fsync ceiling, SQLite's with the requests that shared a commit
-# (from the service's metrics) and, as "sqlite lone", with one connection: the
+# beside the fsync ceiling, with the requests that shared a commit (from the
+# services' metrics) and, for SQLite as "sqlite lone", with one connection: the
 # latency of a write nobody shares a commit with. The PostgreSQL server
 # is a private one in the build tree (scripts/postgres-cluster.sh), durable as
 # configured by default, with the settings of LOTSE_BENCH_POSTGRES_SETTINGS.
@@ -232,17 +232,18 @@ kept() {
             printf "%-13s kept    %d clients at once: median %.0f ms, last %.0f ms\n",
                 label, n, t[int((NR + 1) / 2)] * 1000, t[NR] * 1000 }'
 }
-# Creates and their ceiling with $write_connections connections; with the
-# requests per commit when the metrics port of the one service is given.
-#   many_writers LABEL HEALTH_PORT|- PORT...
+# Creates and their ceiling with $write_connections connections, and the
+# requests per commit of the services whose metrics ports are given (one
+# argument, the ports separated by blanks).
+#   many_writers LABEL "HEALTH_PORT..." PORT...
 many_writers() {
-    local label=$1 health=$2 usual=$connections before=
+    local label=$1 health=$2 usual=$connections before
     shift 2
     connections=$write_connections
     load hello "hello ${connections}c" - "$hello_port"
-    [ "$health" = - ] || before=$(commits "$health")
+    before=$(commits $health)
     load create "$label ${connections}c" "$rate" "$@"
-    [ "$health" = - ] || per_commit "$before" "$health"
+    per_commit "$before" $health
     connections=$usual
 }
 # A figure beside its ceiling measured right before it: the machine's speed
@@ -284,16 +285,21 @@ postmaster=("$("$top/scripts/postgres-cluster.sh" pid "$pgstate")")
 "$helper" seed "$pgdb" "$tickets"
 start_service "$pgdb"
 first=$port
+first_health=$health
 start_service "$pgdb"
 beside hello count postgres "$first"
 beside hello count "postgres x2" "$first" "$port"
 beside big tickets postgres "$first"
 load zipped postgres - "$first"
+grouped=$(commits "$first_health")
 beside hello create postgres "$first"
 echo "              create  = $(awk -v r="$rate" -v f="$fsync" 'BEGIN { printf "%.2f", r / f }') of the fsync ceiling $fsync"
+per_commit "$grouped" "$first_health"
+grouped=$(commits "$first_health" "$health")
 beside hello create "postgres x2" "$first" "$port"
 echo "              create  = $(awk -v r="$rate" -v f="$fsync" 'BEGIN { printf "%.2f", r / f }') of the fsync ceiling $fsync"
-many_writers "pg x2" - "$first" "$port"
+per_commit "$grouped" "$first_health" "$health"
+many_writers "pg x2" "$first_health $health" "$first" "$port"
 "$helper" seed "$pgdb" "$count_tickets"
 beside hello count "postgres $((count_tickets / 1000))k" "$first"
 beside hello count "pg x2 $((count_tickets / 1000))k" "$first" "$port"

@@ -71,9 +71,10 @@ std::string Metrics::text() const {
                     "Time from the request's headers to its reply.", bounds, buckets, observed,
                     sum);
     std::snprintf(sum, sizeof sum, "%llu", static_cast<unsigned long long>(groupedRequests));
-    appendHistogram(out, "lotse_group_commit_requests",
-                    "Write requests that shared one commit (SQLite).", groupBounds, groupBuckets,
-                    groups, sum);
+    appendHistogram(
+        out, "lotse_group_commit_requests",
+        "Write requests that shared one commit (SQLite: all writes; PostgreSQL: new tickets).",
+        groupBounds, groupBuckets, groups, sum);
     std::snprintf(line, sizeof line,
                   "# HELP lotse_database_errors_total Requests the database failed.\n"
                   "# TYPE lotse_database_errors_total counter\n"

@@ -171,6 +171,8 @@ const char* const sqliteSteps[] = {
     // 4: PostgreSQL counts a ticket's change once per transaction; SQLite's
     // row triggers stay as they are.
     "",
+    // 5: PostgreSQL writes new tickets that arrive together in one call.
+    "",
 };
 
 // PostgreSQL keeps at most about 2.7 kB per B-tree index entry, and the texts
@@ -505,6 +507,29 @@ const char* const postgresSteps[] = {
                                  pg_backend_pid() % 64);
         END IF;
         RETURN NULL;
+    END $f$;
+    )sql",
+    // 5: new tickets that arrive together in one call, one transaction and one
+    // commit (TicketBatch.h): a JSON array with one array per ticket, holding
+    // service_create_ticket's arguments in its order; returns the tickets' ids
+    // or codes in the array's order. An error in one of them ends the call and
+    // writes none of them.
+    R"sql(
+    CREATE FUNCTION service_create_tickets(p_tickets JSONB) RETURNS BIGINT[]
+    LANGUAGE plpgsql AS $f$
+    DECLARE
+        t JSONB;
+        ids BIGINT[] := '{}';
+    BEGIN
+        FOR i IN 0 .. jsonb_array_length(p_tickets) - 1 LOOP
+            t := p_tickets -> i;
+            ids := ids || service_create_ticket(t ->> 0, (t ->> 1)::BIGINT, t ->> 2, t ->> 3,
+                (t ->> 4)::BIGINT, t ->> 5, t ->> 6, t ->> 7, t ->> 8, t ->> 9,
+                (t ->> 10)::BIGINT, (t ->> 11)::BIGINT, (t ->> 12)::BIGINT,
+                (t ->> 13)::BIGINT, (t ->> 14)::BIGINT, t ->> 15, (t ->> 16)::BIGINT,
+                t ->> 17, t ->> 18);
+        END LOOP;
+        RETURN ids;
     END $f$;
     )sql",
 };

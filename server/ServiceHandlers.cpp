@@ -9,6 +9,7 @@
 #include "server/FormBody.h"
 #include "server/ServiceLog.h"
 #include "server/Store.h"
+#include "server/TicketBatch.h"
 #include "server/TicketListText.h"
 #include "base/Json.h"
 #include "base/Utf8.h"
@@ -319,11 +320,14 @@ bool isBlank(const String& text) {
     return true;
 }
 
-ServiceReply createTicket(Store& store, const Fields&, const ElementPtr& doc) {
-    NewTicket ticket;
+// The new ticket of a createticket document; false with the refusal in
+// `failure` when a member is missing or wrong.
+bool readNewTicket(const ElementPtr& doc, NewTicket& ticket, ServiceReply& failure) {
     const String question = Document::plain(doc, Member::question);
-    if (isBlank(question))
-        return error(ServiceErrors::emptyQuestion, 400);
+    if (isBlank(question)) {
+        failure = error(ServiceErrors::emptyQuestion, 400);
+        return false;
+    }
     ticket.question = Utf8::encode(question);
     struct NumberField {
         const char16_t* key;
@@ -336,8 +340,10 @@ ServiceReply createTicket(Store& store, const Fields&, const ElementPtr& doc) {
         {Member::os_build_no, &ticket.os.buildNo},
     };
     for (const NumberField& field : numbers) {
-        if (!Document::number(doc, field.key, *field.target))
-            return memberError(ServiceErrors::badMember, field.key);
+        if (!Document::number(doc, field.key, *field.target)) {
+            failure = memberError(ServiceErrors::badMember, field.key);
+            return false;
+        }
     }
     ticket.hwGuid = Document::utf8(doc, Member::hw_guid);
     ticket.username = Document::utf8(doc, Member::username);
@@ -347,6 +353,14 @@ ServiceReply createTicket(Store& store, const Fields&, const ElementPtr& doc) {
     ticket.swFileVersionFull = Document::utf8(doc, Member::sw_file_version_full);
     ticket.swModuleName = Document::utf8(doc, Member::sw_module_name);
     ticket.os.description = Document::utf8(doc, Member::os_description);
+    return true;
+}
+
+ServiceReply createTicket(Store& store, const Fields&, const ElementPtr& doc) {
+    NewTicket ticket;
+    ServiceReply refused;
+    if (!readNewTicket(doc, ticket, refused))
+        return refused;
     int64_t ticketId = 0;
     const StoreResult result = store.createTicket(ticket, ticketId);
     return result == StoreResult::Ok ? ServiceReply::text("OK") : storeError(result);
@@ -544,6 +558,7 @@ struct ServiceHandlers::Shared {
     // Filled once above; the request threads only look up.
     std::map<const EndpointRow*, ListCache> lists;
     GroupCommit writes;
+    TicketBatch newTickets;
 };
 
 ServiceHandlers::ServiceHandlers(ConnectionPool& connections, std::string accessCode,
@@ -554,7 +569,8 @@ ServiceHandlers::ServiceHandlers(ConnectionPool& connections, std::string access
 ServiceHandlers::~ServiceHandlers() = default;
 
 void ServiceHandlers::observeGroupCommits(std::function<void(size_t)> observer) {
-    shared->writes.observe(std::move(observer));
+    shared->writes.observe(observer);
+    shared->newTickets.observe(std::move(observer));
 }
 
 bool ServiceHandlers::isEndpoint(std::string_view endpoint) {
@@ -614,6 +630,21 @@ ServiceReply ServiceHandlers::handle(std::string_view name, std::string_view met
 
     // checkticket mostly only reads, changes no count and waits for no group.
     const bool writes = endpoint->form == Form::Document && endpoint->handler != checkTicket;
+    if (endpoint->handler == createTicket && pool.kind() == Database::Kind::Postgres) {
+        // New tickets that arrive together go to PostgreSQL in one call
+        // (TicketBatch.h).
+        NewTicket ticket;
+        ServiceReply refused;
+        if (!readNewTicket(doc, ticket, refused))
+            return refused;
+        int64_t ticketId = 0;
+        const StoreResult result = shared->newTickets.create(pool, ticket, clientAddress, ticketId);
+        shared->counters.wrote();
+        ServiceReply reply =
+            result == StoreResult::Ok ? ServiceReply::text("OK") : storeError(result);
+        reply.databaseFailed = result == StoreResult::Failed;
+        return reply;
+    }
     if (writes && pool.kind() == Database::Kind::Sqlite) {
         // Writes of the embedded store that arrive together share their commits
         // (GroupCommit.h). PostgreSQL groups the commits of concurrent

@@ -27,7 +27,8 @@ class ServiceHandlers {
     ServiceReply handle(std::string_view endpoint, std::string_view method, std::string_view body,
                         const std::string& clientAddress = std::string()) const;
 
-    // Told the size of each group of writes that shared a commit (SQLite).
+    // Told the size of each group of writes that shared a commit (SQLite: all
+    // writes; PostgreSQL: new tickets).
     void observeGroupCommits(std::function<void(size_t)> observer);
 
     // True for the names of the eleven endpoints.

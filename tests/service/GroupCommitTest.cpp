@@ -1,6 +1,7 @@
-// Write requests that share one transaction and one flush (GroupCommit): a
-// request that fails inside its group is refused alone, and none is answered
-// before its commit is on the disk.
+// Write requests that share one transaction and one flush (GroupCommit, and
+// TicketBatch for new tickets on PostgreSQL): a request that fails inside its
+// group is refused alone, and none is answered before its commit is on the
+// disk.
 
 #include "LogFlushWatch.h"
 #include "ServiceFixture.h"
@@ -8,22 +9,83 @@
 #include "server/Database.h"
 #include "server/GroupCommit.h"
 #include "server/Store.h"
+#include "server/TicketBatch.h"
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 namespace {
 
-// A ticket of the demo data's first language and software; false when the
-// store refused it.
-bool storeTicket(Database& db, const std::string& question) {
+// A ticket of the demo data's first language and software.
+NewTicket newTicket(const std::string& question) {
     NewTicket ticket;
     ticket.question = question;
     ticket.idLocale = 1;
     ticket.swId = 6;
     ticket.os = OsRow{0, 2, 6, 2, 19045, "Windows 10 Pro"};
+    return ticket;
+}
+
+// False when the store refused it.
+bool storeTicket(Database& db, const std::string& question) {
     int64_t id = 0;
-    return Store(db).createTicket(ticket, id) == StoreResult::Ok;
+    return Store(db).createTicket(newTicket(question), id) == StoreResult::Ok;
+}
+
+// Nothing half-written, and the counters kept in the same transactions agree.
+void expectWholeAndCounted(TestDatabase& database) {
+    EXPECT_EQ(database.query("SELECT count(*) FROM ticket t WHERE NOT EXISTS "
+                             "(SELECT 1 FROM ticket_software s WHERE s.id_ticket = t.id)"),
+              "0");
+    EXPECT_EQ(database.query("SELECT sum(tickets), sum(unsolved) FROM service_counter"),
+              database.query("SELECT count(*), count(CASE WHEN id_state = 1 THEN 1 END) "
+                             "FROM ticket"));
+}
+
+bool waitFor(const std::function<bool()>& condition) {
+    for (int i = 0; i < 2000; ++i) {
+        if (condition())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
+struct Written {
+    StoreResult result = StoreResult::Failed;
+    int64_t id = 0;
+};
+
+// Writes the tickets through `batch`, the first alone while the ticket table
+// is locked, so that the others wait behind it in their order and then go in
+// one group.
+std::vector<Written> writeQueued(TestDatabase& database, TicketBatch& batch,
+                                 const std::vector<NewTicket>& tickets) {
+    ConnectionPool pool(database.location(), 2), holder(database.location(), 1);
+    ConnectionPool::Lease hold = holder.acquire();
+    std::vector<Written> written(tickets.size());
+    if (!hold.get())
+        return written;
+    Transaction lock(*hold.get());
+    hold.get()->exec("LOCK TABLE ticket IN EXCLUSIVE MODE");
+    const std::string address = "192.0.2.7";
+    std::vector<std::thread> threads;
+    for (size_t i = 0; i < tickets.size(); ++i) {
+        threads.emplace_back(
+            [&, i] { written[i].result = batch.create(pool, tickets[i], address, written[i].id); });
+        if (i == 0) {
+            EXPECT_TRUE(waitFor([&] {
+                return database.query("SELECT count(*) FROM pg_locks WHERE NOT granted") == "1";
+            }));
+        } else {
+            EXPECT_TRUE(waitFor([&] { return batch.waiting() == i; })) << i;
+        }
+    }
+    lock.commit();
+    for (std::thread& thread : threads)
+        thread.join();
+    return written;
 }
 
 } // namespace
@@ -91,13 +153,7 @@ TEST(GroupCommit, ARequestFailingInsideItsGroupIsRefusedAloneAndTheOthersAreStor
     EXPECT_EQ(group.groups(), 2u);
     EXPECT_EQ(database.query("SELECT count(*) FROM ticket"),
               std::to_string(std::stoi(before) + requests - 2));
-    // Nothing half-written, and the counters kept in the same transactions agree.
-    EXPECT_EQ(database.query("SELECT count(*) FROM ticket t WHERE NOT EXISTS "
-                             "(SELECT 1 FROM ticket_software s WHERE s.id_ticket = t.id)"),
-              "0");
-    EXPECT_EQ(database.query("SELECT sum(tickets), sum(unsolved) FROM service_counter"),
-              database.query("SELECT count(*), count(CASE WHEN id_state = 1 THEN 1 END) "
-                             "FROM ticket"));
+    expectWholeAndCounted(database);
 }
 
 // "OK" promises that a power loss keeps the change: its commit's log is flushed
@@ -128,4 +184,98 @@ TEST(GroupCommit, AWriteIsFlushedToTheDiskBeforeItIsAnswered) {
     EXPECT_TRUE(own.commit());
     EXPECT_GT(watch.logWrites(), before);
     EXPECT_EQ(watch.unflushedLogWrites(), 0);
+}
+
+// New tickets on PostgreSQL that wait together go in one call and one
+// transaction, each with the result it would get alone, and their texts arrive
+// as sent whatever they hold.
+TEST(TicketBatch, TicketsWaitingTogetherAreWrittenInOneTransactionEachWithItsOwnResult) {
+    TestDatabase database;
+    ASSERT_TRUE(database.create(StoreKind::Postgres)) << database.error();
+    ASSERT_TRUE(ServiceProcess::seed(database.location()));
+    std::vector<NewTicket> tickets = {
+        newTicket("Vorne"),
+        newTicket("Anführungszeichen \" und \\ Rückstrich, \n, \t, \x01 und 😀"),
+        newTicket("Unbekannte Sprache"),
+        newTicket("Unbekanntes Programm"),
+        newTicket("Neues Programm"),
+        newTicket("Zuletzt"),
+    };
+    tickets[2].idLocale = 999;
+    tickets[3].swId = 99999;
+    tickets[4].swId = 0;
+    tickets[4].swFileDesc = "Stapelschreiber";
+    tickets[4].swModuleName = "stapel.exe";
+    TicketBatch batch;
+    const std::vector<Written> written = writeQueued(database, batch, tickets);
+
+    EXPECT_EQ(batch.groups(), 2u);
+    const StoreResult expected[] = {
+        StoreResult::Ok, StoreResult::Ok, StoreResult::UnknownLocale, StoreResult::UnknownSoftware,
+        StoreResult::Ok, StoreResult::Ok};
+    std::string ids;
+    for (size_t i = 0; i < tickets.size(); ++i) {
+        EXPECT_EQ(written[i].result, expected[i]) << i;
+        if (written[i].result != StoreResult::Ok)
+            continue;
+        const std::string id = std::to_string(written[i].id);
+        EXPECT_EQ(database.query("SELECT question FROM ticket WHERE id = " + id),
+                  tickets[i].question);
+        EXPECT_EQ(database.query("SELECT client_address FROM ticket WHERE id = " + id),
+                  "192.0.2.7");
+        if (i > 0)
+            ids += (ids.empty() ? "" : ",") + id;
+    }
+    EXPECT_EQ(
+        database.query("SELECT count(DISTINCT xmin::text) FROM ticket WHERE id IN (" + ids + ")"),
+        "1");
+    EXPECT_EQ(database.query("SELECT s.module_name FROM ticket_software l JOIN software s ON "
+                             "s.id = l.id_software WHERE l.id_ticket = " +
+                             std::to_string(written[4].id)),
+              "stapel.exe");
+    expectWholeAndCounted(database);
+}
+
+TEST(TicketBatch, ATicketFailingInsideItsGroupIsRefusedAloneAndTheOthersAreStored) {
+    TestDatabase database;
+    ASSERT_TRUE(database.create(StoreKind::Postgres)) << database.error();
+    ASSERT_TRUE(ServiceProcess::seed(database.location()));
+    const std::string before = database.query("SELECT count(*) FROM ticket");
+    // Faults inside the group's call: one ticket fails every time, one only
+    // the first time (as a deadlock with another process's group would).
+    {
+        ConnectionPool pool(database.location(), 1);
+        ConnectionPool::Lease lease = pool.acquire();
+        ASSERT_TRUE(lease.get());
+        ASSERT_TRUE(lease.get()->exec(R"sql(
+            CREATE SEQUENCE fault_once;
+            CREATE FUNCTION injected_fault() RETURNS trigger LANGUAGE plpgsql AS $f$
+            BEGIN
+                IF NEW.question = 'Gruppe 6'
+                        OR (NEW.question = 'Gruppe 2' AND nextval('fault_once') = 1) THEN
+                    RAISE EXCEPTION 'injected fault';
+                END IF;
+                RETURN NEW;
+            END $f$;
+            CREATE TRIGGER injected_fault BEFORE INSERT ON ticket
+                FOR EACH ROW EXECUTE FUNCTION injected_fault();
+        )sql"))
+            << lease.get()->error();
+    }
+    std::vector<NewTicket> tickets;
+    for (int i = 0; i < 9; ++i)
+        tickets.push_back(newTicket("Gruppe " + std::to_string(i)));
+    TicketBatch batch;
+    const std::vector<Written> written = writeQueued(database, batch, tickets);
+
+    EXPECT_EQ(batch.groups(), 2u);
+    for (size_t i = 0; i < tickets.size(); ++i) {
+        EXPECT_EQ(written[i].result, i == 6 ? StoreResult::Failed : StoreResult::Ok) << i;
+        EXPECT_EQ(database.query("SELECT count(*) FROM ticket WHERE question = '" +
+                                 tickets[i].question + "'"),
+                  i == 6 ? "0" : "1")
+            << i;
+    }
+    EXPECT_EQ(database.query("SELECT count(*) FROM ticket"), std::to_string(std::stoi(before) + 8));
+    expectWholeAndCounted(database);
 }
