@@ -4,9 +4,18 @@
 #include "server/Database.h"
 #include "server/ServiceLog.h"
 
-#include <algorithm>
 #include <memory>
 #include <vector>
+
+namespace {
+
+size_t textBytes(const NewTicket& t) {
+    return t.question.size() + t.hwGuid.size() + t.username.size() + t.swFileDesc.size() +
+           t.swProductName.size() + t.swFileVersion.size() + t.swFileVersionFull.size() +
+           t.swModuleName.size() + t.os.description.size();
+}
+
+} // namespace
 
 StoreResult TicketBatch::create(ConnectionPool& pool, const NewTicket& ticket,
                                 const std::string& clientAddress, int64_t& ticketId) {
@@ -32,10 +41,15 @@ void TicketBatch::write(ConnectionPool& pool, const Gathering::Group& group) {
         return;
     }
     Database& database = *lease.get();
-    for (size_t first = 0; first < tickets.size(); first += maxTickets) {
-        const size_t count = std::min(maxTickets, tickets.size() - first);
-        const std::vector<TicketToCreate*> part(tickets.begin() + first,
-                                                tickets.begin() + first + count);
+    for (size_t first = 0, end = 0; first < tickets.size(); first = end) {
+        size_t bytes = 0;
+        for (end = first; end < tickets.size() && end - first < maxTickets; ++end) {
+            bytes += textBytes(*tickets[end]->ticket);
+            if (bytes > maxBytes && end > first)
+                break;
+        }
+        const std::vector<TicketToCreate*> part(tickets.begin() + first, tickets.begin() + end);
+        const size_t count = part.size();
         if (count > 1) {
             if (createTicketsInOneCall(database, part)) {
                 if (database.failed())

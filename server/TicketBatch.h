@@ -22,8 +22,10 @@ class ConnectionPool;
 // it earns alone.
 class TicketBatch {
   public:
-    // At most this many tickets go in one call; more that wait go in the next.
+    // At most this many tickets, and about this many bytes of their texts, go
+    // in one call; more that wait go in the next.
     static constexpr size_t maxTickets = 64;
+    static constexpr size_t maxBytes = 4 * 1024 * 1024;
 
     // Writes `ticket` in a group and returns its result after the group's
     // commit; failures are written to the service log.
