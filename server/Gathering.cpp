@@ -1,19 +1,21 @@
 #include "server/Gathering.h"
 
-void Gathering::join(const std::shared_ptr<Member>& member, const Serve& serve) {
+bool Gathering::join(const std::shared_ptr<Member>& member, const Serve& serve) {
     std::unique_lock<std::mutex> guard(lock);
     queue.push_back(member);
     if (serving) {
         guard.unlock();
         // Woken once: its group is served, or it serves the next group.
         int state;
+        bool failed;
         {
             std::unique_lock<std::mutex> own(member->lock);
             member->changed.wait(own, [&] { return member->state != Member::waiting; });
             state = member->state;
+            failed = member->failed;
         }
         if (state == Member::done)
-            return;
+            return !failed;
         guard.lock();
     }
     serving = true;
@@ -21,7 +23,14 @@ void Gathering::join(const std::shared_ptr<Member>& member, const Serve& serve) 
     group.swap(queue);
     ++groupCount;
     guard.unlock();
-    serve(group);
+    // An exception must not leave the gathering serving forever: every later
+    // request would wait for it.
+    bool served = true;
+    try {
+        serve(group);
+    } catch (...) {
+        served = false;
+    }
     guard.lock();
     std::shared_ptr<Member> next = queue.empty() ? nullptr : queue.front();
     serving = next != nullptr;
@@ -30,14 +39,16 @@ void Gathering::join(const std::shared_ptr<Member>& member, const Serve& serve) 
         wake(*next, Member::serves);
     for (const std::shared_ptr<Member>& other : group) {
         if (other != member)
-            wake(*other, Member::done);
+            wake(*other, Member::done, !served);
     }
+    return served;
 }
 
-void Gathering::wake(Member& member, int state) {
+void Gathering::wake(Member& member, int state, bool failed) {
     {
         std::lock_guard<std::mutex> own(member.lock);
         member.state = state;
+        member.failed = failed;
     }
     // Outside the lock, so that the woken request does not wait for it again;
     // the group that holds it keeps it alive meanwhile.

@@ -30,13 +30,16 @@ class Gathering {
         std::mutex lock;
         std::condition_variable changed;
         int state = waiting;
+        bool failed = false;
     };
     using Group = std::deque<std::shared_ptr<Member>>;
     using Serve = std::function<void(Group&)>;
 
     // Returns once a group holding `member` has been served: by `serve` on
     // this thread, or by the serve of the request that served its group.
-    void join(const std::shared_ptr<Member>& member, const Serve& serve);
+    // False when that serve ended by an exception: the request's result is
+    // then whatever the serve left, and the next group is served all the same.
+    bool join(const std::shared_ptr<Member>& member, const Serve& serve);
 
     // Groups served or attempted so far.
     uint64_t groups() const;
@@ -44,7 +47,7 @@ class Gathering {
     size_t waiting() const;
 
   private:
-    static void wake(Member& member, int state);
+    static void wake(Member& member, int state, bool failed = false);
 
     mutable std::mutex lock;
     Group queue;

@@ -10,11 +10,16 @@ ServiceReply GroupCommit::run(ConnectionPool& pool, const Work& work) {
     // Shared with the committing thread, which may still wake it after its
     // caller has its reply.
     auto job = std::make_shared<Job>(&work);
-    gathering.join(job, [&](Gathering::Group& group) {
+    const bool served = gathering.join(job, [&](Gathering::Group& group) {
         commitGroup(pool, group);
         if (groupObserver)
             groupObserver(group.size());
     });
+    if (!served) {
+        // The exception ended the group's transaction before its commit.
+        ServiceLog::write("write: a group of writes ended by an exception");
+        return failureReply;
+    }
     return std::move(job->reply);
 }
 

@@ -22,11 +22,15 @@ StoreResult TicketBatch::create(ConnectionPool& pool, const NewTicket& ticket,
     auto entry = std::make_shared<Entry>();
     entry->ticket = &ticket;
     entry->clientAddress = &clientAddress;
-    gathering.join(entry, [&](Gathering::Group& group) {
+    const bool served = gathering.join(entry, [&](Gathering::Group& group) {
         write(pool, group);
         if (groupObserver)
             groupObserver(group.size());
     });
+    if (!served) {
+        ServiceLog::write("createticket: a group of new tickets ended by an exception");
+        return StoreResult::Failed;
+    }
     ticketId = entry->ticketId;
     return entry->result;
 }

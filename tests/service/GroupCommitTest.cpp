@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <new>
 #include <thread>
 
 namespace {
@@ -154,6 +155,28 @@ TEST(GroupCommit, ARequestFailingInsideItsGroupIsRefusedAloneAndTheOthersAreStor
     EXPECT_EQ(database.query("SELECT count(*) FROM ticket"),
               std::to_string(std::stoi(before) + requests - 2));
     expectWholeAndCounted(database);
+}
+
+// An exception inside a group's work refuses the group and leaves the next
+// group to be served, instead of every later write waiting for ever.
+TEST(GroupCommit, AGroupEndedByAnExceptionIsRefusedAndTheNextOneIsServed) {
+    TestDatabase database;
+    ASSERT_TRUE(database.create(StoreKind::Sqlite)) << database.error();
+    ASSERT_TRUE(ServiceProcess::seed(database.location()));
+    ConnectionPool pool(database.location(), 1);
+    GroupCommit group(ServiceReply::text("refused", 503));
+    const ServiceReply thrown = group.run(pool, [](Database& db) -> ServiceReply {
+        storeTicket(db, "Ausnahme");
+        throw std::bad_alloc();
+    });
+    EXPECT_EQ(thrown.body, "refused");
+    const ServiceReply next = group.run(pool, [](Database& db) {
+        return ServiceReply::text(storeTicket(db, "Danach") ? "OK" : "not stored");
+    });
+    EXPECT_EQ(next.body, "OK");
+    EXPECT_EQ(
+        database.query("SELECT question FROM ticket WHERE question IN ('Ausnahme', 'Danach')"),
+        "Danach");
 }
 
 // "OK" promises that a power loss keeps the change: its commit's log is flushed
