@@ -34,16 +34,6 @@ bool storeTicket(Database& db, const std::string& question) {
     return Store(db).createTicket(newTicket(question), id) == StoreResult::Ok;
 }
 
-// Nothing half-written, and the counters kept in the same transactions agree.
-void expectWholeAndCounted(TestDatabase& database) {
-    EXPECT_EQ(database.query("SELECT count(*) FROM ticket t WHERE NOT EXISTS "
-                             "(SELECT 1 FROM ticket_software s WHERE s.id_ticket = t.id)"),
-              "0");
-    EXPECT_EQ(database.query("SELECT sum(tickets), sum(unsolved) FROM service_counter"),
-              database.query("SELECT count(*), count(CASE WHEN id_state = 1 THEN 1 END) "
-                             "FROM ticket"));
-}
-
 bool waitFor(const std::function<bool()>& condition) {
     for (int i = 0; i < 2000; ++i) {
         if (condition())

@@ -220,6 +220,17 @@ class TestDatabase {
     PGconn* connection = nullptr;
 };
 
+// Nothing half-written (every ticket has its software), and the counters kept
+// in the same transactions agree with the tickets.
+inline void expectWholeAndCounted(TestDatabase& database) {
+    EXPECT_EQ(database.query("SELECT count(*) FROM ticket t WHERE NOT EXISTS "
+                             "(SELECT 1 FROM ticket_software s WHERE s.id_ticket = t.id)"),
+              "0");
+    EXPECT_EQ(database.query("SELECT sum(tickets), sum(unsolved) FROM service_counter"),
+              database.query("SELECT count(*), count(CASE WHEN id_state = 1 THEN 1 END) "
+                             "FROM ticket"));
+}
+
 class ServiceProcess {
   public:
     ServiceProcess() = default;
