@@ -101,9 +101,6 @@ TEST_F(BrokenServer, OnlyAnOkReplyNamesTheCurrentVersion) {
 }
 
 TEST_F(BrokenServer, AReplyAskedCompressedArrivesDecoded) {
-    EXPECT_EQ(
-        httpsExchange(u"localhost", port, u"encoding.php", u"POST", "code=x", nullptr, true).bytes,
-        "komprimiert");
     std::string pieces;
     httpsExchange(
         u"localhost", port, u"encoding.php", u"POST", "code=x",
