@@ -1,4 +1,6 @@
+#include "automation/Capture.h"
 #include "automation/ElementDescription.h"
+#include "automation/Mnemonic.h"
 #include "automation/TraceText.h"
 #include "tests/StringPrinter.h"
 #include "tests/support/MemoryAutomation.h"
@@ -99,4 +101,20 @@ TEST(TraceText, LabelsFallBackToClassThenAutomationId) {
     onlyId.elements[0].className = u"Edit";
     EXPECT_EQ(traceLabel(onlyId), String(u"Edit"));
     EXPECT_EQ(traceLabel(ElementTrace()), String()); // an Enter key's trace
+}
+
+TEST(ActionKinds, LabelsOfTheSixKindsOnly) {
+    EXPECT_EQ(actionLabel(Action::leftDoubleClick), String(u"Linker Maus-Doppelklick"));
+    EXPECT_EQ(actionLabel(Action::middleClick), String(u"Mittlerer Mausklick"));
+    for (ActionKind other : {1, 0, 8, -1})
+        EXPECT_TRUE(actionLabel(other).empty()) << other;
+}
+
+TEST(Mnemonic, DropsTheMarkerAndKeepsDoubledAmpersands) {
+    EXPECT_EQ(withoutMnemonic(u"&OK"), String(u"OK"));
+    EXPECT_EQ(withoutMnemonic(u"Save && &Close"), String(u"Save & Close"));
+    EXPECT_EQ(withoutMnemonic(u"&&&&"), String(u"&&"));
+    EXPECT_EQ(withoutMnemonic(u"&&&x"), String(u"&x"));
+    EXPECT_EQ(withoutMnemonic(u"End&"), String(u"End"));
+    EXPECT_EQ(withoutMnemonic(u""), String());
 }
