@@ -2,24 +2,16 @@
 #include "service/OsCatalogue.h"
 #include "service/ServiceClient.h"
 #include "tests/StringPrinter.h"
+#include "tests/support/Ids.h"
 
 #include "LotseConfig.h"
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 namespace {
 
 ElementPtr reply(const char16_t* text) {
     return Json::parseText(String(text));
-}
-
-template <typename Catalogue> std::vector<int> ids(const Catalogue& c) {
-    std::vector<int> out;
-    for (const auto& [id, entry] : c)
-        out.push_back(id);
-    return out;
 }
 
 } // namespace
@@ -32,7 +24,7 @@ TEST(LocaleCatalogue, FindsTheSystemLanguageAndKeepsItWhenNoneMatches) {
                  u"\"10\":{\"microsoft_lcid\":\"1033\",\"description\":\"zehn\"},"
                  u"\"2\":{\"microsoft_lcid\":\"1031\"}}"),
            1033);
-    EXPECT_EQ(ids(c), (std::vector<int>{2, 9, 10}));
+    EXPECT_EQ(idsOf(c), (std::vector<int>{2, 9, 10}));
     EXPECT_EQ(c.defaultLocaleId(), 9);
     EXPECT_EQ(c.get(10).description, String(u"zehn"));
     EXPECT_EQ(c.get(2).microsoftLcid, 1031);
@@ -40,7 +32,7 @@ TEST(LocaleCatalogue, FindsTheSystemLanguageAndKeepsItWhenNoneMatches) {
     // Loading again neither duplicates nor keeps stale entries; no match, an
     // empty or a non-JSON reply keeps the default.
     c.load(reply(u"{\"5\":{\"description\":\"English\",\"microsoft_lcid\":\"1031\"}}"), 1036);
-    EXPECT_EQ(ids(c), (std::vector<int>{5}));
+    EXPECT_EQ(idsOf(c), (std::vector<int>{5}));
     EXPECT_EQ(c.defaultLocaleId(), 9);
     c.load(reply(u"Fehler"), 1031);
     EXPECT_EQ(c.count(), 0);
@@ -50,7 +42,7 @@ TEST(LocaleCatalogue, FindsTheSystemLanguageAndKeepsItWhenNoneMatches) {
     c.load(reply(u"{\"7\":\"x\",\"abc\":{\"microsoft_lcid\":\"1031\"},"
                  u"\"4\":{\"microsoft_lcid\":\" 1040xyz\",\"description\":\"Ital\\/iano\"}}"),
            1031);
-    EXPECT_EQ(ids(c), (std::vector<int>{0, 4, 7}));
+    EXPECT_EQ(idsOf(c), (std::vector<int>{0, 4, 7}));
     EXPECT_EQ(c.defaultLocaleId(), 0);
     EXPECT_EQ(c.get(7).microsoftLcid, 0);
     EXPECT_EQ(c.get(4).microsoftLcid, 1040);

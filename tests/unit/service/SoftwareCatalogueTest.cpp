@@ -1,16 +1,10 @@
 #include "service/SoftwareCatalogue.h"
 #include "tests/StringPrinter.h"
+#include "tests/support/Ids.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-std::vector<int> ids(const std::vector<SoftwareEntry>& entries) {
-    std::vector<int> out;
-    for (const SoftwareEntry& e : entries)
-        out.push_back(e.id);
-    return out;
-}
 
 const char16_t* reply =
     u"{\"12\":{\"id_locale\":\"1031\",\"file_desc\":\"Windows 10 Pro N\",\"product_name\":\"W\","
@@ -27,7 +21,7 @@ const char16_t* reply =
 TEST(SoftwareCatalogue, ReadsTheReplyInIdOrderAndFindsOrInserts) {
     SoftwareCatalogue catalogue;
     catalogue.loadFromReply(reply);
-    EXPECT_EQ(ids(catalogue.search(u"", false)), (std::vector<int>{3, 7, 9, 12, 20}));
+    EXPECT_EQ(idsOf(catalogue.search(u"", false)), (std::vector<int>{3, 7, 9, 12, 20}));
     const SoftwareEntry& pro = catalogue.all().at(12);
     EXPECT_EQ(pro.id, 12);
     EXPECT_EQ(pro.id_locale, 1031);
@@ -58,12 +52,12 @@ TEST(SoftwareCatalogue, ReadsTheReplyInIdOrderAndFindsOrInserts) {
 TEST(SoftwareCatalogue, WordSearchNeedsEveryWord) {
     SoftwareCatalogue catalogue;
     catalogue.loadFromReply(reply);
-    EXPECT_EQ(ids(catalogue.search(u"WINDOWS  10", false)), (std::vector<int>{3, 12}));
-    EXPECT_EQ(ids(catalogue.search(u"10  pro", false)), (std::vector<int>{12}));
-    EXPECT_EQ(ids(catalogue.search(u"editor v2", false)), (std::vector<int>{7}));
-    EXPECT_EQ(ids(catalogue.search(u"editor v3", false)), (std::vector<int>{}));
+    EXPECT_EQ(idsOf(catalogue.search(u"WINDOWS  10", false)), (std::vector<int>{3, 12}));
+    EXPECT_EQ(idsOf(catalogue.search(u"10  pro", false)), (std::vector<int>{12}));
+    EXPECT_EQ(idsOf(catalogue.search(u"editor v2", false)), (std::vector<int>{7}));
+    EXPECT_EQ(idsOf(catalogue.search(u"editor v3", false)), (std::vector<int>{}));
     // No words: every entry, the wildcard with its empty text included.
-    EXPECT_EQ(ids(catalogue.search(u"   ", false)), (std::vector<int>{3, 7, 9, 12, 20}));
+    EXPECT_EQ(idsOf(catalogue.search(u"   ", false)), (std::vector<int>{3, 7, 9, 12, 20}));
     // The results are copies.
     std::vector<SoftwareEntry> found = catalogue.search(u"foo", false);
     found[0].file_desc = u"changed";
@@ -73,13 +67,13 @@ TEST(SoftwareCatalogue, WordSearchNeedsEveryWord) {
 TEST(SoftwareCatalogue, WholeTextSearchFindsTheFirstEntryInsideTheQuery) {
     SoftwareCatalogue catalogue;
     catalogue.loadFromReply(reply);
-    EXPECT_EQ(ids(catalogue.search(u"windows 10 pro", true)), (std::vector<int>{3}));
+    EXPECT_EQ(idsOf(catalogue.search(u"windows 10 pro", true)), (std::vector<int>{3}));
     // Both "Windows 10" and "Windows 10 Pro N" are inside this one: only the
     // first in id order is given.
-    EXPECT_EQ(ids(catalogue.search(u"Microsoft Windows 10 Pro N", true)), (std::vector<int>{3}));
+    EXPECT_EQ(idsOf(catalogue.search(u"Microsoft Windows 10 Pro N", true)), (std::vector<int>{3}));
     // Without entry 3, "Windows 10 Pro N" is not inside the query, and the empty
     // texts of the wildcard and entry 20 never match.
     catalogue.loadFromReply(u"{\"12\":{\"file_desc\":\"Windows 10 Pro N\"},\"9\":{}}");
-    EXPECT_EQ(ids(catalogue.search(u"windows 10 pro", true)), (std::vector<int>{}));
-    EXPECT_EQ(ids(catalogue.search(u"Windows 10 Pro N", true)), (std::vector<int>{12}));
+    EXPECT_EQ(idsOf(catalogue.search(u"windows 10 pro", true)), (std::vector<int>{}));
+    EXPECT_EQ(idsOf(catalogue.search(u"Windows 10 Pro N", true)), (std::vector<int>{12}));
 }
