@@ -1,4 +1,3 @@
-#include "automation/ElementDescription.h"
 #include "automation/FrameImage.h"
 #include "automation/Overlay.h"
 #include "automation/OverlayPlacement.h"

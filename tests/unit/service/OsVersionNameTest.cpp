@@ -10,16 +10,12 @@
 
 namespace {
 
-std::string ascii(const String& s) {
-    return Utf8::encode(s);
-}
-
 OsVersionRecord record(int platform, int major, int minor, unsigned build) {
     return OsVersionRecord{platform, major, minor, build, 0, 0, 0};
 }
 
 std::string nameOf(OsVersionRecord r) {
-    return ascii(OsVersionName::name(r, nullptr));
+    return Utf8::encode(OsVersionName::name(r, nullptr));
 }
 
 unsigned answeredType = 0;
@@ -37,7 +33,7 @@ bool missing(const OsVersionRecord&, unsigned&) {
 std::string nameWithType(unsigned build, unsigned type) {
     OsVersionRecord r = record(2, 6, 2, build);
     answeredType = type;
-    return ascii(OsVersionName::name(r, answer));
+    return Utf8::encode(OsVersionName::name(r, answer));
 }
 
 } // namespace
@@ -91,13 +87,13 @@ TEST(OsVersionName, ProductTypeIsAskedOnceAndOnlyFromWindows8On) {
     OsVersionRecord r = record(2, 6, 3, 22631);
     answeredType = 162;
     lookups = 0;
-    EXPECT_EQ(ascii(OsVersionName::name(r, answer)), "Windows 11 Pro");
-    EXPECT_EQ(ascii(OsVersionName::name(r, answer)), "Windows 11 Pro");
+    EXPECT_EQ(Utf8::encode(OsVersionName::name(r, answer)), "Windows 11 Pro");
+    EXPECT_EQ(Utf8::encode(OsVersionName::name(r, answer)), "Windows 11 Pro");
     OsVersionRecord seven = record(2, 6, 1, 7601);
-    EXPECT_EQ(ascii(OsVersionName::name(seven, answer)), "Windows 7");
+    EXPECT_EQ(Utf8::encode(OsVersionName::name(seven, answer)), "Windows 7");
     EXPECT_EQ(lookups, 1);
     // Without GetProductInfo the name is unknown.
     OsVersionRecord old = record(2, 6, 2, 9200);
-    EXPECT_EQ(ascii(OsVersionName::name(old, missing)), "unknown Windows version");
-    EXPECT_EQ(ascii(OsVersionName::name(old, nullptr)), "unknown Windows version");
+    EXPECT_EQ(Utf8::encode(OsVersionName::name(old, missing)), "unknown Windows version");
+    EXPECT_EQ(Utf8::encode(OsVersionName::name(old, nullptr)), "unknown Windows version");
 }
