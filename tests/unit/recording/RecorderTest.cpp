@@ -57,8 +57,6 @@ class RecorderTest : public testing::Test {
         desktop.cursorY = (r.top + r.bottom) / 2;
         recorder.hoverStep();
     }
-    // The list shows the entries' texts in their order.
-    const Lines& lines() const { return view.lines; }
     const CaptureAction& action(size_t i) const { return recorder.entries().at(i).action; }
 
     MemoryAutomation tree;
@@ -81,7 +79,7 @@ TEST_F(RecorderTest, TypedTextClicksAndReturns) {
     EXPECT_TRUE(tree.sameElement(desktop.marked(), ok));
     type({'A', 'B', 'C'});
     click();
-    ASSERT_EQ(lines(), (Lines{u"Texteingabe -> ABC", u"Linker Mausklick -> OK"}));
+    ASSERT_EQ(view.lines, (Lines{u"Texteingabe -> ABC", u"Linker Mausklick -> OK"}));
     EXPECT_EQ(view.selectedLine, 1);
     EXPECT_TRUE(action(0).trace.elements.empty());
     EXPECT_EQ(action(0).trace.enteredText, String(u"ABC"));
@@ -105,11 +103,11 @@ TEST_F(RecorderTest, TypedTextClicksAndReturns) {
     EXPECT_TRUE(action(6).keyText.empty());
     hover(edit);
     click();
-    EXPECT_EQ(lines().size(), 7u);
+    EXPECT_EQ(view.lines.size(), 7u);
     hover(ok);
     hover(edit);
     click();
-    EXPECT_EQ(lines(),
+    EXPECT_EQ(view.lines,
               (Lines{u"Texteingabe -> ABC", u"Linker Mausklick -> OK", u"Rechter Mausklick -> OK",
                      u"Linker Mausklick -> OK", u"Texteingabe -> AC", u"Eingabetaste",
                      u"Eingabetaste", u"Linker Mausklick -> Edit"}));
@@ -157,7 +155,7 @@ TEST_F(RecorderTest, StartStopAndRestart) {
     recorder.toggleRecording();
     EXPECT_TRUE(view.lines.empty());
     click();
-    EXPECT_EQ(lines(), (Lines{u"Linker Mausklick -> OK"}));
+    EXPECT_EQ(view.lines, (Lines{u"Linker Mausklick -> OK"}));
 
     // Without a known program (none, or not in the catalogue) nothing is
     // brought to the front, and looking the ticket up adds none.
@@ -238,7 +236,7 @@ TEST_F(RecorderTest, ElementsThatVanishAndNoClient) {
     hover(ok);
     tree.remove(notepad); // between hover and click
     click();
-    EXPECT_EQ(lines(), (Lines{u"Linker Mausklick -> OK"}));
+    EXPECT_EQ(view.lines, (Lines{u"Linker Mausklick -> OK"}));
 
     // An element lost at every query of a hover step, then clicked.
     for (int failing = 1; failing < 40; ++failing) {

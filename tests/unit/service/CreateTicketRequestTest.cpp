@@ -4,9 +4,7 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-CreateTicketRequest sample() {
+TEST(CreateTicketRequest, DocumentHoldsEveryMemberEscapedInKeyOrder) {
     CreateTicketRequest r;
     r.question = u"Zeile1\nSag \"hi\" C:\\Daten ä";
     r.software =
@@ -14,18 +12,7 @@ CreateTicketRequest sample() {
     r.localeId = 1033;
     r.hwGuid = u"{abc-123}";
     r.username = u"anna";
-    r.os.platformId = 2;
-    r.os.major = 6;
-    r.os.minor = 2;
-    r.os.buildNumber = 0x0A005867; // low 16 bits: 22631
-    r.os.productType = 48;
-    return r;
-}
-
-} // namespace
-
-TEST(CreateTicketRequest, DocumentHoldsEveryMemberEscapedInKeyOrder) {
-    CreateTicketRequest r = sample();
+    r.os = {2, 6, 2, 0x0A005867, 0, 0, 48}; // build 22631 in the low 16 bits
     String written = Json::writeText(r.document());
     String expected =
         String(u"{\"code\":\"") + ServiceClient::accessCode() +
