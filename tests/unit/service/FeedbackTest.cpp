@@ -27,12 +27,8 @@ TEST(Feedback, DocumentAndTheRuleOfSuccess) {
 TEST(Feedback, ThePlayedSoftwareIsNamedFromTheLastElement) {
     MemoryAutomation tree;
     tree.setProcessModule(7, {u"TaskMgr.exe", u"C:\\windows\\system32\\taskmgr.exe"});
-    MemoryAutomation::Properties p;
-    p.name = String(u"Task Manager");
-    p.processId = 7;
-    auto window = tree.add(tree.root(), p);
-    p.name = String(u"New Task...");
-    auto button = tree.add(window, p);
+    auto window = tree.add(tree.root(), {String(u"Task Manager"), u"", u"", 7, 0, {}, {}});
+    auto button = tree.add(window, {String(u"New Task..."), u"", u"", 7, 0, {}, {}});
 
     FakeResource resource;
     resource.fixed = {0x00010000, 0x00010000};
