@@ -567,13 +567,6 @@ void FakeUiAutomation::misuse(std::string what) {
     misuses.push_back(std::move(what));
 }
 
-int FakeUiAutomation::liveObjects() const {
-    int live = 0;
-    for (const auto& object : objects)
-        live += object->refs > 0 ? 1 : 0;
-    return live;
-}
-
 std::vector<std::string> FakeUiAutomation::problems() const {
     std::vector<std::string> lines;
     for (const auto& object : objects) {

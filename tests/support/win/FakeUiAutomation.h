@@ -36,14 +36,10 @@ class FakeUiAutomation {
     // Lower bound of the runtime-id arrays handed out; UI Automation's are 0.
     long runtimeIdLowerBound = 0;
 
-    // Objects with references left.
-    int liveObjects() const;
     // Everything wrong so far, one line each: objects still referenced, released
     // too often or used after their release, unimplemented methods called, bad
     // arguments, task memory never freed or freed twice. Empty when all is well.
     std::vector<std::string> problems() const;
-    // The task memory of BSTRs, SAFEARRAYs and VARIANT texts since the fake was made.
-    TaskMemoryLedger& taskMemory() { return memory; }
 
     class Object;
     class Automation;

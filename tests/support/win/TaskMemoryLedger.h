@@ -18,15 +18,10 @@ class TaskMemoryLedger {
     TaskMemoryLedger(const TaskMemoryLedger&) = delete;
     TaskMemoryLedger& operator=(const TaskMemoryLedger&) = delete;
 
-    // False when the spy could not be registered; nothing is booked then.
-    bool active() const { return registered; }
-
     // Names the booked block that holds `address` for the problem report
     // ("BSTR from get_CurrentName"); false when no booked block holds it.
     bool label(const void* address, const std::string& what);
 
-    // Blocks allocated and not freed yet.
-    size_t liveBlocks() const { return live.size(); }
     // One line per block still allocated and per double free.
     std::vector<std::string> problems() const;
 
