@@ -7,9 +7,6 @@
 
 #include <commctrl.h>
 
-#include <set>
-#include <vector>
-
 using namespace WindowTestSupport;
 
 namespace {
@@ -142,13 +139,9 @@ TEST_F(AutoCompleteWindowTest, TypingListsAtMostFifteenMatches) {
     EXPECT_TRUE(dropped());
     EXPECT_EQ(SendMessageW(combo, CB_GETMINVISIBLE, 0, 0), 15);
     ASSERT_EQ(listed(), 15);
-    std::set<const String*> records;
-    for (const String& r : source.results)
-        records.insert(&r);
     for (int i = 0; i < 15; ++i) {
-        ASSERT_EQ(records.count(itemData(i)), 1u) << i;
         EXPECT_EQ(itemText(i), String::format(u"Eintrag %02i", i + 1));
-        EXPECT_EQ(*itemData(i), itemText(i));
+        EXPECT_EQ(itemData(i), &source.results[static_cast<size_t>(i)]) << i;
     }
     type(u"intrag 35");
     EXPECT_EQ(listed(), 1);
@@ -156,12 +149,6 @@ TEST_F(AutoCompleteWindowTest, TypingListsAtMostFifteenMatches) {
     type(u"9"); // no match: the list closes, the text stays
     EXPECT_EQ(boxText(), String(u"Eintrag 359"));
     EXPECT_FALSE(dropped());
-
-    // Backspace removes the selection; the empty text lists every match.
-    SendMessageW(combo, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
-    type(u"\b");
-    EXPECT_EQ(boxText(), String());
-    EXPECT_EQ(listed(), 42);
 }
 
 // Ctrl+V reads the real clipboard and closes it again; the edit's own paste
