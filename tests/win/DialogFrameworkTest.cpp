@@ -1,6 +1,5 @@
 #include "app/win/Info.h"
 #include "app/win/Settings.h"
-#include "dialogs/win/CenterWindow.h"
 #include "dialogs/win/Template.h"
 #include "recording/win/Debug.h"
 #include "resources/resource.h"

@@ -12,13 +12,10 @@ namespace {
 
 // lotse.exe lies beside the test program in the build tree.
 String lotseExePath() {
-    wchar_t self[MAX_PATH + 1] = {};
-    DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
-    String path = fromWide(self, static_cast<int>(n));
-    int cut = -1;
-    for (int at = path.find(u"\\"); at >= 0; at = path.find(u"\\", at + 1))
-        cut = at;
-    return path.substr(0, cut + 1) + String(u"lotse.exe");
+    wchar_t path[MAX_PATH + 1] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    lstrcpyW(wcsrchr(path, L'\\') + 1, L"lotse.exe");
+    return fromWide(path);
 }
 
 } // namespace

@@ -56,8 +56,6 @@ class MainWindowTest : public testing::Test {
             SendMessageW(edit, WM_CHAR, text[i], 1);
     }
 
-    static bool open(const Template& dialog) { return dialog.window && IsWindow(dialog.window); }
-
     Lotse& lotse = Lotse::instance();
     MainWindow& mainWindow = lotse.mainWindow;
 };

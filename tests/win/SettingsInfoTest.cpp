@@ -23,16 +23,7 @@ namespace {
 
 const wchar_t* const runKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-String runValue() {
-    wchar_t data[1024] = {};
-    DWORD size = sizeof(data) - sizeof(wchar_t);
-    if (RegGetValueW(HKEY_CURRENT_USER, runKey, L"Lotse", RRF_RT_REG_SZ, nullptr, data, &size) !=
-        ERROR_SUCCESS)
-        return String();
-    return fromWide(data);
-}
-
-// The Run value's data as stored, every byte of it.
+// The Run value's data as stored, every byte of it (empty when there is none).
 std::vector<wchar_t> storedRunValue() {
     HKEY key = nullptr;
     std::vector<wchar_t> data;
@@ -47,6 +38,13 @@ std::vector<wchar_t> storedRunValue() {
     }
     RegCloseKey(key);
     return data;
+}
+
+String runValue() {
+    std::vector<wchar_t> data = storedRunValue();
+    return data.empty()
+               ? String()
+               : fromWide(data.data(), static_cast<int>(wcsnlen(data.data(), data.size())));
 }
 
 String startupLink() {

@@ -4,7 +4,6 @@
 #include "automation/win/DesktopWindowsApi.h"
 #include "automation/win/ElementUnderCursor.h"
 #include "automation/win/WindowTreeClient.h"
-#include "base/win/WideText.h"
 #include "resources/resource.h"
 #include "tests/StringPrinter.h"
 #include "tests/win/WindowTestSupport.h"
@@ -13,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 
 // The window-tree client over real windows of this process and of Wine's Task
