@@ -15,6 +15,5 @@ wine "$LOTSE_WIN_BUILD/lotse_wintests.exe" --gtest_filter='VersionGateTest.*' \
     grep -v '^wine:' | tee "$newer_service_dir/gtest.log"
 rc=${PIPESTATUS[0]}
 [ "$rc" -eq 0 ] || fail "VersionGateTest failed"
-grep -q '\[  SKIPPED \]' "$newer_service_dir/gtest.log" && fail "a version gate test was skipped"
-grep -q '\[  PASSED  \] 3 tests' "$newer_service_dir/gtest.log" || fail "not all three version gate tests ran"
+grep -q '\[  PASSED  \] 3 tests' "$newer_service_dir/gtest.log" || fail "not all three version gate tests ran and passed"
 echo "version gate: newer version, unreachable service and proxy error page passed"

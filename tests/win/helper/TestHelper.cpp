@@ -6,7 +6,6 @@
 //   broadcast WPARAM               WM_SETTINGCHANGE to all top-level windows
 //   command TITLE ID               post WM_COMMAND ID to the window titled TITLE
 //   post TITLE MESSAGE WPARAM LPARAM  post any message to it
-//   visible TITLE                  exit code 0 visible, 1 hidden, 2 no such window
 //   rect TITLE                     print "x y width height" of the window
 //   item-rect TITLE ID             the same for the window's control ID (at any depth)
 //   move TITLE X Y [WIDTH HEIGHT]  move the window to X, Y (screen), keeping its size
@@ -397,8 +396,6 @@ int run(int argc, wchar_t** argv) {
                             static_cast<LPARAM>(number(argv[5])))
                    ? 0
                    : 1;
-    if (!std::wcscmp(command, L"visible") && argc == 3)
-        return IsWindowVisible(window) ? 0 : 1;
     if (!std::wcscmp(command, L"rect") && argc == 3)
         return printRect(window);
     if (!std::wcscmp(command, L"move") && (argc == 5 || argc == 7)) {
