@@ -86,19 +86,6 @@ TEST_F(MainWindowTest, CommandsAndBroadcastsShowOrHideTheWindowButNeverEndIt) {
     EXPECT_TRUE(IsWindow(mainWindow.window));
 }
 
-// A button disabled while it has the focus hands it on: the keys still reach
-// a control (Neues Ticket anlegen goes off when its question is emptied).
-TEST_F(MainWindowTest, DisabledButtonHandsTheFocusOn) {
-    typeQuestion(u"Wie geht das");
-    HWND button = item(IDC_MAIN_CREATE_TICKET);
-    ASSERT_TRUE(IsWindowEnabled(button));
-    SetFocus(button);
-    ASSERT_EQ(GetFocus(), button);
-    typeQuestion(u"W");
-    EXPECT_FALSE(IsWindowEnabled(button));
-    EXPECT_TRUE(IsChild(mainWindow.window, GetFocus()));
-}
-
 // "Lösung zeigen" hands the chosen suggestion to the navigator, which gives the
 // window back when it is closed. A ticket the service does not take keeps the
 // question: the error shows over the still open dialog and nothing is stored.
