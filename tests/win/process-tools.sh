@@ -34,25 +34,23 @@ lotse_threads() {
 
 lotse_count() { lotse_pids | wc -l; }
 
-# Waits until exactly N lotse.exe processes run (default 20 s).
-lotse_wait_count() {
-    local want=$1 tries=${2:-200}
+# TRIES COMMAND...: waits up to TRIES tenths of a second until the command succeeds.
+lotse_wait_until() {
+    local tries=$1
+    shift
     for _ in $(seq 1 "$tries"); do
-        [ "$(lotse_count)" -eq "$want" ] && return 0
+        "$@" && return 0
         sleep 0.1
     done
     return 1
 }
 
+lotse_count_is() { [ "$(lotse_count)" -eq "$1" ]; }
+# Waits until exactly N lotse.exe processes run (default 20 s).
+lotse_wait_count() { lotse_wait_until "${2:-200}" lotse_count_is "$1"; }
+
 # Waits until the window with this exact title is mapped (visible).
-lotse_wait_visible() {
-    local title=$1 tries=${2:-100}
-    for _ in $(seq 1 "$tries"); do
-        xdotool search --onlyvisible --name "^${title}\$" >/dev/null 2>&1 && return 0
-        sleep 0.1
-    done
-    return 1
-}
+lotse_wait_visible() { lotse_wait_until "${2:-100}" lotse_is_visible "$1"; }
 
 lotse_is_visible() { xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
 

@@ -10,11 +10,7 @@ holding=$(mktemp)
 lotse_helper hold-mutex LotseSetup 120000 >"$holding" 2>&1 &
 holder=$!
 trap 'kill $holder 2>/dev/null; rm -f "$holding"; lotse_wine_cleanup' EXIT
-for _ in $(seq 1 100); do
-    grep -q holding "$holding" && break
-    sleep 0.1
-done
-grep -q holding "$holding" || fail "the helper could not take the mutex"
+lotse_wait_until 100 grep -q holding "$holding" || fail "the helper could not take the mutex"
 
 wine "$lotse_exe" >/dev/null 2>&1 &
 lotse=$!

@@ -31,14 +31,8 @@ setup_count() {
     echo "$n"
 }
 
-# Waits until N setups run (default 10 s).
-wait_setups() {
-    for _ in $(seq 1 50); do
-        [ "$(setup_count)" -eq "$1" ] && return 0
-        sleep 0.2
-    done
-    return 1
-}
+# N: whether N setups run.
+setups_are() { [ "$(setup_count)" -eq "$1" ]; }
 
 # TITLE TEXT: waits until the message box titled TITLE says TEXT (its first line).
 wait_box() {
@@ -67,7 +61,7 @@ lotse_in_desktop "$setup_win" >/dev/null 2>&1 &
 wait_box "$box_title" "Lotse wird gerade schon installiert oder deinstalliert. Warte, bis das fertig ist, und versuche es dann noch einmal."
 shoot_window "$box_title" setup-already-running.png
 click_on "$box_title" 1
-wait_setups 1 || fail "the second setup did not end"
+lotse_wait_until 100 setups_are 1 || fail "the second setup did not end"
 
 # "Lotse jetzt starten" is ticked: "Fertigstellen" starts the installed Lotse.
 click_on "$wizard_title" 1
@@ -91,7 +85,7 @@ lotse_wait_count 0 300 || fail "Lotse did not end once its settings dialog close
 click_on "$box_title" 4 # Retry
 wait_text "$wizard_title" 1 "&Fertigstellen"
 click_on "$wizard_title" 1
-wait_setups 0 || fail "the setup did not end on Fertigstellen"
+lotse_wait_until 100 setups_are 0 || fail "the setup did not end on Fertigstellen"
 sleep 1
 [ "$(lotse_count)" -eq 0 ] || fail "Lotse started after /NOSTART"
 echo "over a Lotse that could not end: asked, went on after the settings closed; /NOSTART: no start"

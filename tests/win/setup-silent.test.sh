@@ -48,18 +48,14 @@ lotse_wait_count 1 300 || fail "the setup did not start Lotse"
 lotse_wait_window "$title" 300 >/dev/null || fail "the installed Lotse made no main window"
 unsolved=$(curl -s --max-time 10 -X POST "https://localhost:$LOTSE_SERVICE_PORT/getticketcnt.php" \
     --data-urlencode "code=$code" | sed -n 's/.*"unsolved":"\([0-9]*\)".*/\1/p')
-for _ in $(seq 1 50); do
-    [ "$(lotse_helper item-text "$title" 1038 | tr -d '\r')" = "$unsolved" ] && break
-    sleep 0.2
-done
-shown=$(lotse_helper item-text "$title" 1038 | tr -d '\r')
+ticket_count() { lotse_helper item-text "$title" 1038 | tr -d '\r'; }
+counts_unsolved() { [ "$(ticket_count)" = "$unsolved" ]; }
+lotse_wait_until 100 counts_unsolved
+shown=$(ticket_count)
 [ -n "$unsolved" ] && [ "$shown" = "$unsolved" ] ||
     fail "Lotse counts '$shown' open tickets, the service $unsolved"
-for _ in $(seq 1 50); do
-    [ "$(tray_icons)" = 1 ] && break
-    sleep 0.2
-done
-[ "$(tray_icons)" = 1 ] || fail "$(tray_icons) tray icons, expected Lotse's one"
+one_tray_icon() { [ "$(tray_icons)" = 1 ]; }
+lotse_wait_until 100 one_tray_icon || fail "$(tray_icons) tray icons, expected Lotse's one"
 reg_key_exists "$app_key" || fail "the first run made no $app_key"
 [ "$(reg_value "$run_key" Lotse)" = "\"$lotse_exe\"" ] || fail "no autostart value for $lotse_exe"
 [ -n "$(startup_link)" ] || fail "no Lotse.lnk in the Startup folder"
