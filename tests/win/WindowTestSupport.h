@@ -50,22 +50,31 @@ inline bool waitFor(const std::function<bool()>& condition, DWORD limitMs = 2000
     return true;
 }
 
+// The windows that EnumWindows, EnumChildWindows or EnumThreadWindows lists.
+inline BOOL CALLBACK collectWindow(HWND window, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+inline std::vector<HWND> topLevelWindows() {
+    std::vector<HWND> list;
+    EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&list));
+    return list;
+}
+inline std::vector<HWND> childWindows(HWND parent) {
+    std::vector<HWND> list;
+    EnumChildWindows(parent, collectWindow, reinterpret_cast<LPARAM>(&list));
+    return list;
+}
+
 // The visible top-level windows of this thread with the given title.
 inline std::vector<HWND> threadWindowsTitled(const String& title) {
-    struct Search {
-        String title;
-        std::vector<HWND> found;
-    } search{title, {}};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            if (IsWindowVisible(window) && windowText(window) == s->title)
-                s->found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    std::vector<HWND> all, found;
+    EnumThreadWindows(GetCurrentThreadId(), collectWindow, reinterpret_cast<LPARAM>(&all));
+    for (HWND window : all) {
+        if (IsWindowVisible(window) && windowText(window) == title)
+            found.push_back(window);
+    }
+    return found;
 }
 
 inline HWND threadWindowTitled(const String& title) {

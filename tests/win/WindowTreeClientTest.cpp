@@ -23,23 +23,13 @@ namespace {
 
 // The first descendant of `parent` with this class whose shown text is `text`.
 HWND findControl(HWND parent, const wchar_t* className, const String& text) {
-    struct Search {
-        const wchar_t* className;
-        String text;
-        HWND found = nullptr;
-    } search{className, text};
-    EnumChildWindows(
-        parent,
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            wchar_t name[257] = {};
-            GetClassNameW(window, name, 257);
-            if (!lstrcmpW(name, s->className) && withoutMnemonic(windowText(window)) == s->text)
-                s->found = window;
-            return s->found == nullptr;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND window : childWindows(parent)) {
+        wchar_t name[257] = {};
+        GetClassNameW(window, name, 257);
+        if (!lstrcmpW(name, className) && withoutMnemonic(windowText(window)) == text)
+            return window;
+    }
+    return nullptr;
 }
 
 ElementRect windowRect(HWND window) {
@@ -88,26 +78,18 @@ class ExternalProgram {
     // A visible top-level window of this process with that title; null when none
     // appears in time.
     HWND waitForWindow(const String& title) const {
-        struct Search {
-            DWORD process;
-            String title;
-            HWND found = nullptr;
-        } search{process.dwProcessId, title};
+        HWND found = nullptr;
         waitFor([&] {
-            EnumWindows(
-                [](HWND window, LPARAM data) -> BOOL {
-                    auto* s = reinterpret_cast<Search*>(data);
-                    DWORD owner = 0;
-                    GetWindowThreadProcessId(window, &owner);
-                    if (owner == s->process && IsWindowVisible(window) &&
-                        windowText(window) == s->title)
-                        s->found = window;
-                    return s->found == nullptr;
-                },
-                reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
+            for (HWND window : topLevelWindows()) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                if (owner == process.dwProcessId && IsWindowVisible(window) &&
+                    windowText(window) == title)
+                    found = window;
+            }
+            return found != nullptr;
         });
-        return search.found;
+        return found;
     }
 
   private:
