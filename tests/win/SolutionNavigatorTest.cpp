@@ -4,21 +4,17 @@
 #include "playback/win/SolutionNotification.h"
 #include "resources/resource.h"
 #include "tests/StringPrinter.h"
-#include "tests/support/win/EventObjectName.h"
 #include "tests/win/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
-// The navigator's steps, its frames and the feedback are driven natively
-// (SolutionPlayback) and for real by tests/e2e/share-solution.test.sh.
+// The navigator's steps, its frames, the feedback and the instruction read out
+// as a live region are driven natively (SolutionPlayback, Announcement) and for
+// real by tests/e2e/share-solution.test.sh.
 
 using namespace WindowTestSupport;
 
 namespace {
-
-const String navigatorTitle = u"Solution navigator";
 
 // A ticket of the software "Testprogramm - v2.5" whose one step is a left click
 // in a program that is not running.
@@ -60,49 +56,9 @@ TEST(SolutionNotification, ShowsTheFirstTicketAndPlaysTheLatest) {
     SendMessageW(window, WM_COMMAND, IDC_NOTIFICATION_SHOW, 0);
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(notification.navigator.playback().ticket().id, 5);
-    HWND navigator = threadWindowTitled(navigatorTitle);
+    HWND navigator = threadWindowTitled(u"Solution navigator");
     ASSERT_NE(navigator, nullptr);
     SendMessageW(navigator, WM_COMMAND, IDCANCEL, 0);
     EXPECT_FALSE(IsWindow(navigator));
     EXPECT_EQ(mainShown, 1);
-}
-
-namespace {
-
-std::vector<String> heardLiveRegions;
-
-void CALLBACK liveRegionChanged(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD,
-                                DWORD) {
-    BSTR name = eventObjectName(window, object, child);
-    heardLiveRegions.push_back(name ? fromWide(name) : String(u"(no name)"));
-    SysFreeString(name);
-}
-
-} // namespace
-
-// The navigator never has the focus, so it reads its instruction out as a live
-// region: a listener of EVENT_OBJECT_LIVEREGIONCHANGED hears the waiting text,
-// which the ticks repeat, once, as the accessible name of the instruction.
-TEST(SolutionNavigator, ReadsTheInstructionOutAsALiveRegion) {
-    CoInitialize(nullptr);
-    heardLiveRegions.clear();
-    HWINEVENTHOOK hook =
-        SetWinEventHook(EVENT_OBJECT_LIVEREGIONCHANGED, EVENT_OBJECT_LIVEREGIONCHANGED, nullptr,
-                        liveRegionChanged, GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
-    ASSERT_NE(hook, nullptr);
-    {
-        WindowTreeClient tree;
-        AutomationClient* client = &tree;
-        SolutionNavigator navigator(client, [] {});
-        navigator.start(missingProgramTicket(7, u"Wie geht das?"));
-        HWND window = threadWindowTitled(navigatorTitle);
-        ASSERT_NE(window, nullptr);
-        // Long enough for the waiting text to be shown again by later ticks.
-        pumpFor(800);
-        const std::vector<String> heard = {u"Bitte öffne die Anwendung 'Testprogramm'"};
-        EXPECT_EQ(heardLiveRegions, heard);
-        SendMessageW(window, WM_COMMAND, IDCANCEL, 0);
-    }
-    UnhookWinEvent(hook);
-    CoUninitialize();
 }
