@@ -118,7 +118,8 @@ struct OtherProgram {
 } // namespace
 
 // Real input reaches the monitors through the hooks (what the monitors make of
-// it is tested natively with InputMonitors and InputHookUsers).
+// it is tested natively with InputMonitors and InputHookUsers; typed keys and
+// Return reach the recorder in tests/e2e/solve-ticket.test.sh).
 TEST(InputHooks, RealClicksAndKeysFillTheMonitors) {
     Target target;
     ClickMonitor& clicks = ClickMonitor::instance();
@@ -128,10 +129,6 @@ TEST(InputHooks, RealClicksAndKeysFillTheMonitors) {
     ASSERT_TRUE(installInputHooks(&navigator));
     ASSERT_TRUE(xdotool(L"mousemove 200 150 click 3"));
     EXPECT_EQ(clicks.takeClick(), Action::rightClick);
-    ASSERT_TRUE(xdotool(L"key h a l l o"));
-    EXPECT_EQ(keys.text(), String(u"HALLO"));
-    ASSERT_TRUE(xdotool(L"key Return"));
-    EXPECT_EQ(keys.state(), Action::enterKey);
     removeInputHooks(&navigator);
 
     // Without hooks nothing is noted.
