@@ -61,6 +61,10 @@ TEST(MatchCondition, ModesApplyOnlyToWhatTheDescriptorHas) {
     ASSERT_TRUE(matchCondition(emptyName, 4));
     EXPECT_TRUE(matchCondition(emptyName, 4)->terms[0].value.empty());
     EXPECT_FALSE(matchCondition(emptyName, 2)); // needs a class name too
+    // An automation id without a name pairs only with the class.
+    const ElementDescriptor noName = descriptor(nullptr, u"Button", u"1");
+    EXPECT_FALSE(matchCondition(noName, 0));
+    EXPECT_TRUE(matchCondition(noName, 1));
     EXPECT_FALSE(matchCondition(full, 6));
 }
 
