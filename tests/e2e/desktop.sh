@@ -154,14 +154,24 @@ store_solution() {
 # NAME PROGRAM [ARG...]: starts a program in the desktop in the background.
 # What it, Wine and the helper print (its process id and exit code, or why it
 # could not be started) is kept in $journey.NAME.out, which a failure shows.
+# Once in a busy run, wine ended at once with status 1 and without a word,
+# before the helper had run at all: then nothing was started, and it is
+# started once more, and said so.
 start_in_desktop() {
-    local out="$shots/$journey.$1.out"
+    local name=$1 out="$shots/$journey.$1.out"
     shift
     # Here too, so that a keeper that never comes fails the journey itself.
     keep_desktop
+    : >"$out"
     (
-        lotse_in_desktop "$@" >"$out" 2>&1 </dev/null
-        echo "launcher ended, exit status $?" >>"$out"
+        for try in 1 2; do
+            lotse_in_desktop "$@" >>"$out" 2>&1 </dev/null
+            status=$?
+            [ "$try" -eq 1 ] && ! grep -q "^started process\|^could not start" "$out" || break
+            echo "repeating: starting $name again, wine ended with status $status before the" \
+                "helper started it" | tee -a "$out" >&2
+        done
+        echo "launcher ended, exit status $status" >>"$out"
     ) &
 }
 rm -f "$shots/$journey".*.out
