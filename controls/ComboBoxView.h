@@ -20,8 +20,9 @@ class ComboBoxView {
     virtual void resetList() = 0;
     virtual void addItem(const String& text, const void* data) = 0;
     // While held, the list changes without being drawn item by item (an open
-    // list would repaint for every item added); released, the box and its list
-    // are drawn once as they are now.
+    // list would repaint for every item added), and the items added may reach
+    // the box only when it is released; released, the box and its list are
+    // drawn once as they are now.
     virtual void holdListDrawing(bool hold) = 0;
     // True when the box has a drop-down list (style bit CBS_DROPDOWN).
     virtual bool hasDropDownList() = 0;

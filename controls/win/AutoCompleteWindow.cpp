@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
 namespace {
@@ -53,6 +55,35 @@ void injectCtrlV(HWND edit) {
     SendInput(4, keys, sizeof(INPUT));
 }
 
+// The order in which a sorted combo box would place the texts (CB_ADDSTRING
+// compares like CompareStringW in the box's locale, ignoring case); equal ones
+// keep their order. A sort key compares as CompareStringW does, and making one
+// per text is far cheaper than the box's comparisons (about 15 for each of
+// 25 000 questions). Empty when a key cannot be made.
+std::vector<size_t> sortedOrder(HWND box,
+                                const std::vector<std::pair<String, const void*>>& items) {
+    const LCID locale = static_cast<LCID>(SendMessageW(box, CB_GETLOCALE, 0, 0));
+    const DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
+    std::vector<std::string> keys(items.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+        const wchar_t* text = wide(items[i].first);
+        const int bytes = LCMapStringW(locale, flags, text, -1, nullptr, 0);
+        if (bytes <= 0)
+            return {};
+        keys[i].resize(static_cast<size_t>(bytes));
+        if (LCMapStringW(locale, flags, text, -1, reinterpret_cast<wchar_t*>(keys[i].data()),
+                         bytes) != bytes)
+            return {};
+    }
+    std::vector<size_t> order(items.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    // Keys are bytes, compared unsigned.
+    std::stable_sort(order.begin(), order.end(),
+                     [&keys](size_t a, size_t b) { return keys[a] < keys[b]; });
+    return order;
+}
+
 } // namespace
 
 AutoCompleteWindow::~AutoCompleteWindow() {
@@ -92,6 +123,8 @@ void AutoCompleteWindow::detach() {
     combo = nullptr;
     edit = nullptr;
     extended = false;
+    held = false;
+    heldItems.clear();
 }
 
 LRESULT CALLBACK AutoCompleteWindow::editProc(HWND edit, UINT message, WPARAM wParam,
@@ -158,17 +191,54 @@ void AutoCompleteWindow::setEditSelection(int start, int end) {
 }
 
 void AutoCompleteWindow::resetList() {
+    heldItems.clear();
     SendMessageW(combo, CB_RESETCONTENT, 0, 0);
 }
 
 void AutoCompleteWindow::addItem(const String& text, const void* data) {
+    if (held)
+        heldItems.emplace_back(text, data);
+    else
+        insertItem(text, data);
+}
+
+void AutoCompleteWindow::insertItem(const String& text, const void* data) {
     LRESULT position = SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(text)));
     if (position >= 0)
         SendMessageW(combo, CB_SETITEMDATA, static_cast<WPARAM>(position),
                      reinterpret_cast<LPARAM>(data));
 }
 
+// A sorted box that is empty gets the held items in its own order, each at the
+// end: under Wine the 16 700 questions of a language at 100 000 tickets took
+// about 150 ms added one by one, and about 90 ms so. Otherwise the box places
+// each item itself.
+void AutoCompleteWindow::insertHeldItems() {
+    std::vector<std::pair<String, const void*>> items;
+    items.swap(heldItems);
+    const bool sorted = !extended && (GetWindowLongPtrW(combo, GWL_STYLE) & CBS_SORT) != 0;
+    const std::vector<size_t> order = sorted && SendMessageW(combo, CB_GETCOUNT, 0, 0) == 0
+                                          ? sortedOrder(combo, items)
+                                          : std::vector<size_t>();
+    if (order.empty()) {
+        for (const auto& [text, data] : items)
+            insertItem(text, data);
+        return;
+    }
+    for (size_t i : order) {
+        // CB_INSERTSTRING puts the item where it is told, even in a sorted box.
+        LRESULT position = SendMessageW(combo, CB_INSERTSTRING, static_cast<WPARAM>(-1),
+                                        reinterpret_cast<LPARAM>(wide(items[i].first)));
+        if (position >= 0)
+            SendMessageW(combo, CB_SETITEMDATA, static_cast<WPARAM>(position),
+                         reinterpret_cast<LPARAM>(items[i].second));
+    }
+}
+
 void AutoCompleteWindow::holdListDrawing(bool hold) {
+    held = hold;
+    if (!hold)
+        insertHeldItems();
     // Under Wine every item added to an open list repainted it: deleting a
     // selected question at 100 000 tickets, which lists all 25 000 questions
     // of its language, took 97 s instead of 0.2 s.

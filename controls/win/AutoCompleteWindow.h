@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <utility>
+#include <vector>
+
 // Binds an AutoComplete to a real combo box: answers the completer's view
 // calls with combo-box messages and replaces the window procedure of the box's
 // edit field, so that every typed character goes to the completer instead of
@@ -49,7 +52,13 @@ class AutoCompleteWindow : public ComboBoxView {
     static constexpr int textLimit = 4096;
 
   private:
+    void insertItem(const String& text, const void* data);
+    void insertHeldItems();
+
     HWND combo = nullptr;
     HWND edit = nullptr;
     bool extended = false; // "ComboBoxEx32"
+    // Items added while the drawing is held, inserted when it is released.
+    bool held = false;
+    std::vector<std::pair<String, const void*>> heldItems;
 };

@@ -175,3 +175,40 @@ TEST_F(AutoCompleteWindowTest, PasteTakesTheClipboardTextAndTheContextMenuTypesC
     EXPECT_EQ(listed(), 10); // 20 to 29
     EXPECT_EQ(GetAsyncKeyState(VK_CONTROL) & 0x8000, 0);
 }
+
+// A list added while the drawing is held reaches a sorted box in the box's own
+// order (its comparison, which folds case and weighs accents and punctuation
+// its own way), each item with its record; into a box that already holds an
+// item, the box places each one itself.
+TEST_F(AutoCompleteWindowTest, AHeldListArrivesInTheBoxsOwnOrder) {
+    source.words = {u"Zürich", u"zebra",    u"Äpfel",  u"apfel 2",  u"Straße", u"co-op",
+                    u"E-Mail", u"10 Mal",   u"9 Mal",  u"#1",       u"_x",     u"Résumé",
+                    u"ÖFFNEN", u"öffnen 2", u"ＡＢＣ", u"İstanbul", u"abd",    u"Eintrag"};
+    HWND oracle = CreateWindowExW(0, L"COMBOBOX", L"", WS_CHILD | CBS_DROPDOWN | CBS_SORT, 0, 0,
+                                  100, 100, frame, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(oracle, nullptr);
+    auto expectOracleOrder = [&](const char* what) {
+        ASSERT_EQ(listed(), SendMessageW(oracle, CB_GETCOUNT, 0, 0)) << what;
+        for (int i = 0; i < listed(); ++i) {
+            wchar_t text[256] = {};
+            SendMessageW(oracle, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+            EXPECT_EQ(itemText(i), fromWide(text)) << what << " " << i;
+            ASSERT_NE(itemData(i), nullptr) << what << " " << i;
+            EXPECT_EQ(*itemData(i), itemText(i)) << what << " " << i;
+        }
+    };
+    for (const String& word : source.words)
+        SendMessageW(oracle, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(word)));
+    source.fill();
+    expectOracleOrder("into an empty box");
+
+    const String kept(u"Mitte");
+    box.resetList();
+    box.addItem(kept, &kept);
+    SendMessageW(oracle, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"Mitte"));
+    source.fill();
+    EXPECT_EQ(itemData(static_cast<int>(
+                  SendMessageW(combo, CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(L"Mitte")))),
+              &kept);
+    expectOracleOrder("beside an item");
+}
