@@ -75,7 +75,7 @@ class AutoCompleteWindowTest : public testing::Test {
     int listed() const { return static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0)); }
     bool dropped() const { return SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0) != 0; }
     String itemText(int i) const {
-        wchar_t text[256] = {};
+        wchar_t text[AutoCompleteWindow::textLimit + 1] = {};
         SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
         return fromWide(text);
     }
@@ -184,13 +184,18 @@ TEST_F(AutoCompleteWindowTest, AHeldListArrivesInTheBoxsOwnOrder) {
     source.words = {u"Zürich", u"zebra",    u"Äpfel",  u"apfel 2",  u"Straße", u"co-op",
                     u"E-Mail", u"10 Mal",   u"9 Mal",  u"#1",       u"_x",     u"Résumé",
                     u"ÖFFNEN", u"öffnen 2", u"ＡＢＣ", u"İstanbul", u"abd",    u"Eintrag"};
+    // Keys longer than most, which differ only after their first few thousand
+    // bytes.
+    const String longest = String(std::u16string(3000, u'a').c_str());
+    source.words.push_back(longest + u"c");
+    source.words.push_back(longest + u"b");
     HWND oracle = CreateWindowExW(0, L"COMBOBOX", L"", WS_CHILD | CBS_DROPDOWN | CBS_SORT, 0, 0,
                                   100, 100, frame, nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(oracle, nullptr);
     auto expectOracleOrder = [&](const char* what) {
         ASSERT_EQ(listed(), SendMessageW(oracle, CB_GETCOUNT, 0, 0)) << what;
         for (int i = 0; i < listed(); ++i) {
-            wchar_t text[256] = {};
+            wchar_t text[AutoCompleteWindow::textLimit + 1] = {};
             SendMessageW(oracle, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
             EXPECT_EQ(itemText(i), fromWide(text)) << what << " " << i;
             ASSERT_NE(itemData(i), nullptr) << what << " " << i;
