@@ -53,6 +53,17 @@ class MemoryAutomation : public AutomationClient {
     int failingCall = 0;
     // Runs before each query with its number; tests remove elements here.
     std::function<void(int call)> beforeCall;
+    // Counts the queries afresh and fails the one with number `call`.
+    void failAt(int call) { calls = 0, failingCall = call; }
+    // Counts the queries afresh and removes `element` just before the one with
+    // number `call`, as when its window closes in the middle of a walk.
+    void removeAt(int call, AutomationElementPtr element) {
+        calls = 0;
+        beforeCall = [this, call, element](int n) {
+            if (n == call)
+                remove(element);
+        };
+    }
 
     AutomationElementPtr root() override;
     AutomationElementPtr parent(const AutomationElementPtr& element) override;

@@ -227,14 +227,10 @@ TEST_F(SoftwarePickTest, ElementsLostOrUnreadableMidStepAreSurvived) {
             AutomationElementPtr field = tree.add(
                 frameWindow, {String(), u"Edit", u"15", 77, 0x402, {710, 150, 1190, 590}, {}});
             model.pickButton();
-            tree.calls = 0;
             if (closing)
-                tree.beforeCall = [&](int n) {
-                    if (n == call)
-                        tree.remove(frameWindow);
-                };
+                tree.removeAt(call, frameWindow);
             else
-                tree.failingCall = call;
+                tree.failAt(call);
             hover(field, 800, 300);
             EXPECT_TRUE(model.picking);
             EXPECT_TRUE(screen.hooksInstalled());

@@ -61,20 +61,14 @@ TEST(BuildTrace, LevelsWithoutReadableProcessCarryTheModuleBelowThem) {
 TEST(BuildTrace, AnElementThatVanishesMidWalkEndsTheTraceEarly) {
     EditorTree t;
     // The window closes while the trace is read: after the button's own properties.
-    t.tree.calls = 0;
-    t.tree.beforeCall = [&](int call) {
-        if (call == 6)
-            t.tree.remove(t.window);
-    };
+    t.tree.removeAt(6, t.window);
     ElementTrace trace = buildTrace(&t.tree, t.button);
     ASSERT_EQ(trace.elements.size(), 1u);
     EXPECT_EQ(*trace.elements[0].name, String(u"OK"));
 
     // A failed parent lookup also ends it; what was read stays.
-    t.tree.beforeCall = nullptr;
     EditorTree u;
-    u.tree.calls = 0;
-    u.tree.failingCall = 6; // root() of the first parent step
+    u.tree.failAt(6); // root() of the first parent step
     EXPECT_EQ(buildTrace(&u.tree, u.button).elements.size(), 1u);
 }
 

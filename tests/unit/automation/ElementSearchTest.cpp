@@ -156,10 +156,7 @@ TEST(FindElement, LooseMatchesGiveWayToStrongerOnesAnywhereInTheWindow) {
         auto drei = add(closing, frame, u"Drei", u"Button", u"103");
         auto pane = add(closing, frame, u"", u"Panel");
         add(closing, pane, u"Zwei", u"Button", u"102");
-        closing.beforeCall = [&](int n) {
-            if (n == call)
-                closing.remove(pane);
-        };
+        closing.removeAt(call, pane);
         AutomationElementPtr found = findElement(&closing, trace, 0);
         EXPECT_FALSE(closing.sameElement(found, eins) || closing.sameElement(found, drei)) << call;
     }
@@ -311,22 +308,16 @@ TEST(FindElement, FailedQueriesAndVanishingElementsAreMisses) {
         traceOf({descriptor(u"Go", u"Button", u"9"), descriptor(u"Editor", u"Frame", u"w")});
 
     // A failed FindAll moves on to the next mode.
-    tree.calls = 0;
-    tree.failingCall = 3; // root, className(root), then the first FindAll
+    tree.failAt(3); // root, className(root), then the first FindAll
     EXPECT_TRUE(tree.sameElement(findElement(&tree, trace, 0), target));
     EXPECT_EQ(trace.elements[1].matchNote, String(u"AID and Class"));
 
     // A failed root lookup ends the search.
-    tree.calls = 0;
-    tree.failingCall = 1;
+    tree.failAt(1);
     EXPECT_EQ(findElement(&tree, trace, 0), nullptr);
 
     // The window closes between the levels: nothing found, no crash.
     tree.failingCall = 0;
-    tree.calls = 0;
-    tree.beforeCall = [&](int call) {
-        if (call == 4)
-            tree.remove(window);
-    };
+    tree.removeAt(4, window);
     EXPECT_EQ(findElement(&tree, trace, 0), nullptr);
 }

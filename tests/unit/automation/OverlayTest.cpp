@@ -180,8 +180,7 @@ TEST(Overlay, ShowReturnsAndKeepsTheMark) {
     EXPECT_FALSE(f.overlay.show(&f.tree, flat));
     EXPECT_FALSE(f.view.exists);
     // The rectangle read fails (the query after the automation id's).
-    f.tree.calls = 0;
-    f.tree.failingCall = 2;
+    f.tree.failAt(2);
     EXPECT_FALSE(f.overlay.show(&f.tree, button));
     EXPECT_EQ(f.view.creates, 2); // (0,0,0,0) differs from (5,5,5,40)
     f.tree.remove(button);        // now every query fails
