@@ -20,26 +20,21 @@ struct RecordingView : AnnouncementView {
 // next occasion (a step like the last) and after the window came back is heard
 // again; an empty text clears the control silently.
 TEST(Announcement, ReadsEachTextOnceForEachOccasion) {
+    const String open = u"Bitte öffne die Anwendung 'Editor'";
+    const String click = u"Linker Mausklick auf \"OK\"";
     RecordingView view;
     Announcement announcement(view);
-    announcement.show(u"Bitte öffne die Anwendung 'Editor'", -1);
-    announcement.show(u"Bitte öffne die Anwendung 'Editor'", -1);
-    announcement.show(u"Linker Mausklick auf \"OK\"", 0);
-    announcement.show(u"Linker Mausklick auf \"OK\"", 1);
+    announcement.show(open, -1);
+    announcement.show(open, -1);
+    announcement.show(click, 0);
+    announcement.show(click, 1);
     announcement.show(u"", 1);
     announcement.forget();
     announcement.show(u"", 1);
-    announcement.show(u"Linker Mausklick auf \"OK\"", 1);
+    announcement.show(click, 1);
     announcement.forget();
-    announcement.show(u"Linker Mausklick auf \"OK\"", 1);
+    announcement.show(click, 1);
 
-    const std::vector<String> shown = {
-        u"Bitte öffne die Anwendung 'Editor'", u"Linker Mausklick auf \"OK\"", u"", u"",
-        u"Linker Mausklick auf \"OK\"",        u"Linker Mausklick auf \"OK\""};
-    EXPECT_EQ(view.shown, shown);
-    const std::vector<String> announced = {
-        u"Bitte öffne die Anwendung 'Editor'", u"Linker Mausklick auf \"OK\"",
-        u"Linker Mausklick auf \"OK\"", u"Linker Mausklick auf \"OK\"",
-        u"Linker Mausklick auf \"OK\""};
-    EXPECT_EQ(view.announced, announced);
+    EXPECT_EQ(view.shown, (std::vector<String>{open, click, u"", u"", click, click}));
+    EXPECT_EQ(view.announced, (std::vector<String>{open, click, click, click, click}));
 }
