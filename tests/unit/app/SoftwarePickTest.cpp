@@ -51,24 +51,15 @@ struct SoftwarePickTest : testing::Test, MainWindowDesk {
 
     void SetUp() override {
         MemoryAutomation& tree = screen.tree;
-        AutomationElementPtr main = tree.add(
-            tree.root(),
-            {u"Lotse - 1.0.2", u"#32770", u"", 1, mainWindowHandle, {100, 100, 600, 400}, {}});
-        pickButton = tree.add(
-            main,
-            {u"Software w\u00e4hlen", u"Button", u"1034", 1, 0x102, {300, 150, 400, 170}, {}});
-        editor = tree.add(tree.root(), {u"Foo Editor 2.1 - notes.txt",
-                                        u"FooFrame",
-                                        u"",
-                                        77,
-                                        0x201,
-                                        {700, 100, 1200, 600},
-                                        {}});
-        editorText =
-            tree.add(editor, {String(), u"Edit", u"15", 77, 0x202, {710, 150, 1190, 590}, {}});
-        firefoxWindow = tree.add(
-            tree.root(),
-            {u"Mozilla Firefox", u"MozillaWindowClass", u"", 88, 0x301, {0, 0, 640, 480}, {}});
+        AutomationElementPtr main = add(tree.root(), u"Lotse - 1.0.2", u"#32770", u"", 1,
+                                        mainWindowHandle, {100, 100, 600, 400});
+        pickButton =
+            add(main, u"Software w\u00e4hlen", u"Button", u"1034", 1, 0x102, {300, 150, 400, 170});
+        editor = add(tree.root(), u"Foo Editor 2.1 - notes.txt", u"FooFrame", u"", 77, 0x201,
+                     {700, 100, 1200, 600});
+        editorText = add(editor, String(), u"Edit", u"15", 77, 0x202, {710, 150, 1190, 590});
+        firefoxWindow = add(tree.root(), u"Mozilla Firefox", u"MozillaWindowClass", u"", 88, 0x301,
+                            {0, 0, 640, 480});
         tree.setProcessModule(77, {u"FooEdit.exe", u"C:\\Foo\\FooEdit.exe"});
         tree.setProcessModule(88, {u"firefox.exe", u"C:\\Firefox\\firefox.exe"});
         screen.descriptions[u"C:\\Foo\\FooEdit.exe"] = u"Foo Editor";
@@ -80,6 +71,13 @@ struct SoftwarePickTest : testing::Test, MainWindowDesk {
         ASSERT_EQ(model.currentSoftware.id, windows10);
     }
 
+    // An element of process `pid` in the native window `handle`.
+    AutomationElementPtr add(const AutomationElementPtr& parent, String name,
+                             const char16_t* className, const char16_t* automationId, uint32_t pid,
+                             uintptr_t handle, ElementRect rect) {
+        return screen.tree.add(parent,
+                               {std::move(name), className, automationId, pid, handle, rect, {}});
+    }
     // The cursor over an element, then one tick of the pick's timer.
     void hover(const AutomationElementPtr& element, int cx, int cy) {
         screen.underCursor = element;
@@ -221,11 +219,10 @@ TEST_F(SoftwarePickTest, ElementsLostOrUnreadableMidStepAreSurvived) {
     for (int call = 1; call <= 80; ++call) {
         for (bool closing : {false, true}) {
             SCOPED_TRACE(testing::Message() << "call " << call << (closing ? " closes" : ""));
-            AutomationElementPtr frameWindow =
-                tree.add(tree.root(),
-                         {u"Bar 1.0", u"BarFrame", String(), 77, 0x401, {700, 100, 1200, 600}, {}});
-            AutomationElementPtr field = tree.add(
-                frameWindow, {String(), u"Edit", u"15", 77, 0x402, {710, 150, 1190, 590}, {}});
+            auto frameWindow =
+                add(tree.root(), u"Bar 1.0", u"BarFrame", u"", 77, 0x401, {700, 100, 1200, 600});
+            auto field =
+                add(frameWindow, String(), u"Edit", u"15", 77, 0x402, {710, 150, 1190, 590});
             model.pickButton();
             if (closing)
                 tree.removeAt(call, frameWindow);
