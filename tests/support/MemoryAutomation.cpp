@@ -32,21 +32,13 @@ void detach(MemoryAutomation::Node& node) {
 
 // Absent names compare as empty, as the platform's property conditions do.
 bool satisfies(const MemoryAutomation::Properties& p, const ElementCondition& condition) {
+    static const String noName;
     for (const ElementCondition::Term& term : condition.terms) {
-        const String* actual = nullptr;
-        String noName;
-        switch (term.property) {
-        case ElementProperty::AutomationId:
-            actual = &p.automationId;
-            break;
-        case ElementProperty::Name:
-            actual = p.name ? &*p.name : &noName;
-            break;
-        case ElementProperty::ClassName:
-            actual = &p.className;
-            break;
-        }
-        if (!(*actual == term.value))
+        const String& actual = term.property == ElementProperty::AutomationId ? p.automationId
+                               : term.property == ElementProperty::ClassName  ? p.className
+                               : p.name                                       ? *p.name
+                                                                              : noName;
+        if (!(actual == term.value))
             return false;
     }
     return true;
@@ -122,9 +114,7 @@ AutomationElementPtr MemoryAutomation::firstChild(const AutomationElementPtr& el
 
 AutomationElementPtr MemoryAutomation::nextSibling(const AutomationElementPtr& element) {
     std::shared_ptr<Node> node = queried(element);
-    if (!node)
-        return nullptr;
-    std::shared_ptr<Node> owner = node->parent.lock();
+    std::shared_ptr<Node> owner = node ? node->parent.lock() : nullptr;
     if (!owner)
         return nullptr;
     const auto& siblings = owner->children;
@@ -153,18 +143,13 @@ AutomationElementPtr MemoryAutomation::elementAtPoint(int x, int y) {
     // The first child in order lies on top of its later siblings.
     if (!desktop->properties.rect.contains(x, y))
         return nullptr;
-    std::shared_ptr<Node> hit = desktop;
-    for (bool deeper = true; deeper;) {
-        deeper = false;
-        for (const auto& child : hit->children) {
-            if (child->properties.rect.contains(x, y)) {
-                hit = child;
-                deeper = true;
-                break;
-            }
-        }
+    const auto under = [x, y](const auto& child) { return child->properties.rect.contains(x, y); };
+    for (std::shared_ptr<Node> hit = desktop;;) {
+        auto child = std::find_if(hit->children.begin(), hit->children.end(), under);
+        if (child == hit->children.end())
+            return handle(hit);
+        hit = *child;
     }
-    return handle(hit);
 }
 
 bool MemoryAutomation::sameElement(const AutomationElementPtr& a, const AutomationElementPtr& b) {
@@ -213,9 +198,7 @@ std::optional<ProcessModule> MemoryAutomation::processModule(uint32_t processId)
     if (!query())
         return std::nullopt;
     auto found = modules.find(processId);
-    if (found == modules.end())
-        return std::nullopt;
-    return found->second;
+    return found == modules.end() ? std::nullopt : std::optional(found->second);
 }
 
 void MemoryAutomation::setProcessModule(uint32_t processId, ProcessModule module) {
