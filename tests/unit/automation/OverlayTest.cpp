@@ -167,7 +167,6 @@ TEST(Overlay, ShowReturnsAndKeepsTheMark) {
     int repaints = f.view.repaints;
     EXPECT_FALSE(f.overlay.show(&f.tree, nullptr));
     EXPECT_TRUE(f.overlay.rect().isEmpty());
-    EXPECT_TRUE(f.view.exists);
     EXPECT_EQ(f.view.repaints, repaints + 1);
     EXPECT_EQ(f.view.releases, 1);
 
