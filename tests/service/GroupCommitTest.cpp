@@ -239,22 +239,19 @@ TEST(TicketBatch, TicketsWaitingTogetherAreWrittenInOneTransactionEachWithItsOwn
         if (written[i].result != StoreResult::Ok)
             continue;
         const std::string id = std::to_string(written[i].id);
-        EXPECT_EQ(database.query("SELECT question FROM ticket WHERE id = " + id),
-                  tickets[i].question);
-        EXPECT_EQ(database.query("SELECT client_address FROM ticket WHERE id = " + id),
-                  "192.0.2.7");
+        EXPECT_EQ(database.query("SELECT question, client_address FROM ticket WHERE id = " + id),
+                  tickets[i].question + "|192.0.2.7");
         std::string& call = i < firstCall ? ids : secondIds;
         if (i > 0)
             call += (call.empty() ? "" : ",") + id;
     }
-    for (const std::string& call : {ids, secondIds}) {
-        EXPECT_EQ(database.query("SELECT count(DISTINCT xmin::text) FROM ticket WHERE id IN (" +
-                                 call + ")"),
-                  "1");
-    }
-    EXPECT_EQ(database.query("SELECT count(DISTINCT xmin::text) FROM ticket WHERE id IN (" + ids +
-                             "," + secondIds + ")"),
-              "2");
+    auto transactions = [&](const std::string& idList) {
+        return database.query("SELECT count(DISTINCT xmin::text) FROM ticket WHERE id IN (" +
+                              idList + ")");
+    };
+    EXPECT_EQ(transactions(ids), "1");
+    EXPECT_EQ(transactions(secondIds), "1");
+    EXPECT_EQ(transactions(ids + "," + secondIds), "2");
     EXPECT_EQ(database.query("SELECT s.module_name FROM ticket_software l JOIN software s ON "
                              "s.id = l.id_software WHERE l.id_ticket = " +
                              std::to_string(written[4].id)),
