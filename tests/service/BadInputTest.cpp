@@ -59,8 +59,7 @@ TEST_P(BadInput, CodeBodiesWithWrongCodeOrMalformedForm) {
     for (const char* endpoint : {"getlocalelist.php", "getoslist.php", "gettickets.php",
                                  "getticketcnt.php", "getsoftwarelist.php", "getcapture.php"}) {
         expectRefused(endpoint, "code=WRONG&cid=1", 403, badCode);
-        expectRefused(endpoint, "code=" + std::string(code()).replace(0, 1, "l") + "&cid=1", 403,
-                      badCode);
+        expectRefused(endpoint, "code=" + code().replace(0, 1, "l") + "&cid=1", 403, badCode);
         expectRefused(endpoint, "cid=1", 403, badCode);
         for (const std::string& body :
              std::vector<std::string>{"", "code", "code=%zz", "code=" + code() + "&code=" + code()})
@@ -74,12 +73,11 @@ TEST_P(BadInput, CodeBodiesWithWrongCodeOrMalformedForm) {
 }
 
 TEST_P(BadInput, DocumentsWithWrongCodeOrBrokenEncoding) {
-    const std::string good = bodyOf(document({{u"hw_guid", u"{x}"}, {u"username", u"u"}}));
+    const Members asker = {{u"hw_guid", u"{x}"}, {u"username", u"u"}};
+    const std::string good = bodyOf(document(asker));
     for (const char* endpoint :
          {"createticket.php", "checkticket.php", "feedback.php", "createcapture.php"}) {
-        expectRefused(endpoint,
-                      bodyOf(document({{u"hw_guid", u"{x}"}, {u"username", u"u"}}, false)), 403,
-                      badCode);
+        expectRefused(endpoint, bodyOf(document(asker, false)), 403, badCode);
         expectRefused(endpoint, bodyOf(document({{u"code", u"WRONG"}, {u"username", u"u"}})), 403,
                       badCode);
         for (const std::string& body : std::vector<std::string>{
