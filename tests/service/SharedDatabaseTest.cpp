@@ -34,6 +34,8 @@ class Connection {
         return request(port, "/" + endpoint, "POST", ServiceClient::bodyBytes(body),
                        {"Content-Type: application/x-www-form-urlencoded; charset=utf-8"}, curl);
     }
+    // A request that sends the access code alone.
+    RawReply code(const std::string& endpoint) { return post(endpoint, ServiceClient::codeBody()); }
 
   private:
     int port;
@@ -65,7 +67,7 @@ std::pair<Timed, Timed> atOnce(const std::function<RawReply()>& first,
 // The total and unsolved count a process gives; -1 for what it does not.
 std::pair<int, int> readCount(Connection& connection) {
     int total = -1, unsolved = -1;
-    const std::string body = connection.post("getticketcnt.php", ServiceClient::codeBody()).body;
+    const std::string body = connection.code("getticketcnt.php").body;
     std::sscanf(body.c_str(), "{\"total\":\"%d\",\"unsolved\":\"%d\"}", &total, &unsolved);
     return {total, unsolved};
 }
@@ -228,13 +230,9 @@ TEST_P(SharedDatabase, CountsAndListsFollowEveryWriteOfEitherProcess) {
         EXPECT_EQ(readCount(writer), expected) << i;
         EXPECT_TRUE(countsWithin(*both[(i + 1) % 2], expected, acknowledged)) << i;
         for (Connection* reader : both) {
-            const std::string tickets =
-                reader->post("gettickets.php", ServiceClient::codeBody()).body;
-            EXPECT_NE(tickets.find(question), std::string::npos) << i;
+            EXPECT_NE(reader->code("gettickets.php").body.find(question), std::string::npos) << i;
             if (!program.empty()) {
-                EXPECT_NE(reader->post("getsoftwarelist.php", ServiceClient::codeBody())
-                              .body.find(program),
-                          std::string::npos)
+                EXPECT_NE(reader->code("getsoftwarelist.php").body.find(program), std::string::npos)
                     << i;
             }
         }
@@ -244,8 +242,7 @@ TEST_P(SharedDatabase, CountsAndListsFollowEveryWriteOfEitherProcess) {
     const int id = ticketId("Zaehlung 0");
     ASSERT_EQ(one.post("createcapture.php", typedSolution(id)).body, "OK");
     EXPECT_TRUE(countsWithin(two, std::make_pair(total + 20, unsolved + 19), Clock::now()));
-    const ElementPtr listed =
-        Json::parseText(Utf8::decode(two.post("gettickets.php", ServiceClient::codeBody()).body));
+    const ElementPtr listed = Json::parseText(Utf8::decode(two.code("gettickets.php").body));
     EXPECT_EQ(Json::memberInt(Json::member(listed, String::format(u"%i", id)), u"id_state"), 2);
     expectWholeAndCounted(database);
 }
@@ -335,7 +332,6 @@ TEST(PostgresOutage, RequestsInBetweenGetAnErrorAndTheServiceCarriesOnAfterwards
     service.extraArguments = {"--health-port", "0"};
     ASSERT_TRUE(service.start(database.location())) << service.error();
     Connection connection(service.port());
-    auto count = [&] { return connection.post("getticketcnt.php", ServiceClient::codeBody()); };
     // The operator's view: /health follows the database, /metrics counts its failures.
     auto health = [&](const std::string& path) { return plainGet(service.healthPort(), path); };
     EXPECT_EQ(health("/health").status, 200);
@@ -346,7 +342,7 @@ TEST(PostgresOutage, RequestsInBetweenGetAnErrorAndTheServiceCarriesOnAfterwards
 
     ASSERT_EQ(cluster("halt"), 0);
     for (int i = 0; i < 3; ++i) {
-        const RawReply counted = count();
+        const RawReply counted = connection.code("getticketcnt.php");
         EXPECT_EQ(counted.status, 503);
         EXPECT_EQ(counted.body, unavailable);
         EXPECT_EQ(connection.post("createticket.php", ticketRequest("dazwischen")).body,
@@ -393,7 +389,7 @@ TEST(ConnectionLimit, ManyClientsAtOnceAreServedOnTheDatabaseConnectionsAllowed)
             stored +=
                 connection.post("createticket.php", ticketRequest("Zugleich " + std::to_string(i)))
                     .body == "OK";
-            counted += connection.post("getticketcnt.php", ServiceClient::codeBody()).status == 200;
+            counted += connection.code("getticketcnt.php").status == 200;
         });
     for (std::thread& thread : threads)
         thread.join();
