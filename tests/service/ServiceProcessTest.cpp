@@ -39,18 +39,15 @@ TEST_P(Service, SeedingAgainLeavesDataAloneAndTheSchemaIsCurrent) {
     const std::string before = database.dump();
     EXPECT_TRUE(ServiceProcess::seed(database.location()));
     EXPECT_EQ(database.dump(), before);
-    if (GetParam() == StoreKind::Sqlite) {
-        EXPECT_EQ(database.query("PRAGMA user_version"), std::to_string(currentSchemaVersion()));
-    } else {
-        EXPECT_EQ(database.query("SELECT version FROM schema_version"),
-                  std::to_string(currentSchemaVersion()));
-    }
+    EXPECT_EQ(database.query(GetParam() == StoreKind::Sqlite
+                                 ? "PRAGMA user_version"
+                                 : "SELECT version FROM schema_version"),
+              std::to_string(currentSchemaVersion()));
 }
 
 TEST_P(EmptyService, ServesEmptyListsAndRefusesTicketsWithoutLanguages) {
-    EXPECT_EQ(postCode(u"getlocalelist.php"), String(u"{}"));
-    EXPECT_EQ(postCode(u"gettickets.php"), String(u"{}"));
-    EXPECT_EQ(postCode(u"getsoftwarelist.php"), String(u"{}"));
+    for (const char16_t* list : {u"getlocalelist.php", u"gettickets.php", u"getsoftwarelist.php"})
+        EXPECT_EQ(postCode(list), String(u"{}")) << utf8(list);
     EXPECT_EQ(postCode(u"getticketcnt.php"), String(u"{\"total\":\"0\",\"unsolved\":\"0\"}"));
     // No languages yet: nothing can be filed.
     Members members = ticketMembers(u"Frage");
