@@ -29,10 +29,9 @@ for entry in "-rwxr-xr-x root/root ./usr/bin/lotse-service" \
     "-rw-r--r-- root/root ./usr/share/man/man8/lotse-service.8.gz"; do
     grep -qxF -- "$entry" <<<"$listing" || fail "not in the package: $entry"
 done
-dpkg-deb -x "$deb" "$work/root"
-dpkg-deb -e "$deb" "$work/control"
-root="$work/root"
-control="$work/control"
+root="$work/root" control="$work/control"
+dpkg-deb -x "$deb" "$root"
+dpkg-deb -e "$deb" "$control"
 
 [ "$(cat "$control/conffiles")" = /etc/lotse-service/lotse-service.conf ] ||
     fail "the configuration is not the conffile"
