@@ -116,7 +116,6 @@ TEST(ServiceConfigFile, ServesFromTheFileAndCheckNamesEveryProblem) {
 TEST(ServiceLog, NeverShowsTheDatabasePasswordNorStartsALineForAClient) {
     // What a client sent cannot end a line of the log and forge the next one.
     EXPECT_EQ(ServiceLog::clean("a\r\nb\x1b\x7f"), "a\\x0d\\x0ab\\x1b\\x7f");
-    EXPECT_EQ(ServiceLog::clean("plain"), "plain");
     std::string output;
     const std::string location = "postgresql://lotse:Pa%73s-W0rd@/x?host=/nonexistent";
     EXPECT_EQ(ServiceProcess::run({LOTSE_SERVICE_EXE, "--db", location, "--seed-demo"}, &output),
@@ -185,11 +184,6 @@ TEST_P(Operated, AFloodFromOneAddressIsRefusedWhileAnotherIsServed) {
     EXPECT_EQ(fileTicketFrom(service.port(), "127.0.0.1", u"Nachbar").body, "OK");
     EXPECT_EQ(database.query("SELECT client_address FROM ticket WHERE question = 'Nachbar'"),
               "127.0.0.1");
-    // Reading is not limited.
-    EXPECT_EQ(request(service.port(), "/getticketcnt.php", "POST",
-                      "code=" + utf8(ServiceClient::accessCode()))
-                  .status,
-              200);
     const std::string after = metrics();
     EXPECT_EQ(sample(after, "lotse_requests_total{endpoint=\"createticket.php\",status=\"429\"}"),
               3);
