@@ -10,11 +10,9 @@ source "$LOTSE_TOP/tests/e2e/desktop.sh"
 source "$LOTSE_TOP/tests/e2e/changed-target.sh"
 trap 'lotse_wine_cleanup; rm -rf "$changed_work"' EXIT
 anySoftware=14 # a demo catalogue entry; the capture itself names the target
-german=1
 
 keep_desktop
-ticket=$(lotse_in_desktop "$changed_driver" ask $anySoftware $german "Klickziel geändert ($$)" 2>/dev/null | tr -d '\r')
-[ -n "$ticket" ] || fail "the ticket could not be created"
+ask_ticket $anySoftware "Klickziel geändert ($$)"
 changed_record "$ticket"
 for variant in container text-and-id removed language window-class; do
     read -r name result rule < <(changed_play "$ticket" $variant) || exit 1

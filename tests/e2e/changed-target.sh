@@ -42,19 +42,17 @@ changed_stop_target() {
     local title
     title=$(changed_title "$1")
     helper post "$title" 16 0 0 >/dev/null
-    for _ in $(seq 1 100); do lotse_is_visible "$title" || return 0; sleep 0.1; done
-    fail "the target of variant $1 did not close"
+    lotse_wait_gone "$title" 100 || fail "the target of variant $1 did not close"
 }
 
 # TICKET: records the click on "Zwei" in the baseline with the recorder and saves it.
 changed_record() {
-    local recorder="Lösung aufnehmen" log="$changed_work/record.log" x y w h
+    local log="$changed_work/record.log" x y w h
     changed_start_target baseline "$log"
     start_in_desktop recorder "$changed_driver" record "$1"
     lotse_wait_visible "$recorder" 300 || fail "the recorder did not open"
     helper move "$recorder" 20 560 >/dev/null || fail "could not move the recorder"
-    click_on "$recorder" 1009
-    wait_text "$recorder" 1009 "Aufnahme stoppen"
+    start_recording
     read -r x y w h < <(awk '$1 == "button" && $2 == 102 { print $3, $4, $5, $6 }' "$log")
     [ -n "${h:-}" ] || fail "the baseline logged no place for Zwei"
     xdotool mousemove $((x + w / 2)) $((y + h / 2))
@@ -63,12 +61,9 @@ changed_record() {
     sleep 0.5
     grep -q '^up 102 ' "$log" || fail "the click on Zwei did not reach the target while recording"
     point_to "$recorder" 1023
-    click_on "$recorder" 1009
-    wait_text "$recorder" 1009 "Aufnahme starten"
-    click_on "$recorder" 1022
-    lotse_wait_visible "Aufnahme gespeichert" 100 || fail "the recording was not saved"
+    save_recording
     xdotool key Return
-    for _ in $(seq 1 100); do lotse_is_visible "$recorder" || break; sleep 0.1; done
+    lotse_wait_gone "$recorder" 100
     changed_stop_target baseline
 }
 

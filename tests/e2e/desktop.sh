@@ -10,6 +10,7 @@ journey=$(basename "$0" .test.sh)
 helper_log="$shots/$journey.helper.log" # what the test helper said on stderr
 : >"$helper_log"
 code=$(sed -n 's/^#define LOTSE_ACCESS_CODE u"\(.*\)"$/\1/p' "$LOTSE_WIN_BUILD/generated/LotseConfig.h")
+[ -n "$code" ] || fail "no access code in the build settings"
 
 # The programs running in this journey's Wine prefix (its Wine servers too),
 # one a line: its name and, after a slash, how many threads it runs (Wine
@@ -140,13 +141,16 @@ lotse_in_desktop() {
     wine "$LOTSE_WIN_BUILD/lotse_testhelper.exe" ${desktop:+--desktop "$desktop"} start "$@"
 }
 
+# The driver of the program's own parts (tests/win/driver).
+driver="$LOTSE_WIN_BUILD/lotse_e2e_driver.exe"
+
 # TICKET STEP...: stores a solution for the ticket with the driver's solve
 # and returns once it is stored, which the driver's "stored" line says (the
 # helper that starts it passes on no exit status). What the driver says on
 # failure goes to $journey.solve.out, which fail shows.
 store_solution() {
     local said
-    said=$(lotse_in_desktop "$LOTSE_WIN_BUILD/lotse_e2e_driver.exe" solve "$@" \
+    said=$(lotse_in_desktop "$driver" solve "$@" \
         2>"$shots/$journey.solve.out" </dev/null | tr -d '\r')
     [ "$said" = stored ] || fail "the solution for ticket $1 was not stored"
 }
@@ -414,6 +418,13 @@ expect_frame() {
     echo "frame over $* at $x $y ${w}x$h"
 }
 
+# KEY NAME: the data of a registry value (nothing when it is missing).
+reg_value() {
+    wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^    $2    REG_[A-Z_]*    //p"
+}
+# The autostart value that Lotse's settings write.
+autostart_value() { reg_value 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' Lotse; }
+
 # Waits until control ID of window TITLE says TEXT.
 wait_text() {
     local text
@@ -423,6 +434,27 @@ wait_text() {
         sleep 0.2
     done
     fail "$1 ($2) says \"$text\", not \"$3\""
+}
+
+# SOFTWARE QUESTION: asks the question in German about that software with the
+# driver's ask; sets ticket to the new ticket's id.
+ask_ticket() {
+    ticket=$(lotse_in_desktop "$driver" ask "$1" 1 "$2" 2>/dev/null | tr -d '\r')
+    [ -n "$ticket" ] || fail "the ticket could not be created"
+}
+
+# The recorder's button 1009 starts and stops a recording, saying what it does
+# next; 1022 saves the recording.
+recorder="Lösung aufnehmen"
+start_recording() {
+    click_on "$recorder" 1009
+    wait_text "$recorder" 1009 "Aufnahme stoppen"
+}
+save_recording() {
+    click_on "$recorder" 1009
+    wait_text "$recorder" 1009 "Aufnahme starten"
+    click_on "$recorder" 1022
+    lotse_wait_visible "Aufnahme gespeichert" 100 || fail "the recording was not saved"
 }
 
 # The service's ticket list.

@@ -30,9 +30,7 @@ if ! wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$LO
 fi
 wineserver -w
 source "$LOTSE_TOP/tests/e2e/desktop.sh"
-driver="$LOTSE_WIN_BUILD/lotse_e2e_driver.exe"
 shoot_as() { shoot_window "$1" "dpi$LOTSE_DPI-$2.png"; }
-lotse_wait_gone() { for _ in $(seq 1 50); do lotse_is_visible "$1" || return 0; sleep 0.1; done; return 1; }
 
 lotse_start_in_desktop
 start_in_desktop task-manager taskmgr

@@ -13,18 +13,12 @@
 set -uo pipefail
 source "$LOTSE_TOP/scripts/wine-env.sh"
 source "$LOTSE_TOP/tests/e2e/desktop.sh"
-[ -n "$code" ] || fail "no access code in the build settings"
 create="Ticket anlegen"
 list="Tickets lösen"
 overview="Ticket Übersicht"
 settings="Einstellungen"
 
 key() { xdotool key "$@"; sleep 0.6; }
-lotse_wait_gone() { for _ in $(seq 1 50); do lotse_is_visible "$1" || return 0; sleep 0.1; done; return 1; }
-autostart_value() {
-    wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v Lotse 2>/dev/null |
-        tr -d '\r' | sed -n 's/^ *Lotse *REG_SZ *//p'
-}
 # = or != VALUE: waits up to 5 s until the autostart value compares so.
 autostart_becomes() {
     for _ in $(seq 1 10); do

@@ -7,7 +7,6 @@
 set -uo pipefail
 source "$LOTSE_TOP/scripts/wine-env.sh"
 source "$LOTSE_TOP/tests/e2e/desktop.sh"
-[ -n "$code" ] || fail "no access code in the build settings"
 
 lotse_start_in_desktop
 sleep 1

@@ -9,14 +9,11 @@
 set -uo pipefail
 source "$LOTSE_TOP/scripts/wine-env.sh"
 source "$LOTSE_TOP/tests/e2e/desktop.sh"
-[ -n "$code" ] || fail "no access code in the build settings"
-driver="$LOTSE_WIN_BUILD/lotse_e2e_driver.exe"
 target="Klickziel"
 navigator="Solution navigator"
 notification="Deine Suche wurde gelöst!"
 feedbackPattern='War die Lösung hilfreich\?' # xdotool takes window titles as patterns
 anySoftware=14 # a demo catalogue entry; the capture itself names the program
-german=1
 target_log=$(mktemp)
 trap 'rm -f "$target_log"; lotse_wine_cleanup' EXIT
 
@@ -24,9 +21,7 @@ expect_instruction() { wait_text "$navigator" 1020 "$1"; }
 
 start_in_desktop target "$LOTSE_WIN_BUILD/lotse_clicktarget.exe" "Z:${target_log//\//\\}"
 lotse_wait_visible "$target" 300 || fail "$target did not start"
-ticket=$(lotse_in_desktop "$driver" ask $anySoftware $german "Klickziel während einer Auswahl ($$)" \
-    2>/dev/null | tr -d '\r')
-[ -n "$ticket" ] || fail "the ticket could not be created"
+ask_ticket $anySoftware "Klickziel während einer Auswahl ($$)"
 store_solution "$ticket" "window=$target" 101 102
 
 lotse_start_in_desktop

@@ -21,10 +21,6 @@ click_box() {
     sleep 0.5
 }
 
-autostart_value() {
-    wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v Lotse 2>/dev/null |
-        tr -d '\r' | sed -n 's/^ *Lotse *REG_SZ *//p'
-}
 startup_link() { find "$WINEPREFIX/drive_c/users" -ipath '*/Startup/Lotse.lnk' 2>/dev/null | head -n1; }
 
 lotse_start_in_desktop

@@ -10,15 +10,11 @@
 set -uo pipefail
 source "$LOTSE_TOP/scripts/wine-env.sh"
 source "$LOTSE_TOP/tests/e2e/desktop.sh"
-[ -n "$code" ] || fail "no access code in the build settings"
-driver="$LOTSE_WIN_BUILD/lotse_e2e_driver.exe"
-recorder="Lösung aufnehmen"
 navigator="Solution navigator"
 newTask="Create New Task"
 feedback="War die Lösung hilfreich?"
 feedbackPattern='War die Lösung hilfreich\?' # xdotool takes window titles as patterns
 taskManagerSoftware=14 # the demo catalogue's Wine Task Manager
-german=1
 
 expect_instruction() { wait_text "$navigator" 1020 "$1"; }
 shoot() { import -window root "$shots/$1" || fail "no screenshot $1"; echo "screenshot: $shots/$1"; }
@@ -26,13 +22,12 @@ shoot() { import -window root "$shots/$1" || fail "no screenshot $1"; echo "scre
 forget_last_command() {
     wine reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\RunMRU' /f >/dev/null 2>&1
 }
-lotse_wait_gone() { for _ in $(seq 1 100); do lotse_is_visible "$1" || return 0; sleep 0.1; done; return 1; }
 # Clicks OK in "Create New Task". Under a loaded Xvfb a click now and then
 # reaches neither the button nor the hooks; a user would click again, and so
 # does the journey, saying so, while the dialog is still there.
 click_ok() {
     click_on "$newTask" 1
-    lotse_wait_gone "$newTask" && return
+    lotse_wait_gone "$newTask" 100 && return
     echo "repeating: click on OK in $newTask because the dialog is still open 10 s after the click" >&2
     click_on "$newTask" 1
 }
@@ -83,8 +78,7 @@ grep -q '^listening' "$live_log" || fail "the live region listener did not start
 start_task_manager
 
 question="Wie starte ich den Editor aus dem Task-Manager? ($$)"
-ticket=$(lotse_in_desktop "$driver" ask $taskManagerSoftware $german "$question" 2>/dev/null | tr -d '\r')
-[ -n "$ticket" ] || fail "the ticket could not be created"
+ask_ticket $taskManagerSoftware "$question"
 echo "ticket $ticket: $question"
 
 # The helper records.
@@ -94,8 +88,7 @@ lotse_wait_visible "$recorder" 300 || fail "the recorder did not open"
 helper move "$recorder" 20 560 >/dev/null || fail "could not move $recorder"
 sleep 0.5
 [ "$(helper item-text "$recorder" 1030)" = "$question" ] || fail "the recorder shows another question"
-click_on "$recorder" 1009
-wait_text "$recorder" 1009 "Aufnahme stoppen"
+start_recording
 start_task_manager
 click_on "Task Manager" 1014
 lotse_wait_visible "$newTask" 100 || fail "New Task... did not open its dialog"
@@ -112,12 +105,9 @@ point_to "$recorder" 1023
 lotse_wait_window "Untitled - Notepad" 200 >/dev/null || fail "the recorded steps did not start Notepad"
 sleep 0.5
 shoot recorder.png
-click_on "$recorder" 1009
-wait_text "$recorder" 1009 "Aufnahme starten"
-click_on "$recorder" 1022
-lotse_wait_visible "Aufnahme gespeichert" 100 || fail "the recording was not saved"
+save_recording
 xdotool key Return
-lotse_wait_gone "$recorder" || fail "the recorder stayed open after saving"
+lotse_wait_gone "$recorder" 100 || fail "the recorder stayed open after saving"
 [ "$(ticket_field "$ticket" id_state)" = "2" ] || fail "the service does not hold the ticket as solved"
 echo "capture $(ticket_field "$ticket" id_capture) stored for ticket $ticket"
 close_notepads

@@ -12,14 +12,10 @@
 set -uo pipefail
 source "$LOTSE_TOP/scripts/wine-env.sh"
 source "$LOTSE_TOP/tests/e2e/desktop.sh"
-[ -n "$code" ] || fail "no access code in the build settings"
-driver="$LOTSE_WIN_BUILD/lotse_e2e_driver.exe"
 list="Tickets lösen"
 overview="Ticket Übersicht"
-recorder="Lösung aufnehmen"
 notepad="Untitled - Notepad"
 wineNotepad=4 # the demo catalogue's Wine Notepad
-german=1
 
 # "x y width height style" of the list's grid window.
 grid_window() { helper class-window "$list" DATAGRID; }
@@ -67,8 +63,7 @@ click_question_title() {
 # reversed sort of the questions puts it near the top.
 question="wie schreibe ich etwas in den Editor? ($$)"
 keep_desktop
-ticket=$(lotse_in_desktop "$driver" ask $wineNotepad $german "$question" 2>/dev/null | tr -d '\r')
-[ -n "$ticket" ] || fail "the ticket could not be created"
+ask_ticket $wineNotepad "$question"
 echo "ticket $ticket: $question"
 
 start_in_desktop notepad notepad
@@ -110,7 +105,7 @@ for row in 0 1 2 3 4; do
         break
     fi
     helper command "$overview" 2 >/dev/null || fail "could not send a command to $overview"
-    for _ in $(seq 1 50); do lotse_is_visible "$overview" || break; sleep 0.1; done
+    lotse_wait_gone "$overview"
     lotse_is_visible "$list" || fail "closing the overview closed the list"
 done
 [ -n "$found" ] || fail "the question is not among the first rows of the reversed list"
@@ -131,8 +126,7 @@ sleep 0.5
 [ "$(helper item-text "$recorder" 1030)" = "$question" ] || fail "the recorder shows another question"
 
 # The solution: a click into Notepad's text, "hallo" and Return.
-click_on "$recorder" 1009
-wait_text "$recorder" 1009 "Aufnahme stoppen"
+start_recording
 read -r x y w h _ < <(helper class-window "$notepad" Edit)
 [ -n "${h:-}" ] || fail "Notepad has no edit control"
 xdotool mousemove $((x + w / 2)) $((y + h / 2))
@@ -144,10 +138,7 @@ sleep 0.3
 xdotool key Return
 sleep 0.8
 shoot_window "$recorder" solve-recorder.png
-click_on "$recorder" 1009
-wait_text "$recorder" 1009 "Aufnahme starten"
-click_on "$recorder" 1022
-lotse_wait_visible "Aufnahme gespeichert" 100 || fail "the recording was not saved"
+save_recording
 saved=$(helper item-text "Aufnahme gespeichert" 0xFFFF)
 [ "$saved" = "Die Aufnahme von 3 Aktionen wurde erfolgreich gespeichert." ] ||
     fail "the recorder announced \"$saved\""

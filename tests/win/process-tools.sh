@@ -53,6 +53,9 @@ lotse_wait_count() { lotse_wait_until "${2:-200}" lotse_count_is "$1"; }
 lotse_wait_visible() { lotse_wait_until "${2:-100}" lotse_is_visible "$1"; }
 
 lotse_is_visible() { xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
+lotse_is_gone() { ! lotse_is_visible "$1"; }
+# Waits until no window with this exact title is mapped (default 5 s).
+lotse_wait_gone() { lotse_wait_until "${2:-50}" lotse_is_gone "$1"; }
 
 lotse_helper() { wine "$LOTSE_WIN_BUILD/lotse_testhelper.exe" "$@"; }
 

@@ -43,11 +43,6 @@ open_desktop() {
 # The Startup folder's shortcut that Lotse makes on its first run.
 startup_link() { find "$profile" -ipath '*/Start Menu/Programs/StartUp/Lotse.lnk' 2>/dev/null; }
 
-# KEY NAME: the data of a registry value (nothing when it is missing).
-reg_value() {
-    wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^    $2    REG_[A-Z_]*    //p"
-}
-
 reg_key_exists() { wine reg query "$1" >/dev/null 2>&1; }
 
 # Lotse's icons in the notification area. Without a virtual desktop Wine shows
