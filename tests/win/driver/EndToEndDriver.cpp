@@ -35,6 +35,7 @@
 #include "service/TicketList.h"
 #include "playback/win/SolutionNavigator.h"
 #include "resources/resource.h"
+#include "tests/win/WindowTestSupport.h"
 
 #include <cstdio>
 #include <cwchar>
@@ -110,19 +111,6 @@ void printLine(const char* label, const wchar_t* text) {
     std::printf("%s %s\n", label, utf8);
 }
 
-// Handles the messages of this thread for `ms`, or until `done` says so.
-template <typename Done> void pumpMessages(DWORD ms, Done done) {
-    const DWORD end = GetTickCount() + ms;
-    while (static_cast<LONG>(GetTickCount() - end) < 0 && !done()) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(5);
-    }
-}
-
 int play(int ticketId, int holdMs) {
     return withTickets([&](AutomationClient* client) {
         const auto& tickets = TicketList::instance().all();
@@ -136,7 +124,7 @@ int play(int ticketId, int holdMs) {
             return playback.isRunning() && !playback.isWaitingForApplication() &&
                    !playback.isSearching();
         };
-        pumpMessages(20000, [&] { return !playback.isRunning() || atFirstStep(); });
+        WindowTestSupport::waitFor([&] { return !playback.isRunning() || atFirstStep(); });
         const bool arrived = atFirstStep();
         if (arrived) {
             const AutomationElementPtr& found = playback.foundElement();
@@ -166,7 +154,7 @@ int play(int ticketId, int holdMs) {
                 printLine("rule", reinterpret_cast<const wchar_t*>(
                                       trace->elements.front().matchNote.data()));
             std::fflush(stdout);
-            pumpMessages(static_cast<DWORD>(holdMs), [] { return false; });
+            WindowTestSupport::pumpFor(static_cast<DWORD>(holdMs));
         } else {
             std::printf("the playback did not get to its first step\n");
         }

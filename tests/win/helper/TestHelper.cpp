@@ -118,29 +118,12 @@ HWND findClass(HWND window, const wchar_t* className) {
 
 // Visible windows of that class, top-level or child, on this desktop.
 int countClass(const wchar_t* className) {
-    struct Count {
-        const wchar_t* className;
-        int found;
-        void check(HWND window) {
-            if (hasClass(window, className) && IsWindowVisible(window))
-                ++found;
-        }
-    } count{className, 0};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* c = reinterpret_cast<Count*>(data);
-            c->check(window);
-            EnumChildWindows(
-                window,
-                [](HWND child, LPARAM data) -> BOOL {
-                    reinterpret_cast<Count*>(data)->check(child);
-                    return TRUE;
-                },
-                data);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
-    return count.found;
+    int found = 0;
+    findDescendant(GetDesktopWindow(), [&](HWND window) {
+        found += hasClass(window, className) && IsWindowVisible(window);
+        return false;
+    });
+    return found;
 }
 
 // Prints the fixed file version of the program at `path`; 1 without one.
@@ -161,13 +144,17 @@ int printFileVersion(const wchar_t* path) {
     return 0;
 }
 
+void printBox(const RECT& rect) {
+    std::printf("%ld %ld %ld %ld", rect.left, rect.top, rect.right - rect.left,
+                rect.bottom - rect.top);
+}
+
 // Prints "x y width height", and the style in hex when asked; 2 for no window.
 int printRect(HWND window, bool withStyle = false) {
     RECT rect{};
     if (!window || !GetWindowRect(window, &rect))
         return 2;
-    std::printf("%ld %ld %ld %ld", rect.left, rect.top, rect.right - rect.left,
-                rect.bottom - rect.top);
+    printBox(rect);
     if (withStyle)
         std::printf(" %lx", static_cast<unsigned long>(GetWindowLongW(window, GWL_STYLE)));
     std::printf("\n");
@@ -238,17 +225,10 @@ int listenToLiveRegions(DWORD seconds, const wchar_t* untilTitle) {
     return 0;
 }
 
-int printMonitors() {
-    return EnumDisplayMonitors(
-               nullptr, nullptr,
-               [](HMONITOR, HDC, LPRECT rect, LPARAM) -> BOOL {
-                   std::printf("%ld %ld %ld %ld\n", rect->left, rect->top, rect->right - rect->left,
-                               rect->bottom - rect->top);
-                   return TRUE;
-               },
-               0)
-               ? 0
-               : 1;
+BOOL CALLBACK printMonitor(HMONITOR, HDC, LPRECT rect, LPARAM) {
+    printBox(*rect);
+    std::printf("\n");
+    return TRUE;
 }
 
 // Wine closes a virtual desktop (drops its name, then asks its explorer to
@@ -376,7 +356,7 @@ int run(int argc, wchar_t** argv) {
     if (!std::wcscmp(command, L"live-events") && argc == 4)
         return listenToLiveRegions(static_cast<DWORD>(number(argv[2])), argv[3]);
     if (!std::wcscmp(command, L"monitors") && argc == 2)
-        return printMonitors();
+        return EnumDisplayMonitors(nullptr, nullptr, printMonitor, 0) ? 0 : 1;
     if (!std::wcscmp(command, L"keep-desktop") && argc == 3)
         return keepDesktop(static_cast<int>(number(argv[2])));
     if (!std::wcscmp(command, L"focus") && argc == 2)
