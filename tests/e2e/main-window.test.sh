@@ -1,17 +1,22 @@
 #!/usr/bin/env bash
 # The main window used as a user would in a Wine desktop against the demo
-# service: Pause shows it, the software is chosen by typing into its box, a
-# typed question opens the suggestions (main-window-suggestions.png), "Neues
-# Ticket anlegen" opens its dialog (create-ticket.png), which stores the
-# question on the service and empties the question field.
+# service: hidden behind its tray icon at start, Pause shows it (main-window.png,
+# and pause-desktop.png: the whole desktop with the taskbar and tray icon), the
+# software is chosen by typing into its box, a typed question opens the
+# suggestions (main-window-suggestions.png), "Neues Ticket anlegen" opens its
+# dialog (create-ticket.png), which stores the question on the service and
+# empties the question field.
 set -uo pipefail
 source "$LOTSE_TOP/scripts/wine-env.sh"
 source "$LOTSE_TOP/tests/e2e/desktop.sh"
 
 lotse_start_in_desktop
-sleep 1
+sleep 2
+lotse_is_visible "$title" && fail "the main window is visible before Pause"
 press_pause 640 100
-sleep 1
+sleep 1 # let it paint
+shoot_window "$title" main-window.png
+cp "$shots/desktop.png" "$shots/pause-desktop.png" && echo "screenshot: $shots/pause-desktop.png"
 
 # Wine reports Windows 7, which the demo catalogue holds: it is preselected.
 software=$(helper item-text "$title" 1033)

@@ -19,17 +19,7 @@ wizard_title="$setup_title "
 box_title=$setup_title
 
 # How many setups run in this prefix.
-setup_count() {
-    local dir exe n=0
-    for dir in /proc/[0-9]*; do
-        exe=
-        { IFS= read -r -d '' exe <"$dir/cmdline"; } 2>/dev/null
-        [[ "${exe,,}" == *lotsesetup.exe ]] || continue
-        grep -qzx "WINEPREFIX=$WINEPREFIX" "$dir/environ" 2>/dev/null || continue
-        n=$((n + 1))
-    done
-    echo "$n"
-}
+setup_count() { prefix_programs | grep -ic '^lotsesetup\.exe/'; }
 
 # N: whether N setups run.
 setups_are() { [ "$(setup_count)" -eq "$1" ]; }
