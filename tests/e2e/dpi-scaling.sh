@@ -44,7 +44,6 @@ sleep 1
 shoot_as "$title" main
 
 click_on "$title" 1034
-[ "$(helper item-text "$title" 1034)" = "Abbrechen" ] || fail "the pick did not start"
 point_to "Task Manager" 1014
 sleep 1.5
 expect_frame "Task Manager" 1014 && cp "$shots/screen.png" "$shots/dpi$LOTSE_DPI-frame.png"

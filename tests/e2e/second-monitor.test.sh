@@ -80,13 +80,9 @@ helper move "$title" 20 300 || fail "could not move the main window"
 sleep 1
 
 click_on "$title" 1034
-[ "$(helper item-text "$title" 1034)" = "Abbrechen" ] || fail "the pick did not start"
 point_to "Task Manager" 1014
 sleep 1.5
 expect_frame "Task Manager" 1014 && cp "$shots/screen.png" "$shots/second-monitor-frame.png"
 echo "screenshot: $shots/second-monitor-frame.png"
-xdotool key Escape
-sleep 1
-[ "$(helper item-text "$title" 1034)" = "Software wählen..." ] || fail "Escape did not end the pick"
 helper post "Task Manager" 16 0 0 >/dev/null
 lotse_quit
