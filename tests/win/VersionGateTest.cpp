@@ -63,9 +63,10 @@ class VersionGateTest : public testing::Test {
     }
     static void giveUp() { closeThreadWindows(newVersionTitle); }
 
-    // Runs the gate with its one dialog closed by `command` once held; what the
-    // gate returned, with what the dialog showed in `seen`.
-    bool gateClosedWith(WPARAM command, String& seen) {
+    // Runs the gate against the service on `port`, its one dialog closed by
+    // `command` once held; what it returned, with what the dialog showed in `seen`.
+    bool gateClosedWith(int port, WPARAM command, String& seen) {
+        ServiceClient::setServer(u"localhost", port);
         DialogSteps steps({held([&](HWND dialog) {
                               seen = shown(dialog);
                               PostMessageW(dialog, WM_COMMAND, command, 0);
@@ -88,9 +89,8 @@ class VersionGateTest : public testing::Test {
 TEST_F(VersionGateTest, NewerVersionShowsBothVersionsAndEndsStartUp) {
     if (WinTestEnvironment::newerServicePort == 0)
         GTEST_SKIP() << "needs --newer-service-port (a service naming version 1.0.3)";
-    ServiceClient::setServer(u"localhost", WinTestEnvironment::newerServicePort);
     String seen;
-    EXPECT_FALSE(gateClosedWith(IDCANCEL, seen));
+    EXPECT_FALSE(gateClosedWith(WinTestEnvironment::newerServicePort, IDCANCEL, seen));
     EXPECT_EQ(seen, expected(u"1.0.3", u""));
     EXPECT_TRUE(waits.empty());
     EXPECT_EQ(threadWindowTitled(newVersionTitle), nullptr);
@@ -128,9 +128,8 @@ TEST_F(VersionGateTest, UnreachableServiceWaitsFiveTimesThenOffersRetryUntilClos
 TEST_F(VersionGateTest, ProxyErrorPageCountsAsNoConnection) {
     if (WinTestEnvironment::errorPagePort == 0)
         GTEST_SKIP() << "needs --error-page-port (a server answering 502)";
-    ServiceClient::setServer(u"localhost", WinTestEnvironment::errorPagePort);
     String seen;
-    EXPECT_TRUE(gateClosedWith(IDCLOSE, seen));
+    EXPECT_TRUE(gateClosedWith(WinTestEnvironment::errorPagePort, IDCLOSE, seen));
     EXPECT_EQ(waits, std::vector<int>(5, 180000));
     EXPECT_EQ(seen, expected(u"[Verbindungsfehler]", u"retry"));
 }
