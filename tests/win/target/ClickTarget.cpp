@@ -227,13 +227,8 @@ HWND openVariant(const wchar_t* name) {
     if (v.inserted)
         places[count++] = {107, L"F\u00fcnf"};
     places[count++] = {newWindowButton, v.captions[3]};
-    if (v.reordered) {
-        for (int i = 0; i < count / 2; ++i) {
-            const Place swapped = places[i];
-            places[i] = places[count - 1 - i];
-            places[count - 1 - i] = swapped;
-        }
-    }
+    if (v.reordered)
+        std::reverse(places, places + count);
     for (int i = 0; i < count; ++i) {
         const Place& p = places[i];
         // The baseline's four buttons keep their row (mirrored when reordered);
