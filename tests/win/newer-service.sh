@@ -13,16 +13,12 @@ error_page_pid=
 error_page_port=
 
 newer_service_stop() {
-    if [ -n "$error_page_pid" ]; then
-        kill "$error_page_pid" 2>/dev/null || true
-        wait "$error_page_pid" 2>/dev/null || true
-        error_page_pid=
-    fi
-    if [ -n "$newer_service_pid" ]; then
-        kill "$newer_service_pid" 2>/dev/null || true
-        wait "$newer_service_pid" 2>/dev/null || true
-        newer_service_pid=
-    fi
+    local pid
+    for pid in $error_page_pid $newer_service_pid; do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    error_page_pid= newer_service_pid=
     [ -n "$newer_service_dir" ] && rm -rf "$newer_service_dir"
     newer_service_dir=
 }
