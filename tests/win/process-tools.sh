@@ -64,13 +64,20 @@ fail() {
     exit 1
 }
 
+# Starts lotse.exe in the background (its pid in lotse_job) and waits until its
+# main window exists and it is the only lotse.exe.
+lotse_start() {
+    wine "$lotse_exe" >/dev/null 2>&1 &
+    lotse_job=$!
+    lotse_wait_window "$title" 300 >/dev/null || fail "the main window was not created"
+    lotse_wait_count 1 || fail "expected one lotse.exe, found $(lotse_count)"
+}
+
 # Starts lotse.exe alone, lets its start-up pass and prints the CPU it used over
 # the next SECONDS as "TICKS TICKS_AVAILABLE PERCENT_OF_ONE_CORE".
 lotse_idle_cpu() {
     local seconds=$1 pid before after hz
-    wine "$lotse_exe" >/dev/null 2>&1 &
-    lotse_wait_window "$title" 300 >/dev/null || fail "the main window was not created"
-    lotse_wait_count 1 || fail "expected one lotse.exe, found $(lotse_count)"
+    lotse_start
     pid=$(lotse_pids)
     sleep 2
     hz=$(getconf CLK_TCK)

@@ -12,10 +12,7 @@ holder=$!
 trap 'kill $holder 2>/dev/null; rm -f "$holding"; lotse_wine_cleanup' EXIT
 lotse_wait_until 100 grep -q holding "$holding" || fail "the helper could not take the mutex"
 
-wine "$lotse_exe" >/dev/null 2>&1 &
-lotse=$!
-lotse_wait_window "$title" 300 >/dev/null || fail "the main window was not created"
-lotse_wait_count 1 || fail "expected one lotse.exe"
+lotse_start
 
 wine "$lotse_exe" >/dev/null 2>&1
 [ "$(lotse_count)" -eq 1 ] || fail "the second start kept running"
@@ -29,5 +26,5 @@ sleep 1
 
 lotse_helper broadcast 0xFFFF
 lotse_wait_count 0 100 || fail "the quit broadcast did not end the program"
-wait "$lotse"
+wait "$lotse_job"
 echo "setup mutex: window stayed hidden, 0xFFFF ended the program"

@@ -66,10 +66,8 @@ echo "installed Lotse runs: $shown open tickets as the service counts, one tray 
 lotse_quit_request() { lotse_helper command "$title" 40003 >/dev/null; }
 lotse_quit_request || fail "could not send Beenden"
 lotse_wait_count 0 300 || fail "Beenden did not end Lotse"
-wine "$lotse_exe" >/dev/null 2>&1 &
-old=$!
-lotse_wait_window "$title" 300 >/dev/null || fail "Lotse did not start again"
-lotse_wait_count 1 || fail "expected one lotse.exe"
+lotse_start
+old=$lotse_job
 old_pid=$(lotse_pids)
 lotse_helper broadcast 0xFFFF
 sleep 1

@@ -5,9 +5,7 @@ set -uo pipefail
 source "$LOTSE_TOP/scripts/wine-env.sh"
 source "$LOTSE_TOP/tests/win/process-tools.sh"
 
-wine "$lotse_exe" >/dev/null 2>&1 &
-lotse_wait_window "$title" 300 >/dev/null || fail "the main window was not created"
-lotse_wait_count 1 || fail "expected one lotse.exe, found $(lotse_count)"
+lotse_start
 sleep 1
 lotse_is_visible "$title" && fail "the main window is visible right after start"
 first=$(lotse_pids)
