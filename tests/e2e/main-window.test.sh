@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # The main window used as a user would in a Wine desktop against the demo
-# service: hidden behind its tray icon at start, Pause shows it (main-window.png,
-# and pause-desktop.png: the whole desktop with the taskbar and tray icon), the
-# software is chosen by typing into its box, a typed question opens the
-# suggestions (main-window-suggestions.png), "Neues Ticket anlegen" opens its
-# dialog (create-ticket.png), which stores the question on the service and
-# empties the question field.
+# service: Pause shows it (main-window.png, and pause-desktop.png: the whole
+# desktop with the taskbar and tray icon), the software is chosen by typing
+# into its box, a typed question opens the suggestions
+# (main-window-suggestions.png), "Neues Ticket anlegen" opens its dialog
+# (create-ticket.png), which stores the question on the service and empties the
+# question field.
 set -uo pipefail
 source "$LOTSE_TOP/scripts/wine-env.sh"
 source "$LOTSE_TOP/tests/e2e/desktop.sh"
