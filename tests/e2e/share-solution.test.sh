@@ -87,7 +87,6 @@ start_in_desktop recorder "$driver" record "$ticket"
 lotse_wait_visible "$recorder" 300 || fail "the recorder did not open"
 helper move "$recorder" 20 560 >/dev/null || fail "could not move $recorder"
 sleep 0.5
-[ "$(helper item-text "$recorder" 1030)" = "$question" ] || fail "the recorder shows another question"
 start_recording
 start_task_manager
 click_on "Task Manager" 1014
