@@ -87,7 +87,6 @@ lotse_wait_gone "$overview" || fail "Escape did not close $overview"
 keys_reach "$list" DATAGRID
 key Escape
 lotse_wait_gone "$list" || fail "Escape did not close $list"
-lotse_wait_visible "$title" 100 || fail "the main window did not come back after $list"
 
 # "Einstellungen": Alt+A ticks and unticks its box, Enter closes, Escape too.
 initial=$(autostart_value)
