@@ -110,10 +110,8 @@ for row in 0 1 2 3 4; do
 done
 [ -n "$found" ] || fail "the question is not among the first rows of the reversed list"
 echo "overview of row $found"
-[ "$(helper item-text "$overview" 1033)" = "Notepad - v8.0" ] || fail "the overview shows another software"
 # Wine reports Windows 7: the service knows the asking computer's system by it.
 [ "$(helper item-text "$overview" 1034)" = "Windows 7" ] || fail "the overview shows another ticket system"
-[ "$(helper item-text "$overview" 1036)" = "Windows 7" ] || fail "the overview shows another own system"
 shoot_window "$overview" ticket-overview.png
 
 click_on "$overview" 1019
