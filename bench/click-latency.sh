@@ -30,14 +30,11 @@ runs=${LOTSE_CLICK_RUNS:-5}
 hold=0.08 # seconds a hand holds the button
 native=$(dirname "$LOTSE_WIN_BUILD")/native
 export LOTSE_SERVICE_PORT=$(sed -n 's/^LOTSE_SERVICE_PORT:STRING=//p' "$native/CMakeCache.txt")
-driver="$LOTSE_WIN_BUILD/lotse_e2e_driver.exe"
 target="Klickziel"
-recorder="Lösung aufnehmen"
 notification="Deine Suche wurde gelöst!"
 feedback="War die Lösung hilfreich?"
 feedbackPattern='War die Lösung hilfreich\?' # xdotool takes window titles as patterns
 anySoftware=14 # a demo catalogue entry; the capture itself names the target
-german=1
 
 work=$(mktemp -d)
 state="$work/service"
@@ -106,7 +103,6 @@ wait_ready() {
     done
     return 1
 }
-lotse_wait_gone() { for _ in $(seq 1 100); do lotse_is_visible "$1" || return 0; sleep 0.1; done; return 1; }
 
 # FIGURE FROM_LINE SINCE_US: notes when the next frame appeared.
 next_frame() {
@@ -122,8 +118,7 @@ wait_ready "$frame_log" || fail "the watcher did not start"
 
 for run in $(seq 1 "$runs"); do
     echo "run $run of $runs"
-    ticket=$(lotse_in_desktop "$driver" ask $anySoftware $german "Klickziel $run ($$)" 2>/dev/null | tr -d '\r')
-    [ -n "$ticket" ] || fail "no ticket"
+    ask_ticket $anySoftware "Klickziel $run ($$)"
 
     # The ceiling: nobody hooks the input. "Neu..." opens the window whose OK
     # the solution clicks; it is traced before OK closes it again.
@@ -137,11 +132,10 @@ for run in $(seq 1 "$runs"); do
     lotse_in_desktop "$driver" record "$ticket" >/dev/null 2>&1 &
     lotse_wait_visible "$recorder" 300 || fail "the recorder did not open"
     helper move "$recorder" 20 560 >/dev/null || fail "could not move the recorder"
-    click_on "$recorder" 1009
-    wait_text "$recorder" 1009 "Aufnahme stoppen"
+    start_recording
     for id in 101 102 103; do click_button recording $id; done
     helper command "$recorder" 2 >/dev/null
-    lotse_wait_gone "$recorder" || fail "the recorder did not close"
+    lotse_wait_gone "$recorder" 100 || fail "the recorder did not close"
 
     # The solution, announced by lotse.exe at its first check.
     lotse_start_in_desktop
