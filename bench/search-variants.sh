@@ -15,7 +15,6 @@ source "$LOTSE_TOP/tests/e2e/changed-target.sh"
 native=$(dirname "$LOTSE_WIN_BUILD")/native
 export LOTSE_SERVICE_PORT=$(sed -n 's/^LOTSE_SERVICE_PORT:STRING=//p' "$native/CMakeCache.txt")
 anySoftware=14
-german=1
 state="$changed_work/service"
 trap '"$LOTSE_TOP/scripts/service-ctl.sh" stop "$state" >/dev/null 2>&1; lotse_wine_cleanup; rm -rf "$changed_work"' EXIT
 "$LOTSE_TOP/scripts/service-ctl.sh" start "$native" "$LOTSE_SERVICE_PORT" "$state" ||
@@ -30,8 +29,7 @@ goal() {
     esac
 }
 
-ticket=$(lotse_in_desktop "$changed_driver" ask $anySoftware $german "Klickziel Varianten ($$)" 2>/dev/null | tr -d '\r')
-[ -n "$ticket" ] || fail "no ticket"
+ask_ticket $anySoftware "Klickziel Varianten ($$)"
 changed_record "$ticket"
 wrong=0
 printf '%-14s %-7s %-7s %s\n' variant result goal rule

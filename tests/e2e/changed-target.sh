@@ -3,7 +3,6 @@
 # records a click on "Zwei" in lotse_clicktarget.exe's "baseline" window, and
 # each variant of that window (tests/win/target/ClickTarget.cpp) is then played
 # in the solution navigator, which reports what its frame shows.
-changed_driver="$LOTSE_WIN_BUILD/lotse_e2e_driver.exe"
 changed_work=$(mktemp -d)
 
 # The control that is right for the recorded click in each variant: "Zwei"'s
@@ -49,7 +48,7 @@ changed_stop_target() {
 changed_record() {
     local log="$changed_work/record.log" x y w h
     changed_start_target baseline "$log"
-    start_in_desktop recorder "$changed_driver" record "$1"
+    start_in_desktop recorder "$driver" record "$1"
     lotse_wait_visible "$recorder" 300 || fail "the recorder did not open"
     helper move "$recorder" 20 560 >/dev/null || fail "could not move the recorder"
     start_recording
@@ -73,7 +72,7 @@ changed_record() {
 changed_play() {
     local log="$changed_work/$2.log" out framed result right
     changed_start_target "$2" "$log"
-    out=$(lotse_in_desktop "$changed_driver" play "$1" 2>/dev/null | tr -d '\r')
+    out=$(lotse_in_desktop "$driver" play "$1" 2>/dev/null | tr -d '\r')
     changed_stop_target "$2"
     framed=$(sed -n 's/^framed //p' <<<"$out")
     right=$(changed_right_id "$2")
