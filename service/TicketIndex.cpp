@@ -55,40 +55,84 @@ ptrdiff_t findUnits(const char16_t* text, size_t length, const char16_t* word, s
     return -1;
 }
 
-TicketIndex::TicketIndex(std::shared_ptr<const Tickets> tickets) : source(std::move(tickets)) {
-    if (!source)
+void TicketIndex::Gathering::add(int id, const Ticket& ticket) {
+    if (spoiled || !ticket.offeredBySearch())
         return;
-    // One walk over the tickets, each touched once: at 100 000 they lie
-    // scattered over tens of megabytes, where a second walk to size the arrays
-    // first costs more than letting them grow.
-    std::map<int, size_t> positions; // by locale id
-    for (const auto& [id, ticket] : *source) {
-        if (!ticket.offeredBySearch())
-            continue;
-        auto [at, added] = positions.try_emplace(ticket.id_locale, languages.size());
-        if (added) {
-            languages.emplace_back();
-            languages.back().localeId = ticket.id_locale;
-        }
-        Language& language = languages[at->second];
-        Language::Entry entry;
-        entry.questionStart = static_cast<uint32_t>(language.questions.size());
-        entry.questionLength = static_cast<uint32_t>(ticket.question.length());
-        entry.softwareStart = static_cast<uint32_t>(language.software.size());
-        entry.softwareCount = static_cast<uint32_t>(ticket.software_list.size());
-        // Lower-cased as the query is, straight into the index.
-        const char16_t* question = ticket.question.data();
-        const auto lowered = language.questions.insert(language.questions.end(), question,
-                                                       question + ticket.question.length());
-        std::transform(lowered, language.questions.end(), lowered, String::lowerUnit);
-        language.questions.push_back(0);
-        language.software.insert(language.software.end(), ticket.software_list.begin(),
-                                 ticket.software_list.end());
-        language.entries.push_back(entry);
-        language.tickets.push_back(&ticket);
+    auto [at, added] = positions.try_emplace(ticket.id_locale, languages.size());
+    if (added) {
+        languages.emplace_back();
+        languages.back().localeId = ticket.id_locale;
+        ids.emplace_back();
+    }
+    Language& language = languages[at->second];
+    Language::Entry entry;
+    entry.questionStart = static_cast<uint32_t>(language.questions.size());
+    entry.questionLength = static_cast<uint32_t>(ticket.question.length());
+    entry.softwareStart = static_cast<uint32_t>(language.software.size());
+    entry.softwareCount = static_cast<uint32_t>(ticket.software_list.size());
+    // Lower-cased as the query is, straight into the index.
+    const char16_t* question = ticket.question.data();
+    const auto lowered = language.questions.insert(language.questions.end(), question,
+                                                   question + ticket.question.length());
+    std::transform(lowered, language.questions.end(), lowered, String::lowerUnit);
+    language.questions.push_back(0);
+    language.software.insert(language.software.end(), ticket.software_list.begin(),
+                             ticket.software_list.end());
+    language.entries.push_back(entry);
+    language.tickets.push_back(&ticket);
+    ids[at->second].push_back(id);
+}
+
+// At 100 000 tickets they lie scattered over tens of megabytes: each is touched
+// once, and the arrays grow rather than being sized by a walk of their own.
+TicketIndex::TicketIndex(std::shared_ptr<const Tickets> tickets)
+    : TicketIndex(tickets, [&tickets] {
+          Gathering gathering;
+          if (tickets) {
+              for (const auto& [id, ticket] : *tickets)
+                  gathering.add(id, ticket);
+          }
+          return gathering;
+      }()) {}
+
+TicketIndex::TicketIndex(std::shared_ptr<const Tickets> tickets, Gathering&& gathering)
+    : source(std::move(tickets)), languages(std::move(gathering.languages)) {
+    for (size_t i = 0; i < languages.size(); ++i) {
+        if (!std::is_sorted(gathering.ids[i].begin(), gathering.ids[i].end()))
+            sortById(languages[i], gathering.ids[i]);
     }
     std::sort(languages.begin(), languages.end(),
               [](const Language& a, const Language& b) { return a.localeId < b.localeId; });
+}
+
+// The arrays are laid out anew in id order: copying them whole costs less than
+// walking the scattered tickets once more.
+void TicketIndex::sortById(Language& language, const std::vector<int>& ids) {
+    std::vector<uint32_t> order(ids.size());
+    for (uint32_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::sort(order.begin(), order.end(),
+              [&ids](uint32_t a, uint32_t b) { return ids[a] < ids[b]; });
+    Language sorted;
+    sorted.localeId = language.localeId;
+    sorted.entries.reserve(order.size());
+    sorted.tickets.reserve(order.size());
+    sorted.software.reserve(language.software.size());
+    sorted.questions.reserve(language.questions.size());
+    for (uint32_t from : order) {
+        Language::Entry entry = language.entries[from];
+        const auto question = language.questions.begin() + entry.questionStart;
+        const auto software = language.software.begin() + entry.softwareStart;
+        entry.questionStart = static_cast<uint32_t>(sorted.questions.size());
+        entry.softwareStart = static_cast<uint32_t>(sorted.software.size());
+        // The question with its zero unit.
+        sorted.questions.insert(sorted.questions.end(), question,
+                                question + entry.questionLength + 1);
+        sorted.software.insert(sorted.software.end(), software, software + entry.softwareCount);
+        sorted.entries.push_back(entry);
+        sorted.tickets.push_back(language.tickets[from]);
+    }
+    language = std::move(sorted);
 }
 
 const TicketIndex::Language* TicketIndex::language(int localeId) const {

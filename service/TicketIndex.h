@@ -35,6 +35,29 @@ class TicketIndex {
         std::vector<char16_t> questions;
     };
 
+    // An index gathered while a list is read, each ticket as it is read (and
+    // still in the cache), instead of in a walk over the whole list afterwards.
+    // The tickets may come in any order (the service sends its ids in text
+    // order, "10" before "9"), but each only once and final.
+    class Gathering {
+      public:
+        // The ticket listed under `id`.
+        void add(int id, const Ticket& ticket);
+        // A ticket already added may have changed: the gathering is spoiled.
+        void spoil() { spoiled = true; }
+        bool intact() const { return !spoiled; }
+
+      private:
+        friend class TicketIndex;
+        std::vector<Language> languages;   // in order of first appearance
+        std::vector<std::vector<int>> ids; // beside each language's entries
+        std::map<int, size_t> positions;   // by locale id
+        bool spoiled = false;
+    };
+    // The gathered index of `tickets`, which must hold just the tickets added
+    // to the intact `gathering`.
+    TicketIndex(std::shared_ptr<const Tickets> tickets, Gathering&& gathering);
+
     // Null when no offered ticket is in that language.
     const Language* language(int localeId) const;
 
@@ -46,6 +69,9 @@ class TicketIndex {
                        std::vector<uint32_t>& out);
 
   private:
+    // Puts the language's entries in the order of `ids`, their tickets' ids.
+    static void sortById(Language& language, const std::vector<int>& ids);
+
     std::shared_ptr<const Tickets> source;
     std::vector<Language> languages; // by locale id
 };

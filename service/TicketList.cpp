@@ -143,13 +143,15 @@ bool isPlainNumber(const String& key, int id) {
 // one id ("7", "07", a key sent twice) end as a document would have them: of
 // each key its last value, and of the keys of one id the last in key order.
 // Only keys other than an id's plain number are remembered for that. The
-// tickets' languages are gathered on the way, while each ticket is at hand,
-// unless a ticket is read twice.
+// tickets' languages and their search index are gathered on the way, while
+// each ticket is at hand, unless a ticket is read twice.
 class TicketReader {
   public:
-    TicketReader(TicketList::Tickets& into, std::optional<TicketLanguages>& languagesOf)
-        : tickets(into), languages(languagesOf) {
+    TicketReader(TicketList::Tickets& into, std::optional<TicketLanguages>& languagesOf,
+                 TicketIndex::Gathering& indexOf)
+        : tickets(into), languages(languagesOf), index(indexOf) {
         languages.emplace();
+        index = TicketIndex::Gathering();
     }
 
     void operator()(const String& key, const ElementPtr& value) {
@@ -169,22 +171,25 @@ class TicketReader {
         if (!inserted) {
             it->second = Ticket();
             languages.reset();
+            index.spoil();
         }
         readTicket(id, value, it->second);
         if (languages)
             languages->add(it->second);
+        index.add(id, it->second);
     }
 
   private:
     TicketList::Tickets& tickets;
     std::optional<TicketLanguages>& languages;
+    TicketIndex::Gathering& index;
     std::map<int, String> unusualKeys;
 };
 
 void readWhole(std::string_view bytes, TicketList::Tickets& tickets,
-               std::optional<TicketLanguages>& languages) {
+               std::optional<TicketLanguages>& languages, TicketIndex::Gathering& index) {
     tickets.clear();
-    TicketReader reader(tickets, languages);
+    TicketReader reader(tickets, languages, index);
     Json::readMembersUtf8(bytes, std::ref(reader));
 }
 
@@ -192,8 +197,8 @@ void readWhole(std::string_view bytes, TicketList::Tickets& tickets,
 // last complete ticket that came. The whole reply is kept, and read anew when a
 // part does not end between two tickets after all (a question holding '},"1":{').
 void readArriving(ArrivingBytes& arriving, TicketList::Tickets& tickets,
-                  std::optional<TicketLanguages>& languages) {
-    TicketReader reader(tickets, languages);
+                  std::optional<TicketLanguages>& languages, TicketIndex::Gathering& index) {
+    TicketReader reader(tickets, languages, index);
     Json::MemberStream stream(std::ref(reader));
     std::string all;
     size_t readUpTo = 0;
@@ -217,7 +222,7 @@ void readArriving(ArrivingBytes& arriving, TicketList::Tickets& tickets,
     if (inParts)
         stream.readLast(std::string_view(all).substr(readUpTo));
     else
-        readWhole(all, tickets, languages);
+        readWhole(all, tickets, languages, index);
 }
 
 } // namespace
@@ -225,8 +230,9 @@ void readArriving(ArrivingBytes& arriving, TicketList::Tickets& tickets,
 void TicketList::loadFromReplyBytes(std::string_view bytes) {
     tickets = std::make_shared<Tickets>();
     forgetDerived();
-    readWhole(bytes, *tickets, languages);
-    index = std::make_shared<const TicketIndex>(tickets);
+    TicketIndex::Gathering gathered;
+    readWhole(bytes, *tickets, languages, gathered);
+    useIndex(gathered);
 }
 
 bool TicketList::loadArriving(const Receive& receive) {
@@ -234,10 +240,11 @@ bool TicketList::loadArriving(const Receive& receive) {
     forgetDerived();
     ArrivingBytes arriving;
     Tickets& into = *tickets;
+    TicketIndex::Gathering gathered;
     std::thread reading;
     try {
-        reading =
-            std::thread(readArriving, std::ref(arriving), std::ref(into), std::ref(languages));
+        reading = std::thread(readArriving, std::ref(arriving), std::ref(into), std::ref(languages),
+                              std::ref(gathered));
     } catch (const std::system_error&) {
         // No thread to spare: the reply is read once it is all there.
     }
@@ -246,13 +253,21 @@ bool TicketList::loadArriving(const Receive& receive) {
     if (reading.joinable())
         reading.join();
     else
-        readArriving(arriving, into, languages);
+        readArriving(arriving, into, languages, gathered);
     if (!replied) {
         into.clear();
         languages.reset();
+        gathered.spoil();
     }
-    index = std::make_shared<const TicketIndex>(tickets);
+    useIndex(gathered);
     return replied;
+}
+
+void TicketList::useIndex(TicketIndex::Gathering& gathered) {
+    if (gathered.intact())
+        index = std::make_shared<const TicketIndex>(tickets, std::move(gathered));
+    else
+        index = std::make_shared<const TicketIndex>(tickets);
 }
 
 Ticket& TicketList::find(int id) {

@@ -82,6 +82,8 @@ class TicketList {
   private:
     // The index of the tickets as they are now.
     const std::shared_ptr<const TicketIndex>& currentIndex() const;
+    // The index a read gathered, or one made anew when the gathering was spoiled.
+    void useIndex(TicketIndex::Gathering& gathered);
     // Drops what is made from the tickets, after they changed.
     void forgetDerived();
 

@@ -255,6 +255,18 @@ TEST_F(TicketListTest, ReadWhileArrivingEqualsReadingTheWhole) {
             list.localesFor(software, gathered);
             ASSERT_EQ(gathered, expected) << bytes;
         }
+        // So is the search index gathered while reading, of either read.
+        for (TicketList* read : {&list, &whole}) {
+            for (int locale = 0; locale < 3; ++locale) {
+                for (const char16_t* query : {u"", u"drucken"}) {
+                    TicketMatches found;
+                    std::vector<Ticket> expected;
+                    read->search(found, query, 9, locale);
+                    referenceTicketSearch(*read, expected, query, 9, locale);
+                    ASSERT_EQ(idsOf(found), idsOf(expected)) << bytes;
+                }
+            }
+        }
     }
     // No reply: what came before the failure is dropped.
     EXPECT_FALSE(list.loadArriving([](const ReplyPieces& pieces) {
@@ -262,4 +274,5 @@ TEST_F(TicketListTest, ReadWhileArrivingEqualsReadingTheWhole) {
         return false;
     }));
     EXPECT_EQ(list.count(), 0);
+    EXPECT_EQ(search(u"", 9, 0), std::vector<int>());
 }
