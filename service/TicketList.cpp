@@ -194,35 +194,48 @@ void readWhole(std::string_view bytes, TicketList::Tickets& tickets,
 }
 
 // Reads the reply as its bytes arrive, a part at a time: up to the end of the
-// last complete ticket that came. The whole reply is kept, and read anew when a
-// part does not end between two tickets after all (a question holding '},"1":{').
+// last complete ticket that came. When a part does not end between two tickets
+// after all (a question holding '},"1":{'), the whole reply is read anew once
+// it is there. Only the bytes not yet read are copied together, into one
+// buffer that keeps its size from part to part.
 void readArriving(ArrivingBytes& arriving, TicketList::Tickets& tickets,
                   std::optional<TicketLanguages>& languages, TicketIndex::Gathering& index) {
     TicketReader reader(tickets, languages, index);
     Json::MemberStream stream(std::ref(reader));
-    std::string all;
-    size_t readUpTo = 0;
+    std::string unread;
     bool inParts = true;
     while (true) {
-        const size_t before = all.size();
-        if (!arriving.takeInto(all))
+        const size_t before = unread.size();
+        if (!arriving.takeInto(unread))
             break;
-        if (!inParts)
+        if (!inParts) {
+            unread.clear();
             continue;
+        }
         // Where a part may end starts with a "}" that may have come before; the
         // key after it is a ticket id, a few bytes long.
         const size_t lookBack = 64;
-        const size_t end = Json::MemberStream::lastMemberEnd(
-            all, std::max(readUpTo, before > lookBack ? before - lookBack : 0));
-        if (end > readUpTo) {
-            inParts = stream.readPart(std::string_view(all).substr(readUpTo, end - readUpTo));
-            readUpTo = end;
+        const size_t end =
+            Json::MemberStream::lastMemberEnd(unread, before > lookBack ? before - lookBack : 0);
+        if (end > 0) {
+            inParts = stream.readPart(std::string_view(unread).substr(0, end));
+            unread.erase(0, end);
         }
     }
-    if (inParts)
-        stream.readLast(std::string_view(all).substr(readUpTo));
-    else
-        readWhole(all, tickets, languages, index);
+    if (inParts) {
+        stream.readLast(unread);
+        return;
+    }
+    unread = {};
+    std::vector<std::string> blocks = arriving.takeAll();
+    std::string whole;
+    size_t size = 0;
+    for (const std::string& block : blocks)
+        size += block.size();
+    whole.reserve(size);
+    for (std::string& block : blocks)
+        whole.append(std::exchange(block, {}));
+    readWhole(whole, tickets, languages, index);
 }
 
 } // namespace
