@@ -41,17 +41,25 @@ class ArrivingBytes {
         changed.notify_one();
     }
     // Waits for bytes and appends those that came since the last call to
-    // `out`; false when nothing is left and nothing more comes.
+    // `out`, at most a block of them, so that a reader far behind keeps a
+    // buffer of its own no larger; false when nothing is left and nothing more
+    // comes.
     bool takeInto(std::string& out) {
         std::unique_lock<std::mutex> lock(mutex);
         changed.wait(lock, [this] { return unreadBytes() || closed; });
         if (!unreadBytes())
             return false;
-        for (; readBlock < blocks.size(); ++readBlock, readOffset = 0) {
-            out.append(blocks[readBlock], readOffset);
-            readOffset = blocks[readBlock].size();
-            if (readBlock + 1 == blocks.size())
-                break;
+        for (size_t room = blockSize; room > 0;) {
+            if (readOffset == blocks[readBlock].size()) {
+                if (readBlock + 1 == blocks.size())
+                    break;
+                ++readBlock;
+                readOffset = 0;
+            }
+            const size_t length = std::min(room, blocks[readBlock].size() - readOffset);
+            out.append(blocks[readBlock], readOffset, length);
+            readOffset += length;
+            room -= length;
         }
         return true;
     }
