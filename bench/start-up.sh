@@ -98,6 +98,16 @@ if [ -n "$link" ]; then
 fi
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
+# The same clock in $now, read without a process of its own (bash's
+# microseconds, whatever the locale's decimal sign).
+clock() {
+    now=${EPOCHREALTIME//[!0-9]/}
+    now=$((10#$now / 1000))
+}
+# A pipe nobody writes to: reading it with a timeout is a pause that starts no
+# process.
+mkfifo "$work/idle"
+exec {idle}<>"$work/idle"
 
 # Wine 8 reports OutputDebugStringW on the channel seh, class warn (the A form
 # on debugstr): both are asked for, and nothing else.
@@ -156,26 +166,36 @@ for run in $(seq 1 "$runs"); do
     [ -n "$wine_anchor" ] || fail "the download alone under Wine did not finish (run $run)"
     log="$work/debug-$run.log"
     : >"$log"
-    started=$(now_ms)
+    exec {logfd}<"$log"
+    clock
+    started=$now
     WINEDEBUG=$debugger lotse_in_desktop "$lotse_exe" 2>"$log" >/dev/null &
-    # The moment the line appears is the moment of readiness, to a poll's step.
+    # The moment a line appears is the moment of its event, to a poll's step.
+    # The looks cost no process of their own: a process started 50 times a
+    # second would take a share of the two cores from the start it watches.
     ready=
     process=
+    partial=
     polls=0
-    while [ $(($(now_ms) - started)) -lt 300000 ]; do
-        if grep -q 'ready to search' "$log"; then
-            ready=$(now_ms)
-            break
-        fi
-        # Wine's own part: until lotse.exe's process is there.
-        [ -n "$process" ] || { [ "$(lotse_count)" -eq 0 ] || process=$(($(now_ms) - started)); }
+    while clock && [ $((now - started)) -lt 300000 ]; do
+        while IFS= read -r line <&"$logfd"; do
+            line=$partial$line
+            partial=
+            case $line in
+            # Wine's own part: until the helper has lotse.exe's process.
+            *'started process '*) [ -n "$process" ] || { clock && process=$((now - started)); } ;;
+            *'ready to search'*) clock && ready=$now && break 2 ;;
+            esac
+        done
+        partial+=$line # a line still being written
         # A lotse.exe that ended (or never came) will not get ready: said at once.
-        if [ $((++polls % 50)) -eq 0 ] && [ $(($(now_ms) - started)) -gt 60000 ] &&
+        if [ $((++polls % 50)) -eq 0 ] && [ $((now - started)) -gt 60000 ] &&
             [ "$(lotse_count)" -eq 0 ]; then
             break
         fi
-        sleep 0.02
+        read -r -t 0.02 -u "$idle" || true
     done
+    exec {logfd}<&-
     [ -n "$ready" ] || not_ready
     steps=$(said "$log" | grep -m1 -o 'downloaded in [0-9]* ms, [0-9]* tickets read and catalogued [0-9]* ms after the last byte')
     read -r down count reading <<<"$(echo "$steps" | tr -cs '0-9' ' ')"
