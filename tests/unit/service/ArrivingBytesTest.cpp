@@ -2,26 +2,37 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
 #include <random>
 #include <string>
 
 // Pieces shorter and longer than a block, some taken at once and some later:
 // the reader gets every byte once and in order, and afterwards all of them
-// once more.
+// once more. A take that waits although bytes came fails instead of hanging.
 TEST(ArrivingBytesTest, EveryByteArrivesOnceInOrder) {
     std::mt19937 random(3);
     for (int round = 0; round < 500; ++round) {
         ArrivingBytes arriving(1 + random() % 24);
         std::string sent, read;
+        auto take = [&] {
+            auto taking = std::async(std::launch::async, [&] { return arriving.takeInto(read); });
+            if (taking.wait_for(std::chrono::seconds(5)) == std::future_status::ready)
+                return taking.get();
+            arriving.close();
+            taking.wait();
+            return false;
+        };
         for (int n = static_cast<int>(random() % 40); n > 0; --n) {
             std::string piece(random() % 12, 'a' + static_cast<char>(random() % 26));
             arriving.add(piece);
             sent += piece;
             if (!piece.empty() && random() % 2)
-                ASSERT_TRUE(arriving.takeInto(read));
+                ASSERT_TRUE(take()) << "round " << round;
         }
         arriving.close();
-        while (read.size() <= sent.size() && arriving.takeInto(read)) {
+        // Each take brings a byte at least.
+        for (size_t takes = 0; takes <= sent.size() && arriving.takeInto(read); ++takes) {
         }
         EXPECT_EQ(read, sent);
         std::string again;
