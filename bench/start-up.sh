@@ -97,13 +97,13 @@ if [ -n "$link" ]; then
         fail "could not limit loopback to $link"
 fi
 
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
-# The same clock in $now, read without a process of its own (bash's
+# Milliseconds in $now, read without a process of its own (bash's
 # microseconds, whatever the locale's decimal sign).
 clock() {
     now=${EPOCHREALTIME//[!0-9]/}
     now=$((10#$now / 1000))
 }
+now_ms() { clock && echo "$now"; }
 # A pipe nobody writes to: reading it with a timeout is a pause that starts no
 # process.
 mkfifo "$work/idle"

@@ -64,10 +64,18 @@ class ArrivingBytes {
         return true;
     }
     // Every byte that came, in order, once nothing more comes: for a reader
-    // that reads them all anew.
-    std::vector<std::string> takeAll() {
+    // that reads them all anew. The blocks are freed as they are joined.
+    std::string takeAll() {
         std::lock_guard<std::mutex> lock(mutex);
-        return std::exchange(blocks, {});
+        size_t size = 0;
+        for (const std::string& block : blocks)
+            size += block.size();
+        std::string whole;
+        whole.reserve(size);
+        for (std::string& block : blocks)
+            whole.append(std::exchange(block, {}));
+        blocks.clear();
+        return whole;
     }
 
   private:

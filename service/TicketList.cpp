@@ -227,15 +227,7 @@ void readArriving(ArrivingBytes& arriving, TicketList::Tickets& tickets,
         return;
     }
     unread = {};
-    std::vector<std::string> blocks = arriving.takeAll();
-    std::string whole;
-    size_t size = 0;
-    for (const std::string& block : blocks)
-        size += block.size();
-    whole.reserve(size);
-    for (std::string& block : blocks)
-        whole.append(std::exchange(block, {}));
-    readWhole(whole, tickets, languages, index);
+    readWhole(arriving.takeAll(), tickets, languages, index);
 }
 
 } // namespace

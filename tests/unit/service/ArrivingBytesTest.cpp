@@ -27,17 +27,15 @@ TEST(ArrivingBytesTest, EveryByteArrivesOnceInOrder) {
             std::string piece(random() % 12, 'a' + static_cast<char>(random() % 26));
             arriving.add(piece);
             sent += piece;
-            if (!piece.empty() && random() % 2)
+            if (!piece.empty() && random() % 2) {
                 ASSERT_TRUE(take()) << "round " << round;
+            }
         }
         arriving.close();
         // Each take brings a byte at least.
         for (size_t takes = 0; takes <= sent.size() && arriving.takeInto(read); ++takes) {
         }
         EXPECT_EQ(read, sent);
-        std::string again;
-        for (const std::string& block : arriving.takeAll())
-            again += block;
-        EXPECT_EQ(again, sent);
+        EXPECT_EQ(arriving.takeAll(), sent);
     }
 }
