@@ -125,8 +125,8 @@ using MemberReader = std::function<void(const String& key, const ElementPtr& val
 void readMembersUtf8(std::string_view bytes, const MemberReader& take);
 
 // readMembersUtf8 over bytes that arrive in parts, read while the rest is on its
-// way. Every part but the last ends right after a member of the outermost
-// object; together the parts are the whole text.
+// way: the members handed over are exactly those of readMembersUtf8 on the
+// whole text, however it is cut.
 class MemberStream {
   public:
     explicit MemberStream(const MemberReader& take);
@@ -134,22 +134,19 @@ class MemberStream {
     MemberStream(const MemberStream&) = delete;
     MemberStream& operator=(const MemberStream&) = delete;
 
-    // Where a part may end in `text`: after the last "}" at or after `from` that a
-    // compact writer puts between two members ('},"key":{'); 0 when there is none.
-    // A place found this way may still lie inside a string: readPart tells.
-    static size_t lastMemberEnd(std::string_view text, size_t from = 0);
-    // Reads the next part. False when the read does not stand between two
-    // members of the outermost object at the part's end, as it would in the whole
-    // text (or the part holds a zero byte): members already handed over may then
-    // differ from readMembersUtf8's, and the caller reads the whole text anew.
-    bool readPart(std::string_view part);
-    // Reads the last part, up to its end or first zero byte.
-    void readLast(std::string_view part);
+    // Reads `text`: what the last call left unread, followed by the bytes that
+    // came since. Hands over the members of the outermost object complete in it
+    // and returns how many of its bytes were read for good, up to the end of the
+    // last of them; the rest comes again at the start of the next call. Once the
+    // text has ended (its outermost object closed, or a zero byte), all of it
+    // counts as read and later calls read nothing.
+    size_t readPart(std::string_view text);
+    // Reads the rest of the text, up to its end or first zero byte.
+    void readLast(std::string_view text);
 
   private:
     struct Reading;
     std::unique_ptr<Reading> reading;
-    bool opened = false;
 };
 // The written form of `element`.
 String writeText(const ElementPtr& element);

@@ -410,6 +410,15 @@ struct Level {
     bool valueExpected;
 };
 
+// Where a text read in parts last stood between two members of its outermost
+// object. There the whole state of the parse is the outermost level's key (a
+// nested value leaves it set): no ":" is pending and no backslash run is open.
+struct Resume {
+    bool opened = false; // the outermost "{" was read
+    String key;
+    size_t at = 0; // units of the text read last, up to that place
+};
+
 // One pass over the text from `cursor` to `end` (a zero unit ends it earlier).
 // The nesting is kept on an explicit stack, so a reply with a great many "{"
 // does not exhaust the thread's stack. The grammar: text before the first "{" is
@@ -418,25 +427,37 @@ struct Level {
 // anything else is skipped; the outermost "}" ends the parse with the cursor
 // resting on it. A quote after an odd run of backslashes opens nothing. False
 // when an object would open deeper than `maxDepth` levels; the parse stops there.
-// With `opened`, the text continues one whose outermost object is open, between
-// its members; `betweenMembers` then tells whether the text ended there again.
+// With `resume`, the text goes on from where it says, and it tells where the
+// text last stood between two members of the outermost object.
 template <typename Unit, typename Builder>
 bool parseLevels(ElementMap& map, const Unit*& cursor, const Unit* end, size_t maxDepth,
-                 Builder& builder, bool opened = false, bool* betweenMembers = nullptr) {
-    if (betweenMembers)
-        *betweenMembers = false;
-    if (!opened) {
+                 Builder& builder, Resume* resume = nullptr) {
+    const Unit* const start = cursor;
+    if (!resume || !resume->opened) {
         while (cursor < end && *cursor != '{')
             ++cursor;
+        if (resume)
+            resume->at = static_cast<size_t>(cursor - start);
         if (cursor == end)
             return true;
         ++cursor;
+        if (resume) {
+            resume->opened = true;
+            resume->at = static_cast<size_t>(cursor - start);
+        }
     }
 
     std::vector<Level> levels;
-    levels.push_back(Level{&map, String(), false});
+    levels.push_back(Level{&map, resume ? resume->key : String(), false});
     TokenBuffer token;
     bool escaped = false; // the last character was the end of an odd backslash run
+    // A member of the outermost object ends before `after`.
+    auto between = [&](const Unit* after) {
+        if (resume && levels.size() == 1) {
+            resume->at = static_cast<size_t>(after - start);
+            resume->key.assign(levels[0].key.data(), levels[0].key.length());
+        }
+    };
 
     while (cursor < end) {
         const auto c = static_cast<std::make_unsigned_t<Unit>>(*cursor);
@@ -461,6 +482,7 @@ bool parseLevels(ElementMap& map, const Unit*& cursor, const Unit* end, size_t m
                 level.valueExpected = false;
                 level.key = String();
                 builder.memberDone(levels.size());
+                between(cursor);
             } else {
                 level.key = builder.key(token, levels.size());
             }
@@ -483,12 +505,11 @@ bool parseLevels(ElementMap& map, const Unit*& cursor, const Unit* end, size_t m
             levels.pop_back();
             levels.back().valueExpected = false;
             builder.memberDone(levels.size());
+            between(cursor + 1);
         }
         ++cursor;
     }
     // The text ended inside an object: what was complete is kept.
-    if (betweenMembers)
-        *betweenMembers = levels.size() == 1 && !levels.back().valueExpected && !escaped;
     return true;
 }
 
@@ -544,46 +565,47 @@ struct MemberStream::Reading {
     MemberReader take; // the builder keeps a reference
     Document document;
     MemberBuilder builder;
+    Resume resume;
+    bool finished = false;
 };
 
 MemberStream::MemberStream(const MemberReader& take) : reading(std::make_unique<Reading>(take)) {}
 
 MemberStream::~MemberStream() = default;
 
-size_t MemberStream::lastMemberEnd(std::string_view text, size_t from) {
-    // Backwards from the end: the first "}" found before ',"key":{' is the last.
-    for (size_t brace = text.size(); brace-- > from;) {
-        if (text[brace] != '}')
-            continue;
-        size_t at = brace + 1;
-        if (text.size() - at < 2 || text[at] != ',' || text[at + 1] != '"')
-            continue;
-        at += 2;
-        while (at < text.size() && text[at] != '"' && text[at] != '\\')
-            ++at;
-        if (text.size() - at >= 3 && text.compare(at, 3, "\":{") == 0)
-            return brace + 1;
+size_t MemberStream::readPart(std::string_view text) {
+    Reading& read = *reading;
+    if (read.finished)
+        return text.size();
+    // A zero byte ends the whole text.
+    if (const void* zero = std::memchr(text.data(), 0, text.size())) {
+        readLast(text.substr(0, static_cast<size_t>(static_cast<const char*>(zero) - text.data())));
+        return text.size();
     }
-    return 0;
+    const char* cursor = text.data();
+    const char* end = cursor + text.size();
+    read.resume.at = 0;
+    parseLevels(read.document.root, cursor, end, SIZE_MAX, read.builder, &read.resume);
+    if (cursor < end) {
+        // The outermost object closed: the rest of the text is not read.
+        read.finished = true;
+        read.builder.handOver();
+        return text.size();
+    }
+    // The member the text ends in is read again, whole, with the next part.
+    read.document.clear();
+    return read.resume.at;
 }
 
-bool MemberStream::readPart(std::string_view part) {
-    // A zero byte ends the whole text: what follows it must not be read.
-    if (std::memchr(part.data(), 0, part.size()))
-        return false;
-    const char* cursor = part.data();
-    const char* end = cursor + part.size();
-    bool between = false;
-    parseLevels(reading->document.root, cursor, end, SIZE_MAX, reading->builder, opened, &between);
-    opened = true;
-    return between && cursor == end;
-}
-
-void MemberStream::readLast(std::string_view part) {
-    const char* cursor = part.data();
-    const char* end = terminatorOf(part.data(), part.size());
-    parseLevels(reading->document.root, cursor, end, SIZE_MAX, reading->builder, opened);
-    reading->builder.handOver();
+void MemberStream::readLast(std::string_view text) {
+    Reading& read = *reading;
+    if (read.finished)
+        return;
+    read.finished = true;
+    const char* cursor = text.data();
+    const char* end = terminatorOf(text.data(), text.size());
+    parseLevels(read.document.root, cursor, end, SIZE_MAX, read.builder, &read.resume);
+    read.builder.handOver();
 }
 
 void readMembersUtf8(std::string_view bytes, const MemberReader& take) {

@@ -3,18 +3,18 @@
 #include <algorithm>
 #include <condition_variable>
 #include <cstddef>
+#include <deque>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 // Bytes handed from the thread that receives them to the thread that reads
 // them, in the order they came. They are kept in blocks of a megabyte that
 // never grow: a buffer grown piece by piece would be copied and mapped anew at
-// each growth (tens of megabytes for the ticket list), and blocks this large
-// go back to the system when they are freed, where smaller ones would stay
-// with the process's heap.
+// each growth (tens of megabytes for the ticket list). A block read to its end
+// takes the next pieces, so that a reader that keeps up leaves the receiver
+// writing into a few blocks whose memory is already mapped.
 class ArrivingBytes {
   public:
     explicit ArrivingBytes(size_t blockSize = size_t(1) << 20) : blockSize(blockSize) {}
@@ -25,8 +25,13 @@ class ArrivingBytes {
         {
             std::lock_guard<std::mutex> lock(mutex);
             if (blocks.empty() || blocks.back().capacity() - blocks.back().size() < piece.size()) {
-                blocks.emplace_back();
-                blocks.back().reserve(std::max(blockSize, piece.size()));
+                if (spare.capacity() >= std::max(blockSize, piece.size())) {
+                    blocks.push_back(std::move(spare));
+                    spare = std::string();
+                } else {
+                    blocks.emplace_back();
+                    blocks.back().reserve(std::max(blockSize, piece.size()));
+                }
             }
             blocks.back().append(piece);
         }
@@ -50,44 +55,33 @@ class ArrivingBytes {
         if (!unreadBytes())
             return false;
         for (size_t room = blockSize; room > 0;) {
-            if (readOffset == blocks[readBlock].size()) {
-                if (readBlock + 1 == blocks.size())
+            if (readOffset == blocks.front().size()) {
+                if (blocks.size() == 1)
                     break;
-                ++readBlock;
+                // Read to its end, and the receiver has gone on to the next.
+                spare = std::move(blocks.front());
+                spare.clear();
+                blocks.pop_front();
                 readOffset = 0;
             }
-            const size_t length = std::min(room, blocks[readBlock].size() - readOffset);
-            out.append(blocks[readBlock], readOffset, length);
+            const size_t length = std::min(room, blocks.front().size() - readOffset);
+            out.append(blocks.front(), readOffset, length);
             readOffset += length;
             room -= length;
         }
         return true;
     }
-    // Every byte that came, in order, once nothing more comes: for a reader
-    // that reads them all anew. The blocks are freed as they are joined.
-    std::string takeAll() {
-        std::lock_guard<std::mutex> lock(mutex);
-        size_t size = 0;
-        for (const std::string& block : blocks)
-            size += block.size();
-        std::string whole;
-        whole.reserve(size);
-        for (std::string& block : blocks)
-            whole.append(std::exchange(block, {}));
-        blocks.clear();
-        return whole;
-    }
 
   private:
     bool unreadBytes() const {
-        return readBlock + 1 < blocks.size() ||
-               (readBlock < blocks.size() && readOffset < blocks[readBlock].size());
+        return blocks.size() > 1 || (!blocks.empty() && readOffset < blocks.front().size());
     }
 
     const size_t blockSize;
     std::mutex mutex;
     std::condition_variable changed;
-    std::vector<std::string> blocks;
-    size_t readBlock = 0, readOffset = 0; // where takeInto goes on
+    std::deque<std::string> blocks; // the first one is being read
+    std::string spare;              // a block read to its end, emptied
+    size_t readOffset = 0;          // where takeInto goes on in the first block
     bool closed = false;
 };

@@ -193,41 +193,24 @@ void readWhole(std::string_view bytes, TicketList::Tickets& tickets,
     Json::readMembersUtf8(bytes, std::ref(reader));
 }
 
-// Reads the reply as its bytes arrive, a part at a time: up to the end of the
-// last complete ticket that came. When a part does not end between two tickets
-// after all (a question holding '},"1":{'), the whole reply is read anew once
-// it is there. Only the bytes not yet read are copied together, into one
-// buffer that keeps its size from part to part.
+// Reads the reply as its bytes arrive, up to the end of the last complete
+// ticket that came; the bytes after it are read again with the next part. Only
+// those are kept, in one buffer that keeps its size from part to part. A ticket
+// longer than a part is read again only once twice as many of its bytes are
+// there, so that even a reply of one huge ticket is read in linear time.
 void readArriving(ArrivingBytes& arriving, TicketList::Tickets& tickets,
                   std::optional<TicketLanguages>& languages, TicketIndex::Gathering& index) {
     TicketReader reader(tickets, languages, index);
     Json::MemberStream stream(std::ref(reader));
     std::string unread;
-    bool inParts = true;
-    while (true) {
-        const size_t before = unread.size();
-        if (!arriving.takeInto(unread))
-            break;
-        if (!inParts) {
-            unread.clear();
+    size_t leftOver = 0;
+    while (arriving.takeInto(unread)) {
+        if (unread.size() < 2 * leftOver)
             continue;
-        }
-        // Where a part may end starts with a "}" that may have come before; the
-        // key after it is a ticket id, a few bytes long.
-        const size_t lookBack = 64;
-        const size_t end =
-            Json::MemberStream::lastMemberEnd(unread, before > lookBack ? before - lookBack : 0);
-        if (end > 0) {
-            inParts = stream.readPart(std::string_view(unread).substr(0, end));
-            unread.erase(0, end);
-        }
+        unread.erase(0, stream.readPart(unread));
+        leftOver = unread.size();
     }
-    if (inParts) {
-        stream.readLast(unread);
-        return;
-    }
-    unread = {};
-    readWhole(arriving.takeAll(), tickets, languages, index);
+    stream.readLast(unread);
 }
 
 } // namespace

@@ -7,9 +7,10 @@
 #include <random>
 #include <string>
 
-// Pieces shorter and longer than a block, some taken at once and some later:
-// the reader gets every byte once and in order, and afterwards all of them
-// once more. A take that waits although bytes came fails instead of hanging.
+// Pieces shorter and longer than a block, some taken at once and some later
+// (blocks read to their end take later pieces): the reader gets every byte
+// once and in order. A take that waits although bytes came fails instead of
+// hanging.
 TEST(ArrivingBytesTest, EveryByteArrivesOnceInOrder) {
     std::mt19937 random(3);
     for (int round = 0; round < 500; ++round) {
@@ -24,7 +25,9 @@ TEST(ArrivingBytesTest, EveryByteArrivesOnceInOrder) {
             return false;
         };
         for (int n = static_cast<int>(random() % 40); n > 0; --n) {
-            std::string piece(random() % 12, 'a' + static_cast<char>(random() % 26));
+            std::string piece;
+            for (size_t length = random() % 12; length > 0; --length)
+                piece += static_cast<char>('a' + (sent.size() + piece.size()) % 26);
             arriving.add(piece);
             sent += piece;
             if (!piece.empty() && random() % 2) {
@@ -36,6 +39,5 @@ TEST(ArrivingBytesTest, EveryByteArrivesOnceInOrder) {
         for (size_t takes = 0; takes <= sent.size() && arriving.takeInto(read); ++takes) {
         }
         EXPECT_EQ(read, sent);
-        EXPECT_EQ(arriving.takeAll(), sent);
     }
 }
