@@ -50,6 +50,9 @@ class ArrivingBytes {
     // buffer of its own no larger; false when nothing is left and nothing more
     // comes.
     bool takeInto(std::string& out) {
+        // A block no longer wanted is freed after the lock is released: the
+        // receiver waits on it with the next piece.
+        std::string released;
         std::unique_lock<std::mutex> lock(mutex);
         changed.wait(lock, [this] { return unreadBytes() || closed; });
         if (!unreadBytes())
@@ -59,7 +62,7 @@ class ArrivingBytes {
                 if (blocks.size() == 1)
                     break;
                 // Read to its end, and the receiver has gone on to the next.
-                spare = std::move(blocks.front());
+                released = std::exchange(spare, std::move(blocks.front()));
                 spare.clear();
                 blocks.pop_front();
                 readOffset = 0;
