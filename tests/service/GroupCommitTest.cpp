@@ -203,6 +203,35 @@ TEST(GroupCommit, AWriteIsFlushedToTheDiskBeforeItIsAnswered) {
     EXPECT_EQ(watch.unflushedLogWrites(), 0);
 }
 
+// A commit whose flush to the disk fails is no "OK": its requests are refused,
+// nothing of them is kept, and the next write is stored and flushed as usual.
+TEST(GroupCommit, AWriteWhoseFlushFailsIsRefusedAndTheNextIsStored) {
+    TestDatabase database;
+    ASSERT_TRUE(database.create(StoreKind::Sqlite)) << database.error();
+    ASSERT_TRUE(ServiceProcess::seed(database.location()));
+    LogFlushWatch watch;
+    ConnectionPool pool(database.location(), 1);
+    GroupCommit group(ServiceReply::text("refused", 503));
+    auto store = [&](const std::string& question) {
+        return group
+            .run(pool,
+                 [&](Database& db) {
+                     return storeTicket(db, question) ? ServiceReply::text("OK")
+                                                      : ServiceReply::text("not stored", 503);
+                 })
+            .body;
+    };
+    // The log exists from here on, so the next flush of it is the commit's.
+    ASSERT_EQ(store("Vorher"), "OK");
+    watch.failFlush(1);
+    EXPECT_EQ(store("Platte voll"), "refused");
+    EXPECT_EQ(store("Danach"), "OK");
+    EXPECT_EQ(watch.unflushedLogWrites(), 0);
+    EXPECT_EQ(database.query("SELECT group_concat(question) FROM ticket WHERE question IN "
+                             "('Platte voll', 'Danach')"),
+              "Danach");
+}
+
 // New tickets on PostgreSQL that wait together go in one call and one
 // transaction, each with the result it would get alone, and their texts arrive
 // as sent whatever they hold; a group larger than a call takes goes in two.

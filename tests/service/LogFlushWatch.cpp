@@ -4,6 +4,7 @@
 
 std::atomic<int> LogFlushWatch::writes{0};
 std::atomic<int> LogFlushWatch::unflushed{0};
+std::atomic<int> LogFlushWatch::failingFlush{0};
 
 namespace {
 // The system's own layer, which the wrapper passes everything to.
@@ -35,6 +36,14 @@ struct WatchedFile {
         return rc;
     }
     static int sync(sqlite3_file* file, int flags) {
+        if (of(file)->log) {
+            int count = LogFlushWatch::failingFlush;
+            while (count > 0 &&
+                   !LogFlushWatch::failingFlush.compare_exchange_weak(count, count - 1)) {
+            }
+            if (count == 1)
+                return SQLITE_IOERR_FSYNC;
+        }
         // A flush covers what was written before it began.
         const int before = LogFlushWatch::unflushed;
         const int rc = of(file)->system->xSync(file, flags);
@@ -48,6 +57,7 @@ LogFlushWatch::LogFlushWatch() {
     systemFiles = sqlite3_vfs_find(nullptr);
     writes = 0;
     unflushed = 0;
+    failingFlush = 0;
     // The system's layer in all but opening, whose files it watches.
     wrapper = *systemFiles;
     wrapper.pNext = nullptr;

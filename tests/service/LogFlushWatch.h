@@ -19,10 +19,14 @@ class LogFlushWatch {
     // followed.
     int logWrites() const { return writes; }
     int unflushedLogWrites() const { return unflushed; }
+    // The `number`th flush of a log from now (1 the next) fails as a full or
+    // failing disk makes it fail, and flushes nothing.
+    void failFlush(int number) { failingFlush = number; }
 
   private:
     friend struct WatchedFile;
     static std::atomic<int> writes;
     static std::atomic<int> unflushed;
+    static std::atomic<int> failingFlush;
     sqlite3_vfs wrapper{};
 };
